@@ -1,0 +1,8 @@
+// Progress (being written).
+#include "startup/installer.h"
+
+namespace tunovar {
+
+void Installer::ShowProgress(float, bool) {}
+
+}  // namespace tunovar

@@ -1,0 +1,62 @@
+// System folders, path forms, the retrying delete and the window test.
+#include "startup/ansi_text.h"
+#include "startup/installer.h"
+
+namespace tunovar {
+namespace {
+
+// The text a system call wrote into a blank-filled buffer: cut before the first NUL, blanks
+// removed at the end.
+std::string FolderFromBuffer(const std::string& written) {
+  std::string s = written.substr(0, written.find('\0'));
+  s = TrimTrailingBlanks(s);
+  if (s.empty() || s.back() != '\\') s += '\\';
+  return UCase(s);
+}
+
+std::string PathFromBuffer(const std::string& written) {
+  std::string s = TrimBlanks(written);
+  return s.substr(0, s.find('\0'));
+}
+
+}  // namespace
+
+void Installer::GetWindowsDir() {
+  const auto written = platform_.shell.WindowsDirectory();
+  WinDir = written ? FolderFromBuffer(*written) : "c:\\windows\\";
+}
+
+void Installer::GetSysDir() {
+  if (!SysDir.empty()) return;
+  const auto written = platform_.shell.SystemDirectory();
+  SysDir = written ? FolderFromBuffer(*written) : "c:\\windows\\system\\";
+  SysDirCopy = SysDir;
+}
+
+void Installer::WaitKill(const std::string& pfad) {
+  Shell& shell = platform_.shell;
+  FileSystem& fs = platform_.fs;
+  const std::uint32_t start = shell.TimeMs();
+  // Retries as fast as it can for at most 800 ms: the file may be let go of by its owner
+  // (the product, the help viewer) a moment after it was asked to close.
+  for (;;) {
+    if (!fs.FileExists(pfad)) return;
+    (void)fs.ClearAttributes(pfad);
+    (void)fs.DeleteFile(pfad);
+    if (shell.TimeMs() - start > 800) return;
+  }
+}
+
+bool Installer::WindowExists(const std::string& className, const std::string& title) {
+  return platform_.shell.FindTopWindow(className, title).has_value();
+}
+
+std::string Installer::GetShortPath(const std::string& path) {
+  return PathFromBuffer(platform_.shell.ShortPathName(path));
+}
+
+std::string Installer::GetLongPath(const std::string& path) {
+  return PathFromBuffer(platform_.shell.LongPathName(path));
+}
+
+}  // namespace tunovar

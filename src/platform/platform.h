@@ -1,0 +1,27 @@
+// The set of platform objects one run of the installer uses.
+#pragma once
+
+#include <string>
+
+#include "platform/console.h"
+#include "platform/file_system.h"
+#include "platform/shell.h"
+#include "platform/ui.h"
+
+namespace tunovar {
+
+struct Platform {
+  FileSystem& fs;
+  Shell& shell;
+  Ui& ui;
+  Console& console;
+};
+
+// How this run was started.
+struct LaunchInfo {
+  std::string exeFolder;    // Windows path of the executable's folder, as the system gives it
+  std::string exeBaseName;  // file name without extension ("install", "deinstal")
+  std::string arguments;    // the command line after the program's name
+};
+
+}  // namespace tunovar

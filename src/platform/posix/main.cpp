@@ -1,0 +1,2 @@
+// Linux entry point (being written).
+int main() { return 0; }

@@ -1,0 +1,157 @@
+// ANSI (Windows-1252) string helpers.
+#include "startup/ansi_text.h"
+
+#include <limits>
+
+namespace tunovar {
+
+char ToUpperAnsi(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  if (u >= 'a' && u <= 'z') return static_cast<char>(u - 32);
+  // Latin-1 lower-case letters, except the division sign and y with diaeresis.
+  if (u >= 0xE0 && u <= 0xFE && u != 0xF7) return static_cast<char>(u - 32);
+  switch (u) {
+    case 0x9A: return static_cast<char>(0x8A);  // s caron
+    case 0x9C: return static_cast<char>(0x8C);  // oe
+    case 0x9E: return static_cast<char>(0x8E);  // z caron
+    case 0xFF: return static_cast<char>(0x9F);  // y diaeresis
+    default: return c;
+  }
+}
+
+char ToLowerAnsi(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  if (u >= 'A' && u <= 'Z') return static_cast<char>(u + 32);
+  if (u >= 0xC0 && u <= 0xDE && u != 0xD7) return static_cast<char>(u + 32);
+  switch (u) {
+    case 0x8A: return static_cast<char>(0x9A);
+    case 0x8C: return static_cast<char>(0x9C);
+    case 0x8E: return static_cast<char>(0x9E);
+    case 0x9F: return static_cast<char>(0xFF);
+    default: return c;
+  }
+}
+
+std::string UCase(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = ToUpperAnsi(c);
+  return out;
+}
+
+std::string LCase(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = ToLowerAnsi(c);
+  return out;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (ToUpperAnsi(a[i]) != ToUpperAnsi(b[i])) return false;
+  }
+  return true;
+}
+
+std::size_t FindNoCase(std::string_view haystack, std::string_view needle, std::size_t start) {
+  if (start > haystack.size()) return std::string_view::npos;
+  if (needle.empty()) return start;
+  if (needle.size() > haystack.size()) return std::string_view::npos;
+  for (std::size_t i = start; i + needle.size() <= haystack.size(); ++i) {
+    if (EqualsNoCase(haystack.substr(i, needle.size()), needle)) return i;
+  }
+  return std::string_view::npos;
+}
+
+bool ContainsNoCase(std::string_view haystack, std::string_view needle) {
+  return FindNoCase(haystack, needle) != std::string_view::npos;
+}
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+  return s.size() >= prefix.size() && EqualsNoCase(s.substr(0, prefix.size()), prefix);
+}
+
+bool EndsWithNoCase(std::string_view s, std::string_view suffix) {
+  return s.size() >= suffix.size() && EqualsNoCase(s.substr(s.size() - suffix.size()), suffix);
+}
+
+bool ReplaceFirstNoCase(std::string& s, std::string_view find, std::string_view replacement) {
+  if (find.empty()) return false;
+  const std::size_t at = FindNoCase(s, find);
+  if (at == std::string::npos) return false;
+  s.replace(at, find.size(), replacement);
+  return true;
+}
+
+std::optional<std::string> DropRight(std::string_view s, std::size_t n) {
+  if (n > s.size()) return std::nullopt;
+  return std::string(s.substr(0, s.size() - n));
+}
+
+std::string_view RightPart(std::string_view s, std::size_t n) {
+  return n >= s.size() ? s : s.substr(s.size() - n);
+}
+
+std::string TrimBlanks(std::string_view s) {
+  std::size_t b = 0;
+  std::size_t e = s.size();
+  while (b < e && s[b] == ' ') ++b;
+  while (e > b && s[e - 1] == ' ') --e;
+  return std::string(s.substr(b, e - b));
+}
+
+std::string TrimTrailingBlanks(std::string_view s) {
+  std::size_t e = s.size();
+  while (e > 0 && s[e - 1] == ' ') --e;
+  return std::string(s.substr(0, e));
+}
+
+std::optional<std::int32_t> ParseWholeNumber(std::string_view s) {
+  std::size_t b = 0;
+  std::size_t e = s.size();
+  auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (b < e && blank(s[b])) ++b;
+  while (e > b && blank(s[e - 1])) --e;
+  if (b == e) return std::nullopt;
+  bool negative = false;
+  if (s[b] == '+' || s[b] == '-') {
+    negative = s[b] == '-';
+    ++b;
+  }
+  if (b == e) return std::nullopt;
+  std::int64_t value = 0;
+  for (std::size_t i = b; i < e; ++i) {
+    if (s[i] < '0' || s[i] > '9') return std::nullopt;
+    value = value * 10 + (s[i] - '0');
+    if (value > static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::max()) + 1) {
+      return std::nullopt;
+    }
+  }
+  if (negative) value = -value;
+  if (value < std::numeric_limits<std::int32_t>::min() ||
+      value > std::numeric_limits<std::int32_t>::max()) {
+    return std::nullopt;
+  }
+  return static_cast<std::int32_t>(value);
+}
+
+std::string DecimalText(std::int64_t value) { return std::to_string(value); }
+
+std::vector<std::string> SplitLines(std::string_view bytes) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const char c = bytes[i];
+    if (c == '\r' || c == '\n') {
+      lines.emplace_back(bytes.substr(start, i - start));
+      i += (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ? 2 : 1;
+      start = i;
+    } else {
+      ++i;
+    }
+  }
+  if (start < bytes.size()) lines.emplace_back(bytes.substr(start));
+  return lines;
+}
+
+}  // namespace tunovar

@@ -1,0 +1,219 @@
+// The window object Installer: the state of one run and every procedure of the installer.
+//
+// Procedures keep the names the system gives them. Each group below is implemented in the
+// file named above it. Pure procedures (text in, text out) are free functions in their own
+// headers; what touches the shared state is a member here.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "startup/command_line.h"
+#include "window/form.h"
+
+namespace tunovar {
+
+inline constexpr int kSections = 21;  // language sections of TextTable
+inline constexpr int kSlots = 51;     // text slots per section
+
+// Exit codes of a run (meaningful for unattended runs).
+enum ExitCode : int {
+  kExitDone = 0,
+  kExitDeclined = 1,      // No to the uninstall question
+  kExitNoSpace = 2,       // not enough space on the target drive
+  kExitFatalFile = 3,     // "is corrupted"
+  kExitIncomplete = 4,    // done, but some files were not placed / entries passed over
+  kExitOtherInstance = 5,
+  kExitUsage = 64,
+};
+
+// Thrown by EndProgram to unwind every procedure at once; caught where the view or main
+// delivered the event, never across a platform call.
+struct ProgramEnd {
+  int code;
+};
+
+// Events a view delivers to the installer window.
+enum class Event : std::uint8_t { kClick, kMouseDown, kDblClick, kChange, kTimer };
+
+struct GroupItem {
+  std::string ItemName;
+  std::string ItemCommand;
+};
+
+using StringList = std::vector<std::string>;
+
+class Installer {
+ public:
+  Installer(Platform& platform, LaunchInfo launch);
+  Installer(const Installer&) = delete;
+  Installer& operator=(const Installer&) = delete;
+
+  // ---- Running the object (startup/installer.cpp) -------------------------------------
+  // Runs Form_Load; a second instance ends here. Returns false when the run has ended.
+  bool Start();
+  // Delivers an event of the view: passed on only to a control that is visible and enabled,
+  // and, except for timers, only once the window is ready. Catches the end of the program.
+  void Deliver(Ctl control, Event event);
+  // The user changed the text of Text_InstPath in the view.
+  void DeliverTypedText(const std::string& text);
+  [[nodiscard]] bool Ended() const { return ended_; }
+  [[nodiscard]] int ExitCodeOfRun() const { return exitCode_; }
+  [[nodiscard]] Form& Window() { return form_; }
+  [[nodiscard]] const Switches& Options() const { return switches_; }
+
+  // Ends the program at once: every file of the run is closed as the stack unwinds.
+  [[noreturn]] void EndProgram(int code);
+  // Lets queued window events run; ends here when one of them ended the program.
+  void DoEvents();
+
+  // ---- Part of start-up: state shared by every procedure ------------------------------
+  std::string AppPath;
+  std::int32_t LanguageCount = 0;
+  std::array<std::array<std::string, kSlots>, kSections> TextTable{};
+  std::int32_t LangIndex = 0;
+  std::int32_t ErrorCode = 0;
+  std::int32_t FreeMB = 0;
+  std::string InstDrive;
+  bool CDDBSelected = false;
+  std::int32_t RequiredMB = 0;
+  std::string WinDir;
+  std::string SysDir;
+  std::string SysDirCopy;
+  // Progress (install/progress.cpp)
+  float ProgressValue = 0;
+  std::int32_t ProgressPercent = 0;
+  float PercentPerByte = 0;
+  std::int32_t RequiredBytes = 0;
+  // Program group (uninstall/program_group.cpp)
+  std::int32_t GroupItemCount = 0;
+  std::string GroupFileName;
+  std::string GroupName;
+  std::vector<std::vector<GroupItem>> GroupItems;  // [item][language]
+  std::string DDECommand;
+
+  // ---- startup/startup.cpp ---------------------------------------------------------------
+  void Form_Load();
+  void Timer1_Timer();
+
+  // ---- startup/language.cpp --------------------------------------------------------------
+  [[nodiscard]] std::int32_t GetSystemLanguage();
+  void ReadListFile(const std::string& listPath, StringList& sources, StringList& destinations,
+                    const std::string& destPrefix);
+
+  // ---- startup/installer_texts.cpp -------------------------------------------------------
+  [[nodiscard]] std::int32_t ReadInstallerTexts(const std::string& path);
+  void ShowLanguageCaptions(std::int32_t langIndex);
+  void UpdateInfoText(std::int32_t langIndex);
+  // TextTable(section, slot), or "" for an index outside the table.
+  [[nodiscard]] const std::string& Text(std::int32_t section, int slot) const;
+
+  // ---- startup/window_init.cpp -----------------------------------------------------------
+  void InitInstallerWindow();
+
+  // ---- window/image_buttons.cpp ----------------------------------------------------------
+  void Up_P_MouseDown();
+  void TextTimerUp_Timer();
+  void Down_P_MouseDown();
+  void TextTimerDown_Timer();
+  void Help_P_MouseDown();
+  void HelpTimer_Timer();
+  void CDDB_a_Click();
+  void CDDB_p_Click();
+  void Label_Install_Click();
+  void Label_Cancel_Click();
+  void EnableControls();
+  void DisableControls();
+
+  // ---- window/target_path.cpp ------------------------------------------------------------
+  void Text_InstPath_Change();
+  void Text_InstPath_DblClick();
+  void UpdateTargetDrive();
+  // Sets the text of Text_InstPath from code; its change handler runs once, synchronously.
+  void SetInstPathText(const std::string& text);
+
+  // ---- window/browse_dialog.cpp ----------------------------------------------------------
+  void Browse_P_MouseDown();
+  void BrowseTargetFolder();
+
+  // ---- install/installation.cpp ----------------------------------------------------------
+  void RunInstallation();
+
+  // ---- install/copying.cpp ---------------------------------------------------------------
+  void RequireFile(const std::string& path);
+  [[noreturn]] void ShowFatalError(std::int32_t code, const std::string& info);
+  void CreateListedFolders(const StringList& folders, StringList* record);
+  void CopyListedFiles(const StringList& sources, const StringList& destinations,
+                       StringList* record);
+  bool XFileCopy(const std::string& quelle, const std::string& ziel);
+  void CopyFileInBlocks(const std::string& source, const std::string& dest,
+                        std::optional<std::int64_t>& length,
+                        std::optional<std::int64_t>& blockSize);
+  void CreateFolderPath(std::string& path);
+  [[nodiscard]] bool FolderExists(const std::string& path);
+
+  // ---- install/records.cpp ---------------------------------------------------------------
+  void WriteUninstallRecord(const std::string& listPath, const StringList& entries,
+                            const std::string& destPrefix = "");
+  void AppendFolderEntries(const std::string& listPath, const StringList& folders);
+
+  // ---- install/progress.cpp --------------------------------------------------------------
+  void ShowProgress(float step, bool finished);
+
+  // ---- install/system_paths.cpp ----------------------------------------------------------
+  void GetWindowsDir();
+  void GetSysDir();
+  void WaitKill(const std::string& pfad);
+  [[nodiscard]] bool WindowExists(const std::string& className, const std::string& title);
+  [[nodiscard]] std::string GetShortPath(const std::string& path);
+  [[nodiscard]] std::string GetLongPath(const std::string& path);
+
+  // ---- uninstall/uninstallation.cpp ------------------------------------------------------
+  void RunUninstall();
+  bool CloseWindowByTitle(const std::string& className, const std::string& title);
+
+  // ---- uninstall/program_group.cpp -------------------------------------------------------
+  void ReadGroupFile(const std::string& path, std::int32_t& result);
+  void CreateProgramGroup(const std::string& installFolder);
+  void DeleteProgramGroup();
+  void PerformDDE();
+
+  // ---- startup/unattended.cpp: a silent install after the window's initialisation --------
+  // /LANG=, /NOCDDB and /D= act as the user would, then Install is clicked.
+  void RunUnattendedInstall();
+
+  // ---- Unattended runs and the log (startup/installer.cpp) ----------------------------
+  [[nodiscard]] bool Silent() const { return switches_.silent; }
+  // A message box; in a silent run its title and text go to standard error and the log and
+  // silentAnswer comes back at once.
+  MessageAnswer Message(const std::string& title, const std::string& text,
+                        MessageButtons buttons, MessageAnswer silentAnswer);
+  void Log(const std::string& line);
+  // Files that could not be placed, and list entries refused as leaving the target folder;
+  // shown in a box titled "Error" before the closing question.
+  StringList FailedFiles;
+  // Entries of the removal list passed over as lying outside the installation.
+  StringList PassedOverEntries;
+
+  Platform& platform() { return platform_; }
+  const LaunchInfo& launch() const { return launch_; }
+
+ private:
+  Platform& platform_;
+  LaunchInfo launch_;
+  Switches switches_;
+  Form form_;
+  bool ended_ = false;
+  int exitCode_ = kExitDone;
+
+ public:
+  // The removal list, held open from the first reading to the end of an uninstall run.
+  std::unique_ptr<FileHold> RemovalListHold;
+};
+
+}  // namespace tunovar

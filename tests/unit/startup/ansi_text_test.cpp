@@ -1,0 +1,42 @@
+// Tests of the ANSI string helpers the whole installer compares and cuts with.
+#include "startup/ansi_text.h"
+
+#include <gtest/gtest.h>
+
+namespace tunovar {
+namespace {
+
+TEST(AnsiText, CaseIsIgnoredForAsciiAndLatin1Letters) {
+  EXPECT_TRUE(EqualsNoCase("DEINSTAL", "deinstal"));
+  EXPECT_FALSE(EqualsNoCase("deinstall", "deinstal"));
+  EXPECT_TRUE(EqualsNoCase("\xC4rger", "\xE4RGER"));  // Ä / ä
+  EXPECT_EQ(FindNoCase("abc#drive#x", "#DRIVE#"), 3u);
+  EXPECT_EQ(FindNoCase("abc", "abcd"), std::string::npos);
+  EXPECT_EQ(UCase("c:\\windows\\"), "C:\\WINDOWS\\");
+}
+
+TEST(AnsiText, DropRightFailsWhenTheStringIsTooShort) {
+  EXPECT_EQ(DropRight("C:\\TUNOVAR\\runtime\\", 8), "C:\\TUNOVAR\\");
+  EXPECT_EQ(DropRight("abc", 3), "");
+  EXPECT_FALSE(DropRight("abc", 4).has_value());
+}
+
+TEST(AnsiText, WholeNumbers) {
+  struct Row { const char* text; std::optional<std::int32_t> value; };
+  const Row rows[] = {
+      {" 2 ", 2}, {"120", 120}, {"-5", -5}, {"+7", 7}, {"", std::nullopt}, {"12a", std::nullopt},
+      {"1.5", std::nullopt}, {"2147483647", 2147483647}, {"2147483648", std::nullopt},
+      {"-2147483648", INT32_MIN}, {"99999999999999999999", std::nullopt},
+  };
+  for (const Row& r : rows) EXPECT_EQ(ParseWholeNumber(r.text), r.value) << "text: '" << r.text << "'";
+}
+
+TEST(AnsiText, LinesEndAtCrLfCrOrLf) {
+  EXPECT_EQ(SplitLines("a\r\nb\r\n"), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(SplitLines("a\r\n\r\n"), (std::vector<std::string>{"a", ""}));
+  EXPECT_EQ(SplitLines("a\nb"), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(SplitLines(""), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace tunovar
