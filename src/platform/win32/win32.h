@@ -1,0 +1,99 @@
+// The one include of <windows.h> for the Win32 back-end, with scoped handle types.
+//
+// Only code for Win32 belongs in this folder. Every file here includes this header instead of
+// <windows.h>, so the target version and the trimmed header set are the same everywhere
+// (mingw-w64 would otherwise pick an older _WIN32_WINNT).
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifdef _WIN32_WINNT
+#undef _WIN32_WINNT
+#endif
+#define _WIN32_WINNT 0x0601
+#ifdef WINVER
+#undef WINVER
+#endif
+#define WINVER 0x0601
+
+#include <windows.h>
+
+// FileSystem::DeleteFile shares its name with the A/W macro; the back-end calls DeleteFileA.
+#undef DeleteFile
+
+#include <cstdint>
+
+namespace tunovar::win32 {
+
+// Owns one handle of a kind closed by Close (CloseHandle, FindClose, RegCloseKey...).
+// Invalid is the value the opening call gives on failure.
+template <typename Handle, auto Close, auto Invalid>
+class UniqueHandleOf {
+ public:
+  UniqueHandleOf() = default;
+  explicit UniqueHandleOf(Handle handle) : handle_(handle) {}
+  UniqueHandleOf(const UniqueHandleOf&) = delete;
+  UniqueHandleOf& operator=(const UniqueHandleOf&) = delete;
+  UniqueHandleOf(UniqueHandleOf&& other) noexcept : handle_(other.release()) {}
+  UniqueHandleOf& operator=(UniqueHandleOf&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
+  ~UniqueHandleOf() { reset(); }
+
+  [[nodiscard]] Handle get() const { return handle_; }
+  [[nodiscard]] bool valid() const { return handle_ != InvalidValue(); }
+  explicit operator bool() const { return valid(); }
+  // For calls that fill a handle through a pointer (RegOpenKeyExA...); closes the old one.
+  [[nodiscard]] Handle* put() {
+    reset();
+    return &handle_;
+  }
+  [[nodiscard]] Handle release() {
+    Handle handle = handle_;
+    handle_ = InvalidValue();
+    return handle;
+  }
+  void reset(Handle handle = InvalidValue()) {
+    if (valid()) Close(handle_);
+    handle_ = handle;
+  }
+
+ private:
+  static Handle InvalidValue() { return reinterpret_cast<Handle>(Invalid); }
+  Handle handle_ = InvalidValue();
+};
+
+namespace detail {
+inline void CloseKernelHandle(HANDLE handle) { ::CloseHandle(handle); }
+inline void CloseFind(HANDLE handle) { ::FindClose(handle); }
+inline void CloseRegKey(HKEY key) { ::RegCloseKey(key); }
+inline void ReleaseLibrary(HMODULE module) { ::FreeLibrary(module); }
+}  // namespace detail
+
+// CreateFileA results: INVALID_HANDLE_VALUE on failure.
+using UniqueFileHandle =
+    UniqueHandleOf<HANDLE, detail::CloseKernelHandle, static_cast<std::intptr_t>(-1)>;
+// CreateMutexA, CreateEventA, process and thread handles: NULL on failure.
+using UniqueHandle = UniqueHandleOf<HANDLE, detail::CloseKernelHandle, std::intptr_t{0}>;
+// FindFirstFileA results: INVALID_HANDLE_VALUE on failure.
+using UniqueFindHandle = UniqueHandleOf<HANDLE, detail::CloseFind, static_cast<std::intptr_t>(-1)>;
+// RegOpenKeyExA / RegCreateKeyExA results: NULL when not opened.
+using UniqueRegKey = UniqueHandleOf<HKEY, detail::CloseRegKey, std::intptr_t{0}>;
+// LoadLibraryA results: NULL on failure.
+using UniqueModule = UniqueHandleOf<HMODULE, detail::ReleaseLibrary, std::intptr_t{0}>;
+
+}  // namespace tunovar::win32
+
+namespace tunovar {
+
+// Loads DLLs only from the system folder from here on, never from the program's own folder
+// or the current one: the installer runs from a CD or a download folder where a planted
+// DLL would otherwise be loaded in its place. Call it first thing in WinMain.
+void RestrictDllSearchToSystem();
+
+}  // namespace tunovar
