@@ -1,0 +1,108 @@
+// System folders, path forms, the retrying delete and the window test.
+#include <gtest/gtest.h>
+
+#include "startup/installer.h"
+#include "support/fake_platform.h"
+
+namespace tunovar {
+namespace {
+
+using testing::FakePlatform;
+
+struct World {
+  FakePlatform fake;
+  Installer installer{fake.platform, {"C:\\TUNOVAR\\runtime", "install", ""}};
+};
+
+TEST(GetWindowsDir, UpperCaseWithOneTrailingBackslash) {
+  struct Row { const char* name; std::optional<std::string> reported; const char* winDir; };
+  const Row rows[] = {
+      {"plain", "C:\\Windows", "C:\\WINDOWS\\"},
+      {"trailing backslash", "C:\\Windows\\", "C:\\WINDOWS\\"},
+      {"blank fill and NUL", std::string("D:\\win\0  ", 9), "D:\\WIN\\"},
+      {"call failed", std::nullopt, "c:\\windows\\"},
+  };
+  for (const Row& r : rows) {
+    World w;
+    w.fake.shell.windowsDirectory = r.reported;
+    w.installer.GetWindowsDir();
+    EXPECT_EQ(w.installer.WinDir, r.winDir) << r.name;
+  }
+}
+
+TEST(GetSysDir, KeepsTheFirstValue) {
+  World w;
+  w.installer.GetSysDir();
+  EXPECT_EQ(w.installer.SysDir, "C:\\WINDOWS\\SYSTEM32\\");
+  EXPECT_EQ(w.installer.SysDirCopy, w.installer.SysDir);
+  w.fake.shell.systemDirectory = "E:\\Other";
+  w.installer.GetSysDir();
+  EXPECT_EQ(w.installer.SysDir, "C:\\WINDOWS\\SYSTEM32\\");
+
+  World failed;
+  failed.fake.shell.systemDirectory = std::nullopt;
+  failed.installer.GetSysDir();
+  EXPECT_EQ(failed.installer.SysDir, "c:\\windows\\system\\");
+}
+
+TEST(WaitKill, MissingFileReturnsAtOnce) {
+  World w;
+  w.installer.WaitKill("C:\\gone.txt");
+  EXPECT_TRUE(w.fake.fs.journal.empty());
+}
+
+TEST(WaitKill, ReadOnlyFileGoesInTheFirstAttempt) {
+  World w;
+  w.fake.fs.PutFile("C:\\TUNOVAR\\tunodoc.gid", "x");
+  w.fake.fs.Find("C:\\TUNOVAR\\tunodoc.gid")->readOnly = true;
+  w.installer.WaitKill("C:\\TUNOVAR\\tunodoc.gid");
+  EXPECT_FALSE(w.fake.fs.Has("C:\\TUNOVAR\\tunodoc.gid"));
+  EXPECT_EQ(w.fake.fs.journal, (std::vector<std::string>{"Delete C:\\TUNOVAR\\tunodoc.gid"}));
+}
+
+TEST(WaitKill, FileInUseIsGivenUpAfter800Ms) {
+  World w;
+  w.fake.fs.PutFile("C:\\held.dat", "x");
+  w.fake.fs.Find("C:\\held.dat")->locked = true;
+  w.fake.shell.tick = 7;
+  const std::uint32_t start = w.fake.shell.clock;
+  w.installer.WaitKill("C:\\held.dat");
+  EXPECT_TRUE(w.fake.fs.Has("C:\\held.dat"));
+  const std::uint32_t spent = w.fake.shell.clock - start;
+  EXPECT_GT(spent, 800u);
+  EXPECT_LT(spent, 830u);
+}
+
+TEST(WaitKill, ClockWrapDoesNotEndTheWaitEarly) {
+  World w;
+  w.fake.fs.PutFile("C:\\held.dat", "x");
+  w.fake.fs.Find("C:\\held.dat")->locked = true;
+  w.fake.shell.clock = 0xFFFFFF00u;  // timeGetTime wraps after 49.7 days
+  w.fake.shell.tick = 5;
+  w.installer.WaitKill("C:\\held.dat");
+  const std::uint32_t spent = w.fake.shell.clock - 0xFFFFFF00u;
+  EXPECT_GT(spent, 800u);
+  EXPECT_LT(spent, 830u);
+}
+
+TEST(PathForms, EmptyWhenTheSystemCannotConvert) {
+  World w;
+  EXPECT_EQ(w.installer.GetShortPath("C:\\does\\not\\exist"), "");
+  EXPECT_EQ(w.installer.GetLongPath("C:\\PROGRA~1\\"), "");
+  w.fake.fs.PutFolder("C:\\Program Files\\");
+  w.fake.shell.shortNames["C:\\PROGRAM FILES\\"] = "C:\\PROGRA~1\\";
+  EXPECT_EQ(w.installer.GetShortPath("C:\\Program Files\\"), "C:\\PROGRA~1\\");
+  w.fake.shell.longNames["C:\\PROGRA~1"] = std::string("C:\\Program Files\0   ", 20);
+  EXPECT_EQ(w.installer.GetLongPath("C:\\PROGRA~1"), "C:\\Program Files");
+}
+
+TEST(WindowExists, PassesBothStringsUnchanged) {
+  World w;
+  w.fake.shell.windows["window 0|Ovri TUNOVAR"] = 1;
+  EXPECT_TRUE(w.installer.WindowExists("window 0", "Ovri TUNOVAR"));
+  EXPECT_FALSE(w.installer.WindowExists("", "Ovri TUNOVAR"));
+  EXPECT_EQ(w.fake.shell.calls.back(), "FindWindow |Ovri TUNOVAR");
+}
+
+}  // namespace
+}  // namespace tunovar
