@@ -18,8 +18,8 @@ TEST(Inventory, PairsOverlapSoOnlyTheVisiblePictureTakesClicks) {
   // picture one pixel around the 14 x 14 one at 15 twips per pixel).
   const auto& a = DesignOf(Ctl::CDDB_a);
   const auto& p = DesignOf(Ctl::CDDB_p);
-  EXPECT_EQ(a.left / 15 + a.imageWidth / 2.0f, p.left / 15 + p.imageWidth / 2.0f);
-  EXPECT_EQ(a.top / 15 + a.imageHeight / 2.0f, p.top / 15 + p.imageHeight / 2.0f);
+  EXPECT_EQ(a.left / 15 + static_cast<float>(a.imageWidth) / 2, p.left / 15 + static_cast<float>(p.imageWidth) / 2);
+  EXPECT_EQ(a.top / 15 + static_cast<float>(a.imageHeight) / 2, p.top / 15 + static_cast<float>(p.imageHeight) / 2);
   // Down pair 15 twips apart.
   EXPECT_EQ(DesignOf(Ctl::Down_A).left - DesignOf(Ctl::Down_P).left, 15);
 }
