@@ -1,11 +1,98 @@
-// Target path (being written).
+// The target path box: its change and double click, the target drive with its free space,
+// and the repair of the typed text into the install folder.
+#include "window/target_path.h"
+
+#include <limits>
+#include <optional>
+
+#include "startup/ansi_text.h"
 #include "startup/installer.h"
 
 namespace tunovar {
 
-void Installer::Text_InstPath_Change() {}
-void Installer::Text_InstPath_DblClick() {}
-void Installer::UpdateTargetDrive() {}
-void Installer::SetInstPathText(const std::string&) {}
+std::string SanitizeTargetPath(std::string& path) {
+  path = TrimBlanks(path);
+  // The text is rewritten while it is walked: after a removal the character that moved into
+  // the freed place is examined next, so two forbidden characters in a row both go.
+  std::size_t i = 0;
+  while (i < path.size()) {
+    switch (path[i]) {
+      case ' ': path[i++] = '_'; break;
+      case '/': path[i++] = '\\'; break;
+      case '<': case '>': case '|': case '?': case '*': case '"': path.erase(i, 1); break;
+      case ':':
+        if (i == 1) {
+          ++i;  // the colon of a drive letter
+        } else {
+          path.erase(i, 1);
+        }
+        break;
+      default: ++i; break;
+    }
+  }
+  if (path.empty() || path.back() != '\\') path += '\\';
+  if (!EndsWithNoCase(path, "TUNOVAR\\")) path += "TUNOVAR\\";
+  // From here the text holds at least "TUNOVAR\", so it has a third character.
+  if (path[2] != '\\') path.insert(2, "\\");
+  while (ReplaceFirstNoCase(path, "\\\\", "\\")) {
+  }
+  return path;
+}
+
+void Installer::Text_InstPath_Change() {
+  FreeMB = 0;
+  UpdateTargetDrive();
+  // Every language keeps the path, so that showing another language's captions, which puts
+  // its slot 4 into the box, leaves the typed path in place.
+  const std::string& text = form_[Ctl::Text_InstPath].caption;
+  for (std::int32_t i = 0; i < LanguageCount && i < kSections; ++i) {
+    TextTable[static_cast<std::size_t>(i)][4] = text;
+  }
+  UpdateInfoText(LangIndex);
+}
+
+void Installer::Text_InstPath_DblClick() {
+  const std::size_t length = form_[Ctl::Text_InstPath].caption.size();
+  const int shown = length > static_cast<std::size_t>(std::numeric_limits<int>::max())
+                        ? std::numeric_limits<int>::max()
+                        : static_cast<int>(length);
+  form_.SetSelection(Ctl::Text_InstPath, 0, shown);
+}
+
+void Installer::UpdateTargetDrive() {
+  // The drive list's current drive (its caption in the model) starts as the program's own
+  // drive, as a drive list starts on the current drive.
+  if (form_[Ctl::DriveListe].caption.empty()) {
+    std::optional<std::string> own;
+    if (!AppPath.empty()) own = platform_.fs.DriveName(AppPath[0]);
+    form_.SetCaption(Ctl::DriveListe, own.value_or("c:"));
+  }
+  const std::string text = form_[Ctl::Text_InstPath].caption;
+  // A letter that names no drive (or no letter at all) is refused and the list keeps its drive.
+  if (!text.empty()) {
+    if (const std::optional<std::string> drive = platform_.fs.DriveName(text[0])) {
+      form_.SetCaption(Ctl::DriveListe, *drive);
+    }
+  }
+  const std::string drive = form_[Ctl::DriveListe].caption;
+  if (!drive.empty() && EqualsNoCase(drive.substr(0, 1), text.substr(0, 1))) {
+    const int driveNumber = static_cast<unsigned char>(ToUpperAnsi(drive[0])) - 'A';
+    if (const std::optional<std::int64_t> free = platform_.fs.FreeMegabytes(driveNumber)) {
+      constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
+      FreeMB = static_cast<std::int32_t>(*free > kMax ? kMax : (*free < 0 ? 0 : *free));
+    }
+    InstDrive = UCase(drive.substr(0, 2));
+  } else {
+    FreeMB = 0;
+    InstDrive = UCase(text.substr(0, 2));
+  }
+  if (!InstDrive.empty() && InstDrive.back() == '\\') InstDrive.pop_back();
+  if (InstDrive.empty() || InstDrive.back() != ':') InstDrive = InstDrive.substr(0, 1) + ":";
+}
+
+void Installer::SetInstPathText(const std::string& text) {
+  form_.SetCaption(Ctl::Text_InstPath, text);
+  Text_InstPath_Change();
+}
 
 }  // namespace tunovar

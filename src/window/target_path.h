@@ -1,0 +1,15 @@
+// The target path's repair into the install folder: pure text rules, no file system.
+#pragma once
+
+#include <string>
+
+namespace tunovar {
+
+// Rewrites the path text in place into an install folder and returns it: blanks at both ends
+// removed, blanks inside become "_", "/" becomes "\", the characters < > | ? * and the double
+// quote are removed, and so is every ":" but the second character; the folder then ends in
+// "TUNOVAR\" (ignoring case; not doubled), has "\" as its third character and holds no "\\".
+// C:/Program Files -> C:\Program_Files\TUNOVAR\ ; D:Games -> D:\Games\TUNOVAR\ .
+std::string SanitizeTargetPath(std::string& path);
+
+}  // namespace tunovar
