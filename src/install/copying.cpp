@@ -1,15 +1,320 @@
-// Copying (being written).
+// Folder creation, file copying (newer-only rule, block copy of the large data file) and the
+// fatal file report.
+#include "install/copying.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "startup/ansi_text.h"
 #include "startup/installer.h"
 
 namespace tunovar {
 
-void Installer::RequireFile(const std::string&) {}
-void Installer::ShowFatalError(std::int32_t, const std::string&) { EndProgram(kExitFatalFile); }
-void Installer::CreateListedFolders(const StringList&, StringList*) {}
-void Installer::CopyListedFiles(const StringList&, const StringList&, StringList*) {}
-bool Installer::XFileCopy(const std::string&, const std::string&) { return false; }
-void Installer::CopyFileInBlocks(const std::string&, const std::string&, std::optional<std::int64_t>&, std::optional<std::int64_t>&) {}
-void Installer::CreateFolderPath(std::string&) {}
-bool Installer::FolderExists(const std::string&) { return false; }
+// ---- Pure helpers --------------------------------------------------------------------------
+
+std::int64_t DateNumber(const LocalDateTime& t) {
+  return std::int64_t{t.year} * 10000 + std::int64_t{t.month} * 100 + t.day;
+}
+
+std::int64_t TimeNumber(const LocalDateTime& t) {
+  return std::int64_t{t.hour} * 10000 + std::int64_t{t.minute} * 100 + t.second;
+}
+
+bool SourceIsNewer(const std::optional<LocalDateTime>& source,
+                   const std::optional<LocalDateTime>& destination) {
+  const std::int64_t sourceDate = source ? DateNumber(*source) : 0;
+  const std::int64_t sourceTime = source ? TimeNumber(*source) : 0;
+  const std::int64_t destDate = destination ? DateNumber(*destination) : 0;
+  const std::int64_t destTime = destination ? TimeNumber(*destination) : 0;
+  if (sourceDate < destDate) return false;
+  if (sourceDate == destDate && sourceTime <= destTime) return false;
+  return true;
+}
+
+bool LeavesTargetFolder(std::string_view line) {
+  if (line.empty()) return false;
+  if (line.front() == '\\' || line.front() == '/') return true;
+  if (line.find(':') != std::string_view::npos) return true;
+  std::size_t start = 0;
+  while (start <= line.size()) {
+    std::size_t end = line.find_first_of("\\/", start);
+    if (end == std::string_view::npos) end = line.size();
+    const std::string_view part = line.substr(start, end - start);
+    const bool dotsAndBlanksOnly = !part.empty() && part.find_first_not_of(". ") == std::string_view::npos;
+    if (dotsAndBlanksOnly && std::count(part.begin(), part.end(), '.') >= 2) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+std::vector<std::string> DropEntriesOutsideTarget(std::vector<std::string>& sources,
+                                                  std::vector<std::string>& destinations,
+                                                  const std::string& target) {
+  std::vector<std::string> refused;
+  std::vector<std::string> keptSources;
+  std::vector<std::string> keptDestinations;
+  const std::size_t count = std::min(sources.size(), destinations.size());
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::string& dest = destinations[k];
+    if (!StartsWithNoCase(dest, target)) {
+      refused.push_back(dest);
+      continue;
+    }
+    const std::string line = dest.substr(target.size());
+    if (LeavesTargetFolder(line)) {
+      refused.push_back(line);
+      continue;
+    }
+    keptSources.push_back(sources[k]);
+    keptDestinations.push_back(dest);
+  }
+  sources = std::move(keptSources);
+  destinations = std::move(keptDestinations);
+  return refused;
+}
+
+std::string FailedFilesText(const std::vector<std::string>& failed, std::size_t shown) {
+  std::string text = "These files could not be installed:";
+  const std::size_t listed = std::min(failed.size(), shown);
+  for (std::size_t k = 0; k < listed; ++k) {
+    text += kCrLf;
+    text += failed[k];
+  }
+  if (failed.size() > listed) {
+    text += kCrLf;
+    text += "... and " + DecimalText(static_cast<std::int64_t>(failed.size() - listed)) + " more.";
+  }
+  return text;
+}
+
+// ---- Copying on the platform -----------------------------------------------------------------
+
+namespace {
+
+// One copy operation reads and writes at most this much at a time: a block of the large data
+// file is one write, any other file is streamed without holding it whole.
+constexpr std::size_t kChunk = 1 << 20;
+
+enum class CopyFault { kNone, kSourceMissing, kReadError, kCannotCreate, kWriteError, kShortSource, kCommitFailed };
+
+const char* Describe(CopyFault fault) {
+  switch (fault) {
+    case CopyFault::kNone: return "done";
+    case CopyFault::kSourceMissing: return "the source is missing";
+    case CopyFault::kReadError: return "the source cannot be read";
+    case CopyFault::kCannotCreate: return "the destination cannot be created";
+    case CopyFault::kWriteError: return "the destination cannot be written";
+    case CopyFault::kShortSource: return "the source ended early";
+    case CopyFault::kCommitFailed: return "the destination cannot be replaced";
+  }
+  return "failed";
+}
+
+void NoteFailure(Installer& installer, const std::string& dest, CopyFault fault) {
+  installer.Log("Failed " + dest + ": " + Describe(fault));
+  installer.FailedFiles.push_back(dest);
+}
+
+// Copies exactly `size` bytes from reader to out, in pieces of at most kChunk bytes.
+CopyFault CopyPiece(ByteReader& reader, ReplacementFile& out, std::vector<char>& buffer,
+                    std::uint64_t size) {
+  while (size > 0) {
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(size, buffer.size()));
+    std::size_t got = 0;
+    while (got < want) {
+      const auto n = reader.Read(buffer.data() + got, want - got);
+      if (!n) return CopyFault::kReadError;
+      if (*n == 0) return CopyFault::kShortSource;
+      got += *n;
+    }
+    if (!out.Write(buffer.data(), want)) return CopyFault::kWriteError;
+    size -= want;
+  }
+  return CopyFault::kNone;
+}
+
+// Copies a whole file into a replacement of dest and puts it in place with the source's time
+// and permissions. Nothing of dest changes unless every byte was copied.
+CopyFault CopyWholeFile(FileSystem& fs, const std::string& source, const std::string& dest) {
+  const auto length = fs.FileLength(source);
+  auto reader = fs.OpenForReading(source);
+  if (!length || !reader) return CopyFault::kSourceMissing;
+  auto out = fs.CreateReplacement(dest);
+  if (!out) return CopyFault::kCannotCreate;
+  std::vector<char> buffer(static_cast<std::size_t>(std::clamp<std::uint64_t>(*length, 1, kChunk)));
+  if (const CopyFault f = CopyPiece(*reader, *out, buffer, *length); f != CopyFault::kNone) return f;
+  // A source that grew while it was read is copied as it was measured.
+  if (out->Commit(source) != FsStatus::kOk) return CopyFault::kCommitFailed;
+  return CopyFault::kNone;
+}
+
+// Lets the window run its events and notes the longest time that passed without doing so.
+void EventPoint(Installer& installer) {
+  Shell& shell = installer.platform().shell;
+  const std::uint32_t before = shell.TimeMs();
+  if (installer.LastEventPointMs) {
+    installer.LongestEventGapMs =
+        std::max(installer.LongestEventGapMs, before - *installer.LastEventPointMs);
+  }
+  installer.DoEvents();
+  installer.LastEventPointMs = shell.TimeMs();
+}
+
+}  // namespace
+
+// ---- The procedures ----------------------------------------------------------------------------
+
+void Installer::RequireFile(const std::string& path) {
+  if (!platform_.fs.FileExists(path)) ShowFatalError(1, path);
+}
+
+void Installer::ShowFatalError(std::int32_t code, const std::string& info) {
+  Log("Fatal file report (code " + DecimalText(code) + "): " + info);
+  (void)Message("Error", "File \"" + info + "\" is corrupted", MessageButtons::kOk,
+                MessageAnswer::kOk);
+  EndProgram(kExitFatalFile);
+}
+
+bool Installer::FolderExists(const std::string& path) { return platform_.fs.EntryExists(path); }
+
+void Installer::CreateFolderPath(std::string& path) {
+  if (!path.empty() && path.back() == '\\') path.pop_back();
+  if (platform_.fs.EntryExists(path)) return;
+  path += '\\';
+  // From the first place a backslash can follow a drive letter and its colon.
+  std::size_t p = 2;
+  while (p < path.size()) {
+    const std::size_t at = path.find('\\', p);
+    if (at == std::string::npos) break;
+    const std::string prefix = path.substr(0, at + 1);
+    if (!FolderExists(prefix)) {
+      const FsStatus status = platform_.fs.CreateFolder(prefix);
+      if (status == FsStatus::kOk) {
+        Log("Created folder " + prefix);
+      } else {
+        Log("Could not create folder " + prefix);
+      }
+    }
+    p = at + 1;
+  }
+}
+
+void Installer::CreateListedFolders(const StringList& folders, StringList* record) {
+  for (const std::string& folder : folders) {
+    std::string copy = folder;
+    CreateFolderPath(copy);
+    if (record != nullptr) record->push_back(folder);
+  }
+}
+
+void Installer::CopyListedFiles(const StringList& sources, const StringList& destinations,
+                                StringList* record) {
+  const std::size_t count = std::min(sources.size(), destinations.size());
+  for (std::size_t k = 0; k < count; ++k) {
+    EventPoint(*this);
+    platform_.shell.SleepMs(0);
+    const bool large = ContainsNoCase(sources[k], kLargeFileMarker);
+    if (large) {
+      std::optional<std::int64_t> length = kLargeFileLength;
+      std::optional<std::int64_t> blockSize = kLargeFileBlockSize;
+      CopyFileInBlocks(sources[k], destinations[k], length, blockSize);
+    } else {
+      (void)XFileCopy(sources[k], destinations[k]);
+    }
+    if (record != nullptr) record->push_back(destinations[k]);
+    if (!large) {
+      // The destination as it now is: a newer file that was kept counts with its own length.
+      if (const auto length = platform_.fs.FileLength(destinations[k])) {
+        ShowProgress(PercentPerByte * static_cast<float>(*length), false);
+      }
+    }
+  }
+}
+
+bool Installer::XFileCopy(const std::string& quelle, const std::string& ziel) {
+  FileSystem& fs = platform_.fs;
+  if (!fs.FileExists(quelle)) {
+    NoteFailure(*this, ziel, CopyFault::kSourceMissing);
+    return false;
+  }
+  if (fs.FileExists(ziel)) {
+    if (!SourceIsNewer(fs.LastWriteTime(quelle), fs.LastWriteTime(ziel))) {
+      Log("Kept " + ziel + ": not older than its source");
+      return false;
+    }
+    // A read-only destination can be replaced.
+    (void)fs.ClearAttributes(ziel);
+  }
+  if (const CopyFault fault = CopyWholeFile(fs, quelle, ziel); fault != CopyFault::kNone) {
+    NoteFailure(*this, ziel, fault);
+    return false;
+  }
+  const auto sourceLength = fs.FileLength(quelle);
+  const auto destLength = fs.FileLength(ziel);
+  Log("Placed " + ziel + " (" + DecimalText(static_cast<std::int64_t>(destLength.value_or(0))) +
+      " bytes)");
+  // An empty file copied as an empty file is placed, but, as always, does not count as true.
+  return sourceLength && destLength && *sourceLength == *destLength && *sourceLength != 0;
+}
+
+void Installer::CopyFileInBlocks(const std::string& source, const std::string& dest,
+                                 std::optional<std::int64_t>& length,
+                                 std::optional<std::int64_t>& blockSize) {
+  FileSystem& fs = platform_.fs;
+  const auto sourceLength = fs.FileLength(source);
+  if (!blockSize) blockSize = 1024;
+  if (!length && sourceLength) length = static_cast<std::int64_t>(*sourceLength);
+  const std::int64_t total = std::max<std::int64_t>(length.value_or(0), 0);
+  if (total < *blockSize) blockSize = total;
+  const std::int64_t block = std::max<std::int64_t>(*blockSize, 0);
+  const std::int64_t fullBlocks = block != 0 ? total / block : 0;
+  const std::int64_t tail = total - fullBlocks * block;
+
+  auto reader = fs.OpenForReading(source);
+  if (!sourceLength || !reader) {
+    NoteFailure(*this, dest, CopyFault::kSourceMissing);
+    return;
+  }
+  auto out = fs.CreateReplacement(dest);
+  if (!out) {
+    NoteFailure(*this, dest, CopyFault::kCannotCreate);
+    return;
+  }
+  // Never past the source's end: a shorter source gives exactly its own bytes.
+  const std::uint64_t wanted = std::min(static_cast<std::uint64_t>(total), *sourceLength);
+  std::uint64_t written = 0;
+  std::vector<char> buffer(static_cast<std::size_t>(
+      std::clamp<std::int64_t>(std::max(block, tail), 1, static_cast<std::int64_t>(kChunk))));
+  CopyFault fault = CopyFault::kNone;
+
+  for (std::int64_t b = 0; b < fullBlocks && written < wanted; ++b) {
+    EventPoint(*this);
+    platform_.shell.SleepMs(0);
+    const std::uint64_t piece = std::min(static_cast<std::uint64_t>(block), wanted - written);
+    fault = CopyPiece(*reader, *out, buffer, piece);
+    if (fault != CopyFault::kNone) break;
+    written += piece;
+    ShowProgress(PercentPerByte * static_cast<float>(piece), false);
+  }
+  if (fault == CopyFault::kNone && tail != 0 && written < wanted) {
+    platform_.shell.SleepMs(5);
+    EventPoint(*this);
+    const std::uint64_t piece = std::min(static_cast<std::uint64_t>(tail), wanted - written);
+    fault = CopyPiece(*reader, *out, buffer, piece);
+    if (fault == CopyFault::kNone) {
+      written += piece;
+      ShowProgress(PercentPerByte * static_cast<float>(piece), false);
+    }
+  }
+  if (fault == CopyFault::kNone && out->Commit(source) != FsStatus::kOk) {
+    fault = CopyFault::kCommitFailed;
+  }
+  if (fault != CopyFault::kNone) {
+    NoteFailure(*this, dest, fault);
+    return;
+  }
+  Log("Placed " + dest + " (" + DecimalText(static_cast<std::int64_t>(written)) +
+      " bytes in blocks)");
+}
 
 }  // namespace tunovar

@@ -156,6 +156,10 @@ class Installer {
                         std::optional<std::int64_t>& blockSize);
   void CreateFolderPath(std::string& path);
   [[nodiscard]] bool FolderExists(const std::string& path);
+  // The longest time in ms between two points where the copying let events run, for the log:
+  // how long the window went without answering while files were copied.
+  std::uint32_t LongestEventGapMs = 0;
+  std::optional<std::uint32_t> LastEventPointMs;
 
   // ---- install/records.cpp ---------------------------------------------------------------
   void WriteUninstallRecord(const std::string& listPath, const StringList& entries,

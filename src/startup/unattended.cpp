@@ -1,8 +1,31 @@
-// Unattended install (being written).
+// The silent install: the switches act as the user would in the window, then Install is
+// clicked.
+#include "startup/ansi_text.h"
 #include "startup/installer.h"
 
 namespace tunovar {
 
-void Installer::RunUnattendedInstall() {}
+void Installer::RunUnattendedInstall() {
+  const Switches& options = Options();
+  if (options.language) {
+    const int n = *options.language;
+    if (n < 0 || n >= LanguageCount) {
+      const std::string text = "/LANG=" + DecimalText(n) + ": the installer texts have " +
+                               DecimalText(LanguageCount) + " language sections (0 to " +
+                               DecimalText(LanguageCount - 1) + ").";
+      platform_.console.WriteError(text);
+      Log(text);
+      EndProgram(kExitUsage);
+    }
+    LangIndex = n;
+    UpdateInfoText(LangIndex);
+    ShowLanguageCaptions(LangIndex);
+  }
+  if (options.noCddb) CDDB_a_Click();
+  if (options.targetPath) SetInstPathText(*options.targetPath);
+  Label_Install_Click();
+  // Only the space check returns from the installation; every other way ends the program.
+  EndProgram(kExitNoSpace);
+}
 
 }  // namespace tunovar

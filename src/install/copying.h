@@ -1,0 +1,58 @@
+// Pure helpers of the copying: the newer-only rule, list lines that would leave the target
+// folder, and the figures of the large data file.
+//
+// The list files "filedir", "filelist" and "dbfiles" (beside the program) hold one path per
+// line, relative to the CD root and, the same line, to the target folder:
+//   TUNOVAR\                      a folder ("filedir")
+//   TUNOVAR\runtime\deinstal.exe  a file ("filelist", "dbfiles")
+//   TUNOVAR\pdata\1_texte.txt     a language-tagged file, installed as TUNOVAR\pdata\texte.txt
+// A source path containing "pdata" is the large data file, copied in blocks.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace tunovar {
+
+// The large data file: always this many bytes (or the source's length, when that is less),
+// in blocks of this size.
+inline constexpr std::int64_t kLargeFileLength = 54074153;
+inline constexpr std::int64_t kLargeFileBlockSize = 524288;
+// The marker of the large data file in a source path.
+inline constexpr std::string_view kLargeFileMarker = "pdata";
+
+// A last-write time as the two whole numbers the newer-only rule compares: yyyymmdd, hhnnss.
+[[nodiscard]] std::int64_t DateNumber(const LocalDateTime& t);
+[[nodiscard]] std::int64_t TimeNumber(const LocalDateTime& t);
+
+// True when the source is newer than the destination, to the second. A time that cannot be
+// read counts as 0 (date 0, time 0): an unreadable source time never replaces a destination,
+// an unreadable destination time is replaced by any readable source.
+[[nodiscard]] bool SourceIsNewer(const std::optional<LocalDateTime>& source,
+                                 const std::optional<LocalDateTime>& destination);
+
+// True when a list line, taken relative to the target folder, would name a place outside it:
+// a leading "\" or "/" (a root or a network path), a colon (a drive letter), or a component
+// of two or more dots (the parent folder; Windows drops trailing dots and blanks of a name,
+// so ".. " and "..." count too). "/" separates components as "\" does on Windows.
+[[nodiscard]] bool LeavesTargetFolder(std::string_view line);
+
+// Takes out of the paired lists every entry whose destination does not lie below target, or
+// whose line below target leaves it (see LeavesTargetFolder). Returns the refused lines (the
+// destination less target, or the whole destination when it does not start with target), in
+// list order. The two lists stay in step; a source without a destination is dropped with it.
+[[nodiscard]] std::vector<std::string> DropEntriesOutsideTarget(std::vector<std::string>& sources,
+                                                                std::vector<std::string>& destinations,
+                                                                const std::string& target);
+
+// The text of the box titled "Error" that names the files that could not be installed; at
+// most `shown` names, then a line saying how many more there are.
+[[nodiscard]] std::string FailedFilesText(const std::vector<std::string>& failed,
+                                          std::size_t shown = 20);
+
+}  // namespace tunovar
