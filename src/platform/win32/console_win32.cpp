@@ -1,0 +1,138 @@
+// Standard error, the log file and the progress bar of an unattended Windows run.
+#include "platform/win32/console_win32.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace tunovar {
+namespace {
+
+// A handle that stands for an open file, pipe or console. A program of the window subsystem
+// may be given stale console handles by its parent; GetFileType tells them apart.
+bool IsUsableHandle(HANDLE handle) {
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
+  ::SetLastError(NO_ERROR);
+  return ::GetFileType(handle) != FILE_TYPE_UNKNOWN || ::GetLastError() == NO_ERROR;
+}
+
+// Lines end in CR LF in the log and on the console; a message made of several lines may
+// carry bare LFs between them.
+std::string WithCrLf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 2);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+    out += text[i];
+  }
+  out += "\r\n";
+  return out;
+}
+
+bool WriteBytes(HANDLE handle, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
+    DWORD written = 0;
+    if (!::WriteFile(handle, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+Win32Console::Win32Console(bool silent, const std::optional<std::string>& logFile)
+    : logFile_(logFile) {
+  if (logFile_ && (logFile_->empty() || logFile_->find('\0') != std::string::npos)) {
+    logFile_.reset();
+    logFailed_ = true;
+  }
+  HANDLE handle = ::GetStdHandle(STD_ERROR_HANDLE);
+  // Standard error redirected by the parent (a file, a pipe) is used as it is. Otherwise a
+  // silent run borrows the console of the program that started it, when there is one; started
+  // from Explorer there is none, and its messages go only to the log.
+  if (!IsUsableHandle(handle) && silent && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
+    handle = ::GetStdHandle(STD_ERROR_HANDLE);
+    if (!IsUsableHandle(handle)) {
+      errorOwned_.reset(::CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      0, nullptr));
+      handle = errorOwned_.get();
+    }
+  }
+  if (!IsUsableHandle(handle)) return;
+  error_ = handle;
+  errorIsCharDevice_ = ::GetFileType(handle) == FILE_TYPE_CHAR;
+  DWORD mode = 0;
+  errorIsConsole_ = errorIsCharDevice_ && ::GetConsoleMode(handle, &mode);
+  if (logFailed_) WriteError("The log file name is not usable.");
+}
+
+Win32Console::~Win32Console() { EndProgressLine(); }
+
+void Win32Console::WriteToError(std::string_view ansi) {
+  if (error_ == nullptr || ansi.empty()) return;
+  if (!errorIsConsole_) {
+    // A file or pipe gets the ANSI bytes as the installer's own files hold them.
+    (void)WriteBytes(error_, ansi);
+    return;
+  }
+  // A console shows its own code page (an OEM one); Unicode shows umlauts right in any.
+  const int size = static_cast<int>(std::min<std::size_t>(ansi.size(), 1u << 24));
+  const int wideSize = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, nullptr, 0);
+  if (wideSize <= 0) return;
+  std::wstring wide(static_cast<std::size_t>(wideSize), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, wide.data(), wideSize);
+  DWORD written = 0;
+  ::WriteConsoleW(error_, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+}
+
+void Win32Console::EndProgressLine() {
+  if (shownPercent_ < 0 || !progressLineOpen_) return;
+  WriteToError("\r\n");
+  progressLineOpen_ = false;
+}
+
+void Win32Console::WriteError(std::string_view line) {
+  EndProgressLine();
+  WriteToError(WithCrLf(line));
+}
+
+void Win32Console::WriteLog(std::string_view line) {
+  if (!logFile_) return;
+  SYSTEMTIME now{};
+  ::GetLocalTime(&now);
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u  ", unsigned{now.wYear},
+                unsigned{now.wMonth}, unsigned{now.wDay}, unsigned{now.wHour},
+                unsigned{now.wMinute}, unsigned{now.wSecond});
+  // Opened for each line and closed again: the log never holds a file open while the
+  // uninstaller hands its folder to the removal batch, and survives a run that is killed.
+  const win32::UniqueFileHandle file(::CreateFileA(logFile_->c_str(), FILE_APPEND_DATA,
+                                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file && WriteBytes(file.get(), stamp + WithCrLf(line))) return;
+  if (!logFailed_) {
+    logFailed_ = true;
+    WriteError("The log file " + *logFile_ + " cannot be written.");
+  }
+}
+
+void Win32Console::ShowProgressBar(int percent) {
+  // Drawn in place with "\r", which only a console or terminal understands; a file or pipe
+  // would collect every step.
+  if (!errorIsCharDevice_) return;
+  percent = std::clamp(percent, 0, 100);
+  if (percent == shownPercent_) return;
+  constexpr int kWidth = 30;
+  const int filled = percent * kWidth / 100;
+  char figure[8];
+  std::snprintf(figure, sizeof figure, "%3d%%", percent);
+  std::string bar = "\r[" + std::string(static_cast<std::size_t>(filled), '#') +
+                    std::string(static_cast<std::size_t>(kWidth - filled), '-') + "] " + figure;
+  if (percent == 100) bar += "\r\n";
+  WriteToError(bar);
+  shownPercent_ = percent;
+  progressLineOpen_ = percent != 100;
+}
+
+}  // namespace tunovar

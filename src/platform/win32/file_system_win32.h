@@ -1,0 +1,48 @@
+// The file system of a Windows run: the ANSI file calls of kernel32 on Windows paths.
+#pragma once
+
+#include "platform/file_system.h"
+#include "platform/win32/win32.h"
+
+namespace tunovar {
+
+// The one mapping from a system error (GetLastError) to the status the core understands.
+[[nodiscard]] FsStatus FsStatusFromWin32Error(DWORD error);
+
+// Paths are Windows-1252 strings handed to the A calls unchanged; the system reads them in
+// its ANSI code page, which is 1252 on the Western systems the product is sold for.
+class Win32FileSystem final : public FileSystem {
+ public:
+  Win32FileSystem();
+
+  [[nodiscard]] bool FileExists(const std::string& path) override;
+  [[nodiscard]] bool EntryExists(const std::string& path) override;
+  [[nodiscard]] bool FolderExists(const std::string& path) override;
+
+  [[nodiscard]] std::optional<std::uint64_t> FileLength(const std::string& path) override;
+  [[nodiscard]] std::optional<LocalDateTime> LastWriteTime(const std::string& path) override;
+  [[nodiscard]] FsStatus ClearAttributes(const std::string& path) override;
+
+  [[nodiscard]] FsStatus CreateFolder(const std::string& path) override;
+  [[nodiscard]] FsStatus RemoveFolder(const std::string& path) override;
+  [[nodiscard]] FsStatus DeleteFile(const std::string& path) override;
+
+  [[nodiscard]] std::optional<std::string> ReadWholeFile(const std::string& path) override;
+  [[nodiscard]] std::unique_ptr<ByteReader> OpenForReading(const std::string& path) override;
+  [[nodiscard]] std::unique_ptr<ReplacementFile> CreateReplacement(
+      const std::string& destination) override;
+  [[nodiscard]] std::unique_ptr<TextFileWriter> OpenForWriting(const std::string& path,
+                                                               WriteMode mode) override;
+  [[nodiscard]] std::unique_ptr<FileHold> HoldOpen(const std::string& path) override;
+
+  [[nodiscard]] std::vector<std::string> ListFiles(const std::string& pattern) override;
+
+  [[nodiscard]] std::optional<std::string> DriveName(char letter) override;
+  [[nodiscard]] std::optional<std::int64_t> FreeMegabytes(int driveNumber) override;
+
+ private:
+  // Makes the names of temporary files unique within this run.
+  unsigned tempCounter_ = 0;
+};
+
+}  // namespace tunovar

@@ -1,0 +1,267 @@
+// The shell and system calls of a Windows run: opening files, Program Manager's DDE, the
+// uninstall entry, windows of other programs, system folders, path forms, time, one instance.
+#include "platform/win32/shell_win32.h"
+
+#include <objbase.h>
+#include <shellapi.h>
+#include <ddeml.h>
+
+#include <algorithm>
+#include <climits>
+
+namespace tunovar {
+namespace {
+
+bool HasNul(const std::string& text) { return text.find('\0') != std::string::npos; }
+
+// ShellExecuteA may hand the file to a shell extension, which needs COM on this thread.
+// The scope joins an apartment the program already has and leaves only what it entered.
+class ComScope {
+ public:
+  ComScope()
+      : hr_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+  ~ComScope() {
+    if (SUCCEEDED(hr_)) ::CoUninitialize();
+  }
+
+ private:
+  HRESULT hr_;
+};
+
+// A client-only DDEML instance asks for no callbacks; DDEML still wants a function.
+HDDEDATA CALLBACK IgnoreDdeCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
+  return nullptr;
+}
+
+// One DDEML instance with its conversation, released in reverse order of creation.
+class DdeClient {
+ public:
+  DdeClient() {
+    if (::DdeInitializeA(&instance_, IgnoreDdeCallback,
+                         APPCMD_CLIENTONLY | CBF_SKIP_ALLNOTIFICATIONS, 0) != DMLERR_NO_ERROR) {
+      instance_ = 0;
+    }
+  }
+  DdeClient(const DdeClient&) = delete;
+  DdeClient& operator=(const DdeClient&) = delete;
+  ~DdeClient() {
+    if (conversation_ != nullptr) ::DdeDisconnect(conversation_);
+    if (service_ != nullptr) ::DdeFreeStringHandle(instance_, service_);
+    if (topic_ != nullptr) ::DdeFreeStringHandle(instance_, topic_);
+    if (instance_ != 0) ::DdeUninitialize(instance_);
+  }
+
+  bool Connect(const std::string& service, const std::string& topic) {
+    if (instance_ == 0) return false;
+    service_ = ::DdeCreateStringHandleA(instance_, service.c_str(), CP_WINANSI);
+    topic_ = ::DdeCreateStringHandleA(instance_, topic.c_str(), CP_WINANSI);
+    // A null string handle would mean "any service" or "any topic" to DdeConnect.
+    if (service_ == nullptr || topic_ == nullptr) return false;
+    conversation_ = ::DdeConnect(instance_, service_, topic_, nullptr);
+    return conversation_ != nullptr;
+  }
+
+  DdeStatus Execute(const std::string& command, DWORD timeoutMs) {
+    // The command travels as a NUL-terminated ANSI string; DDEML converts it for a server
+    // that works in Unicode.
+    std::string data = command;
+    DWORD result = 0;
+    const HDDEDATA done = ::DdeClientTransaction(
+        reinterpret_cast<LPBYTE>(data.data()), static_cast<DWORD>(data.size() + 1), conversation_,
+        nullptr, 0, XTYP_EXECUTE, timeoutMs, &result);
+    if (done != nullptr) return DdeStatus::kDone;
+    return ::DdeGetLastError(instance_) == DMLERR_EXECACKTIMEOUT ? DdeStatus::kTimedOut
+                                                                  : DdeStatus::kNotProcessed;
+  }
+
+ private:
+  DWORD instance_ = 0;
+  HSZ service_ = nullptr;
+  HSZ topic_ = nullptr;
+  HCONV conversation_ = nullptr;
+};
+
+bool SetString(HKEY key, const char* name, const std::string& value) {
+  return ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+}
+
+bool SetDword(HKEY key, const char* name, DWORD value) {
+  return ::RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                          sizeof value) == ERROR_SUCCESS;
+}
+
+// The product folder: the folder above the uninstaller's own ("...\TUNOVAR\runtime\").
+std::string InstallLocationOf(const std::string& uninstallerPath) {
+  std::string folder = uninstallerPath.substr(0, uninstallerPath.rfind('\\') + 1);
+  while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+  const auto above = folder.rfind('\\');
+  if (above == std::string::npos || above < 2) return folder;
+  return folder.substr(0, above);
+}
+
+bool WriteUninstallEntry(HKEY root, const std::string& uninstallerPath,
+                         const std::string& displayName) {
+  win32::UniqueRegKey key;
+  if (::RegCreateKeyExA(root, kUninstallKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                        nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const std::string quoted = "\"" + uninstallerPath + "\"";
+  const bool written = SetString(key.get(), "DisplayName", displayName) &&
+                       SetString(key.get(), "UninstallString", quoted) &&
+                       SetString(key.get(), "QuietUninstallString", quoted + " /S") &&
+                       SetString(key.get(), "InstallLocation", InstallLocationOf(uninstallerPath)) &&
+                       SetString(key.get(), "DisplayIcon", uninstallerPath + ",0") &&
+                       SetString(key.get(), "Publisher", "Ovri") &&
+                       SetDword(key.get(), "NoModify", 1) && SetDword(key.get(), "NoRepair", 1);
+  if (!written) {
+    // Half an entry would show in the list without a way to uninstall.
+    key.reset();
+    ::RegDeleteKeyA(root, kUninstallKey);
+  }
+  return written;
+}
+
+// GetWindowsDirectoryA and GetSystemDirectoryA into a buffer of 200 characters.
+std::optional<std::string> SystemFolder(UINT(WINAPI* call)(LPSTR, UINT)) {
+  constexpr UINT kCapacity = 200;
+  char buffer[kCapacity];
+  std::fill(buffer, buffer + kCapacity, ' ');
+  const UINT length = call(buffer, kCapacity);
+  if (length < 1) return std::nullopt;
+  // A longer folder is reported by its size, and nothing is written.
+  if (length >= kCapacity) return std::string();
+  return std::string(buffer, length);
+}
+
+// GetShortPathNameA and GetLongPathNameA with a capacity of 1000 characters.
+std::string ConvertedPath(DWORD(WINAPI* call)(LPCSTR, LPSTR, DWORD), const std::string& path) {
+  constexpr DWORD kCapacity = 1000;
+  if (path.empty() || HasNul(path)) return std::string();
+  std::string buffer(2000, ' ');
+  const DWORD length = call(path.c_str(), buffer.data(), kCapacity);
+  // 0 is a failure; a count of the capacity or more is the size a longer result would need.
+  if (length == 0 || length >= kCapacity) return std::string();
+  buffer.resize(length);
+  return buffer;
+}
+
+}  // namespace
+
+Win32Shell::Win32Shell() {
+  char folder[MAX_PATH];
+  const UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
+  if (length > 0 && length < MAX_PATH - 11) {
+    const std::string path = std::string(folder, length) + "\\winmm.dll";
+    winmm_.reset(::LoadLibraryA(path.c_str()));
+    if (winmm_) {
+      // FARPROC goes through the generic function pointer type to the real signature.
+      timeGetTime_ = reinterpret_cast<TimeGetTimeFn>(
+          reinterpret_cast<void (*)()>(::GetProcAddress(winmm_.get(), "timeGetTime")));
+    }
+  }
+}
+
+int Win32Shell::Open(const std::string& file, const std::string& parameters,
+                     const std::string& workingFolder, ShowMode show) {
+  // An empty file name would open the working folder in Explorer; there is no such file.
+  if (file.empty() || HasNul(file) || HasNul(parameters) || HasNul(workingFolder)) {
+    return SE_ERR_FNF;
+  }
+  const ComScope com;
+  const HINSTANCE result = ::ShellExecuteA(
+      nullptr, "open", file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
+      workingFolder.empty() ? nullptr : workingFolder.c_str(),
+      show == ShowMode::kHidden ? SW_HIDE : SW_SHOWNORMAL);
+  // The result is a number dressed as a handle: above 32 when opened, else the error.
+  const INT_PTR value = reinterpret_cast<INT_PTR>(result);
+  return static_cast<int>(std::clamp<INT_PTR>(value, 0, INT_MAX));
+}
+
+DdeStatus Win32Shell::DdeExecute(const std::string& service, const std::string& topic,
+                                 const std::string& command, int timeoutMs) {
+  if (service.empty() || topic.empty() || HasNul(service) || HasNul(topic)) {
+    return DdeStatus::kRefused;
+  }
+  if (HasNul(command)) return DdeStatus::kNotProcessed;
+  DdeClient client;
+  if (!client.Connect(service, topic)) return DdeStatus::kRefused;
+  // A limit of 0 would ask for an asynchronous transaction; the least wait is 1 ms.
+  return client.Execute(command, static_cast<DWORD>(std::max(timeoutMs, 1)));
+}
+
+bool Win32Shell::RegisterUninstaller(const std::string& uninstallerPath,
+                                     const std::string& displayName) {
+  // An entry without a program to run, or without a name to list, would only mislead.
+  if (uninstallerPath.empty() || displayName.empty() || HasNul(uninstallerPath) ||
+      HasNul(displayName)) {
+    return false;
+  }
+  return WriteUninstallEntry(HKEY_LOCAL_MACHINE, uninstallerPath, displayName) ||
+         WriteUninstallEntry(HKEY_CURRENT_USER, uninstallerPath, displayName);
+}
+
+bool Win32Shell::UnregisterUninstaller() {
+  // Both places: an earlier installation may have been made by another user or without the
+  // right to write the machine's entries.
+  const bool machine = ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey) == ERROR_SUCCESS;
+  const bool user = ::RegDeleteKeyA(HKEY_CURRENT_USER, kUninstallKey) == ERROR_SUCCESS;
+  return machine || user;
+}
+
+std::optional<WindowRef> Win32Shell::FindTopWindow(const std::string& className,
+                                                   const std::string& title) {
+  if (HasNul(className) || HasNul(title)) return std::nullopt;
+  const HWND window = ::FindWindowA(className.c_str(), title.c_str());
+  if (window == nullptr) return std::nullopt;
+  return reinterpret_cast<WindowRef>(window);
+}
+
+void Win32Shell::SendClose(WindowRef window) {
+  if (window == 0) return;
+  // Waits as SendMessageA does while the window handles the message (a question it asks
+  // the user included), but not on a window whose program has stopped answering: that
+  // would hold the uninstaller for ever.
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutA(reinterpret_cast<HWND>(window), WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG,
+                        UINT_MAX, &result);
+}
+
+std::uint16_t Win32Shell::SystemDefaultLangId() { return ::GetSystemDefaultLangID(); }
+
+std::optional<std::string> Win32Shell::WindowsDirectory() {
+  return SystemFolder(::GetWindowsDirectoryA);
+}
+
+std::optional<std::string> Win32Shell::SystemDirectory() {
+  return SystemFolder(::GetSystemDirectoryA);
+}
+
+std::string Win32Shell::ShortPathName(const std::string& path) {
+  return ConvertedPath(::GetShortPathNameA, path);
+}
+
+std::string Win32Shell::LongPathName(const std::string& path) {
+  return ConvertedPath(::GetLongPathNameA, path);
+}
+
+std::uint32_t Win32Shell::TimeMs() {
+  return timeGetTime_ != nullptr ? timeGetTime_() : ::GetTickCount();
+}
+
+void Win32Shell::SleepMs(std::uint32_t ms) { ::Sleep(ms); }
+
+bool Win32Shell::AnotherInstanceRunning() {
+  if (anotherInstance_) return *anotherInstance_;
+  const HANDLE mutex = ::CreateMutexA(nullptr, FALSE, kInstanceMutexName);
+  const DWORD error = ::GetLastError();
+  instanceMutex_.reset(mutex);
+  // A mutex made by another user's elevated instance may refuse us; it is still held.
+  anotherInstance_ = mutex != nullptr ? error == ERROR_ALREADY_EXISTS : error == ERROR_ACCESS_DENIED;
+  return *anotherInstance_;
+}
+
+}  // namespace tunovar

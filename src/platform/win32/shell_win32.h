@@ -1,0 +1,62 @@
+// The shell and system calls of a Windows run: ShellExecuteA, a DDEML client, the uninstall
+// entry in the registry, top-level windows, system folders and path forms, time, the
+// single-instance mutex.
+#pragma once
+
+#include "platform/shell.h"
+#include "platform/win32/win32.h"
+
+namespace tunovar {
+
+// The uninstall entry lives under this key, below HKEY_LOCAL_MACHINE when the user may write
+// there, else below HKEY_CURRENT_USER (Programs and Features lists both).
+inline constexpr const char* kUninstallKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OvriTUNOVAR";
+
+// Held for the life of the process by the first instance; the installer and the installed
+// uninstaller share it, so neither runs while the other does.
+inline constexpr const char* kInstanceMutexName = "Local\\OvriTUNOVARSetup";
+
+class Win32Shell final : public Shell {
+ public:
+  Win32Shell();
+  Win32Shell(const Win32Shell&) = delete;
+  Win32Shell& operator=(const Win32Shell&) = delete;
+
+  int Open(const std::string& file, const std::string& parameters,
+           const std::string& workingFolder, ShowMode show) override;
+  DdeStatus DdeExecute(const std::string& service, const std::string& topic,
+                       const std::string& command, int timeoutMs) override;
+
+  bool RegisterUninstaller(const std::string& uninstallerPath,
+                           const std::string& displayName) override;
+  bool UnregisterUninstaller() override;
+
+  [[nodiscard]] std::optional<WindowRef> FindTopWindow(const std::string& className,
+                                                       const std::string& title) override;
+  void SendClose(WindowRef window) override;
+
+  [[nodiscard]] std::uint16_t SystemDefaultLangId() override;
+  [[nodiscard]] std::optional<std::string> WindowsDirectory() override;
+  [[nodiscard]] std::optional<std::string> SystemDirectory() override;
+  [[nodiscard]] std::string ShortPathName(const std::string& path) override;
+  [[nodiscard]] std::string LongPathName(const std::string& path) override;
+
+  [[nodiscard]] std::uint32_t TimeMs() override;
+  void SleepMs(std::uint32_t ms) override;
+
+  [[nodiscard]] bool AnotherInstanceRunning() override;
+
+ private:
+  using TimeGetTimeFn = DWORD(WINAPI*)();
+
+  // winmm.dll, loaded by full path from the system folder (it is no "known DLL", so a static
+  // import would be looked for beside the program first).
+  win32::UniqueModule winmm_;
+  TimeGetTimeFn timeGetTime_ = nullptr;
+
+  win32::UniqueHandle instanceMutex_;
+  std::optional<bool> anotherInstance_;
+};
+
+}  // namespace tunovar
