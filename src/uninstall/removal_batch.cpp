@@ -1,0 +1,148 @@
+// The self-removal batch "deinst.bat": operands, blocks, removal lines and the folder chain.
+#include "uninstall/removal_batch.h"
+
+#include <vector>
+
+#include "startup/ansi_text.h"
+
+namespace tunovar {
+namespace {
+
+// Characters that end or split a word for the command interpreter.
+bool IsSeparatorOrOperator(char c) {
+  switch (c) {
+    case ' ': case ',': case ';': case '=': case '&': case '|':
+    case '<': case '>': case '^': case '(': case ')':
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Characters that no Windows file name holds; a path with one names nothing we placed.
+bool IsImpossibleInName(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return u < 0x20 || c == '"' || c == '*' || c == '?';
+}
+
+// A component that Windows reads as "." or ".." (trailing dots and blanks are dropped).
+bool IsDotsOnly(std::string_view component) {
+  for (const char c : component) {
+    if (c != '.' && c != ' ') return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string FixedBlockPath(const FixedWaitBlock& block, std::string_view appPath,
+                           std::string_view installDir) {
+  std::string path(block.inInstallDir ? installDir : appPath);
+  path += block.name;
+  return path;
+}
+
+std::optional<std::string> BatchOperand(std::string_view path) {
+  bool quote = false;
+  std::string out;
+  out.reserve(path.size() + 2);
+  for (const char c : path) {
+    if (IsImpossibleInName(c)) return std::nullopt;
+    if (IsSeparatorOrOperator(c)) quote = true;
+    out += c;
+    // The interpreter expands "%" even inside quotes; "%%" stands for one.
+    if (c == '%') out += '%';
+  }
+  if (quote) out = "\"" + out + "\"";
+  return out;
+}
+
+std::string FixedBlockText(char label, std::string_view shortPath) {
+  // A block whose file name cannot be written waits for nothing, like a missing file.
+  const std::string p = BatchOperand(shortPath).value_or(std::string());
+  std::string text = "echo off";
+  text += kCrLf;
+  text += ':';
+  text += label;
+  text += kCrLf;
+  text += "del " + p;
+  text += kCrLf;
+  text += "if exist " + p + " goto ";
+  text += label;
+  text += kCrLf;
+  return text;
+}
+
+std::optional<std::string> FileLineText(std::string_view shortPath) {
+  const auto p = BatchOperand(shortPath);
+  if (!p) return std::nullopt;
+  return "del " + *p + std::string(kCrLf);
+}
+
+std::optional<std::string> FolderLineText(std::string_view shortPath) {
+  const auto p = BatchOperand(shortPath);
+  if (!p) return std::nullopt;
+  return "rd " + *p + std::string(kCrLf);
+}
+
+std::string BuildRemoveDirChain(std::string_view folder) {
+  if (!folder.empty() && folder.back() == '\\') folder.remove_suffix(1);
+  const std::size_t drive = folder.find(":\\");
+  if (drive == std::string_view::npos) return "";
+  std::string_view rest = folder.substr(drive + 2);
+  if (rest.empty()) return "";
+
+  std::vector<std::string_view> components;
+  for (;;) {
+    const std::size_t at = rest.find('\\');
+    const std::string_view c = rest.substr(0, at);
+    if (!c.empty()) components.push_back(c);
+    if (at == std::string_view::npos) break;
+    rest.remove_prefix(at + 1);
+  }
+
+  std::string chain;
+  for (auto it = components.rbegin(); it != components.rend(); ++it) {
+    // Past a component we cannot name, the chain would remove folders at the wrong level;
+    // the folders above it hold it and stay anyway.
+    if (IsDotsOnly(*it)) break;
+    const auto operand = BatchOperand(*it);
+    if (!operand) break;
+    chain += " | cd.. | rd " + *operand;
+  }
+  return chain;
+}
+
+std::string LastLineText(std::string_view parentFolder) {
+  return std::string(kBatchLastLineStart) + BuildRemoveDirChain(parentFolder);
+}
+
+void RemovalBatchWriter::Put(std::string_view text) {
+  if (file_ != nullptr && !file_->Write(text)) failed_ = true;
+}
+
+std::string RemovalBatchWriter::WriteFixedBlock(char label, std::string_view shortPath) {
+  std::string text = FixedBlockText(label, shortPath);
+  Put(text);
+  return text;
+}
+
+std::optional<std::string> RemovalBatchWriter::AddFileLine(std::string_view shortPath) {
+  auto text = FileLineText(shortPath);
+  if (text) Put(*text);
+  return text;
+}
+
+std::optional<std::string> RemovalBatchWriter::AddFolderLine(std::string_view shortPath) {
+  auto text = FolderLineText(shortPath);
+  if (text) Put(*text);
+  return text;
+}
+
+std::string RemovalBatchWriter::WriteLastLine(std::string_view parentFolder) {
+  std::string text = LastLineText(parentFolder);
+  Put(text);
+  return text;
+}
+
+}  // namespace tunovar

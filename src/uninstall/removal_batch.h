@@ -1,0 +1,117 @@
+// The self-removal batch "deinst.bat": its fixed waiting blocks, removal lines, last line.
+//
+// The uninstaller cannot delete its own files, files still in use or the folder it runs
+// from; it leaves that to this batch, which the shell runs (through "deinst.pif") after the
+// uninstaller has ended. Line map of the file, in the runtime folder (AppPath), ANSI bytes,
+// every line ending in CR LF except the last:
+//
+//   1     echo off                      block d   AppPath & "install.exe"
+//   2     :d                            each block: four lines, its label L, and P the
+//   3     del P                         short form of its file ("" when the file is
+//   4     if exist P goto d             missing: "del " and "if exist  goto d")
+//   5-8   block e   AppPath & "defile"
+//   9-12  block f   AppPath & "MSVBVM50.DLL"
+//   13-16 block h   AppPath & "asycfilt.dll"
+//   17-20 block k   InstallDir & "\spinstation.ini"
+//   21-24 block n   InstallDir & "\animation.ini"
+//   25-28 block l   InstallDir & "\temp.m3u"
+//   29..  del S                         a listed file still present (S its short form)
+//         rd S                          a listed folder still present (no final "\")
+//   last  del deinst.pif | del deinst.bat | cd .. | rd runtime | cd.. | rd cn ... | cd.. | rd c1
+//                                       c1..cn the components of InstallDir; no CR LF
+//
+// Each block deletes its file and jumps back while it still exists, so the batch does not
+// pass block e until the uninstaller has let go of "defile", which it holds until it ends.
+//
+// Operands: a path or component holding a blank, ",", ";", "=", "&", "|", "<", ">", "^",
+// "(" or ")" is written in double quotes, and every "%" is doubled, so that no name can
+// become a command or split in two; any other name is written byte for byte. A name that
+// no Windows file can have (a double quote, a wildcard, a control character) is not
+// written at all: such a block gets an empty P, such a removal line is left out, and a
+// folder chain stops below such a component.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "platform/file_system.h"
+
+namespace tunovar {
+
+// A fixed waiting block: its label and where its file lies.
+struct FixedWaitBlock {
+  char label;
+  bool inInstallDir;      // false: AppPath & name; true: InstallDir & name
+  std::string_view name;  // a name in InstallDir starts with "\"
+};
+
+inline constexpr std::array<FixedWaitBlock, 7> kFixedWaitBlocks{{
+    {'d', false, "install.exe"},
+    {'e', false, "defile"},
+    {'f', false, "MSVBVM50.DLL"},
+    {'h', false, "asycfilt.dll"},
+    {'k', true, "\\spinstation.ini"},
+    {'n', true, "\\animation.ini"},
+    {'l', true, "\\temp.m3u"},
+}};
+
+inline constexpr std::string_view kBatchLastLineStart =
+    "del deinst.pif | del deinst.bat | cd .. | rd runtime";
+
+// The full path of a block's file.
+[[nodiscard]] std::string FixedBlockPath(const FixedWaitBlock& block, std::string_view appPath,
+                                         std::string_view installDir);
+
+// A path as the batch may carry it (quoted and with "%" doubled where needed); nullopt for a
+// name that no Windows file can have. An empty path stays empty.
+[[nodiscard]] std::optional<std::string> BatchOperand(std::string_view path);
+
+// The four lines of a block, each with its CR LF. shortPath is the short form of the block's
+// file ("" when it does not exist).
+[[nodiscard]] std::string FixedBlockText(char label, std::string_view shortPath);
+
+// "del " / "rd " with the operand and CR LF; nullopt when the path cannot be written.
+[[nodiscard]] std::optional<std::string> FileLineText(std::string_view shortPath);
+[[nodiscard]] std::optional<std::string> FolderLineText(std::string_view shortPath);
+
+// The folder-removal chain for a folder path: " | cd.. | rd " and a component, for each
+// component below the drive root from the deepest upwards; "" for a drive root or a path
+// without ":\". Empty components ("\\") are no folder level and are left out; the chain
+// stops below a component that cannot be written or that is made of dots only.
+[[nodiscard]] std::string BuildRemoveDirChain(std::string_view folder);
+
+// The last line for the product folder (InstallDir followed by "\"), without line end.
+[[nodiscard]] std::string LastLineText(std::string_view parentFolder);
+
+// Writes "deinst.bat" piece by piece. Built on a writer that may be missing (the folder is
+// not writable): the writes then go nowhere, as a file that cannot be opened is not written.
+// Each call returns the text it gave the file, for the log.
+class RemovalBatchWriter {
+ public:
+  explicit RemovalBatchWriter(std::unique_ptr<TextFileWriter> file)
+      : file_(std::move(file)), opened_(file_ != nullptr) {}
+
+  [[nodiscard]] bool IsOpen() const { return file_ != nullptr; }
+  // The file was opened and every write reached it: only such a batch may be started,
+  // as a half-written line could name a different file than the one meant.
+  [[nodiscard]] bool Complete() const { return opened_ && !failed_; }
+  std::string WriteFixedBlock(char label, std::string_view shortPath);
+  // nullopt (and nothing written) when the path cannot be written.
+  std::optional<std::string> AddFileLine(std::string_view shortPath);
+  std::optional<std::string> AddFolderLine(std::string_view shortPath);
+  std::string WriteLastLine(std::string_view parentFolder);
+  // Closes the file; later writes go nowhere.
+  void Close() { file_.reset(); }
+
+ private:
+  void Put(std::string_view text);
+  std::unique_ptr<TextFileWriter> file_;
+  bool opened_;
+  bool failed_ = false;
+};
+
+}  // namespace tunovar

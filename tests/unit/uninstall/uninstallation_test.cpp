@@ -1,0 +1,442 @@
+// The uninstall sequence on the fake platform: an installed tree built by hand, run end to end.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "startup/ansi_text.h"
+#include "startup/installer.h"
+#include "support/fake_platform.h"
+
+namespace tunovar {
+namespace {
+
+using testing::FakeFileSystem;
+using testing::FakePlatform;
+using testing::FakeShell;
+
+const std::string kTarget = "C:\\Apps\\TUNOVAR\\";     // the folder chosen when installing
+const std::string kDir = kTarget + "TUNOVAR";          // InstallDir
+const std::string kApp = kDir + "\\runtime\\";         // AppPath
+const std::string kBatch = kApp + "deinst.bat";
+const std::string kList = kApp + "defile";
+const std::string kLastLine =
+    "del deinst.pif | del deinst.bat | cd .. | rd runtime | cd.. | rd TUNOVAR | cd.. | rd TUNOVAR"
+    " | cd.. | rd Apps";
+
+// Three sections; section j says "Remove j?" (slot 12) and "Bye j" (slot 11).
+std::string InstText() {
+  std::string s;
+  for (int j = 0; j < 3; ++j) {
+    const std::string n = std::to_string(j);
+    s += "###Lang " + n + "\r\nCaption\r\nInfo\r\nPath\r\nC:\\Programme\\TUNOVAR\\\r\nInstall\r\n"
+         "Cancel\r\nStart?\r\nx\r\nx\r\nBye " + n + "\r\nRemove " + n + "?\r\n10\r\nNo space\r\n"
+         "CDDB\r\n5\r\n";
+  }
+  return s;
+}
+
+std::string GroupFile() {
+  std::string s = "1\r\ntunovar\r\nOvri TUNOVAR\r\n";
+  for (int j = 0; j < 3; ++j) s += "###\r\nPlayer\r\ntuno.exe\r\n";
+  return s;
+}
+
+std::string Lines(const std::vector<std::string>& lines) {
+  std::string s;
+  for (const std::string& l : lines) s += l + "\r\n";
+  return s;
+}
+
+// The removal list of an installation with three folders and five program files, written
+// as the installation writes it: language, two fixed files, files and folders from the last
+// placed to the first, then the "#" folders.
+std::vector<std::string> StandardEntries() {
+  return {kDir + "\\tunodoc.gid",     kDir + "\\burn.lst",         kApp + "group",
+          kApp + "insttext",          kApp + "MSVBVM50.DLL",       kApp + "deinstal.exe",
+          kDir + "\\data\\songs.db",  kDir + "\\tuno.exe",         kDir + "\\data\\",
+          kApp,                       kDir + "\\",                 "#" + kDir + "\\data\\",
+          "#" + kApp,                 "#" + kDir + "\\"};
+}
+
+// The seven blocks with "install.exe", "asycfilt.dll" and the three files of InstallDir
+// missing, "defile" and "MSVBVM50.DLL" present.
+std::string FixedBlocks() {
+  return "echo off\r\n:d\r\ndel \r\nif exist  goto d\r\n"
+         "echo off\r\n:e\r\ndel " + kList + "\r\nif exist " + kList + " goto e\r\n"
+         "echo off\r\n:f\r\ndel " + kApp + "MSVBVM50.DLL\r\nif exist " + kApp +
+         "MSVBVM50.DLL goto f\r\n"
+         "echo off\r\n:h\r\ndel \r\nif exist  goto h\r\n"
+         "echo off\r\n:k\r\ndel \r\nif exist  goto k\r\n"
+         "echo off\r\n:n\r\ndel \r\nif exist  goto n\r\n"
+         "echo off\r\n:l\r\ndel \r\nif exist  goto l\r\n";
+}
+
+struct World {
+  FakePlatform fake;
+  FakeFileSystem& fs = fake.fs;
+  FakeShell& shell = fake.shell;
+  std::string exeFolder = kDir + "\\runtime";
+  std::string exeName = "deinstal";
+  std::string arguments;
+  std::unique_ptr<Installer> installer;
+
+  World() {
+    fs.PutFile("C:\\WINDOWS\\ovrituno.inf", "\"" + kTarget + "tunovar\\\"\r\n");
+    fs.PutFile(kDir + "\\tunodoc.gid", "gid");
+    fs.Find(kDir + "\\tunodoc.gid")->readOnly = true;
+    fs.PutFile(kDir + "\\tuno.exe", "exe");
+    fs.PutFile(kDir + "\\data\\songs.db", "db");
+    fs.PutFile(kApp + "deinstal.exe", "me");
+    fs.Find(kApp + "deinstal.exe")->locked = true;  // the running uninstaller
+    fs.PutFile(kApp + "MSVBVM50.DLL", "vb");
+    fs.PutFile(kApp + "insttext", InstText());
+    fs.PutFile(kApp + "group", GroupFile());
+    fs.PutFile(kApp + "deinst.pif", "pif");
+    fs.PutFile(kTarget + "mine.txt", "the user's own file beside the product");
+    fs.PutFile("C:\\x", "outside");
+    fs.PutFile("C:\\WINDOWS\\system32\\y", "system");
+    WriteList(" 1 ", StandardEntries());
+    shell.registered = true;
+  }
+
+  void WriteList(const std::string& language, const std::vector<std::string>& entries) {
+    std::vector<std::string> lines{language};
+    lines.insert(lines.end(), entries.begin(), entries.end());
+    fs.PutFile(kList, Lines(lines));
+  }
+
+  // Starts the program and delivers the first tick, as the view does; the exit code.
+  int Run() {
+    installer = std::make_unique<Installer>(fake.platform,
+                                            LaunchInfo{exeFolder, exeName, arguments});
+    if (!installer->Start()) return installer->ExitCodeOfRun();
+    installer->Deliver(Ctl::Timer1, Event::kTimer);
+    EXPECT_TRUE(installer->Ended());
+    return installer->ExitCodeOfRun();
+  }
+
+  [[nodiscard]] std::size_t CallIndex(const std::string& prefix) const {
+    const auto it = std::find_if(shell.calls.begin(), shell.calls.end(),
+                                 [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
+    return static_cast<std::size_t>(it - shell.calls.begin());
+  }
+  [[nodiscard]] bool Journaled(const std::string& line) const {
+    return std::find(fs.journal.begin(), fs.journal.end(), line) != fs.journal.end();
+  }
+};
+
+TEST(RunUninstall, RemovesTheInstallationAndLeavesTheRestToTheBatch) {
+  World w;
+  w.shell.shortNames[UCase(kApp + "deinstal.exe")] = "C:\\APPS\\TUNOVAR\\TUNOVAR\\RUNTIME\\DEINST~1.EXE";
+  w.shell.shortNames[UCase(kDir + "\\runtime")] = "C:\\APPS\\TUNOVAR\\TUNOVAR\\RUNTIME";
+  std::string batchWhenStarted;
+  bool listHeldWhenStarted = false;
+  w.shell.onOpen = [&](const std::string&) {
+    batchWhenStarted = w.fs.Content(kBatch);
+    listHeldWhenStarted = w.fs.held.count(FakeFileSystem::Key(kList)) != 0;
+    return 42;
+  };
+  std::size_t callsAtClosingMessage = 0;
+  w.fake.ui.onMessage = [&](const testing::ShownMessage&) { callsAtClosingMessage = w.shell.calls.size(); };
+
+  EXPECT_EQ(w.Run(), kExitDone);
+
+  const std::string expectedBatch = FixedBlocks() +
+                                    "del C:\\APPS\\TUNOVAR\\TUNOVAR\\RUNTIME\\DEINST~1.EXE\r\n"
+                                    "rd C:\\APPS\\TUNOVAR\\TUNOVAR\\RUNTIME\r\n"
+                                    "rd C:\\Apps\\TUNOVAR\\TUNOVAR\r\n" + kLastLine;
+  EXPECT_EQ(w.fs.Content(kBatch), expectedBatch);
+  // Started once, hidden, from the runtime folder, complete, with the list still held.
+  EXPECT_EQ(w.shell.opened, std::vector<std::string>{kApp + "deinst.pif"});
+  EXPECT_EQ(w.shell.calls.back(), "Open " + kApp + "deinst.pif||" + kDir + "\\runtime|0");
+  EXPECT_EQ(batchWhenStarted, expectedBatch);
+  EXPECT_TRUE(listHeldWhenStarted);
+  EXPECT_EQ(w.fs.held.count(FakeFileSystem::Key(kList)), 1u);  // held until the program ends
+
+  EXPECT_EQ(w.fs.Tree("C:\\Apps"),
+            (std::vector<std::string>{"C:\\Apps\\", "C:\\Apps\\TUNOVAR\\", "C:\\Apps\\TUNOVAR\\TUNOVAR\\",
+                                      "C:\\Apps\\TUNOVAR\\TUNOVAR\\runtime\\", kList, kBatch,
+                                      kApp + "deinst.pif", kApp + "deinstal.exe",
+                                      kTarget + "mine.txt"}));
+  EXPECT_FALSE(w.fs.Has("C:\\WINDOWS\\ovrituno.inf"));
+  EXPECT_EQ(w.shell.ddeCommands, std::vector<std::string>{"[DeleteGroup(Ovri TUNOVAR)]"});
+  EXPECT_FALSE(w.shell.registered);
+
+  // The order of the sequence: the question in section 0, then the files outside the list,
+  // the batch, the group, the entry, the list's entries, the closing message in the
+  // recorded language, the batch started last.
+  ASSERT_EQ(w.fake.ui.messages.size(), 2u);
+  EXPECT_EQ(w.fake.ui.messages[0].title, "Ovri TUNOVAR Deinstallation");
+  EXPECT_EQ(w.fake.ui.messages[0].text, "Remove 0?");
+  EXPECT_EQ(w.fake.ui.messages[0].buttons, MessageButtons::kYesNo);
+  EXPECT_EQ(w.fake.ui.messages[1].title, "Ovri TUNOVAR Deinstallation");
+  EXPECT_EQ(w.fake.ui.messages[1].text, "Bye 1");
+  EXPECT_EQ(w.fake.ui.messages[1].buttons, MessageButtons::kOk);
+  EXPECT_EQ(callsAtClosingMessage, w.shell.calls.size() - 1);
+  ASSERT_GE(w.fs.journal.size(), 4u);
+  EXPECT_EQ(w.fs.journal[0], "Delete " + kDir + "\\tunodoc.gid");
+  EXPECT_EQ(w.fs.journal[1], "Delete C:\\WINDOWS\\ovrituno.inf");
+  EXPECT_EQ(w.fs.journal[2], "Write " + kBatch);
+  EXPECT_EQ(w.fs.journal[3], "Delete " + kApp + "group");
+  EXPECT_LT(w.CallIndex("DDE "), w.CallIndex("Unregister"));
+  EXPECT_LT(w.CallIndex("Unregister"), w.CallIndex("Open "));
+  EXPECT_TRUE(w.fake.console.Logged("Deleted " + kDir + "\\tuno.exe"));
+  EXPECT_TRUE(w.fake.console.Logged("Batch: rd C:\\APPS\\TUNOVAR\\TUNOVAR\\RUNTIME"));
+}
+
+TEST(RunUninstall, NoChangesNothing) {
+  World w;
+  w.fake.ui.answers.push_back(MessageAnswer::kNo);
+  const auto treeBefore = w.fs.Tree();
+  EXPECT_EQ(w.Run(), kExitDeclined);
+  EXPECT_EQ(w.fs.Tree(), treeBefore);
+  EXPECT_TRUE(w.fs.journal.empty());
+  EXPECT_TRUE(w.shell.ddeCommands.empty());
+  EXPECT_TRUE(w.shell.registered);
+  EXPECT_EQ(w.CallIndex("Unregister"), w.shell.calls.size());
+  EXPECT_TRUE(w.shell.opened.empty());
+  EXPECT_EQ(w.fake.ui.messages.size(), 1u);
+}
+
+TEST(RunUninstall, SilentRunsAnswerYesWithoutABox) {
+  struct Row { const char* name; const char* exe; const char* args; };
+  const Row rows[] = {{"deinstal /S", "deinstal", "/S"}, {"install d /S", "install", "d /S"}};
+  for (const Row& r : rows) {
+    World w;
+    w.exeName = r.exe;
+    w.arguments = r.args;
+    EXPECT_EQ(w.Run(), kExitDone) << r.name;
+    EXPECT_TRUE(w.fake.ui.messages.empty()) << r.name;
+    ASSERT_EQ(w.fake.console.errors.size(), 2u) << r.name;
+    EXPECT_EQ(w.fake.console.errors[0], "Ovri TUNOVAR Deinstallation: Remove 0?") << r.name;
+    EXPECT_EQ(w.fake.console.errors[1], "Ovri TUNOVAR Deinstallation: Bye 1") << r.name;
+    EXPECT_FALSE(w.fs.Has(kDir + "\\tuno.exe")) << r.name;
+    EXPECT_EQ(w.shell.opened.size(), 1u) << r.name;
+  }
+}
+
+TEST(RunUninstall, ListWithOnlyTheLanguageGivesTheFixedBlocksAndTheLastLine) {
+  World w;
+  w.WriteList(" 0 ", {});
+  EXPECT_EQ(w.Run(), kExitDone);
+  EXPECT_EQ(w.fs.Content(kBatch), FixedBlocks() + kLastLine);
+  EXPECT_EQ(w.fake.ui.messages.back().text, "Bye 0");
+}
+
+TEST(RunUninstall, BatchFilesOfTheRuntimeFolderAreNeverTouched) {
+  World w;
+  w.fs.PutFile(kBatch, "old batch");
+  w.WriteList(" 0 ", {kApp + "DEINST.PIF", kDir + "\\Runtime\\Deinst.Bat", kDir + "\\tuno.exe"});
+  EXPECT_EQ(w.Run(), kExitDone);
+  EXPECT_TRUE(w.fs.Has(kApp + "deinst.pif"));
+  EXPECT_FALSE(w.Journaled("Delete " + kApp + "DEINST.PIF"));
+  EXPECT_FALSE(w.Journaled("Delete " + kDir + "\\Runtime\\Deinst.Bat"));
+  EXPECT_EQ(w.fs.Content(kBatch), FixedBlocks() + kLastLine);
+}
+
+TEST(RunUninstall, WhatStaysGetsABatchLineWithOperandsThatCannotSplit) {
+  World w;
+  const std::vector<std::string> names = {"a, b.txt", "R&B (live).mp3", "100% pure.ini", "x=y;z.dat"};
+  std::vector<std::string> entries;
+  for (const std::string& n : names) {
+    w.fs.PutFile(kDir + "\\" + n, "held");
+    w.fs.Find(kDir + "\\" + n)->locked = true;
+    entries.push_back(kDir + "\\" + n);
+  }
+  w.fs.PutFile(kDir + "\\free, too.txt", "not held");
+  entries.push_back(kDir + "\\free, too.txt");
+  w.fs.PutFile(kDir + "\\full folder\\keep.txt", "held");
+  w.fs.Find(kDir + "\\full folder\\keep.txt")->locked = true;
+  entries.push_back("#" + kDir + "\\full folder\\");
+  w.WriteList(" 0 ", entries);
+
+  EXPECT_EQ(w.Run(), kExitDone);
+  EXPECT_FALSE(w.fs.Has(kDir + "\\free, too.txt"));  // a comma is part of the one path
+  EXPECT_EQ(w.fs.Content(kBatch),
+            FixedBlocks() + "del \"" + kDir + "\\a, b.txt\"\r\n" +
+                "del \"" + kDir + "\\R&B (live).mp3\"\r\n" +
+                "del \"" + kDir + "\\100%% pure.ini\"\r\n" +
+                "del \"" + kDir + "\\x=y;z.dat\"\r\n" +
+                "rd \"" + kDir + "\\full folder\"\r\n" + kLastLine);
+}
+
+TEST(RunUninstall, TheRecordedLanguageChoosesTheClosingMessage) {
+  struct Row { const char* name; const char* line; std::vector<std::string> closing; };
+  const Row rows[] = {
+      {"section 2", " 2 ", {"Bye 2"}},
+      {"not a number keeps section 0", "two", {"Bye 0"}},
+      {"an empty section gives an empty text", " 20 ", {""}},
+      {"outside the table: no closing message", " 21 ", {}},
+      {"negative: no closing message", " -1 ", {}},
+      {"far outside: no closing message", " 2147483647 ", {}},
+  };
+  for (const Row& r : rows) {
+    World w;
+    w.WriteList(r.line, {kDir + "\\tuno.exe"});
+    EXPECT_EQ(w.Run(), kExitDone) << r.name;
+    std::vector<std::string> shown;
+    for (std::size_t i = 1; i < w.fake.ui.messages.size(); ++i) shown.push_back(w.fake.ui.messages[i].text);
+    EXPECT_EQ(shown, r.closing) << r.name;
+    EXPECT_EQ(w.fake.ui.messages.front().text, "Remove 0?") << r.name;
+    EXPECT_FALSE(w.fs.Has(kDir + "\\tuno.exe")) << r.name;
+    EXPECT_EQ(w.shell.opened.size(), 1u) << r.name;
+  }
+}
+
+TEST(RunUninstall, EntriesOutsideTheInstallationArePassedOver) {
+  World w;
+  const std::vector<std::string> outside = {
+      "..\\..\\x",
+      kApp + "..\\..\\..\\x",
+      kDir + "\\data\\...\\x",
+      kTarget + "TUNOVAR/../../x",
+      "C:\\WINDOWS\\system32\\y",
+      "#C:\\WINDOWS\\system32\\",
+      "#" + kApp + "..\\..\\..\\",
+      "C:\\Apps\\TUNOVARX\\x",
+      kTarget,
+      "\\\\server\\share\\x",
+  };
+  std::vector<std::string> entries = outside;
+  entries.push_back(kDir + "\\tuno.exe");
+  w.fs.PutFile("C:\\Apps\\TUNOVARX\\x", "a neighbour");
+  w.WriteList(" 0 ", entries);
+  const auto outsideBefore = w.fs.Tree("C:\\WINDOWS\\system32");
+
+  EXPECT_EQ(w.Run(), kExitIncomplete);
+  EXPECT_EQ(w.installer->PassedOverEntries, outside);
+  EXPECT_TRUE(w.fs.Has("C:\\x"));
+  EXPECT_TRUE(w.fs.Has("C:\\Apps\\TUNOVARX\\x"));
+  EXPECT_EQ(w.fs.Tree("C:\\WINDOWS\\system32"), outsideBefore);
+  EXPECT_FALSE(w.fs.Has(kDir + "\\tuno.exe"));
+  for (const std::string& line : w.fs.journal) {
+    EXPECT_TRUE(line.find("C:\\Apps\\TUNOVAR\\TUNOVAR") != std::string::npos ||
+                line == "Delete C:\\WINDOWS\\ovrituno.inf")
+        << line;
+  }
+  EXPECT_EQ(w.fs.Content(kBatch), FixedBlocks() + kLastLine);
+  EXPECT_TRUE(w.fake.console.Logged("Passed over, outside the installation: C:\\WINDOWS\\system32\\y"));
+}
+
+TEST(RunUninstall, EntriesInTheShortFormOfTheTargetCountAsInside) {
+  World w;
+  w.shell.shortNames[UCase(kTarget)] = "C:\\APPS\\TUNOVA~1\\";
+  w.WriteList(" 0 ", {"C:\\APPS\\TUNOVA~1\\TUNOVAR\\gone.txt", "c:\\apps\\tunovar\\TUNOVAR\\TUNO.EXE"});
+  EXPECT_EQ(w.Run(), kExitDone);
+  EXPECT_TRUE(w.installer->PassedOverEntries.empty());
+  EXPECT_FALSE(w.fs.Has(kDir + "\\tuno.exe"));
+}
+
+TEST(RunUninstall, TheProductWindowIsClosedBeforeAnyListedFileIsTouched) {
+  // A shell whose product window holds tuno.exe open until it has handled WM_CLOSE.
+  struct ProductShell : FakeShell {
+    FakeFileSystem* files = nullptr;
+    std::vector<std::string> journalAtClose;
+    void SendClose(WindowRef window) override {
+      if (journalAtClose.empty()) journalAtClose = files->journal;
+      files->Find(kDir + "\\tuno.exe")->locked = false;
+      FakeShell::SendClose(window);
+    }
+  };
+  World w;
+  ProductShell shell;
+  shell.fs = &w.fs;
+  shell.files = &w.fs;
+  shell.windows["window 0|Ovri TUNOVAR"] = 2;
+  w.fs.Find(kDir + "\\tuno.exe")->locked = true;
+  Platform platform{w.fs, shell, w.fake.ui, w.fake.console};
+  Installer installer(platform, LaunchInfo{w.exeFolder, "deinstal", ""});
+  ASSERT_TRUE(installer.Start());
+  installer.Deliver(Ctl::Timer1, Event::kTimer);
+  EXPECT_EQ(installer.ExitCodeOfRun(), kExitDone);
+
+  EXPECT_EQ(shell.journalAtClose, (std::vector<std::string>{"Delete " + kDir + "\\tunodoc.gid",
+                                                            "Delete C:\\WINDOWS\\ovrituno.inf"}));
+  EXPECT_EQ(std::count(shell.calls.begin(), shell.calls.end(), "SendClose"), 2);
+  EXPECT_FALSE(w.fs.Has(kDir + "\\tuno.exe"));
+  EXPECT_EQ(w.fs.Content(kBatch).find("tuno.exe"), std::string::npos);
+}
+
+TEST(CloseWindowByTitle, AtMostTenRequestsThenOneLook) {
+  struct Row { const char* name; int closesAfter; int sends; bool stillThere; };
+  const Row rows[] = {
+      {"no window", 0, 0, false},
+      {"closes after three", 3, 3, false},
+      {"never closes", -1, 10, true},
+  };
+  for (const Row& r : rows) {
+    FakePlatform fake;
+    if (r.closesAfter != 0) fake.shell.windows["window 0|Ovri TUNOVAR"] = r.closesAfter;
+    Installer installer(fake.platform, LaunchInfo{kDir + "\\runtime", "deinstal", ""});
+    EXPECT_EQ(installer.CloseWindowByTitle("window 0", "Ovri TUNOVAR"), r.stillThere) << r.name;
+    std::vector<std::string> expected;
+    for (int i = 0; i < r.sends; ++i) {
+      expected.insert(expected.end(), {"FindWindow window 0|Ovri TUNOVAR", "SendClose", "Sleep 100"});
+    }
+    if (r.sends < 10) expected.push_back("FindWindow window 0|Ovri TUNOVAR");  // the one that stopped
+    expected.push_back("FindWindow window 0|Ovri TUNOVAR");                    // the one that decides
+    EXPECT_EQ(fake.shell.calls, expected) << r.name;
+  }
+}
+
+TEST(RunUninstall, ThePifThatCannotBeOpenedFallsBackToTheBatch) {
+  World w;
+  w.shell.openResult = 2;
+  EXPECT_EQ(w.Run(), kExitDone);
+  const std::string folder = kDir + "\\runtime";
+  EXPECT_EQ(std::vector<std::string>(w.shell.calls.end() - 2, w.shell.calls.end()),
+            (std::vector<std::string>{"Open " + kApp + "deinst.pif||" + folder + "|0",
+                                      "Open " + kBatch + "||" + folder + "|0"}));
+}
+
+TEST(RunUninstall, AGroupFileThatEndsEarlyEndsTheProgramAtTheGroupStep) {
+  World w;
+  w.fs.PutFile(kApp + "group", "1\r\ntunovar\r\nOvri TUNOVAR\r\n###\r\nPlayer\r\n");
+  EXPECT_EQ(w.Run(), kExitFatalFile);
+  EXPECT_EQ(w.fs.Content(kBatch), FixedBlocks());
+  EXPECT_TRUE(w.shell.opened.empty());
+  EXPECT_TRUE(w.shell.registered);
+  EXPECT_TRUE(w.fs.Has(kDir + "\\tuno.exe"));
+  EXPECT_TRUE(w.fs.Has(kApp + "group"));
+  EXPECT_EQ(w.fake.ui.messages.back().text, "File \"group\" is corrupted");
+}
+
+TEST(RunUninstall, ACorruptedTextFileEndsBeforeAnythingChanges) {
+  World w;
+  w.fs.PutFile(kApp + "insttext", InstText() + "\r\n");
+  EXPECT_EQ(w.Run(), kExitFatalFile);
+  EXPECT_TRUE(w.fs.journal.empty());
+  EXPECT_TRUE(w.shell.registered);
+  ASSERT_EQ(w.fake.ui.messages.size(), 1u);
+  EXPECT_EQ(w.fake.ui.messages[0].text, "File \"" + kApp + "insttext\" is corrupted");
+}
+
+TEST(RunUninstall, FromAFolderThatHoldsNoInstallation) {
+  // The CD (or a copy of it) started with the argument d: no removal list beside it.
+  World w;
+  w.fs.AddDrive('E');
+  w.fs.PutFile("E:\\TUNOVAR\\runtime\\install.exe", "cd");
+  w.fs.PutFile("E:\\TUNOVAR\\runtime\\MSVBVM50.DLL", "cd");
+  w.fs.PutFile("E:\\TUNOVAR\\runtime\\deinst.pif", "cd");
+  w.fs.PutFile("E:\\TUNOVAR\\runtime\\insttext", InstText());
+  w.fs.PutFile("E:\\TUNOVAR\\runtime\\group", GroupFile());
+  w.exeFolder = "E:\\TUNOVAR\\runtime";
+  w.exeName = "install";
+  w.arguments = "d";
+  const auto cdBefore = w.fs.Tree("E:\\TUNOVAR");
+
+  EXPECT_EQ(w.Run(), kExitDone);
+  EXPECT_FALSE(w.fs.Has("C:\\WINDOWS\\ovrituno.inf"));
+  EXPECT_EQ(w.shell.ddeCommands, std::vector<std::string>{"[DeleteGroup(Ovri TUNOVAR)]"});
+  EXPECT_FALSE(w.shell.registered);
+  // No list: no entries, and no batch that would delete the installer's own files here.
+  EXPECT_EQ(w.fs.Tree("E:\\TUNOVAR"), cdBefore);
+  EXPECT_TRUE(w.shell.opened.empty());
+  EXPECT_TRUE(w.fs.Has(kDir + "\\tuno.exe"));
+  EXPECT_EQ(w.fake.ui.messages.back().text, "Bye 0");
+}
+
+}  // namespace
+}  // namespace tunovar
