@@ -10,8 +10,9 @@
 // begins with the target, or with the target's short or long form, and names something
 // below it: the path typed when installing may have been short or long, and "defile" keeps
 // it as typed. A component made of dots only ("..", ".", "...", ".. "; "/" separates
-// components as "\" does) makes no entry inside, and the target itself is not inside (the last batch line removes it when
-// it is empty). A target at a drive root takes in that whole drive: the user chose it.
+// components as "\" does) makes no entry inside, and the target itself is not inside (the
+// last batch line removes it when it is empty). A target at a drive root takes in that
+// whole drive: the user chose it.
 #include <optional>
 #include <string>
 #include <vector>
