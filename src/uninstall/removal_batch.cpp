@@ -10,13 +10,7 @@ namespace {
 
 // Characters that end or split a word for the command interpreter.
 bool IsSeparatorOrOperator(char c) {
-  switch (c) {
-    case ' ': case ',': case ';': case '=': case '&': case '|':
-    case '<': case '>': case '^': case '(': case ')':
-      return true;
-    default:
-      return false;
-  }
+  return std::string_view(" ,;=&|<>^()").find(c) != std::string_view::npos;
 }
 
 // Characters that no Windows file name holds; a path with one names nothing we placed.

@@ -151,8 +151,7 @@ void Installer::RunUninstall() {
   // Without a removal list this folder holds no installation (the CD, a copy of it): a
   // batch here would delete the installer's own files, so none is written or started.
   const std::string batchPath = AppPath + "deinst.bat";
-  RemovalBatchWriter batch(listHere ? fs.OpenForWriting(batchPath, WriteMode::kReplace)
-                                    : nullptr);
+  RemovalBatchWriter batch(listHere ? fs.OpenForWriting(batchPath, WriteMode::kReplace) : nullptr);
   if (!listHere) {
     Log("No removal list beside the program; no batch is written");
   } else if (!batch.IsOpen()) {
@@ -223,7 +222,8 @@ void Installer::RunUninstall() {
       continue;
     }
     // The batch and its program information file must survive until the batch runs.
-    if (ContainsNoCase(path, "runtime\\deinst.pif") || ContainsNoCase(path, "runtime\\deinst.bat")) {
+    if (ContainsNoCase(path, "runtime\\deinst.pif") ||
+        ContainsNoCase(path, "runtime\\deinst.bat")) {
       Log("Kept for the batch: " + path);
       continue;
     }

@@ -9,7 +9,11 @@ namespace tunovar {
 namespace {
 
 TEST(BuildRemoveDirChain, Examples) {
-  struct Row { const char* name; const char* folder; const char* chain; };
+  struct Row {
+    const char* name;
+    const char* folder;
+    const char* chain;
+  };
   const Row rows[] = {
       {"three components", "C:\\Apps\\TUNOVAR\\TUNOVAR\\",
        " | cd.. | rd TUNOVAR | cd.. | rd TUNOVAR | cd.. | rd Apps"},
@@ -34,7 +38,11 @@ TEST(BuildRemoveDirChain, Examples) {
 }
 
 TEST(BatchOperand, QuotesSeparatorsDoublesPercentRefusesImpossibleNames) {
-  struct Row { const char* name; std::string path; std::optional<std::string> operand; };
+  struct Row {
+    const char* name;
+    std::string path;
+    std::optional<std::string> operand;
+  };
   const Row rows[] = {
       {"plain short form", "C:\\APPS\\TUNOVAR\\TUNOVAR\\RUNTIME\\PXD32D5.DLL",
        "C:\\APPS\\TUNOVAR\\TUNOVAR\\RUNTIME\\PXD32D5.DLL"},

@@ -16,9 +16,9 @@ using testing::FakeFileSystem;
 using testing::FakePlatform;
 using testing::FakeShell;
 
-const std::string kTarget = "C:\\Apps\\TUNOVAR\\";     // the folder chosen when installing
-const std::string kDir = kTarget + "TUNOVAR";          // InstallDir
-const std::string kApp = kDir + "\\runtime\\";         // AppPath
+const std::string kTarget = "C:\\Apps\\TUNOVAR\\";  // the folder chosen when installing
+const std::string kDir = kTarget + "TUNOVAR";       // InstallDir
+const std::string kApp = kDir + "\\runtime\\";      // AppPath
 const std::string kBatch = kApp + "deinst.bat";
 const std::string kList = kApp + "defile";
 const std::string kLastLine =
@@ -30,8 +30,11 @@ std::string InstText() {
   std::string s;
   for (int j = 0; j < 3; ++j) {
     const std::string n = std::to_string(j);
-    s += "###Lang " + n + "\r\nCaption\r\nInfo\r\nPath\r\nC:\\Programme\\TUNOVAR\\\r\nInstall\r\n"
-         "Cancel\r\nStart?\r\nx\r\nx\r\nBye " + n + "\r\nRemove " + n + "?\r\n10\r\nNo space\r\n"
+    s += "###Lang " + n +
+         "\r\nCaption\r\nInfo\r\nPath\r\nC:\\Programme\\TUNOVAR\\\r\nInstall\r\n"
+         "Cancel\r\nStart?\r\nx\r\nx\r\nBye " +
+         n + "\r\nRemove " + n +
+         "?\r\n10\r\nNo space\r\n"
          "CDDB\r\n5\r\n";
   }
   return s;
@@ -53,19 +56,31 @@ std::string Lines(const std::vector<std::string>& lines) {
 // as the installation writes it: language, two fixed files, files and folders from the last
 // placed to the first, then the "#" folders.
 std::vector<std::string> StandardEntries() {
-  return {kDir + "\\tunodoc.gid",     kDir + "\\burn.lst",         kApp + "group",
-          kApp + "insttext",          kApp + "MSVBVM50.DLL",       kApp + "deinstal.exe",
-          kDir + "\\data\\songs.db",  kDir + "\\tuno.exe",         kDir + "\\data\\",
-          kApp,                       kDir + "\\",                 "#" + kDir + "\\data\\",
-          "#" + kApp,                 "#" + kDir + "\\"};
+  return {kDir + "\\tunodoc.gid",
+          kDir + "\\burn.lst",
+          kApp + "group",
+          kApp + "insttext",
+          kApp + "MSVBVM50.DLL",
+          kApp + "deinstal.exe",
+          kDir + "\\data\\songs.db",
+          kDir + "\\tuno.exe",
+          kDir + "\\data\\",
+          kApp,
+          kDir + "\\",
+          "#" + kDir + "\\data\\",
+          "#" + kApp,
+          "#" + kDir + "\\"};
 }
 
 // The seven blocks with "install.exe", "asycfilt.dll" and the three files of InstallDir
 // missing, "defile" and "MSVBVM50.DLL" present.
 std::string FixedBlocks() {
   return "echo off\r\n:d\r\ndel \r\nif exist  goto d\r\n"
-         "echo off\r\n:e\r\ndel " + kList + "\r\nif exist " + kList + " goto e\r\n"
-         "echo off\r\n:f\r\ndel " + kApp + "MSVBVM50.DLL\r\nif exist " + kApp +
+         "echo off\r\n:e\r\ndel " +
+         kList + "\r\nif exist " + kList +
+         " goto e\r\n"
+         "echo off\r\n:f\r\ndel " +
+         kApp + "MSVBVM50.DLL\r\nif exist " + kApp +
          "MSVBVM50.DLL goto f\r\n"
          "echo off\r\n:h\r\ndel \r\nif exist  goto h\r\n"
          "echo off\r\n:k\r\ndel \r\nif exist  goto k\r\n"
@@ -109,8 +124,8 @@ struct World {
 
   // Starts the program and delivers the first tick, as the view does; the exit code.
   int Run() {
-    installer = std::make_unique<Installer>(fake.platform,
-                                            LaunchInfo{exeFolder, exeName, arguments});
+    installer =
+        std::make_unique<Installer>(fake.platform, LaunchInfo{exeFolder, exeName, arguments});
     if (!installer->Start()) return installer->ExitCodeOfRun();
     installer->Deliver(Ctl::Timer1, Event::kTimer);
     EXPECT_TRUE(installer->Ended());
@@ -129,7 +144,8 @@ struct World {
 
 TEST(RunUninstall, RemovesTheInstallationAndLeavesTheRestToTheBatch) {
   World w;
-  w.shell.shortNames[UCase(kApp + "deinstal.exe")] = "C:\\APPS\\TUNOVAR\\TUNOVAR\\RUNTIME\\DEINST~1.EXE";
+  w.shell.shortNames[UCase(kApp + "deinstal.exe")] =
+      "C:\\APPS\\TUNOVAR\\TUNOVAR\\RUNTIME\\DEINST~1.EXE";
   w.shell.shortNames[UCase(kDir + "\\runtime")] = "C:\\APPS\\TUNOVAR\\TUNOVAR\\RUNTIME";
   std::string batchWhenStarted;
   bool listHeldWhenStarted = false;
@@ -139,14 +155,17 @@ TEST(RunUninstall, RemovesTheInstallationAndLeavesTheRestToTheBatch) {
     return 42;
   };
   std::size_t callsAtClosingMessage = 0;
-  w.fake.ui.onMessage = [&](const testing::ShownMessage&) { callsAtClosingMessage = w.shell.calls.size(); };
+  w.fake.ui.onMessage = [&](const testing::ShownMessage&) {
+    callsAtClosingMessage = w.shell.calls.size();
+  };
 
   EXPECT_EQ(w.Run(), kExitDone);
 
   const std::string expectedBatch = FixedBlocks() +
                                     "del C:\\APPS\\TUNOVAR\\TUNOVAR\\RUNTIME\\DEINST~1.EXE\r\n"
                                     "rd C:\\APPS\\TUNOVAR\\TUNOVAR\\RUNTIME\r\n"
-                                    "rd C:\\Apps\\TUNOVAR\\TUNOVAR\r\n" + kLastLine;
+                                    "rd C:\\Apps\\TUNOVAR\\TUNOVAR\r\n" +
+                                    kLastLine;
   EXPECT_EQ(w.fs.Content(kBatch), expectedBatch);
   // Started once, hidden, from the runtime folder, complete, with the list still held.
   EXPECT_EQ(w.shell.opened, std::vector<std::string>{kApp + "deinst.pif"});
@@ -155,11 +174,11 @@ TEST(RunUninstall, RemovesTheInstallationAndLeavesTheRestToTheBatch) {
   EXPECT_TRUE(listHeldWhenStarted);
   EXPECT_EQ(w.fs.held.count(FakeFileSystem::Key(kList)), 1u);  // held until the program ends
 
-  EXPECT_EQ(w.fs.Tree("C:\\Apps"),
-            (std::vector<std::string>{"C:\\Apps\\", "C:\\Apps\\TUNOVAR\\", "C:\\Apps\\TUNOVAR\\TUNOVAR\\",
-                                      "C:\\Apps\\TUNOVAR\\TUNOVAR\\runtime\\", kList, kBatch,
-                                      kApp + "deinst.pif", kApp + "deinstal.exe",
-                                      kTarget + "mine.txt"}));
+  EXPECT_EQ(
+      w.fs.Tree("C:\\Apps"),
+      (std::vector<std::string>{"C:\\Apps\\", "C:\\Apps\\TUNOVAR\\", "C:\\Apps\\TUNOVAR\\TUNOVAR\\",
+                                "C:\\Apps\\TUNOVAR\\TUNOVAR\\runtime\\", kList, kBatch,
+                                kApp + "deinst.pif", kApp + "deinstal.exe", kTarget + "mine.txt"}));
   EXPECT_FALSE(w.fs.Has("C:\\WINDOWS\\ovrituno.inf"));
   EXPECT_EQ(w.shell.ddeCommands, std::vector<std::string>{"[DeleteGroup(Ovri TUNOVAR)]"});
   EXPECT_FALSE(w.shell.registered);
@@ -201,7 +220,11 @@ TEST(RunUninstall, NoChangesNothing) {
 }
 
 TEST(RunUninstall, SilentRunsAnswerYesWithoutABox) {
-  struct Row { const char* name; const char* exe; const char* args; };
+  struct Row {
+    const char* name;
+    const char* exe;
+    const char* args;
+  };
   const Row rows[] = {{"deinstal /S", "deinstal", "/S"}, {"install d /S", "install", "d /S"}};
   for (const Row& r : rows) {
     World w;
@@ -238,7 +261,8 @@ TEST(RunUninstall, BatchFilesOfTheRuntimeFolderAreNeverTouched) {
 
 TEST(RunUninstall, WhatStaysGetsABatchLineWithOperandsThatCannotSplit) {
   World w;
-  const std::vector<std::string> names = {"a, b.txt", "R&B (live).mp3", "100% pure.ini", "x=y;z.dat"};
+  const std::vector<std::string> names = {"a, b.txt", "R&B (live).mp3", "100% pure.ini",
+                                          "x=y;z.dat"};
   std::vector<std::string> entries;
   for (const std::string& n : names) {
     w.fs.PutFile(kDir + "\\" + n, "held");
@@ -255,15 +279,17 @@ TEST(RunUninstall, WhatStaysGetsABatchLineWithOperandsThatCannotSplit) {
   EXPECT_EQ(w.Run(), kExitDone);
   EXPECT_FALSE(w.fs.Has(kDir + "\\free, too.txt"));  // a comma is part of the one path
   EXPECT_EQ(w.fs.Content(kBatch),
-            FixedBlocks() + "del \"" + kDir + "\\a, b.txt\"\r\n" +
-                "del \"" + kDir + "\\R&B (live).mp3\"\r\n" +
-                "del \"" + kDir + "\\100%% pure.ini\"\r\n" +
-                "del \"" + kDir + "\\x=y;z.dat\"\r\n" +
-                "rd \"" + kDir + "\\full folder\"\r\n" + kLastLine);
+            FixedBlocks() + "del \"" + kDir + "\\a, b.txt\"\r\n" + "del \"" + kDir +
+                "\\R&B (live).mp3\"\r\n" + "del \"" + kDir + "\\100%% pure.ini\"\r\n" + "del \"" +
+                kDir + "\\x=y;z.dat\"\r\n" + "rd \"" + kDir + "\\full folder\"\r\n" + kLastLine);
 }
 
 TEST(RunUninstall, TheRecordedLanguageChoosesTheClosingMessage) {
-  struct Row { const char* name; const char* line; std::vector<std::string> closing; };
+  struct Row {
+    const char* name;
+    const char* line;
+    std::vector<std::string> closing;
+  };
   const Row rows[] = {
       {"section 2", " 2 ", {"Bye 2"}},
       {"not a number keeps section 0", "two", {"Bye 0"}},
@@ -277,7 +303,8 @@ TEST(RunUninstall, TheRecordedLanguageChoosesTheClosingMessage) {
     w.WriteList(r.line, {kDir + "\\tuno.exe"});
     EXPECT_EQ(w.Run(), kExitDone) << r.name;
     std::vector<std::string> shown;
-    for (std::size_t i = 1; i < w.fake.ui.messages.size(); ++i) shown.push_back(w.fake.ui.messages[i].text);
+    for (std::size_t i = 1; i < w.fake.ui.messages.size(); ++i)
+      shown.push_back(w.fake.ui.messages[i].text);
     EXPECT_EQ(shown, r.closing) << r.name;
     EXPECT_EQ(w.fake.ui.messages.front().text, "Remove 0?") << r.name;
     EXPECT_FALSE(w.fs.Has(kDir + "\\tuno.exe")) << r.name;
@@ -317,13 +344,15 @@ TEST(RunUninstall, EntriesOutsideTheInstallationArePassedOver) {
         << line;
   }
   EXPECT_EQ(w.fs.Content(kBatch), FixedBlocks() + kLastLine);
-  EXPECT_TRUE(w.fake.console.Logged("Passed over, outside the installation: C:\\WINDOWS\\system32\\y"));
+  EXPECT_TRUE(
+      w.fake.console.Logged("Passed over, outside the installation: C:\\WINDOWS\\system32\\y"));
 }
 
 TEST(RunUninstall, EntriesInTheShortFormOfTheTargetCountAsInside) {
   World w;
   w.shell.shortNames[UCase(kTarget)] = "C:\\APPS\\TUNOVA~1\\";
-  w.WriteList(" 0 ", {"C:\\APPS\\TUNOVA~1\\TUNOVAR\\gone.txt", "c:\\apps\\tunovar\\TUNOVAR\\TUNO.EXE"});
+  w.WriteList(" 0 ",
+              {"C:\\APPS\\TUNOVA~1\\TUNOVAR\\gone.txt", "c:\\apps\\tunovar\\TUNOVAR\\TUNO.EXE"});
   EXPECT_EQ(w.Run(), kExitDone);
   EXPECT_TRUE(w.installer->PassedOverEntries.empty());
   EXPECT_FALSE(w.fs.Has(kDir + "\\tuno.exe"));
@@ -360,7 +389,12 @@ TEST(RunUninstall, TheProductWindowIsClosedBeforeAnyListedFileIsTouched) {
 }
 
 TEST(CloseWindowByTitle, AtMostTenRequestsThenOneLook) {
-  struct Row { const char* name; int closesAfter; int sends; bool stillThere; };
+  struct Row {
+    const char* name;
+    int closesAfter;
+    int sends;
+    bool stillThere;
+  };
   const Row rows[] = {
       {"no window", 0, 0, false},
       {"closes after three", 3, 3, false},
@@ -373,10 +407,12 @@ TEST(CloseWindowByTitle, AtMostTenRequestsThenOneLook) {
     EXPECT_EQ(installer.CloseWindowByTitle("window 0", "Ovri TUNOVAR"), r.stillThere) << r.name;
     std::vector<std::string> expected;
     for (int i = 0; i < r.sends; ++i) {
-      expected.insert(expected.end(), {"FindWindow window 0|Ovri TUNOVAR", "SendClose", "Sleep 100"});
+      expected.insert(expected.end(),
+                      {"FindWindow window 0|Ovri TUNOVAR", "SendClose", "Sleep 100"});
     }
-    if (r.sends < 10) expected.push_back("FindWindow window 0|Ovri TUNOVAR");  // the one that stopped
-    expected.push_back("FindWindow window 0|Ovri TUNOVAR");                    // the one that decides
+    if (r.sends < 10)
+      expected.push_back("FindWindow window 0|Ovri TUNOVAR");  // the one that stopped
+    expected.push_back("FindWindow window 0|Ovri TUNOVAR");    // the one that decides
     EXPECT_EQ(fake.shell.calls, expected) << r.name;
   }
 }
