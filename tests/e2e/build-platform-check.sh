@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Builds the Win32 back-end's system check (x86_64, static) and runs it under Wine and Xvfb.
+#
+#   tests/e2e/build-platform-check.sh [--build-only]
+#
+# Environment: TUNOVAR_CHECK_BUILD (default build/h-wine-check) for the program and its
+# output files, TUNOVAR_CHECK_PREFIX (default build/h-wine-prefix) for the Wine prefix, which
+# is made on first use and kept. Exit code 0 when every check passed.
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+OUT=${TUNOVAR_CHECK_BUILD:-$ROOT/build/h-wine-check}
+PREFIX=${TUNOVAR_CHECK_PREFIX:-$ROOT/build/h-wine-prefix}
+EXE=$OUT/win32_platform_check.exe
+mkdir -p "$OUT"
+
+x86_64-w64-mingw32-g++ -std=c++20 -static -O1 -Wall -Wextra -Wconversion -Wno-sign-conversion \
+  -I "$ROOT/src" "$ROOT/tests/e2e/win32_platform_check.cpp" \
+  "$ROOT/src/platform/win32/file_system_win32.cpp" "$ROOT/src/platform/win32/shell_win32.cpp" \
+  "$ROOT/src/platform/win32/console_win32.cpp" "$ROOT/src/platform/win32/dll_search.cpp" \
+  -o "$EXE" -lole32 -lshell32 -luser32 -ladvapi32
+[ "${1:-}" = "--build-only" ] && exit 0
+
+export WINEPREFIX=$PREFIX WINEARCH=win64 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+unset LC_ALL LC_MESSAGES
+WINE=/usr/lib/wine/wine64
+WS=/usr/lib/wine/wineserver64
+
+rm -f "$OUT/disp.num"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$OUT/disp.num" >"$OUT/xvfb.log" 2>&1 &
+XPID=$!
+trap 'timeout 10 $WS -k >/dev/null 2>&1 || true; kill $XPID 2>/dev/null || true' EXIT
+for _ in $(seq 100); do [ -s "$OUT/disp.num" ] && break; sleep 0.05; done
+export DISPLAY=:$(cat "$OUT/disp.num")
+
+if [ ! -f "$PREFIX/system.reg" ]; then
+  $WINE wineboot -i >"$OUT/boot.log" 2>&1
+  $WINE reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$OUT/boot.log" 2>&1
+  timeout 30 $WS -w || $WS -k
+fi
+
+status=0
+$WINE "$EXE" >"$OUT/check.out" 2>"$OUT/check.err" || status=1
+cat "$OUT/check.out"
+
+# The entry the check leaves behind, read by the system's own tool, then removed.
+KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\OvriTUNOVAR'
+$WINE reg query "$KEY" >"$OUT/reg.out" 2>&1 || true
+if grep -q 'DisplayName.*Ovri TUNOVAR - Deinstallation' "$OUT/reg.out" &&
+   grep -q 'QuietUninstallString.*deinstal.exe" /S' "$OUT/reg.out" &&
+   grep -q 'NoRepair.*0x1' "$OUT/reg.out"; then
+  echo "PASS reg query shows the uninstall entry"
+else
+  echo "FAIL reg query shows the uninstall entry"; cat "$OUT/reg.out"; status=1
+fi
+if $WINE "$EXE" --unregister >"$OUT/unregister.out" 2>&1 &&
+   ! $WINE reg query "$KEY" >"$OUT/reg-after.out" 2>&1; then
+  echo "PASS the entry is removed again"
+else
+  echo "FAIL the entry is removed again"; status=1
+fi
+
+# The system language follows the locale Wine is started with.
+timeout 30 $WS -k >/dev/null 2>&1 || true
+if LC_ALL=de_DE.UTF-8 $WINE "$EXE" --lang-only --expect-lang=0407 >"$OUT/lang.out" 2>&1; then
+  cat "$OUT/lang.out"
+else
+  cat "$OUT/lang.out"; status=1
+fi
+
+[ $status -eq 0 ] && echo "win32 platform check: all passed" || echo "win32 platform check: FAILED"
+exit $status

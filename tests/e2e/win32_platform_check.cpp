@@ -1,0 +1,545 @@
+// A check of the Win32 back-end's system side on a real Windows API (run under Wine): files,
+// atomic replacement, holds, path forms, system folders, the instance mutex, the uninstall
+// entry, windows of another process, ShellExecuteA, the console and Program Manager's DDE.
+//
+// Usage: win32_platform_check [--expect-lang=HEX] [--no-dde]   the whole check; prints one
+//                                                              PASS or FAIL line per check,
+//                                                              exit code 0 when all pass
+//        win32_platform_check --lang-only --expect-lang=HEX    the language identifier only
+//        win32_platform_check --unregister                     removes the uninstall entry
+//                                                              that the check leaves behind
+// The other modes are the child processes the check starts itself.
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/win32/console_win32.h"
+#include "platform/win32/file_system_win32.h"
+#include "platform/win32/shell_win32.h"
+#include "platform/win32/win32.h"
+
+using namespace tunovar;
+
+namespace {
+
+int failures = 0;
+
+void Check(bool ok, const std::string& what) {
+  std::printf("%s %s\n", ok ? "PASS" : "FAIL", what.c_str());
+  std::fflush(stdout);
+  if (!ok) ++failures;
+}
+
+const char* Name(FsStatus s) {
+  switch (s) {
+    case FsStatus::kOk: return "kOk";
+    case FsStatus::kNotFound: return "kNotFound";
+    case FsStatus::kAccessDenied: return "kAccessDenied";
+    case FsStatus::kInUse: return "kInUse";
+    case FsStatus::kDiskFull: return "kDiskFull";
+    case FsStatus::kExists: return "kExists";
+    case FsStatus::kNotEmpty: return "kNotEmpty";
+    case FsStatus::kInvalidPath: return "kInvalidPath";
+    case FsStatus::kIoError: return "kIoError";
+  }
+  return "?";
+}
+
+void CheckStatus(FsStatus got, FsStatus want, const std::string& what) {
+  Check(got == want, what + " -> " + Name(got) + (got == want ? "" : std::string(", want ") + Name(want)));
+}
+
+std::string SelfPath() {
+  char path[MAX_PATH];
+  const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return std::string(path, n);
+}
+
+// Starts this program again with arguments; stdErr, when given, becomes the child's
+// standard error. Returns the process handle.
+win32::UniqueHandle StartSelf(const std::string& arguments, HANDLE stdErr = nullptr) {
+  std::string commandLine = "\"" + SelfPath() + "\" " + arguments;
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  if (stdErr != nullptr) {
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = nullptr;
+    si.hStdOutput = nullptr;
+    si.hStdError = stdErr;
+  }
+  PROCESS_INFORMATION pi{};
+  if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, stdErr != nullptr, 0,
+                        nullptr, nullptr, &si, &pi)) {
+    return win32::UniqueHandle();
+  }
+  ::CloseHandle(pi.hThread);
+  return win32::UniqueHandle(pi.hProcess);
+}
+
+// Waits for a process; its exit code, or -1 when it did not end within the limit.
+int WaitExit(const win32::UniqueHandle& process, DWORD limitMs) {
+  if (!process || ::WaitForSingleObject(process.get(), limitMs) != WAIT_OBJECT_0) return -1;
+  DWORD code = 0;
+  ::GetExitCodeProcess(process.get(), &code);
+  return static_cast<int>(code);
+}
+
+bool WaitFor(bool (*condition)(const std::string&), const std::string& arg, DWORD limitMs) {
+  const DWORD start = ::GetTickCount();
+  while (!condition(arg)) {
+    if (::GetTickCount() - start > limitMs) return false;
+    ::Sleep(50);
+  }
+  return true;
+}
+
+bool FolderThere(const std::string& p) {
+  const DWORD a = ::GetFileAttributesA(p.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+bool FolderGone(const std::string& p) { return ::GetFileAttributesA(p.c_str()) == INVALID_FILE_ATTRIBUTES; }
+bool FileThere(const std::string& p) { return ::GetFileAttributesA(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA found{};
+  const HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = folder + "\\" + name;
+      ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        ::DeleteFileA(path.c_str());
+      }
+    } while (::FindNextFileA(find, &found));
+    ::FindClose(find);
+  }
+  ::RemoveDirectoryA(folder.c_str());
+}
+
+bool WriteText(Win32FileSystem& fs, const std::string& path, WriteMode mode, const std::string& text) {
+  auto writer = fs.OpenForWriting(path, mode);
+  return writer != nullptr && writer->Write(text);
+}
+
+bool SetLocalWriteTime(const std::string& path, const LocalDateTime& t) {
+  SYSTEMTIME st{};
+  st.wYear = static_cast<WORD>(t.year);
+  st.wMonth = static_cast<WORD>(t.month);
+  st.wDay = static_cast<WORD>(t.day);
+  st.wHour = static_cast<WORD>(t.hour);
+  st.wMinute = static_cast<WORD>(t.minute);
+  st.wSecond = static_cast<WORD>(t.second);
+  FILETIME local{};
+  FILETIME utc{};
+  if (!::SystemTimeToFileTime(&st, &local) || !::LocalFileTimeToFileTime(&local, &utc)) return false;
+  const HANDLE h = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const bool ok = ::SetFileTime(h, nullptr, nullptr, &utc) != 0;
+  ::CloseHandle(h);
+  return ok;
+}
+
+std::string Show(const std::optional<LocalDateTime>& t) {
+  if (!t) return "none";
+  char s[40];
+  std::snprintf(s, sizeof s, "%04d-%02d-%02d %02d:%02d:%02d", t->year, t->month, t->day, t->hour,
+                t->minute, t->second);
+  return s;
+}
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::string RegString(HKEY root, const char* value) {
+  char data[1024];
+  DWORD size = sizeof data;
+  if (::RegGetValueA(root, kUninstallKey, value, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS) {
+    return "<missing>";
+  }
+  return data;
+}
+
+// ---- Checks ---------------------------------------------------------------------------------
+
+// "2024-05-06 07:08:09  text"
+bool StampedLine(const std::string& line, const std::string& text) {
+  const std::string form = "dddd-dd-dd dd:dd:dd  ";
+  if (line.size() != form.size() + text.size()) return false;
+  for (std::size_t i = 0; i < form.size(); ++i) {
+    if (form[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(line[i])) : line[i] != form[i]) return false;
+  }
+  return line.substr(form.size()) == text;
+}
+
+const std::string kBase = "C:\\tnvcheck";
+
+void CheckFiles(Win32FileSystem& fs) {
+  RemoveTree(kBase);
+  const std::string base = kBase + "\\";
+
+  Check(fs.DriveName('C') == std::optional<std::string>("c:"), "DriveName('C') is \"c:\"");
+  Check(fs.DriveName('c') == std::optional<std::string>("c:"), "DriveName('c') is \"c:\"");
+  Check(!fs.DriveName('1').has_value() && !fs.DriveName('\0').has_value(), "DriveName of a non-letter is none");
+  const auto freeMb = fs.FreeMegabytes(2);
+  Check(freeMb.has_value() && *freeMb > 0, "FreeMegabytes(2) = " + (freeMb ? std::to_string(*freeMb) : "none"));
+  Check(!fs.FreeMegabytes(-1) && !fs.FreeMegabytes(26), "FreeMegabytes outside A..Z is none");
+
+  CheckStatus(fs.CreateFolder(base), FsStatus::kOk, "CreateFolder C:\\tnvcheck\\");
+  CheckStatus(fs.CreateFolder(kBase), FsStatus::kExists, "CreateFolder again");
+  CheckStatus(fs.CreateFolder(base + "no\\sub"), FsStatus::kNotFound, "CreateFolder under a missing parent");
+  Check(fs.FolderExists(kBase) && fs.FolderExists(base), "FolderExists with and without a trailing \\");
+  Check(fs.EntryExists(base) && fs.EntryExists(kBase), "EntryExists sees the folder");
+  Check(!fs.FileExists(kBase), "FileExists is false for a folder");
+
+  const std::string src = base + "source.txt";
+  Check(WriteText(fs, src, WriteMode::kReplace, "first\r\n") &&
+            WriteText(fs, src, WriteMode::kAppend, "second\r\n"),
+        "OpenForWriting replace, then append");
+  Check(fs.ReadWholeFile(src) == std::optional<std::string>("first\r\nsecond\r\n"), "ReadWholeFile gives both lines");
+  Check(WriteText(fs, src, WriteMode::kReplace, "ABCDEFGHIJ"), "OpenForWriting replace cuts the old content");
+  Check(fs.FileLength(src) == std::optional<std::uint64_t>(10), "FileLength is 10");
+  Check(fs.FileExists(src) && !fs.FileExists(src + "\\") && !fs.EntryExists(src + "\\"),
+        "FileExists for the file; a trailing \\ names a folder");
+  Check(!fs.FileLength(kBase).has_value(), "FileLength of a folder is none");
+  Check(!fs.OpenForWriting(base + "missing\\x.txt", WriteMode::kReplace), "OpenForWriting under a missing folder fails");
+  Check(!fs.ReadWholeFile(base + "missing.txt").has_value(), "ReadWholeFile of a missing file is none");
+  {
+    auto reader = fs.OpenForReading(src);
+    char buffer[4];
+    const auto a = reader ? reader->Read(buffer, 4) : std::nullopt;
+    std::string rest;
+    for (;;) {
+      const auto n = reader ? reader->Read(buffer, 4) : std::nullopt;
+      if (!n || *n == 0) break;
+      rest.append(buffer, *n);
+    }
+    Check(a == std::optional<std::size_t>(4) && rest == "EFGHIJ", "OpenForReading reads in pieces to the end");
+  }
+
+  // Replacement keeps the source's time.
+  const LocalDateTime old{2001, 2, 3, 4, 5, 6};
+  Check(SetLocalWriteTime(src, old), "set the source's time to 2001-02-03 04:05:06");
+  Check(fs.LastWriteTime(src) == std::optional<LocalDateTime>(old), "LastWriteTime reads it back: " + Show(fs.LastWriteTime(src)));
+  const std::string dst = base + "dest.txt";
+  {
+    auto r = fs.CreateReplacement(dst);
+    Check(r != nullptr && r->Write("new", 3) && r->Write(" copy", 5), "CreateReplacement and Write");
+    if (r) CheckStatus(r->Commit(src), FsStatus::kOk, "Commit a new destination");
+    if (r) CheckStatus(r->Commit(src), FsStatus::kIoError, "a second Commit");
+  }
+  Check(fs.ReadWholeFile(dst) == std::optional<std::string>("new copy"), "the destination holds the copy");
+  Check(fs.LastWriteTime(dst) == std::optional<LocalDateTime>(old), "the copy has the source's time: " + Show(fs.LastWriteTime(dst)));
+  Check(fs.ListFiles(base + "~tv*.tmp").empty(), "no temporary file left after Commit");
+
+  // Read-only destination replaced.
+  ::SetFileAttributesA(dst.c_str(), FILE_ATTRIBUTE_READONLY);
+  {
+    auto r = fs.CreateReplacement(dst);
+    Check(r != nullptr && r->Write("replaced", 8), "replacement of a read-only destination written");
+    if (r) CheckStatus(r->Commit(src), FsStatus::kOk, "Commit over a read-only destination");
+  }
+  Check(fs.ReadWholeFile(dst) == std::optional<std::string>("replaced"), "the read-only destination was replaced");
+  Check((::GetFileAttributesA(dst.c_str()) & FILE_ATTRIBUTE_READONLY) == 0, "the new file is not read-only");
+
+  // Abandoned replacement.
+  {
+    auto r = fs.CreateReplacement(dst);
+    Check(r != nullptr && r->Write("lost", 4), "an abandoned replacement written");
+    Check(fs.ListFiles(base + "~tv*.tmp").size() == 1, "its temporary file lies beside the destination");
+  }
+  Check(fs.ReadWholeFile(dst) == std::optional<std::string>("replaced"), "abandoned: the old destination stays");
+  Check(fs.ListFiles(base + "~tv*.tmp").empty(), "abandoned: no temporary file left");
+  Check(fs.CreateReplacement(base + "missing\\x.txt") == nullptr && fs.CreateReplacement("x.txt") == nullptr &&
+            fs.CreateReplacement(base) == nullptr,
+        "CreateReplacement without a folder or a name fails");
+  {
+    // A destination held open by another handle without delete sharing cannot be replaced,
+    // and stays as it was.
+    const HANDLE h = ::CreateFileA(dst.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    auto r = fs.CreateReplacement(dst);
+    const FsStatus s = r ? (r->Write("x", 1), r->Commit(src)) : FsStatus::kIoError;
+    Check(s == FsStatus::kInUse || s == FsStatus::kAccessDenied,
+          std::string("Commit over a file held open fails -> ") + Name(s));
+    r.reset();
+    ::CloseHandle(h);
+    Check(fs.ReadWholeFile(dst) == std::optional<std::string>("replaced") && fs.ListFiles(base + "~tv*.tmp").empty(),
+          "the held destination stays and no temporary is left");
+  }
+
+  // Holding a file open blocks its deletion.
+  {
+    auto hold = fs.HoldOpen(dst);
+    Check(hold != nullptr, "HoldOpen");
+    CheckStatus(fs.DeleteFile(dst), FsStatus::kInUse, "DeleteFile of a held file");
+    Check(fs.ReadWholeFile(dst).has_value(), "a held file can still be read");
+  }
+  CheckStatus(fs.DeleteFile(dst), FsStatus::kOk, "DeleteFile after the hold ends");
+  CheckStatus(fs.DeleteFile(dst), FsStatus::kNotFound, "DeleteFile of a missing file");
+  Check(fs.HoldOpen(dst) == nullptr, "HoldOpen of a missing file fails");
+
+  // Attributes.
+  const std::string ro = base + "readonly.txt";
+  Check(WriteText(fs, ro, WriteMode::kReplace, "x"), "a file to make read-only");
+  ::SetFileAttributesA(ro.c_str(), FILE_ATTRIBUTE_READONLY);
+  CheckStatus(fs.DeleteFile(ro), FsStatus::kAccessDenied, "DeleteFile of a read-only file");
+  CheckStatus(fs.ClearAttributes(ro), FsStatus::kOk, "ClearAttributes");
+  CheckStatus(fs.DeleteFile(ro), FsStatus::kOk, "DeleteFile after ClearAttributes");
+  CheckStatus(fs.ClearAttributes(ro), FsStatus::kNotFound, "ClearAttributes of a missing file");
+
+  const std::string hidden = base + "hidden.txt";
+  Check(WriteText(fs, hidden, WriteMode::kReplace, "x"), "a file to hide");
+  ::SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  Check(!fs.FileExists(hidden) && fs.EntryExists(hidden), "a hidden file: FileExists false, EntryExists true");
+
+  // Listing.
+  Check(WriteText(fs, base + "a.txt", WriteMode::kReplace, "") && WriteText(fs, base + "b.dat", WriteMode::kReplace, ""),
+        "files to list");
+  CheckStatus(fs.CreateFolder(base + "sub.txt"), FsStatus::kOk, "a folder named like a file");
+  auto listed = fs.ListFiles(base + "*.txt");
+  std::sort(listed.begin(), listed.end());
+  Check(listed == std::vector<std::string>{"a.txt", "source.txt"},
+        "ListFiles *.txt: ordinary files only (" + std::to_string(listed.size()) + ")");
+  Check(fs.ListFiles(base + "b.dat") == std::vector<std::string>{"b.dat"}, "ListFiles of a plain path");
+  Check(fs.ListFiles(base).empty() && fs.ListFiles(base + "*.none").empty(), "ListFiles of a folder path or no match is empty");
+
+  // Folders.
+  CheckStatus(fs.RemoveFolder(kBase), FsStatus::kNotEmpty, "RemoveFolder of a folder with files");
+  CheckStatus(fs.DeleteFile(base + "sub.txt"), FsStatus::kNotFound, "DeleteFile of a folder");
+  CheckStatus(fs.RemoveFolder(base + "a.txt"), FsStatus::kNotFound, "RemoveFolder of a file");
+  CheckStatus(fs.RemoveFolder(base + "sub.txt\\"), FsStatus::kOk, "RemoveFolder of an empty folder");
+  CheckStatus(fs.RemoveFolder(base + "sub.txt"), FsStatus::kNotFound, "RemoveFolder of a missing folder");
+  CheckStatus(fs.DeleteFile(base + "a.txt" + '\0' + "x"), FsStatus::kInvalidPath, "a path with a NUL is refused");
+  Check(fs.FileExists(base + "a.txt"), "and the file before the NUL is untouched");
+
+  // Windows-1252 names.
+  const std::string umlaut = base + "Gr\xFC\xDF" "e.txt";
+  Check(WriteText(fs, umlaut, WriteMode::kReplace, "x") && fs.FileExists(umlaut) &&
+            fs.ListFiles(base + "Gr*.txt") == std::vector<std::string>{"Gr\xFC\xDF" "e.txt"},
+        "a name with \xFC and \xDF in the ANSI code page " + std::to_string(::GetACP()));
+}
+
+void CheckPaths(Win32Shell& shell, Win32FileSystem& fs) {
+  const std::string longFolder = kBase + "\\A long folder name";
+  CheckStatus(fs.CreateFolder(longFolder), FsStatus::kOk, "a folder with a long name");
+  Check(WriteText(fs, longFolder + "\\Some long file name.txt", WriteMode::kReplace, "x"), "a file with a long name");
+  const std::string shortForm = shell.ShortPathName(longFolder + "\\Some long file name.txt");
+  Check(!shortForm.empty() && shortForm.find(' ') == std::string::npos && shortForm.find('~') != std::string::npos,
+        "ShortPathName gives an 8.3 form: " + shortForm);
+  const std::string longForm = shell.LongPathName(shortForm);
+  Check(Upper(longForm) == Upper(longFolder + "\\Some long file name.txt"), "LongPathName turns it back: " + longForm);
+  const std::string withSlash = shell.ShortPathName(longFolder + "\\");
+  Check(!withSlash.empty() && withSlash.back() == '\\', "ShortPathName keeps a trailing \\: " + withSlash);
+  Check(shell.ShortPathName(kBase + "\\missing\\x.txt").empty() && shell.LongPathName(kBase + "\\missing").empty(),
+        "a missing path gives \"\"");
+  Check(shell.ShortPathName("").empty(), "an empty path gives \"\"");
+  Check(shell.ShortPathName("C:\\" + std::string(1200, 'a')).empty(), "a path over the capacity gives \"\"");
+
+  const auto windows = shell.WindowsDirectory();
+  Check(windows && Upper(*windows) == "C:\\WINDOWS", "WindowsDirectory: " + windows.value_or("none"));
+  const auto system = shell.SystemDirectory();
+  Check(system && Upper(*system) == "C:\\WINDOWS\\SYSTEM32", "SystemDirectory: " + system.value_or("none"));
+
+  const std::uint32_t t0 = shell.TimeMs();
+  shell.SleepMs(100);
+  const std::uint32_t elapsed = shell.TimeMs() - t0;
+  Check(elapsed >= 90 && elapsed < 2000, "TimeMs across SleepMs(100): " + std::to_string(elapsed) + " ms");
+}
+
+void CheckInstance(Win32Shell& shell) {
+  Check(!shell.AnotherInstanceRunning(), "the first instance finds no other");
+  Check(!shell.AnotherInstanceRunning(), "asking again keeps the answer");
+  Win32Shell second;
+  Check(second.AnotherInstanceRunning(), "a second claim in this process finds the first");
+  Check(WaitExit(StartSelf("--instance-probe"), 10000) == 5, "another process finds the first instance");
+}
+
+void CheckRegistry(Win32Shell& shell) {
+  const std::string path = "C:\\Apps\\TUNOVAR\\tunovar\\runtime\\deinstal.exe";
+  Check(!shell.RegisterUninstaller("", "x") && !shell.RegisterUninstaller(path, ""), "an empty path or name is refused");
+  Check(shell.RegisterUninstaller(path, "Ovri TUNOVAR - Deinstallation"), "RegisterUninstaller");
+  Check(RegString(HKEY_LOCAL_MACHINE, "DisplayName") == "Ovri TUNOVAR - Deinstallation", "DisplayName under HKLM");
+  Check(RegString(HKEY_LOCAL_MACHINE, "UninstallString") == "\"" + path + "\"", "UninstallString is the quoted path");
+  Check(RegString(HKEY_LOCAL_MACHINE, "QuietUninstallString") == "\"" + path + "\" /S", "QuietUninstallString");
+  Check(RegString(HKEY_LOCAL_MACHINE, "InstallLocation") == "C:\\Apps\\TUNOVAR\\tunovar",
+        "InstallLocation: " + RegString(HKEY_LOCAL_MACHINE, "InstallLocation"));
+  Check(RegString(HKEY_LOCAL_MACHINE, "Publisher") == "Ovri", "Publisher");
+  Check(shell.UnregisterUninstaller(), "UnregisterUninstaller");
+  Check(RegString(HKEY_LOCAL_MACHINE, "DisplayName") == "<missing>", "the entry is gone");
+  Check(!shell.UnregisterUninstaller(), "UnregisterUninstaller with nothing to remove");
+  // Left for the script to read with "reg query", then removed with --unregister.
+  Check(shell.RegisterUninstaller(path, "Ovri TUNOVAR - Deinstallation"), "RegisterUninstaller again");
+}
+
+constexpr const char* kWindowClass = "TnvCheckWindow";
+constexpr const char* kWindowTitle = "Ovri TUNOVAR check";
+
+void CheckWindows(Win32Shell& shell) {
+  Check(!shell.FindTopWindow(kWindowClass, kWindowTitle), "FindTopWindow before the window exists");
+  const win32::UniqueHandle child = StartSelf("--window");
+  std::optional<WindowRef> found;
+  for (int i = 0; i < 100 && !found; ++i) {
+    ::Sleep(50);
+    found = shell.FindTopWindow(kWindowClass, kWindowTitle);
+  }
+  Check(found.has_value(), "FindTopWindow finds another process's window");
+  Check(!shell.FindTopWindow("", "") && !shell.FindTopWindow(kWindowClass, ""), "empty strings are passed as empty strings");
+  if (found) shell.SendClose(*found);
+  Check(WaitExit(child, 10000) == 0, "SendClose closes it and the process ends");
+  shell.SendClose(0);
+}
+
+void CheckOpen(Win32Shell& shell, Win32FileSystem& fs) {
+  const std::string bat = kBase + "\\run.bat";
+  const std::string marker = kBase + "\\ran.txt";
+  Check(WriteText(fs, bat, WriteMode::kReplace, "@echo ran> ran.txt\r\n"), "a batch file to open");
+  const int result = shell.Open(bat, "", kBase, ShowMode::kHidden);
+  Check(result > 32, "Open of a .bat: " + std::to_string(result));
+  Check(WaitFor(FileThere, marker, 15000), "the batch ran in its working folder");
+  Check(shell.Open(kBase + "\\missing.bat", "", kBase, ShowMode::kNormal) == 2, "Open of a missing file gives 2");
+  Check(shell.Open("", "", kBase, ShowMode::kNormal) == 2, "Open of an empty name gives 2");
+}
+
+void CheckConsole() {
+  const std::string errFile = kBase + "\\stderr.txt";
+  const std::string logFile = kBase + "\\check.log";
+  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+  const HANDLE err = ::CreateFileA(errFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
+  const int code = WaitExit(StartSelf("--console \"" + logFile + "\"", err), 10000);
+  ::CloseHandle(err);
+  Win32FileSystem fs;
+  const auto written = fs.ReadWholeFile(errFile);
+  Check(code == 0 && written == std::optional<std::string>("Fehler \xFC\r\nzweite Zeile\r\nnext\r\n"),
+        "WriteError: ANSI bytes and CR LF on redirected standard error, no progress bar in a file");
+  const auto log = fs.ReadWholeFile(logFile);
+  const std::string line1 = log ? log->substr(0, log->find("\r\n")) : "";
+  const std::string line2 = log && log->size() > line1.size() + 2 ? log->substr(line1.size() + 2) : "";
+  Check(StampedLine(line1, "eins") && line2.size() > 2 && line2.substr(line2.size() - 2) == "\r\n" &&
+            StampedLine(line2.substr(0, line2.size() - 2), "zwei"),
+        "WriteLog: two stamped lines appended, CR LF: " + (log ? *log : std::string("none")));
+}
+
+void CheckDde(Win32Shell& shell) {
+  char appData[MAX_PATH];
+  const DWORD n = ::GetEnvironmentVariableA("APPDATA", appData, MAX_PATH);
+  const std::string programs = std::string(appData, n) + "\\Microsoft\\Windows\\Start Menu\\Programs\\";
+  const std::string group = programs + "TnvCheck";
+
+  Check(shell.DdeExecute("NoSuchService", "NoSuchTopic", "[x()]", 2000) == DdeStatus::kRefused,
+        "DDE to a service that does not exist is refused");
+  Check(shell.DdeExecute("", "", "[x()]", 2000) == DdeStatus::kRefused, "DDE with an empty service is refused");
+
+  // Program Manager appears with explorer, which may take a moment on a fresh wineserver.
+  DdeStatus created = DdeStatus::kRefused;
+  for (int i = 0; i < 20 && created == DdeStatus::kRefused; ++i) {
+    created = shell.DdeExecute("ProgMan", "Progman", "[CreateGroup(TnvCheck,C:\\WINDOWS\\TNVCHECK.GRP)]", 6000);
+    if (created == DdeStatus::kRefused) ::Sleep(500);
+  }
+  Check(created == DdeStatus::kDone, "DDE CreateGroup done");
+  Check(WaitFor(FolderThere, group, 5000), "the Start Menu group exists: " + group);
+  Check(shell.DdeExecute("ProgMan", "Progman", "[ShowGroup(TnvCheck,1)]", 6000) == DdeStatus::kDone, "DDE ShowGroup done");
+  Check(shell.DdeExecute("ProgMan", "Progman", "[ReplaceItem(Player)]", 6000) == DdeStatus::kNotProcessed,
+        "DDE ReplaceItem of a missing item is not processed");
+  Check(shell.DdeExecute("ProgMan", "Progman", "[AddItem(C:\\windows\\notepad.exe, Player,,,)]", 6000) == DdeStatus::kDone,
+        "DDE AddItem done");
+  Check(WaitFor(FileThere, group + "\\Player.lnk", 5000), "Player.lnk exists");
+  Check(shell.DdeExecute("ProgMan", "Progman", "[DeleteGroup(TnvCheck)]", 6000) == DdeStatus::kDone, "DDE DeleteGroup done");
+  Check(WaitFor(FolderGone, group, 5000), "the Start Menu group is gone");
+  // The explorer window CreateGroup opened stays; it is closed here so the server can end.
+  if (const HWND w = ::FindWindowA(nullptr, "TnvCheck"); w != nullptr) ::PostMessageA(w, WM_CLOSE, 0, 0);
+}
+
+// ---- Child modes --------------------------------------------------------------------------
+
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DESTROY) {
+    ::PostQuitMessage(0);
+    return 0;
+  }
+  return ::DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+int RunWindow() {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = ::GetModuleHandleA(nullptr);
+  wc.lpszClassName = kWindowClass;
+  ::RegisterClassA(&wc);
+  const HWND w = ::CreateWindowA(kWindowClass, kWindowTitle, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                                 nullptr, nullptr, wc.hInstance, nullptr);
+  if (w == nullptr) return 2;
+  ::SetTimer(w, 1, 20000, nullptr);  // gives up after 20 s
+  MSG msg;
+  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message == WM_TIMER) return 3;
+    ::DispatchMessageA(&msg);
+  }
+  return 0;
+}
+
+int RunConsole(const std::string& logFile) {
+  Win32Console console(true, logFile);
+  console.WriteLog("eins");
+  console.ShowProgressBar(50);
+  console.WriteError("Fehler \xFC\nzweite Zeile");
+  console.WriteError("next");
+  console.WriteLog("zwei");
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  RestrictDllSearchToSystem();
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (!args.empty() && args[0] == "--instance-probe") {
+    Win32Shell shell;
+    return shell.AnotherInstanceRunning() ? 5 : 0;
+  }
+  if (!args.empty() && args[0] == "--window") return RunWindow();
+  if (args.size() == 2 && args[0] == "--console") return RunConsole(args[1]);
+  if (!args.empty() && args[0] == "--unregister") {
+    Win32Shell shell;
+    return shell.UnregisterUninstaller() ? 0 : 1;
+  }
+
+  unsigned expectedLang = 0x0409;
+  bool dde = true;
+  bool langOnly = false;
+  for (const std::string& a : args) {
+    if (a == "--lang-only") langOnly = true;
+    if (a.rfind("--expect-lang=", 0) == 0) expectedLang = static_cast<unsigned>(std::strtoul(a.c_str() + 14, nullptr, 16));
+    if (a == "--no-dde") dde = false;
+  }
+
+  Win32FileSystem fs;
+  Win32Shell shell;
+  const unsigned lang = shell.SystemDefaultLangId();
+  char text[64];
+  std::snprintf(text, sizeof text, "SystemDefaultLangId 0x%04X (want 0x%04X)", lang, expectedLang);
+  Check(lang == expectedLang, text);
+  if (langOnly) return failures == 0 ? 0 : 1;
+
+  CheckFiles(fs);
+  CheckPaths(shell, fs);
+  CheckInstance(shell);
+  CheckRegistry(shell);
+  CheckWindows(shell);
+  CheckOpen(shell, fs);
+  CheckConsole();
+  if (dde) CheckDde(shell);
+
+  RemoveTree(kBase);
+  std::printf("%s: %d failed\n", failures == 0 ? "ALL PASS" : "FAILURES", failures);
+  return failures == 0 ? 0 : 1;
+}
