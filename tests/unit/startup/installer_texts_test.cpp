@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "startup/ansi_text.h"
 #include "support/installer_fixture.h"
 
@@ -145,6 +148,36 @@ TEST(ReadTextFileLines, AReadErrorKeepsTheCompleteLinesBeforeIt) {
   EXPECT_EQ(ReadTextFileLines(fs, "C:\\x"), (std::vector<std::string>{"ab"}));
   testing::FakeFileSystem plain;
   EXPECT_FALSE(ReadTextFileLines(plain, "C:\\missing").has_value());
+}
+
+// The sample CD's texts: three languages, every slot the program shows filled.
+TEST(SampleCdTexts, ThreeCompleteLanguagesWithEveryPlaceholder) {
+  std::string source = __FILE__;  // tests/unit/startup/ below the project
+  for (int up = 0; up < 4; ++up) source = source.substr(0, source.find_last_of('/'));
+  std::ifstream file(source + "/samples/cd/TUNOVAR/runtime/insttext", std::ios::binary);
+  ASSERT_TRUE(file.is_open());
+  const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  for (std::size_t at = bytes.find('\n'); at != std::string::npos; at = bytes.find('\n', at + 1)) {
+    ASSERT_TRUE(at > 0 && bytes[at - 1] == '\r') << "a line without CR LF at byte " << at;
+  }
+  TextTableType table{};
+  const InstallerTextsRead read = Parse(bytes, table);
+  ASSERT_EQ(read.code, kTextsGood);
+  ASSERT_EQ(read.languageCount, 3);
+  EXPECT_EQ(table[0][0], "Deutsch");
+  EXPECT_EQ(table[1][0], "English");
+  EXPECT_EQ(table[2][0], "Fran\xE7" "ais");  // Windows-1252, not UTF-8
+  for (std::size_t i = 0; i < 3; ++i) {
+    for (const int slot : {0, 1, 2, 3, 4, 6, 7, 8, 11, 12, 13, 15, 18, 19}) {
+      EXPECT_FALSE(table[i][static_cast<std::size_t>(slot)].empty()) << i << "," << slot;
+    }
+    for (const char* p : {"#DRIVE#", "#FREEMB#", "#REQUIRED#", "#RETURN#"}) {
+      EXPECT_TRUE(ContainsNoCase(table[i][2], p)) << i << " " << p;
+    }
+    EXPECT_EQ(ParseWholeNumber(table[i][13]), 60) << i;
+    EXPECT_EQ(ParseWholeNumber(table[i][19]), 5) << i;
+    EXPECT_TRUE(EndsWithNoCase(table[i][4], "\\TUNOVAR\\")) << i;
+  }
 }
 
 class Texts : public InstallerFixture {};
