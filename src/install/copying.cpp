@@ -264,8 +264,9 @@ void Installer::CopyFileInBlocks(const std::string& source, const std::string& d
   const auto sourceLength = fs.FileLength(source);
   if (!blockSize) blockSize = 1024;
   if (!length && sourceLength) length = static_cast<std::int64_t>(*sourceLength);
+  if (length.value_or(0) < *blockSize) blockSize = length.value_or(0);
+  // A negative length or block size copies nothing and divides nothing.
   const std::int64_t total = std::max<std::int64_t>(length.value_or(0), 0);
-  if (total < *blockSize) blockSize = total;
   const std::int64_t block = std::max<std::int64_t>(*blockSize, 0);
   const std::int64_t fullBlocks = block != 0 ? total / block : 0;
   const std::int64_t tail = total - fullBlocks * block;

@@ -1,0 +1,301 @@
+// The installation sequence on a small CD in the fake file system: order, space check, the
+// list files, the CDDB option, the closing question, failed and refused entries, Cancel.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "startup/installer.h"
+#include "support/fake_platform.h"
+
+namespace tunovar {
+namespace {
+
+using testing::FakePlatform;
+
+constexpr const char* kRuntime = "D:\\TUNOVAR\\runtime\\";
+constexpr const char* kProduct = "C:\\Apps\\TUNOVAR\\TUNOVAR\\";
+constexpr const char* kDefile = "C:\\Apps\\TUNOVAR\\TUNOVAR\\runtime\\defile";
+
+struct Cd {
+  FakePlatform fake;
+  Installer installer;
+  explicit Cd(const char* arguments = "") : installer(fake.platform, {"D:\\TUNOVAR\\runtime", "install", arguments}) {
+    fake.fs.AddDrive('D');
+    fake.fs.PutFolder("C:\\WINDOWS");
+    fake.fs.PutFile("D:\\TUNOVAR\\runtime\\filedir",
+                    "TUNOVAR\\\r\nTUNOVAR\\runtime\\\r\nTUNOVAR\\pdata\\\r\nTUNOVAR\\cddb\\\r\n");
+    fake.fs.PutFile("D:\\TUNOVAR\\runtime\\filelist",
+                    "TUNOVAR\\tunOVAR.exe\r\nTUNOVAR\\runtime\\deinstal.exe\r\nTUNOVAR\\runtime\\deinst.pif\r\n"
+                    "TUNOVAR\\pdata\\0_texte.txt\r\nTUNOVAR\\pdata\\1_texte.txt\r\nTUNOVAR\\pdata\\tuno.dat\r\n");
+    fake.fs.PutFile("D:\\TUNOVAR\\runtime\\dbfiles", "TUNOVAR\\cddb\\disc.idx\r\n");
+    fake.fs.PutFile("D:\\TUNOVAR\\runtime\\group",
+                    "1\r\nTUNOVAR\r\nOvri TUNOVAR\r\nSpieler\r\nTUNOVAR\\tunOVAR.exe\r\nPlayer\r\nTUNOVAR\\tunOVAR.exe\r\n");
+    for (const char* f : {"tunOVAR.exe", "runtime\\deinstal.exe", "runtime\\deinst.pif", "pdata\\0_texte.txt",
+                          "pdata\\1_texte.txt", "pdata\\tuno.dat", "cddb\\disc.idx"}) {
+      fake.fs.PutFile(std::string("D:\\TUNOVAR\\") + f, std::string("bytes of ") + f);
+    }
+    Installer& in = installer;
+    in.AppPath = kRuntime;
+    in.LanguageCount = 2;
+    for (int l = 0; l < 2; ++l) {
+      const std::string n = std::to_string(l);
+      in.TextTable[static_cast<std::size_t>(l)][1] = "Title " + n;
+      in.TextTable[static_cast<std::size_t>(l)][8] = "Start now? " + n;
+      in.TextTable[static_cast<std::size_t>(l)][15] = "No space " + n;
+    }
+    in.LangIndex = 1;
+    in.FreeMB = 100;
+    in.RequiredMB = 60;
+    in.CDDBSelected = true;
+    in.Window().SetCaption(Ctl::Text_InstPath, "C:\\Apps");
+    in.Window().SetReady(true);
+  }
+
+  // The exit code, or -1 when the sequence returned to the window.
+  int Run() {
+    try {
+      installer.RunInstallation();
+    } catch (const ProgramEnd& end) {
+      return end.code;
+    }
+    return -1;
+  }
+
+  std::ptrdiff_t JournalAt(const std::string& entry) {
+    const auto& j = fake.fs.journal;
+    const auto it = std::find(j.begin(), j.end(), entry);
+    return it == j.end() ? -1 : it - j.begin();
+  }
+  bool CreatedAnyFolder() {
+    return std::any_of(fake.fs.journal.begin(), fake.fs.journal.end(),
+                       [](const std::string& e) { return e.rfind("CreateFolder", 0) == 0; });
+  }
+};
+
+TEST(RunInstallation, CompleteRunInItsOrder) {
+  Cd cd;
+  EXPECT_EQ(cd.Run(), kExitDone);
+  const std::string p = kProduct;
+  // Folders, program files, the Windows-folder record, CDDB files, the removal list.
+  const std::ptrdiff_t steps[] = {
+      cd.JournalAt("CreateFolder C:\\Apps\\"),
+      cd.JournalAt("CreateFolder C:\\Apps\\TUNOVAR\\"),
+      cd.JournalAt("CreateFolder " + p + "cddb\\"),
+      cd.JournalAt("Replace " + p + "tunOVAR.exe"),
+      cd.JournalAt("Replace " + p + "pdata\\texte.txt"),
+      cd.JournalAt("Replace " + p + "pdata\\tuno.dat"),
+      cd.JournalAt("Write C:\\WINDOWS\\ovrituno.inf"),
+      cd.JournalAt("Replace " + p + "cddb\\disc.idx"),
+      cd.JournalAt(std::string("Write ") + kDefile),
+      cd.JournalAt(std::string("Append ") + kDefile),
+  };
+  for (std::size_t k = 0; k < std::size(steps); ++k) {
+    EXPECT_GE(steps[k], 0) << k;
+    if (k > 0) {
+      EXPECT_LT(steps[k - 1], steps[k]) << k;
+    }
+  }
+  // The language's own text file, under its installed name.
+  EXPECT_EQ(cd.fake.fs.Content(p + "pdata\\texte.txt"), "bytes of pdata\\1_texte.txt");
+  EXPECT_EQ(cd.fake.fs.Content("C:\\WINDOWS\\ovrituno.inf"), "\"C:\\Apps\\TUNOVAR\\tunovar\\\"\r\n");
+  EXPECT_EQ(cd.fake.fs.Content(kDefile),
+            " 1 \r\n" + p + "tunodoc.gid\r\n" + p + "burn.lst\r\n" +
+            p + "cddb\\disc.idx\r\n" + p + "pdata\\tuno.dat\r\n" + p + "pdata\\texte.txt\r\n" +
+            p + "runtime\\deinstal.exe\r\n" + p + "tunOVAR.exe\r\n" +
+            p + "cddb\\\r\n" + p + "pdata\\\r\n" + p + "runtime\\\r\n" + p + "\r\n" +
+            "#" + p + "cddb\\\r\n#" + p + "pdata\\\r\n#" + p + "runtime\\\r\n#" + p + "\r\n");
+
+  const auto& calls = cd.fake.shell.calls;
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(calls.front(), "Open D:\\TUNOVAR\\runtime\\oset.exe||D:\\TUNOVAR\\runtime|1");
+  const auto reg = std::find(calls.begin(), calls.end(),
+                             "Register C:\\Apps\\TUNOVAR\\tunovar\\runtime\\deinstal.exe|Ovri TUNOVAR - Deinstallation");
+  ASSERT_NE(reg, calls.end());
+  // The group before the registration, in the current language.
+  EXPECT_EQ(cd.fake.shell.ddeCommands.back(), "[AddItem(C:\\Apps\\TUNOVAR\\TUNOVAR\\tunOVAR.exe, Player,,,)]");
+  EXPECT_NE(std::find(calls.begin(), reg, "DDE ProgMan|Progman|[ReplaceItem(Player)]|6000"), reg);
+  // The closing question; the fake answers Yes, which starts the product.
+  ASSERT_EQ(cd.fake.ui.messages.size(), 1u);
+  EXPECT_EQ(cd.fake.ui.messages[0].title, "Title 1");
+  EXPECT_EQ(cd.fake.ui.messages[0].text, "Start now? 1");
+  EXPECT_EQ(cd.fake.ui.messages[0].buttons, MessageButtons::kYesNo);
+  EXPECT_EQ(calls.back(), "Open C:\\Apps\\TUNOVAR\\TUNOVAR\\tunOVAR.exe||C:\\Apps\\TUNOVAR\\TUNOVAR|1");
+  EXPECT_TRUE(cd.installer.Window()[Ctl::Label_Install].enabled);
+  EXPECT_TRUE(cd.installer.FailedFiles.empty());
+}
+
+TEST(RunInstallation, AnswerNoEndsWithoutStartingTheProduct) {
+  Cd cd;
+  cd.fake.ui.answers.push_back(MessageAnswer::kNo);
+  EXPECT_EQ(cd.Run(), kExitDone);
+  EXPECT_EQ(std::count(cd.fake.shell.opened.begin(), cd.fake.shell.opened.end(),
+                       "C:\\Apps\\TUNOVAR\\TUNOVAR\\tunOVAR.exe"), 0);
+  EXPECT_TRUE(cd.installer.Ended());
+}
+
+TEST(RunInstallation, SpaceCheck) {
+  struct Row {
+    const char* name;
+    std::int32_t freeMb, requiredMb;
+    bool refused;
+  };
+  const Row rows[] = {
+      {"equal passes", 60, 60, false},
+      {"one megabyte less is refused", 59, 60, true},
+      {"2048 MB and more are counted in full", 2999, 3000, true},
+      {"enough for 3000 MB", 3000, 3000, false},
+  };
+  for (const Row& r : rows) {
+    Cd cd;
+    cd.installer.FreeMB = r.freeMb;
+    cd.installer.RequiredMB = r.requiredMb;
+    EXPECT_EQ(cd.Run(), r.refused ? -1 : kExitDone) << r.name;
+    // The companion program starts either way.
+    EXPECT_EQ(cd.fake.shell.calls.front(), "Open D:\\TUNOVAR\\runtime\\oset.exe||D:\\TUNOVAR\\runtime|1") << r.name;
+    ASSERT_FALSE(cd.fake.ui.messages.empty()) << r.name;
+    if (r.refused) {
+      EXPECT_EQ(cd.fake.ui.messages[0].title, "Ovri TUNOVAR Installation") << r.name;
+      EXPECT_EQ(cd.fake.ui.messages[0].text, "No space 1") << r.name;
+      EXPECT_EQ(cd.fake.ui.messages[0].buttons, MessageButtons::kOk) << r.name;
+      EXPECT_TRUE(cd.fake.fs.journal.empty()) << r.name;
+      EXPECT_TRUE(cd.installer.Window()[Ctl::Label_Install].enabled) << r.name;
+      EXPECT_FALSE(cd.installer.Ended()) << r.name;
+    }
+  }
+}
+
+TEST(RunInstallation, ClickingTwiceAfterARefusalStartsTheCompanionTwice) {
+  Cd cd;
+  cd.installer.FreeMB = 10;
+  EXPECT_EQ(cd.Run(), -1);
+  EXPECT_EQ(cd.Run(), -1);
+  EXPECT_EQ(std::count(cd.fake.shell.opened.begin(), cd.fake.shell.opened.end(),
+                       "D:\\TUNOVAR\\runtime\\oset.exe"), 2);
+}
+
+TEST(RunInstallation, RequiredBytesAndPercentPerByteWithoutOverflowOrDivisionByZero) {
+  struct Row {
+    const char* name;
+    std::int32_t requiredMb;
+    std::int32_t bytesAfter;
+    float percentAfter;
+  };
+  const Row rows[] = {
+      {"60 MB", 60, 60 * 1048576, static_cast<float>(100.0 / (60.0 * 1048576))},
+      {"2047 MB still fits", 2047, 2047 * 1048576, static_cast<float>(100.0 / (2047.0 * 1048576))},
+      {"2048 MB does not fit: both keep their values", 2048, 7, static_cast<float>(100.0 / 7)},
+      {"0 MB: no division, PercentPerByte keeps its value", 0, 0, 0.5f},
+  };
+  for (const Row& r : rows) {
+    Cd cd;
+    cd.fake.fs.SetFreeMb('C', 5000);
+    cd.installer.FreeMB = 5000;
+    cd.installer.RequiredMB = r.requiredMb;
+    cd.installer.RequiredBytes = 7;
+    cd.installer.PercentPerByte = 0.5f;
+    EXPECT_EQ(cd.Run(), kExitDone) << r.name;
+    EXPECT_EQ(cd.installer.RequiredBytes, r.bytesAfter) << r.name;
+    EXPECT_FLOAT_EQ(cd.installer.PercentPerByte, r.percentAfter) << r.name;
+  }
+}
+
+TEST(RunInstallation, AMissingListFileIsFatalBeforeAnyFolderIsMade) {
+  struct Row {
+    const char* list;
+    bool cddb;
+  };
+  const Row rows[] = {{"filedir", true}, {"filelist", true}, {"dbfiles", false}};
+  for (const Row& r : rows) {
+    Cd cd;
+    cd.installer.CDDBSelected = r.cddb;
+    ASSERT_EQ(cd.fake.fs.DeleteFile(std::string(kRuntime) + r.list), FsStatus::kOk);
+    EXPECT_EQ(cd.Run(), kExitFatalFile) << r.list;
+    ASSERT_EQ(cd.fake.ui.messages.size(), 1u) << r.list;
+    EXPECT_EQ(cd.fake.ui.messages[0].title, "Error") << r.list;
+    EXPECT_EQ(cd.fake.ui.messages[0].text, std::string("File \"") + kRuntime + r.list + "\" is corrupted") << r.list;
+    EXPECT_FALSE(cd.CreatedAnyFolder()) << r.list;
+    EXPECT_FALSE(cd.fake.fs.Has("C:\\Apps")) << r.list;
+  }
+}
+
+TEST(RunInstallation, CddbOffReadsTheListButNeitherCopiesNorRecordsIt) {
+  Cd on;
+  Cd off;
+  off.installer.CDDBSelected = false;
+  EXPECT_EQ(on.Run(), kExitDone);
+  EXPECT_EQ(off.Run(), kExitDone);
+  const std::string db = std::string(kProduct) + "cddb\\disc.idx";
+  EXPECT_TRUE(on.fake.fs.Has(db));
+  EXPECT_FALSE(off.fake.fs.Has(db));
+  EXPECT_NE(on.fake.fs.Content(kDefile).find(db), std::string::npos);
+  EXPECT_EQ(off.fake.fs.Content(kDefile).find(db), std::string::npos);
+  EXPECT_EQ(on.fake.fs.Content("C:\\WINDOWS\\ovrituno.inf"), off.fake.fs.Content("C:\\WINDOWS\\ovrituno.inf"));
+}
+
+TEST(RunInstallation, FailedCopiesAreNamedBeforeTheClosingQuestionAndStillRecorded) {
+  Cd cd;
+  ASSERT_EQ(cd.fake.fs.DeleteFile("D:\\TUNOVAR\\tunOVAR.exe"), FsStatus::kOk);
+  cd.fake.fs.failReads.insert("D:\\TUNOVAR\\PDATA\\TUNO.DAT");
+  EXPECT_EQ(cd.Run(), kExitIncomplete);
+  const std::string p = kProduct;
+  ASSERT_EQ(cd.fake.ui.messages.size(), 2u);
+  EXPECT_EQ(cd.fake.ui.messages[0].title, "Error");
+  EXPECT_EQ(cd.fake.ui.messages[0].text,
+            "These files could not be installed:\r\n" + p + "tunOVAR.exe\r\n" + p + "pdata\\tuno.dat");
+  EXPECT_EQ(cd.fake.ui.messages[1].title, "Title 1");
+  const std::string defile = cd.fake.fs.Content(kDefile);
+  EXPECT_NE(defile.find(p + "tunOVAR.exe\r\n"), std::string::npos);
+  EXPECT_NE(defile.find(p + "pdata\\tuno.dat\r\n"), std::string::npos);
+}
+
+TEST(RunInstallation, LinesLeavingTheTargetAreNeitherPlacedNorRecorded) {
+  Cd cd;
+  cd.fake.fs.PutFile("D:\\TUNOVAR\\runtime\\filedir", "TUNOVAR\\\r\nTUNOVAR\\runtime\\\r\n..\\..\\Evil\\\r\n");
+  cd.fake.fs.PutFile("D:\\TUNOVAR\\runtime\\filelist",
+                     "TUNOVAR\\tunOVAR.exe\r\nTUNOVAR\\..\\..\\..\\WINDOWS\\evil.dll\r\nC:\\WINDOWS\\evil2.dll\r\n"
+                     "\\WINDOWS\\evil3.dll\r\n");
+  cd.fake.fs.PutFile("D:\\TUNOVAR\\runtime\\dbfiles", "\\\\server\\share\\db\r\n");
+  EXPECT_EQ(cd.Run(), kExitIncomplete);
+  EXPECT_EQ(cd.installer.FailedFiles,
+            (StringList{"..\\..\\Evil\\", "TUNOVAR\\..\\..\\..\\WINDOWS\\evil.dll", "C:\\WINDOWS\\evil2.dll",
+                        "\\WINDOWS\\evil3.dll", "\\\\server\\share\\db"}));
+  const std::string defile = cd.fake.fs.Content(kDefile);
+  EXPECT_NE(defile.find("tunOVAR.exe"), std::string::npos);
+  EXPECT_EQ(defile.find("evil"), std::string::npos);
+  EXPECT_EQ(defile.find("Evil"), std::string::npos);
+  EXPECT_EQ(defile.find("server"), std::string::npos);
+  for (const std::string& e : cd.fake.fs.journal) {
+    EXPECT_EQ(e.find("..\\"), std::string::npos) << e;
+    EXPECT_EQ(e.find("evil"), std::string::npos) << e;
+  }
+  EXPECT_TRUE(cd.fake.fs.Has(std::string(kProduct) + "tunOVAR.exe"));
+  EXPECT_EQ(cd.fake.ui.messages[0].title, "Error");
+}
+
+TEST(RunInstallation, CancelWhileCopyingEndsAtTheNextEventPoint) {
+  Cd cd;
+  cd.fake.ui.onPump = [&] {
+    if (cd.fake.ui.pumps == 2) cd.installer.Deliver(Ctl::Label_Cancel, Event::kClick);
+  };
+  EXPECT_EQ(cd.Run(), kExitDone);
+  EXPECT_TRUE(cd.installer.Ended());
+  const std::string p = kProduct;
+  EXPECT_TRUE(cd.fake.fs.Has(p + "tunOVAR.exe"));
+  EXPECT_FALSE(cd.fake.fs.Has(p + "runtime\\deinstal.exe"));
+  EXPECT_FALSE(cd.fake.fs.Has(kDefile));
+  EXPECT_FALSE(cd.fake.fs.Has("C:\\WINDOWS\\ovrituno.inf"));
+  EXPECT_TRUE(cd.fake.ui.messages.empty());
+  EXPECT_TRUE(cd.fake.shell.ddeCommands.empty());
+}
+
+TEST(RunInstallation, AnExistingTargetIsLeftAlone) {
+  Cd cd;
+  cd.fake.fs.PutFile("C:\\Apps\\TUNOVAR\\mine.txt", "kept");
+  EXPECT_EQ(cd.Run(), kExitDone);
+  EXPECT_LT(cd.JournalAt("CreateFolder C:\\Apps\\"), 0);
+  EXPECT_LT(cd.JournalAt("CreateFolder C:\\Apps\\TUNOVAR\\"), 0);
+  EXPECT_EQ(cd.fake.fs.Content("C:\\Apps\\TUNOVAR\\mine.txt"), "kept");
+}
+
+}  // namespace
+}  // namespace tunovar

@@ -1,0 +1,100 @@
+// The install records "defile" and "ovrituno.inf", byte for byte.
+#include <gtest/gtest.h>
+
+#include "install/records.h"
+#include "startup/installer.h"
+#include "support/fake_platform.h"
+
+namespace tunovar {
+namespace {
+
+using testing::FakePlatform;
+
+constexpr const char* kT = "C:\\Apps\\TUNOVAR\\";
+constexpr const char* kList = "C:\\Apps\\TUNOVAR\\TUNOVAR\\runtime\\defile";
+
+struct World {
+  FakePlatform fake;
+  Installer installer{fake.platform, {"D:\\TUNOVAR\\runtime", "install", ""}};
+  World() { fake.fs.PutFolder("C:\\Apps\\TUNOVAR\\TUNOVAR\\runtime"); }
+};
+
+TEST(RemovalList, EmptyListsGiveExactlyTheThreeFixedLines) {
+  World w;
+  w.installer.WriteUninstallRecord(kList, {}, kT);
+  w.installer.AppendFolderEntries(kList, {});
+  EXPECT_EQ(w.fake.fs.Content(kList),
+            " 0 \r\n"
+            "C:\\Apps\\TUNOVAR\\TUNOVAR\\tunodoc.gid\r\n"
+            "C:\\Apps\\TUNOVAR\\TUNOVAR\\burn.lst\r\n");
+}
+
+TEST(RemovalList, EntriesReversedThenTheFolderLines) {
+  World w;
+  w.installer.LangIndex = 2;
+  const StringList folders{"C:\\Apps\\TUNOVAR\\TUNOVAR\\", "C:\\Apps\\TUNOVAR\\TUNOVAR\\runtime\\"};
+  StringList entries = folders;
+  entries.insert(entries.end(), {"C:\\Apps\\TUNOVAR\\TUNOVAR\\a.exe", "C:\\Apps\\TUNOVAR\\TUNOVAR\\b, \"c\".txt",
+                                 "C:\\Apps\\TUNOVAR\\TUNOVAR\\runtime\\deinstal.exe"});
+  w.installer.WriteUninstallRecord(kList, entries, kT);
+  w.installer.AppendFolderEntries(kList, folders);
+  EXPECT_EQ(w.fake.fs.Content(kList),
+            " 2 \r\n"
+            "C:\\Apps\\TUNOVAR\\TUNOVAR\\tunodoc.gid\r\n"
+            "C:\\Apps\\TUNOVAR\\TUNOVAR\\burn.lst\r\n"
+            "C:\\Apps\\TUNOVAR\\TUNOVAR\\runtime\\deinstal.exe\r\n"
+            "C:\\Apps\\TUNOVAR\\TUNOVAR\\b, \"c\".txt\r\n"
+            "C:\\Apps\\TUNOVAR\\TUNOVAR\\a.exe\r\n"
+            "C:\\Apps\\TUNOVAR\\TUNOVAR\\runtime\\\r\n"
+            "C:\\Apps\\TUNOVAR\\TUNOVAR\\\r\n"
+            "#C:\\Apps\\TUNOVAR\\TUNOVAR\\runtime\\\r\n"
+            "#C:\\Apps\\TUNOVAR\\TUNOVAR\\\r\n");
+  EXPECT_TRUE(w.fake.console.Logged(std::string("Record written: ") + kList));
+  EXPECT_TRUE(w.fake.console.Logged(std::string("Record appended: ") + kList));
+}
+
+TEST(RemovalList, TheBatchsProgramInformationFileIsLeftOutInAnyCase) {
+  const std::string text = RemovalListText(
+      0, {"C:\\T\\TUNOVAR\\runtime\\deinst.pif", "C:\\T\\TUNOVAR\\RUNTIME\\DEINST.PIF",
+          "C:\\T\\TUNOVAR\\Runtime\\Deinst.Pif.bak", "C:\\T\\TUNOVAR\\runtime\\deinst.bat"},
+      "C:\\T\\");
+  EXPECT_EQ(text,
+            " 0 \r\nC:\\T\\TUNOVAR\\tunodoc.gid\r\nC:\\T\\TUNOVAR\\burn.lst\r\n"
+            "C:\\T\\TUNOVAR\\runtime\\deinst.bat\r\n");
+}
+
+TEST(RemovalList, LanguageLineHasABlankOnEachSide) {
+  EXPECT_EQ(RemovalListText(0, {}, "").substr(0, 5), " 0 \r\n");
+  EXPECT_EQ(RemovalListText(12, {}, "").substr(0, 6), " 12 \r\n");
+  // Without a prefix the fixed files are named below nothing.
+  EXPECT_EQ(RemovalListText(1, {}, ""), " 1 \r\nTUNOVAR\\tunodoc.gid\r\nTUNOVAR\\burn.lst\r\n");
+}
+
+TEST(RemovalList, SecondInstallationReplacesTheFile) {
+  World w;
+  w.installer.WriteUninstallRecord(kList, {"C:\\old"}, kT);
+  w.installer.AppendFolderEntries(kList, {"C:\\oldfolder\\"});
+  w.installer.WriteUninstallRecord(kList, {"C:\\new"}, kT);
+  const std::string text = w.fake.fs.Content(kList);
+  EXPECT_EQ(text.find("old"), std::string::npos);
+  EXPECT_NE(text.find("C:\\new\r\n"), std::string::npos);
+}
+
+TEST(RemovalList, AFolderThatCannotBeOpenedWritesNothing) {
+  World w;
+  w.installer.WriteUninstallRecord("C:\\missing\\defile", {"C:\\x"}, kT);
+  EXPECT_FALSE(w.fake.fs.Has("C:\\missing\\defile"));
+  EXPECT_TRUE(w.fake.console.Logged("Record not written"));
+}
+
+TEST(WindowsFolderRecord, OneQuotedLineNamingTheProductFolder) {
+  World w;
+  w.fake.fs.PutFolder("C:\\WINDOWS");
+  w.fake.fs.PutFile("C:\\WINDOWS\\ovrituno.inf", "an older record\r\nwith two lines\r\n");
+  w.installer.WinDir = "C:\\WINDOWS\\";
+  WriteWindowsFolderRecord(w.installer, kT);
+  EXPECT_EQ(w.fake.fs.Content("C:\\WINDOWS\\ovrituno.inf"), "\"C:\\Apps\\TUNOVAR\\tunovar\\\"\r\n");
+}
+
+}  // namespace
+}  // namespace tunovar

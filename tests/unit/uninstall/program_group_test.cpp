@@ -1,0 +1,179 @@
+// The group file and the Program Manager commands sent for it.
+#include <gtest/gtest.h>
+
+#include "startup/installer.h"
+#include "support/fake_platform.h"
+#include "uninstall/program_group.h"
+
+namespace tunovar {
+namespace {
+
+using testing::FakePlatform;
+
+constexpr const char* kGroupPath = "D:\\TUNOVAR\\runtime\\group";
+
+struct World {
+  FakePlatform fake;
+  Installer installer{fake.platform, {"D:\\TUNOVAR\\runtime", "install", ""}};
+  World() {
+    fake.fs.AddDrive('D');
+    installer.AppPath = "D:\\TUNOVAR\\runtime\\";
+    installer.WinDir = "C:\\WINDOWS\\";
+    installer.LanguageCount = 2;
+  }
+  std::int32_t Read() {
+    std::int32_t result = -1;
+    installer.ReadGroupFile(kGroupPath, result);
+    return result;
+  }
+};
+
+template <typename F>
+int Ends(F&& f) {
+  try {
+    f();
+  } catch (const ProgramEnd& end) {
+    return end.code;
+  }
+  return -1;
+}
+
+const std::string kTwoLanguages =
+    "2\r\nTUNOVAR\r\nOvri TUNOVAR\r\n"
+    "### Deutsch\r\nSpieler\r\nTUNOVAR\\tunOVAR.exe\r\nEinleitung\r\n##ONCD: TUNOVAR\\intro.exe \r\n"
+    "### English\r\nPlayer\r\nTUNOVAR\\tunOVAR.exe\r\nIntro\r\n  ##oncd:TUNOVAR\\intro.exe\r\n";
+
+TEST(ReadGroupFile, FillsTheItemsOfEveryLanguage) {
+  World w;
+  w.fake.fs.PutFile(kGroupPath, kTwoLanguages);
+  EXPECT_EQ(w.Read(), 0);
+  const Installer& in = w.installer;
+  EXPECT_EQ(in.GroupItemCount, 2);
+  EXPECT_EQ(in.GroupFileName, "TUNOVAR");
+  EXPECT_EQ(in.GroupName, "Ovri TUNOVAR");
+  ASSERT_EQ(in.GroupItems.size(), 3u);
+  for (const auto& row : in.GroupItems) ASSERT_EQ(row.size(), 3u);
+  EXPECT_EQ(in.GroupItems[0][0].ItemName, "Spieler");
+  EXPECT_EQ(in.GroupItems[1][0].ItemCommand, "##ONCD: TUNOVAR\\intro.exe ");
+  EXPECT_EQ(in.GroupItems[0][1].ItemName, "Player");
+  EXPECT_EQ(in.GroupItems[1][1].ItemName, "Intro");
+  // The row and the column beyond the file stay empty.
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_TRUE(in.GroupItems[2][static_cast<std::size_t>(k)].ItemName.empty());
+    EXPECT_TRUE(in.GroupItems[static_cast<std::size_t>(k)][2].ItemCommand.empty());
+  }
+}
+
+TEST(ReadGroupFile, EdgeCases) {
+  struct Row {
+    const char* name;
+    const char* file;  // nullptr: no file
+    std::int32_t result;
+    std::int32_t count;
+    const char* firstName;
+  };
+  const Row rows[] = {
+      {"a second ### line is the name", "1\r\nG\r\nN\r\n###\r\n### odd name\r\ncmd\r\n###\r\nb\r\ncmd\r\n", 0, 1, "### odd name"},
+      {"no marker lines", "1\r\nG\r\nN\r\na\r\ncmd\r\nb\r\ncmd\r\n", 0, 1, "a"},
+      {"file ends before the last item", "2\r\nG\r\nN\r\na\r\ncmd\r\nb\r\ncmd\r\nc\r\ncmd\r\nd\r\n", 1, 2, "a"},
+      {"count announces more than the file can hold", "999999\r\nG\r\nN\r\na\r\ncmd\r\n", 1, 999999, nullptr},
+      {"no file: nothing read, no error", nullptr, 0, 0, nullptr},
+      {"line 1 not a number keeps the count", "two\r\nG\r\nN\r\n", 0, 0, nullptr},
+      {"negative count reads no items", "-3\r\nG\r\nN\r\n", 0, -3, nullptr},
+  };
+  for (const Row& r : rows) {
+    World w;
+    if (r.file != nullptr) w.fake.fs.PutFile(kGroupPath, r.file);
+    EXPECT_EQ(w.Read(), r.result) << r.name;
+    EXPECT_EQ(w.installer.GroupItemCount, r.count) << r.name;
+    if (r.firstName != nullptr) {
+      ASSERT_FALSE(w.installer.GroupItems.empty()) << r.name;
+      EXPECT_EQ(w.installer.GroupItems[0][0].ItemName, r.firstName) << r.name;
+    }
+  }
+}
+
+TEST(ReadGroupFile, AShortHeadKeepsThePreviousValues) {
+  World w;
+  w.installer.GroupFileName = "OLD";
+  w.installer.GroupName = "Old group";
+  w.fake.fs.PutFile(kGroupPath, "0\r\nNEW\r\n");
+  EXPECT_EQ(w.Read(), 0);
+  EXPECT_EQ(w.installer.GroupFileName, "NEW");
+  EXPECT_EQ(w.installer.GroupName, "Old group");
+}
+
+TEST(CreateProgramGroup, SendsTheCommandsOfTheCurrentLanguage) {
+  World w;
+  w.fake.fs.PutFile(kGroupPath, kTwoLanguages);
+  w.installer.LangIndex = 1;
+  w.installer.CreateProgramGroup("C:\\Apps\\TUNOVAR\\");
+  EXPECT_EQ(w.fake.shell.ddeCommands,
+            (std::vector<std::string>{
+                "[CreateGroup(Ovri TUNOVAR,C:\\WINDOWS\\TUNOVAR.GRP)]",
+                "[ShowGroup(Ovri TUNOVAR,1)]",
+                "[ReplaceItem(Player)]",
+                "[AddItem(C:\\Apps\\TUNOVAR\\TUNOVAR\\tunOVAR.exe, Player,,,)]",
+                "[ReplaceItem(Intro)]",
+                // The CD root is AppPath less "TUNOVAR\runtime\"; text before the marker goes.
+                "[AddItem(D:\\TUNOVAR\\intro.exe, Intro,,,)]",
+            }));
+  EXPECT_EQ(w.installer.GroupItems[1][1].ItemCommand, "D:\\TUNOVAR\\intro.exe");
+  EXPECT_EQ(w.installer.GroupItems[1][0].ItemCommand, "##ONCD: TUNOVAR\\intro.exe ");
+  EXPECT_EQ(w.fake.shell.calls.front(),
+            "DDE ProgMan|Progman|[CreateGroup(Ovri TUNOVAR,C:\\WINDOWS\\TUNOVAR.GRP)]|6000");
+  EXPECT_TRUE(w.fake.console.Logged("DDE [ShowGroup(Ovri TUNOVAR,1)]: done"));
+  // Ten rounds of events for each of the six commands.
+  EXPECT_EQ(w.fake.ui.pumps, 60);
+}
+
+TEST(CreateProgramGroup, WithoutAGroupFileOnlyEmptyGroupCommands) {
+  World w;
+  w.fake.shell.ddeResult = DdeStatus::kRefused;  // no Program Manager either: nothing shown
+  w.installer.CreateProgramGroup("C:\\Apps\\TUNOVAR\\");
+  EXPECT_EQ(w.fake.shell.ddeCommands,
+            (std::vector<std::string>{"[CreateGroup(,C:\\WINDOWS\\.GRP)]", "[ShowGroup(,1)]"}));
+  EXPECT_TRUE(w.fake.ui.messages.empty());
+}
+
+TEST(CreateProgramGroup, CorruptedGroupFileEndsTheProgram) {
+  World w;
+  w.fake.fs.PutFile(kGroupPath, "3\r\nG\r\nN\r\na\r\ncmd\r\n");
+  EXPECT_EQ(Ends([&] { w.installer.CreateProgramGroup("C:\\T\\"); }), kExitFatalFile);
+  EXPECT_EQ(w.installer.ErrorCode, 1);
+  ASSERT_EQ(w.fake.ui.messages.size(), 1u);
+  EXPECT_EQ(w.fake.ui.messages[0].title, "Error");
+  EXPECT_EQ(w.fake.ui.messages[0].text, "File \"group\" is corrupted");
+  EXPECT_TRUE(w.fake.shell.ddeCommands.empty());
+}
+
+TEST(CreateProgramGroup, AnOnCdItemStaysAsItIsWhenThereIsNoCdRoot) {
+  World w;
+  w.installer.AppPath = "D:\\short\\";  // fewer than 16 characters
+  w.installer.LanguageCount = 1;
+  w.fake.fs.PutFile("D:\\short\\group", "1\r\nG\r\nN\r\nIntro\r\n##ONCD:x.exe\r\n");
+  w.installer.CreateProgramGroup("C:\\T\\");
+  EXPECT_EQ(w.fake.shell.ddeCommands.back(), "[AddItem(##ONCD:x.exe, Intro,,,)]");
+}
+
+TEST(DeleteProgramGroup, DeletesTheGroupNamedInTheFile) {
+  World w;
+  w.fake.fs.PutFile(kGroupPath, kTwoLanguages);
+  w.installer.DeleteProgramGroup();
+  EXPECT_EQ(w.fake.shell.ddeCommands, std::vector<std::string>{"[DeleteGroup(Ovri TUNOVAR)]"});
+
+  World missing;
+  missing.installer.DeleteProgramGroup();
+  EXPECT_EQ(missing.fake.shell.ddeCommands, std::vector<std::string>{"[DeleteGroup()]"});
+}
+
+TEST(ProgramGroupCommands, ExactStrings) {
+  EXPECT_EQ(AddItemCommand("C:\\Apps\\TUNOVAR\\tuno.exe", "Player"),
+            "[AddItem(C:\\Apps\\TUNOVAR\\tuno.exe, Player,,,)]");
+  EXPECT_EQ(ReplaceItemCommand("Player"), "[ReplaceItem(Player)]");
+  EXPECT_EQ(ResolveOnCdCommand("x ##OnCd:  TUNOVAR\\intro.exe  ", "E:\\"), "E:\\TUNOVAR\\intro.exe");
+  EXPECT_EQ(ResolveOnCdCommand("TUNOVAR\\intro.exe", "E:\\"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace tunovar
