@@ -66,13 +66,6 @@ TEST_F(Progress, FinalCallBelowTheLastShownPercentChangesNothing) {
   EXPECT_EQ(app().ProgressPercent, 97);
 }
 
-TEST_F(Progress, BeyondAHundredTheBarOverflowsAndTheTextHolds) {
-  At(100.2f, 99);
-  app().ShowProgress(50, false);
-  EXPECT_EQ(Bar(), 150);
-  EXPECT_EQ(Text(), "99%");
-}
-
 TEST_F(Progress, AValueThatIsNoNumberDrawsNothing) {
   At(5, 5);
   testing::FormRecorder recorder(window());

@@ -42,16 +42,6 @@ TEST(ParseInstallerTexts, LinesFillTheirSlots) {
   for (const auto& [slot, text] : expected) EXPECT_EQ(t[static_cast<std::size_t>(slot)], text) << "slot " << slot;
 }
 
-TEST(ParseInstallerTexts, ThreeSectionsGiveThreeLanguages) {
-  TextTableType table{};
-  const InstallerTextsRead read = Parse(InstallerTextFile({GermanTexts(), EnglishTexts(), FrenchTexts()}), table);
-  EXPECT_EQ(read.code, kTextsGood);
-  EXPECT_EQ(read.languageCount, 3);
-  EXPECT_EQ(table[0][0], "Deutsch");
-  EXPECT_EQ(table[1][0], "English");
-  EXPECT_EQ(table[2][0], "Fran\xE7" "ais");
-}
-
 TEST(ParseInstallerTexts, DamagedFiles) {
   const std::string three = InstallerTextFile({GermanTexts(), EnglishTexts(), FrenchTexts()});
   TextSection unnamed = EnglishTexts();
@@ -181,20 +171,6 @@ TEST(SampleCdTexts, ThreeCompleteLanguagesWithEveryPlaceholder) {
 }
 
 class Texts : public InstallerFixture {};
-
-TEST_F(Texts, MissingFileIsNoErrorAndLeavesNoLanguage) {
-  ASSERT_TRUE(Load());
-  app().LanguageCount = 5;
-  EXPECT_EQ(app().ReadInstallerTexts(std::string(kAppPath) + "nothere"), 0);
-  EXPECT_EQ(app().LanguageCount, 0);
-}
-
-TEST_F(Texts, CorruptedFileIsReported) {
-  PutTexts(GermanTexts().Lines() + "\r\n");
-  ASSERT_TRUE(Load());
-  EXPECT_EQ(app().ReadInstallerTexts(std::string(kAppPath) + "insttext"), 1);
-  EXPECT_EQ(app().LanguageCount, 1);
-}
 
 TEST_F(Texts, TextOutsideTheTableIsEmpty) {
   ASSERT_TRUE(Load());

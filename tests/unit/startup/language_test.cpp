@@ -94,18 +94,6 @@ TEST_F(ListFile, MissingOrUnreadableListAddsNothing) {
   EXPECT_TRUE(destinations.empty());
 }
 
-TEST(ListFileFolder, CdRootIsAppPathLessSixteenCharactersWhateverTheyAre) {
-  testing::FakePlatform fake;
-  fake.fs.PutFile("C:\\Setup\\Install\\runtime\\filedir", "x\\y.txt\r\n");
-  Installer app(fake.platform, {"C:\\Setup\\Install\\runtime", "install", ""});
-  ASSERT_TRUE(app.Start());
-  StringList sources, destinations;
-  app.ReadListFile("C:\\Setup\\Install\\runtime\\filedir", sources, destinations, "E:\\T\\");
-  // "C:\Setup\Install\runtime\" less "Install\runtime\" (16 characters).
-  EXPECT_EQ(sources, StringList{"C:\\Setup\\x\\y.txt"});
-  EXPECT_EQ(destinations, StringList{"E:\\T\\x\\y.txt"});
-}
-
 TEST(ListFileFolder, AppPathTooShortForACdRootAddsNoPairsAndKeepsTheListsInStep) {
   testing::FakePlatform fake;
   fake.fs.AddDrive('E');
