@@ -1,0 +1,96 @@
+// Entry point of install.exe: the Win32 platform objects, the installer object and its window.
+#include <exception>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/win32/console_win32.h"
+#include "platform/win32/file_system_win32.h"
+#include "platform/win32/shell_win32.h"
+#include "platform/win32/ui_win32.h"
+#include "platform/win32/win32.h"
+#include "startup/command_line.h"
+#include "startup/installer.h"
+
+namespace tunovar {
+namespace {
+
+// The full path of the running executable, however long it is.
+std::string ModulePath() {
+  std::string path(MAX_PATH, '\0');
+  while (path.size() <= 32768) {
+    const DWORD written = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (written == 0) return {};
+    if (written < path.size()) {
+      path.resize(written);
+      return path;
+    }
+    path.resize(path.size() * 2);  // cut short: try again with more room
+  }
+  return {};
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The command line after the program's name (which may be quoted), leading blanks removed.
+std::string ArgumentsOf(const char* commandLine) {
+  if (commandLine == nullptr) return {};
+  const std::string line(commandLine);
+  std::size_t i = 0;
+  while (i < line.size() && IsBlank(line[i])) ++i;
+  bool quoted = false;
+  for (; i < line.size(); ++i) {
+    if (line[i] == '"') {
+      quoted = !quoted;
+    } else if (!quoted && IsBlank(line[i])) {
+      break;
+    }
+  }
+  while (i < line.size() && IsBlank(line[i])) ++i;
+  return line.substr(i);
+}
+
+LaunchInfo LaunchOfThisProcess() {
+  LaunchInfo launch;
+  const std::string path = ModulePath();
+  const std::size_t slash = path.find_last_of('\\');
+  const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (slash != std::string::npos) {
+    launch.exeFolder = path.substr(0, slash);
+    // A drive root keeps its backslash ("E:\"), as the system names it.
+    if (launch.exeFolder.size() == 2 && launch.exeFolder[1] == ':') launch.exeFolder += '\\';
+  }
+  const std::size_t dot = file.find_last_of('.');
+  launch.exeBaseName = dot == std::string::npos ? file : file.substr(0, dot);
+  launch.arguments = ArgumentsOf(::GetCommandLineA());
+  return launch;
+}
+
+int RunInstaller(HINSTANCE instance) {
+  const LaunchInfo launch = LaunchOfThisProcess();
+  const Switches switches = ParseSwitches(launch.arguments);
+
+  Win32FileSystem fileSystem;
+  Win32Shell shell;
+  Win32Console console(switches.silent, switches.logFile);
+  Win32Ui ui(instance);
+  Platform platform{fileSystem, shell, ui, console};
+  Installer installer(platform, launch);
+  ui.Attach(installer);
+  if (!installer.Start()) return installer.ExitCodeOfRun();
+  return ui.Run();
+}
+
+}  // namespace
+}  // namespace tunovar
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  // Before anything can load a DLL: none may come from the program's own folder.
+  tunovar::RestrictDllSearchToSystem();
+  try {
+    return tunovar::RunInstaller(instance);
+  } catch (...) {
+    // Only a failure of the program itself (out of memory) gets here; the run could not go
+    // on, which unattended callers see as a failed installation.
+    return tunovar::kExitFatalFile;
+  }
+}

@@ -1,0 +1,731 @@
+// The Win32 view of the installer window, message boxes and the system's folder dialog.
+//
+// The window model (window/form.h) holds every property; this view only mirrors it. The skin
+// is drawn here, double-buffered: the background bitmap, the visible picture of each pair at
+// its bitmap's size, the labels with transparent backgrounds and the progress bar on
+// Verlauf. Text_InstPath is a real EDIT control. Window messages become the installer's
+// events through Installer::Deliver, which gates them by visibility, enabled state and
+// readiness.
+#include "platform/win32/ui_win32.h"
+
+#include <ole2.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <new>
+
+#include "platform/win32/resource_ids.h"
+#include "startup/ansi_text.h"
+
+namespace tunovar {
+namespace {
+
+constexpr const char* kWindowClass = "OvriTunovarSetupWindow";
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+// Colours of the skin: the window's amber, the panel the controls lie on, the texts.
+constexpr COLORREF kAmber = RGB(253, 194, 22);
+constexpr COLORREF kInk = RGB(20, 23, 36);
+constexpr COLORREF kInkDisabled = RGB(120, 98, 36);
+constexpr COLORREF kText = RGB(232, 232, 238);
+constexpr COLORREF kTextDisabled = RGB(138, 143, 163);
+constexpr COLORREF kPathBoxFace = RGB(44, 50, 72);
+constexpr COLORREF kPathBoxFaceDisabled = RGB(31, 35, 51);
+
+// The bar of Verlauf: its background is the form's stored colour; the bar is black, the text
+// white, in the picture box's font at 8 points.
+constexpr COLORREF kProgressBack = RGB(253, 194, 22);
+constexpr COLORREF kProgressBar = RGB(0, 0, 0);
+constexpr COLORREF kProgressText = RGB(255, 255, 255);
+constexpr float kProgressFontPoints = 8.0f;
+
+constexpr int kLabelRunOnMargin = 6;  // a one-line label stops short of the panel's edge
+constexpr int kMessagesPerPump = 10000;  // a pump never spins without end
+
+// Timers are told apart by their control: the timer id is the control's number plus one.
+UINT_PTR TimerIdOf(Ctl timer) { return static_cast<UINT_PTR>(timer) + 1; }
+
+std::optional<Ctl> TimerOfId(WPARAM id) {
+  if (id == 0 || id > kControlCount) return std::nullopt;
+  const Ctl control = static_cast<Ctl>(id - 1);
+  if (DesignOf(control).kind != ControlKind::kTimer) return std::nullopt;
+  return control;
+}
+
+std::size_t SkinIndex(Skin skin) { return static_cast<std::size_t>(skin); }
+
+bool IsButtonLabel(Ctl control) { return control == Ctl::Label_Install || control == Ctl::Label_Cancel; }
+
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+
+// Selects a GDI object into a device context for one scope.
+class Selection {
+ public:
+  Selection(HDC dc, HGDIOBJ object) : dc_(dc), old_(object != nullptr ? ::SelectObject(dc, object) : nullptr) {}
+  ~Selection() {
+    if (old_ != nullptr) ::SelectObject(dc_, old_);
+  }
+  Selection(const Selection&) = delete;
+  Selection& operator=(const Selection&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+void FillSolid(HDC dc, const RECT& area, COLORREF colour) {
+  ::SetBkColor(dc, colour);
+  ::ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &area, nullptr, 0, nullptr);
+}
+
+// ---- The folder chooser -------------------------------------------------------------------
+//
+// The component's three options map onto the dialog's flags as follows: the first and the
+// second value are read as BIF_ bits, of which only BIF_RETURNONLYFSDIRS (1) and
+// BIF_DONTGOBELOWDOMAIN (2) are taken (1 and 3 give both: only folders of the file system,
+// no network computers); the third, when true, asks for the newer, resizable dialog with its
+// "Make New Folder" button (BIF_NEWDIALOGSTYLE).
+class Win32FolderPicker final : public FolderPicker {
+ public:
+  explicit Win32FolderPicker(HWND owner) : owner_(owner) {}
+
+  void SetOptions(int first, int second, bool third) override {
+    const UINT bits = static_cast<UINT>(first | second) & (BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN);
+    flags_ = bits | (third ? BIF_NEWDIALOGSTYLE : 0u);
+  }
+
+  void SetRoot(const std::string& root) override { root_ = root; }
+
+  bool Preselect(const std::string& folder) override {
+    const DWORD attributes = ::GetFileAttributesA(folder.c_str());
+    if (folder.empty() || attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      return false;
+    }
+    preselected_ = folder;
+    return true;
+  }
+
+  std::optional<std::string> ShowModal() override {
+    // The newer dialog style needs OLE on this thread; an earlier initialisation is kept.
+    const HRESULT ole = ::OleInitialize(nullptr);
+    PIDLIST_ABSOLUTE root = RootFolder();
+
+    std::array<char, MAX_PATH> displayName{};
+    BROWSEINFOA info{};
+    info.hwndOwner = (owner_ != nullptr && ::IsWindowVisible(owner_)) ? owner_ : nullptr;
+    info.pidlRoot = root;
+    info.pszDisplayName = displayName.data();
+    info.ulFlags = flags_;
+    info.lpfn = &Callback;
+    info.lParam = reinterpret_cast<LPARAM>(this);
+
+    std::optional<std::string> chosen;
+    if (PIDLIST_ABSOLUTE item = ::SHBrowseForFolderA(&info)) {
+      std::array<char, MAX_PATH> path{};
+      // A choice outside the file system (a printer, the network) counts as no choice.
+      if (::SHGetPathFromIDListA(item, path.data()) && path[0] != '\0') chosen = std::string(path.data());
+      ::CoTaskMemFree(item);
+    }
+    if (root != nullptr) ::CoTaskMemFree(root);
+    if (SUCCEEDED(ole)) ::OleUninitialize();
+    return chosen;
+  }
+
+ private:
+  // "Desktop" (or nothing) is the desktop namespace; any other root is a folder of its own.
+  PIDLIST_ABSOLUTE RootFolder() const {
+    if (root_.empty() || EqualsNoCase(root_, "Desktop")) return nullptr;
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, root_.c_str(), -1, nullptr, 0);
+    if (length <= 0) return nullptr;
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, root_.c_str(), -1, wide.data(), length);
+    PIDLIST_ABSOLUTE root = nullptr;
+    if (FAILED(::SHParseDisplayName(wide.c_str(), nullptr, &root, 0, nullptr))) return nullptr;
+    return root;
+  }
+
+  static int CALLBACK Callback(HWND dialog, UINT message, LPARAM, LPARAM data) {
+    const auto* self = reinterpret_cast<const Win32FolderPicker*>(data);
+    if (message == BFFM_INITIALIZED && self != nullptr && !self->preselected_.empty()) {
+      ::SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(self->preselected_.c_str()));
+    }
+    return 0;
+  }
+
+  HWND owner_;
+  UINT flags_ = BIF_RETURNONLYFSDIRS;
+  std::string root_ = "Desktop";
+  std::string preselected_;
+};
+
+}  // namespace
+
+// ---- Construction and the loop ------------------------------------------------------------
+
+Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance) {
+  HDC screen = ::GetDC(nullptr);
+  if (screen != nullptr) {
+    const int perInch = ::GetDeviceCaps(screen, LOGPIXELSY);
+    if (perInch > 0) pixelsPerInch_ = perInch;
+    ::ReleaseDC(nullptr, screen);
+  }
+  twipsPerPixel_ = 1440.0f / static_cast<float>(pixelsPerInch_);
+}
+
+Win32Ui::~Win32Ui() {
+  if (installer_ != nullptr) installer_->Window().SetObserver(nullptr);
+  if (window_ != nullptr) ::DestroyWindow(window_);
+  if (icon_ != nullptr) ::DestroyIcon(icon_);
+  // The custom pointer is a shared resource cursor: the system frees it with the program.
+}
+
+void Win32Ui::Attach(Installer& installer) {
+  installer_ = &installer;
+  LoadSkin();
+  CreateMainWindow();
+  installer.Window().SetObserver(this);
+}
+
+int Win32Ui::Run() {
+  MSG message{};
+  while (installer_ != nullptr && !installer_->Ended() && window_ != nullptr) {
+    const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0 || got == -1) break;  // WM_QUIT, or the queue is gone
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+  }
+  if (installer_ != nullptr) installer_->Window().SetObserver(nullptr);
+  if (window_ != nullptr) {
+    ::DestroyWindow(window_);
+    window_ = nullptr;
+  }
+  return installer_ != nullptr ? installer_->ExitCodeOfRun() : kExitDone;
+}
+
+void Win32Ui::LoadSkin() {
+  for (std::size_t i = SkinIndex(Skin::kBackground); i < skin_.size(); ++i) {
+    skin_[i].reset(static_cast<HBITMAP>(
+        ::LoadImageA(instance_, MAKEINTRESOURCEA(i), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+  }
+  customPointer_ = ::LoadCursorA(instance_, MAKEINTRESOURCEA(IDC_TUNOVAR_POINTER));
+  icon_ = static_cast<HICON>(::LoadImageA(instance_, MAKEINTRESOURCEA(IDI_TUNOVAR), IMAGE_ICON, 0, 0,
+                                          LR_DEFAULTSIZE));
+  pathBoxBrush_.reset(::CreateSolidBrush(kPathBoxFace));
+  pathBoxDisabledBrush_.reset(::CreateSolidBrush(kPathBoxFaceDisabled));
+}
+
+void Win32Ui::CreateMainWindow() {
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = &Win32Ui::WindowProc;
+  windowClass.hInstance = instance_;
+  windowClass.hIcon = icon_;
+  windowClass.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+  windowClass.lpszClassName = kWindowClass;
+  ::RegisterClassExA(&windowClass);  // fails harmlessly when already registered
+
+  // The client area is the skin's size; the frame around it is the system's.
+  RECT frame{0, 0, kClientWidthPx, kClientHeightPx};
+  ::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
+  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  const int x = work.left + (Width(work) - Width(frame)) / 2;
+  const int y = work.top + (Height(work) - Height(frame)) / 2;
+
+  const std::string& title = installer_->Window()[Ctl::Installer].caption;
+  ::CreateWindowExA(0, kWindowClass, title.c_str(), kWindowStyle, x < 0 ? 0 : x, y < 0 ? 0 : y,
+                    Width(frame), Height(frame), nullptr, nullptr, instance_, this);
+  if (window_ == nullptr) return;
+  if (icon_ != nullptr) {
+    ::SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    ::SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+  }
+  CreatePathBox();
+}
+
+void Win32Ui::CreatePathBox() {
+  const ControlState& box = installer_->Window()[Ctl::Text_InstPath];
+  const RECT r = PixelRect(Ctl::Text_InstPath);
+  DWORD style = WS_CHILD | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT;
+  if (box.visible) style |= WS_VISIBLE;
+  if (!box.enabled) style |= WS_DISABLED;
+  settingPathText_ = true;
+  edit_ = ::CreateWindowExA(0, "EDIT", box.caption.c_str(), style, r.left, r.top, Width(r), Height(r),
+                            window_, nullptr, instance_, nullptr);
+  settingPathText_ = false;
+  if (edit_ == nullptr) return;
+  // Our procedure sits in front of the EDIT's own to see its double clicks. (Subclassing by
+  // hand keeps the common-controls library out of the program's imports.)
+  ::SetWindowLongPtrA(edit_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  editProc_ = reinterpret_cast<WNDPROC>(
+      ::SetWindowLongPtrA(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32Ui::PathBoxProc)));
+  SyncPathBox(Prop::kFontSize);
+}
+
+void Win32Ui::ShowWhenReady() {
+  if (shown_ || window_ == nullptr || installer_ == nullptr) return;
+  if (!installer_->Window().Ready() || installer_->Options().silent) return;
+  shown_ = true;
+  ::ShowWindow(window_, SW_SHOWNORMAL);
+  ::UpdateWindow(window_);
+  ::SetForegroundWindow(window_);
+  if (edit_ != nullptr && ::IsWindowVisible(edit_) && ::IsWindowEnabled(edit_)) ::SetFocus(edit_);
+}
+
+void Win32Ui::EndLikeCancel() {
+  if (installer_ == nullptr || installer_->Ended()) return;
+  // The close box ends the program at once, as Cancel does, also while an installation runs:
+  // the installation stops at its next pause for window events.
+  try {
+    installer_->EndProgram(kExitDone);
+  } catch (const ProgramEnd&) {
+  }
+}
+
+// ---- Ui -------------------------------------------------------------------------------------
+
+HWND Win32Ui::OwnerWindow() const {
+  return (window_ != nullptr && shown_ && ::IsWindowVisible(window_)) ? window_ : nullptr;
+}
+
+MessageAnswer Win32Ui::ShowMessage(const std::string& title, const std::string& text,
+                                   MessageButtons buttons) {
+  pressed_.reset();
+  HWND owner = OwnerWindow();
+  UINT type = buttons == MessageButtons::kYesNo ? MB_YESNO : MB_OK;
+  // Without a window of its own the box must still come to the front and hold the program.
+  if (owner == nullptr) type |= MB_TASKMODAL | MB_SETFOREGROUND;
+  const int answer = ::MessageBoxA(owner, text.c_str(), title.c_str(), type);
+  if (buttons == MessageButtons::kOk) return MessageAnswer::kOk;
+  return answer == IDYES ? MessageAnswer::kYes : MessageAnswer::kNo;
+}
+
+std::unique_ptr<FolderPicker> Win32Ui::CreateFolderPicker() {
+  return std::unique_ptr<FolderPicker>(new (std::nothrow) Win32FolderPicker(window_));
+}
+
+void Win32Ui::PumpEvents() {
+  MSG message{};
+  for (int handled = 0; handled < kMessagesPerPump; ++handled) {
+    if (!::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return;
+    if (message.message == WM_QUIT) {
+      // Left for the loop that owns the program.
+      ::PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+  }
+}
+
+float Win32Ui::TwipsPerPixelY() { return twipsPerPixel_; }
+
+// ---- Model changes --------------------------------------------------------------------------
+
+void Win32Ui::OnChanged(Ctl control, Prop property) {
+  if (window_ == nullptr || installer_ == nullptr) return;
+  const Form& form = installer_->Window();
+  switch (property) {
+    case Prop::kInterval: {
+      const int interval = form[control].interval;
+      if (interval > 0) {
+        ::SetTimer(window_, TimerIdOf(control), static_cast<UINT>(interval), nullptr);
+      } else {
+        ::KillTimer(window_, TimerIdOf(control));
+      }
+      return;
+    }
+    case Prop::kReady:
+      ShowWhenReady();
+      return;
+    case Prop::kPointer:
+      RefreshPointer();
+      return;
+    case Prop::kProgress: {
+      const RECT r = PixelRect(Ctl::Verlauf);
+      ::InvalidateRect(window_, &r, FALSE);
+      return;
+    }
+    default:
+      break;
+  }
+  if (control == Ctl::Installer) {
+    if (property == Prop::kCaption) ::SetWindowTextA(window_, form[control].caption.c_str());
+    // The window keeps the skin's pixel size; its scaled twips describe that same size.
+    return;
+  }
+  if (control == Ctl::Text_InstPath) {
+    SyncPathBox(property);
+    return;
+  }
+  ::InvalidateRect(window_, nullptr, FALSE);
+}
+
+void Win32Ui::SyncPathBox(Prop property) {
+  if (edit_ == nullptr) return;
+  const ControlState& box = installer_->Window()[Ctl::Text_InstPath];
+  switch (property) {
+    case Prop::kCaption:
+      // Text set by the installer: its change handler has run already; the box's own change
+      // notification must not come back as the user's typing.
+      settingPathText_ = true;
+      ::SetWindowTextA(edit_, box.caption.c_str());
+      settingPathText_ = false;
+      break;
+    case Prop::kSelection:
+      ::SendMessageA(edit_, EM_SETSEL, static_cast<WPARAM>(box.selStart),
+                     static_cast<LPARAM>(box.selStart) + box.selLength);
+      break;
+    case Prop::kGeometry: {
+      const RECT r = PixelRect(Ctl::Text_InstPath);
+      ::MoveWindow(edit_, r.left, r.top, Width(r), Height(r), TRUE);
+      break;
+    }
+    case Prop::kFontSize: {
+      const ControlDesign& design = DesignOf(Ctl::Text_InstPath);
+      ::SendMessageA(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(design.fontName, box.fontSize, design.bold)),
+                     TRUE);
+      break;
+    }
+    case Prop::kVisible:
+      ::ShowWindow(edit_, box.visible ? SW_SHOWNA : SW_HIDE);
+      break;
+    case Prop::kEnabled:
+      ::EnableWindow(edit_, box.enabled ? TRUE : FALSE);
+      break;
+    default:
+      break;
+  }
+}
+
+// ---- Geometry -------------------------------------------------------------------------------
+
+int Win32Ui::Px(float twips) const {
+  const double pixels = static_cast<double>(twips) / static_cast<double>(twipsPerPixel_);
+  if (!std::isfinite(pixels)) return 0;
+  constexpr double kLimit = 1 << 20;  // far outside any screen, far inside int
+  if (pixels > kLimit) return static_cast<int>(kLimit);
+  if (pixels < -kLimit) return -static_cast<int>(kLimit);
+  return static_cast<int>(std::lround(pixels));
+}
+
+RECT Win32Ui::PixelRect(Ctl control) const {
+  const ControlState& s = installer_->Window()[control];
+  const ControlDesign& design = DesignOf(control);
+  RECT r{Px(s.left), Px(s.top), 0, 0};
+  int width = Px(s.width);
+  int height = Px(s.height);
+  if (design.kind == ControlKind::kPicture && design.image != Skin::kNone) {
+    width = design.imageWidth;
+    height = design.imageHeight;
+    BITMAP info{};
+    HBITMAP bitmap = skin_[SkinIndex(design.image)].get();
+    if (bitmap != nullptr && ::GetObjectA(bitmap, sizeof(info), &info) == sizeof(info)) {
+      width = info.bmWidth;
+      height = info.bmHeight;
+    }
+  }
+  r.right = r.left + (width > 0 ? width : 0);
+  r.bottom = r.top + (height > 0 ? height : 0);
+  return r;
+}
+
+std::optional<Ctl> Win32Ui::HitTest(POINT at) const {
+  if (installer_ == nullptr) return std::nullopt;
+  const auto& design = InstallerDesign();
+  // Pictures lie above the labels; within a kind the later control lies on top.
+  for (ControlKind kind : {ControlKind::kPicture, ControlKind::kLabel}) {
+    for (auto it = design.rbegin(); it != design.rend(); ++it) {
+      if (it->kind != kind || !installer_->Window()[it->id].visible) continue;
+      const RECT r = PixelRect(it->id);
+      if (::PtInRect(&r, at)) return it->id;
+    }
+  }
+  return std::nullopt;
+}
+
+HFONT Win32Ui::FontFor(const char* face, float points, bool bold) {
+  // Points to pixels at the screen's resolution; the model has already scaled the size.
+  int height = 0;
+  const double pixels = static_cast<double>(points) * pixelsPerInch_ / 72.0;
+  if (std::isfinite(pixels) && pixels >= 1.0 && pixels <= 1000.0) height = -static_cast<int>(std::lround(pixels));
+  for (const CachedFont& cached : fonts_) {
+    if (cached.height == height && cached.bold == bold && cached.face == face) return cached.font.get();
+  }
+  HFONT font = ::CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                             DEFAULT_PITCH | FF_SWISS, face);
+  if (font == nullptr) return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+  fonts_.push_back(CachedFont{face, height, bold, win32::UniqueFont(font)});
+  return font;
+}
+
+// ---- Drawing --------------------------------------------------------------------------------
+
+void Win32Ui::Paint() {
+  PAINTSTRUCT paint{};
+  HDC target = ::BeginPaint(window_, &paint);
+  if (target == nullptr) return;
+  if (!backBuffer_) backBuffer_.reset(::CreateCompatibleBitmap(target, kClientWidthPx, kClientHeightPx));
+  win32::UniqueMemoryDc buffer(::CreateCompatibleDC(target));
+  if (backBuffer_ && buffer) {
+    Selection selected(buffer.get(), backBuffer_.get());
+    DrawScene(buffer.get());
+    const RECT& r = paint.rcPaint;
+    ::BitBlt(target, r.left, r.top, Width(r), Height(r), buffer.get(), r.left, r.top, SRCCOPY);
+  } else {
+    DrawScene(target);  // no memory for a buffer: draw straight onto the window
+  }
+  ::EndPaint(window_, &paint);
+}
+
+void Win32Ui::DrawScene(HDC dc) {
+  const Form& form = installer_->Window();
+  win32::UniqueMemoryDc source(::CreateCompatibleDC(dc));
+  const RECT client{0, 0, kClientWidthPx, kClientHeightPx};
+
+  HBITMAP background = skin_[SkinIndex(Skin::kBackground)].get();
+  if (background != nullptr && source) {
+    Selection selected(source.get(), background);
+    ::BitBlt(dc, 0, 0, kClientWidthPx, kClientHeightPx, source.get(), 0, 0, SRCCOPY);
+  } else {
+    FillSolid(dc, client, static_cast<COLORREF>(kSkinBackColour));  // both are 0x00BBGGRR
+  }
+
+  for (const ControlDesign& design : InstallerDesign()) {
+    if (!form[design.id].visible) continue;
+    if (design.kind == ControlKind::kPicture) {
+      if (design.id == Ctl::Verlauf) {
+        DrawProgress(dc);
+        continue;
+      }
+      HBITMAP bitmap = skin_[SkinIndex(design.image)].get();
+      if (bitmap == nullptr || !source) continue;
+      const RECT r = PixelRect(design.id);
+      Selection selected(source.get(), bitmap);
+      ::BitBlt(dc, r.left, r.top, Width(r), Height(r), source.get(), 0, 0, SRCCOPY);
+    } else if (design.kind == ControlKind::kLabel) {
+      DrawLabel(dc, design.id);
+    }
+  }
+}
+
+void Win32Ui::DrawLabel(HDC dc, Ctl control) {
+  const ControlState& s = installer_->Window()[control];
+  if (s.caption.empty()) return;
+  const ControlDesign& design = DesignOf(control);
+  RECT r = PixelRect(control);
+  UINT format = DT_NOPREFIX;
+  COLORREF colour = s.enabled ? kText : kTextDisabled;  // light on the dark panel
+  if (IsButtonLabel(control)) {
+    // Install and Cancel lie on the skin's amber buttons: dark, centred text.
+    format |= DT_SINGLELINE | DT_CENTER | DT_VCENTER;
+    colour = s.enabled ? kInk : kInkDisabled;
+  } else if (control == Ctl::Label_Text) {
+    // The information text wraps at blanks within its box and breaks at CR LF.
+    format |= DT_WORDBREAK;
+  } else {
+    // A one-line label breaks only at CR LF and may run on to the right: where Arial is
+    // missing (Wine) a wider face takes its place, and a caption cut after its first word
+    // says nothing.
+    r.right = std::max(r.right, static_cast<LONG>(kClientWidthPx - kLabelRunOnMargin));
+    if (control == Ctl::Label_Caption || control == Ctl::Label_Language) colour = s.enabled ? kAmber : kTextDisabled;
+  }
+  Selection font(dc, FontFor(design.fontName, s.fontSize, design.bold));
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, colour);
+  ::DrawTextA(dc, s.caption.c_str(), static_cast<int>(s.caption.size()), &r, format);
+}
+
+void Win32Ui::DrawProgress(HDC dc) {
+  const RECT r = PixelRect(Ctl::Verlauf);
+  FillSolid(dc, r, kProgressBack);
+  const ProgressPicture& progress = installer_->Window().Progress();
+  if (!progress.drawn) return;
+
+  // A value above 100 would draw beyond the right edge, which the picture box clips.
+  const long long width = Width(r);
+  long long bar = width * static_cast<long long>(progress.barPercent) / 100;
+  if (bar > width) bar = width;
+  if (bar > 0) {
+    const RECT filled{r.left, r.top, r.left + static_cast<int>(bar), r.bottom};
+    FillSolid(dc, filled, kProgressBar);
+  }
+
+  const ControlDesign& design = DesignOf(Ctl::Verlauf);
+  Selection font(dc, FontFor(design.fontName, kProgressFontPoints, false));
+  SIZE extent{};
+  const int length = static_cast<int>(progress.text.size());
+  ::GetTextExtentPoint32A(dc, progress.text.c_str(), length, &extent);
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, kProgressText);
+  const int x = r.left + Width(r) / 2 - extent.cx / 2;
+  ::ExtTextOutA(dc, x, r.top, ETO_CLIPPED, &r, progress.text.c_str(), static_cast<UINT>(length), nullptr);
+}
+
+// ---- Mouse and pointer ----------------------------------------------------------------------
+
+void Win32Ui::MouseDown(POINT at) {
+  const std::optional<Ctl> hit = HitTest(at);
+  pressed_ = hit;
+  // Every button presses; only the controls with a mouse-down handler take it.
+  if (hit) installer_->Deliver(*hit, Event::kMouseDown);
+}
+
+void Win32Ui::MouseUp(POINT at) {
+  const std::optional<Ctl> pressed = pressed_;
+  pressed_.reset();
+  if (!pressed) return;
+  // A click is a press and a release of the left button on the same control.
+  if (HitTest(at) == pressed) installer_->Deliver(*pressed, Event::kClick);
+}
+
+bool Win32Ui::SetPointer(HWND over) {
+  if (installer_ == nullptr) return false;
+  const Form& form = installer_->Window();
+  if (form.WindowPointer() == MousePointer::kHourglass) {
+    ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));  // IDC_WAIT, over every control
+    return true;
+  }
+  if (over != window_) return false;  // the path box shows its own pointer
+  POINT at{};
+  ::GetCursorPos(&at);
+  ::ScreenToClient(window_, &at);
+  const std::optional<Ctl> hit = HitTest(at);
+  if (hit && DesignOf(*hit).pointer == MousePointer::kCustom && customPointer_ != nullptr) {
+    ::SetCursor(customPointer_);
+  } else {
+    ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));  // IDC_ARROW
+  }
+  return true;
+}
+
+void Win32Ui::RefreshPointer() {
+  if (!shown_) return;
+  POINT at{};
+  if (!::GetCursorPos(&at)) return;
+  HWND over = ::WindowFromPoint(at);
+  if (over != window_ && over != edit_) return;
+  ::SendMessageA(over, WM_SETCURSOR, reinterpret_cast<WPARAM>(over), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+}
+
+// ---- Window procedures ----------------------------------------------------------------------
+
+LRESULT CALLBACK Win32Ui::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    auto* self = static_cast<Win32Ui*>(create->lpCreateParams);
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    if (self != nullptr) self->window_ = window;
+  }
+  auto* self = reinterpret_cast<Win32Ui*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (self == nullptr || self->installer_ == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    self->window_ = nullptr;
+    self->edit_ = nullptr;
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    return ::DefWindowProcA(window, message, wParam, lParam);
+  }
+  // Nothing thrown may cross into the system: a failed step of a handler is dropped and the
+  // window goes on, as every step of the installer does.
+  try {
+    return self->Handle(message, wParam, lParam);
+  } catch (...) {
+    return ::DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+LRESULT Win32Ui::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;  // the whole client area is painted from the buffer
+    case WM_TIMER:
+      if (const std::optional<Ctl> timer = TimerOfId(wParam)) {
+        installer_->Deliver(*timer, Event::kTimer);
+        return 0;
+      }
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
+      const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      if (message != WM_LBUTTONDOWN) {
+        const std::optional<Ctl> hit = HitTest(at);
+        if (hit) installer_->Deliver(*hit, Event::kMouseDown);
+      } else {
+        MouseDown(at);
+      }
+      return 0;
+    }
+    case WM_LBUTTONUP: {
+      const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      MouseUp(at);
+      return 0;
+    }
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT && SetPointer(reinterpret_cast<HWND>(wParam))) return TRUE;
+      if (reinterpret_cast<HWND>(wParam) != window_) return FALSE;  // a child decides for itself
+      break;
+    case WM_COMMAND:
+      if (reinterpret_cast<HWND>(lParam) == edit_ && edit_ != nullptr && HIWORD(wParam) == EN_CHANGE) {
+        if (!settingPathText_) {
+          const int length = ::GetWindowTextLengthA(edit_);
+          std::string text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, '\0');
+          const int copied = ::GetWindowTextA(edit_, text.data(), static_cast<int>(text.size()));
+          text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+          installer_->DeliverTypedText(text);
+        }
+        return 0;
+      }
+      break;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+      if (reinterpret_cast<HWND>(lParam) == edit_ && edit_ != nullptr) {
+        const bool enabled = ::IsWindowEnabled(edit_) != FALSE;
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        ::SetTextColor(dc, enabled ? kText : kTextDisabled);
+        ::SetBkColor(dc, enabled ? kPathBoxFace : kPathBoxFaceDisabled);
+        return reinterpret_cast<LRESULT>(enabled ? pathBoxBrush_.get() : pathBoxDisabledBrush_.get());
+      }
+      break;
+    case WM_SETFOCUS:
+      if (edit_ != nullptr && ::IsWindowVisible(edit_) && ::IsWindowEnabled(edit_)) ::SetFocus(edit_);
+      return 0;
+    case WM_CLOSE:
+      EndLikeCancel();
+      return 0;
+    default:
+      break;
+  }
+  return ::DefWindowProcA(window_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Win32Ui::PathBoxProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<Win32Ui*>(::GetWindowLongPtrA(edit, GWLP_USERDATA));
+  if (self == nullptr || self->editProc_ == nullptr) return ::DefWindowProcA(edit, message, wParam, lParam);
+  const WNDPROC own = self->editProc_;
+  if (message == WM_NCDESTROY) {
+    ::SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+    ::SetWindowLongPtrA(edit, GWLP_USERDATA, 0);
+    return ::CallWindowProcA(own, edit, message, wParam, lParam);
+  }
+  if (message == WM_LBUTTONDBLCLK && self->installer_ != nullptr) {
+    // The box selects the word first, as it does anyway; the installer then selects it all.
+    const LRESULT result = ::CallWindowProcA(own, edit, message, wParam, lParam);
+    try {
+      self->installer_->Deliver(Ctl::Text_InstPath, Event::kDblClick);
+    } catch (...) {
+    }
+    return result;
+  }
+  return ::CallWindowProcA(own, edit, message, wParam, lParam);
+}
+
+}  // namespace tunovar

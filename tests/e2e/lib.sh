@@ -1,0 +1,283 @@
+# Shared functions of the end-to-end tests: Xvfb, Wine prefixes, waiting for windows,
+# clicks in client coordinates, screenshots, process counts and the PASS/FAIL tally.
+#
+# Source it from a test script, then:
+#   e2e_begin NAME          # folders, Xvfb, the prefix template of this run, cleanup on exit
+#   e2e_new_prefix NAME     # a fresh copy of the template; sets WINEPREFIX and DRIVE_C
+#   e2e_stage_cd EXE DIR    # the sample CD with EXE as TUNOVAR/runtime/install.exe
+#   e2e_start LOG WINDOWS_PATH ARGS...; pid=$E2E_PID
+#   w=$(e2e_wait_window 'Ovri TUNOVAR Setup' 30)
+#   e2e_click "$w" X Y      # X, Y in the window's client area
+#   e2e_check "what" test-command...
+#   e2e_finish              # the summary; the script's exit status
+#
+# Wine runs only as 64-bit here (this kernel cannot execute 32-bit code). Wine's output
+# always goes to files: a Wine child that outlives its command keeps a pipe open for good.
+
+E2E_REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+E2E_OUT=$E2E_REPO/build/e2e
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver64
+IM_CONVERT=/usr/bin/convert  # /usr/local/bin/convert may be a stand-in
+IM_IMPORT=/usr/bin/import
+
+export WINEARCH=win64 WINEDEBUG=-all
+# No Mono or Gecko dialogs; nothing written to the home folder's menus.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+E2E_PASSED=0
+E2E_FAILED=0
+E2E_PREFIXES=()
+E2E_XVFB_PID=
+
+e2e_log() { printf '%s\n' "$*" >&2; }
+
+# ---- Setting up and tearing down ----------------------------------------------------------
+
+# Makes the folders of this run, starts Xvfb, builds the prefix template and arranges the
+# cleanup. Run folder: build/e2e/run.NAME.PID (deleted at the end); logs and screenshots stay
+# in build/e2e/.
+e2e_begin() {
+  local name=$1
+  E2E_NAME=$name
+  mkdir -p "$E2E_OUT/logs"
+  E2E_RUN=$E2E_OUT/run.$name.$$
+  E2E_LOGS=$E2E_OUT/logs/$name
+  rm -rf "$E2E_LOGS"
+  mkdir -p "$E2E_RUN" "$E2E_LOGS"
+  trap e2e_cleanup EXIT
+  trap 'exit 130' INT TERM
+  e2e_start_xvfb
+  e2e_make_template
+}
+
+e2e_start_xvfb() {
+  local number=$E2E_RUN/display.num
+  : >"$number"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number" >"$E2E_LOGS/xvfb.log" 2>&1 &
+  E2E_XVFB_PID=$!
+  local waited=0
+  until [ -s "$number" ]; do
+    sleep 0.05
+    waited=$((waited + 1))
+    if [ "$waited" -gt 200 ] || ! kill -0 "$E2E_XVFB_PID" 2>/dev/null; then
+      e2e_log "Xvfb did not start (see $E2E_LOGS/xvfb.log)"
+      exit 2
+    fi
+  done
+  export DISPLAY=:$(tr -d '[:space:]' <"$number")
+}
+
+# One prefix per run, made once (about 15 s) and copied for every scenario.
+e2e_make_template() {
+  E2E_TEMPLATE=$E2E_RUN/template
+  local log=$E2E_LOGS/template.log
+  (
+    export WINEPREFIX=$E2E_TEMPLATE
+    "$WINE" wineboot -i >"$log" 2>&1
+    # Wine draws its own frame and keeps the keyboard where the tests send it.
+    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$log" 2>&1
+    # A fresh prefix has no .txt association; a real Windows has one.
+    "$WINE" reg add 'HKCR\.txt' /ve /d txtfile /f >>"$log" 2>&1
+    timeout 30 "$WINESERVER" -w >>"$log" 2>&1 || "$WINESERVER" -k >>"$log" 2>&1
+  )
+  if [ ! -d "$E2E_TEMPLATE/drive_c/windows" ]; then
+    e2e_log "the Wine prefix could not be made (see $log)"
+    exit 2
+  fi
+}
+
+# A fresh prefix for one scenario: sets WINEPREFIX and DRIVE_C.
+e2e_new_prefix() {
+  local name=$1
+  export WINEPREFIX=$E2E_RUN/$name
+  rm -rf "$WINEPREFIX"
+  cp -a "$E2E_TEMPLATE" "$WINEPREFIX"
+  DRIVE_C=$WINEPREFIX/drive_c
+  E2E_PREFIXES+=("$WINEPREFIX")
+}
+
+e2e_stop_wine() {
+  local prefix
+  for prefix in "${E2E_PREFIXES[@]}" "${E2E_TEMPLATE:-}"; do
+    [ -n "$prefix" ] && [ -d "$prefix" ] || continue
+    WINEPREFIX=$prefix timeout 10 "$WINESERVER" -k >/dev/null 2>&1 || true
+  done
+}
+
+e2e_cleanup() {
+  local status=$?
+  e2e_stop_wine
+  if [ -n "$E2E_XVFB_PID" ]; then
+    kill "$E2E_XVFB_PID" 2>/dev/null || true
+    wait "$E2E_XVFB_PID" 2>/dev/null || true
+  fi
+  if [ -z "${E2E_KEEP:-}" ]; then
+    rm -rf "$E2E_RUN"
+  else
+    e2e_log "kept $E2E_RUN (E2E_KEEP is set)"
+  fi
+  exit "$status"
+}
+
+# ---- The program ------------------------------------------------------------------------------
+
+# Copies the sample CD (samples/cd, when there is one) to DIR and puts EXE at
+# DIR/TUNOVAR/runtime/install.exe, where the installer expects to run from.
+e2e_stage_cd() {
+  local exe=$1 dir=$2
+  mkdir -p "$dir"
+  if [ -d "$E2E_REPO/samples/cd" ]; then
+    cp -a "$E2E_REPO/samples/cd/." "$dir/"
+  fi
+  local runtime
+  runtime=$(find "$dir" -maxdepth 2 -ipath "$dir/tunovar/runtime" -type d | head -1)
+  [ -n "$runtime" ] || runtime=$dir/TUNOVAR/runtime
+  mkdir -p "$runtime"
+  cp "$exe" "$runtime/install.exe"
+}
+
+# Starts a Windows program in the current prefix in the background; Wine's output goes to
+# LOG. Sets E2E_PID, the process id, which is the Windows process itself: e2e_wait_exit
+# gives its exit code. (Not in a command substitution: only this shell can wait for it.)
+e2e_start() {
+  local log=$1; shift
+  "$WINE" "$@" >"$log" 2>&1 </dev/null &
+  E2E_PID=$!
+}
+
+# Succeeds while process PID runs (a zombie has ended).
+e2e_alive() {
+  local state
+  state=$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | cut -d' ' -f1)
+  [ -n "$state" ] && [ "$state" != Z ]
+}
+
+# Waits up to SECONDS for PID (started by e2e_start) to end. Sets E2E_EXIT to its exit code,
+# or to "running" when it did not end in time (then it fails).
+e2e_wait_exit() {
+  local pid=$1 seconds=$2 tenths=0
+  E2E_EXIT=running
+  while e2e_alive "$pid"; do
+    [ "$tenths" -ge $((seconds * 10)) ] && return 1
+    sleep 0.1
+    tenths=$((tenths + 1))
+  done
+  E2E_EXIT=0
+  wait "$pid" 2>/dev/null || E2E_EXIT=$?
+  return 0
+}
+
+# How many Wine processes of the current prefix run a program named NAME (e.g. install.exe).
+e2e_count_processes() {
+  local name=$1 count=0 pid exe
+  for pid in $(pgrep -i -f -- "$name" 2>/dev/null); do
+    exe=$(readlink "/proc/$pid/exe" 2>/dev/null) || continue
+    case $exe in */wine*) ;; *) continue ;; esac
+    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+      count=$((count + 1))
+    fi
+  done
+  echo "$count"
+}
+
+# ---- Windows on the screen ------------------------------------------------------------------
+
+# Prints the id of the visible window titled exactly TITLE, polling every 0.1 s for up to
+# SECONDS; fails when none appears.
+e2e_wait_window() {
+  local title=$1 seconds=$2 tenths=0 id
+  local pattern
+  pattern="^$(printf '%s' "$title" | sed 's/[][\.*^$()+?{}|]/\\&/g')\$"
+  while :; do
+    id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -1)
+    if [ -n "$id" ]; then
+      echo "$id"
+      return 0
+    fi
+    [ "$tenths" -ge $((seconds * 10)) ] && return 1
+    sleep 0.1
+    tenths=$((tenths + 1))
+  done
+}
+
+# Succeeds once no visible window titled exactly TITLE is left, within SECONDS.
+e2e_wait_no_window() {
+  local title=$1 seconds=$2 tenths=0 pattern
+  pattern="^$(printf '%s' "$title" | sed 's/[][\.*^$()+?{}|]/\\&/g')\$"
+  while xdotool search --onlyvisible --name "$pattern" >/dev/null 2>&1; do
+    [ "$tenths" -ge $((seconds * 10)) ] && return 1
+    sleep 0.1
+    tenths=$((tenths + 1))
+  done
+  return 0
+}
+
+# Sets E2E_OX and E2E_OY, the offset of the client area inside the X window WINDOW, for a
+# client of CLIENT_WIDTH x CLIENT_HEIGHT (default 800 x 600). Wine's own frame is as wide on
+# the left, right and bottom; the caption adds the rest at the top.
+e2e_frame_offset() {
+  local window=$1 client_width=${2:-800} client_height=${3:-600}
+  local WIDTH HEIGHT X Y SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  E2E_OX=$(((WIDTH - client_width) / 2))
+  E2E_OY=$((HEIGHT - client_height - E2E_OX))
+  E2E_WX=$X
+  E2E_WY=$Y
+}
+
+# Moves the pointer to client point (X, Y) of WINDOW (800 x 600 client) and clicks BUTTON
+# (default 1, the left button).
+e2e_click() {
+  local window=$1 x=$2 y=$3 button=${4:-1}
+  e2e_frame_offset "$window"
+  xdotool mousemove --window "$window" $((x + E2E_OX)) $((y + E2E_OY))
+  sleep 0.1
+  xdotool click "$button"
+}
+
+# Writes build/e2e/NAME.png: the window WINDOW with its frame, or the whole screen when
+# WINDOW is "root".
+e2e_screenshot() {
+  local window=$1 name=$2
+  "$IM_IMPORT" -window "$window" "$E2E_OUT/$name.png" >>"$E2E_LOGS/import.log" 2>&1
+}
+
+# The colour of pixel (X, Y) of a PNG as "r,g,b".
+e2e_pixel() {
+  local png=$1 x=$2 y=$3
+  "$IM_CONVERT" "$png" -crop "1x1+$x+$y" -depth 8 -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info: 2>/dev/null
+}
+
+# Succeeds when colour "r,g,b" lies within TOLERANCE (default 24) of "r,g,b" in every channel.
+e2e_colour_near() {
+  local got=$1 want=$2 tolerance=${3:-24}
+  local gr gg gb wr wg wb
+  IFS=, read -r gr gg gb <<<"$got"
+  IFS=, read -r wr wg wb <<<"$want"
+  [ -n "$gr" ] && [ -n "$gb" ] || return 1
+  local d
+  for d in $((gr - wr)) $((gg - wg)) $((gb - wb)); do
+    [ "${d#-}" -le "$tolerance" ] || return 1
+  done
+}
+
+# ---- Results --------------------------------------------------------------------------------
+
+# Runs the test command and prints PASS or FAIL with DESCRIPTION.
+e2e_check() {
+  local description=$1; shift
+  if "$@"; then
+    printf 'PASS  %s\n' "$description"
+    E2E_PASSED=$((E2E_PASSED + 1))
+  else
+    printf 'FAIL  %s\n' "$description"
+    E2E_FAILED=$((E2E_FAILED + 1))
+  fi
+}
+
+# Prints the tally; returns non-zero when a check failed or none ran.
+e2e_finish() {
+  printf '%s: %d passed, %d failed (logs in %s)\n' "$E2E_NAME" "$E2E_PASSED" "$E2E_FAILED" "$E2E_LOGS"
+  [ "$E2E_FAILED" -eq 0 ] && [ "$E2E_PASSED" -gt 0 ]
+}

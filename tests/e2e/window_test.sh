@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# The installer window under Wine: started from a staged CD it shows "Ovri TUNOVAR Setup"
+# with its skin, a second start leaves one instance, and Cancel ends the program.
+#
+# Usage: tests/e2e/window_test.sh [path/to/install.exe]   (default build/win64/install.exe)
+# Writes build/e2e/window.png; logs go to build/e2e/logs/window/.
+set -uo pipefail
+source "$(dirname "$0")/lib.sh"
+
+EXE=${1:-$E2E_REPO/build/win64/install.exe}
+case $EXE in /*) ;; *) EXE=$PWD/$EXE ;; esac
+if [ ! -f "$EXE" ]; then
+  echo "FAIL  no program at $EXE (build it with: cmake --preset win64 && cmake --build --preset win64)"
+  exit 1
+fi
+
+TITLE='Ovri TUNOVAR Setup'
+TWIPS_PER_PIXEL=15  # Wine's screen here: 96 pixels per inch
+
+# The centre of a control in client pixels, from its design layout in twips.
+centre() {  # left top width height
+  echo $((($1 + $3 / 2) / TWIPS_PER_PIXEL)) $((($2 + $4 / 2) / TWIPS_PER_PIXEL))
+}
+
+e2e_begin window
+e2e_new_prefix window
+e2e_stage_cd "$EXE" "$DRIVE_C/cd"
+PROGRAM='C:\cd\TUNOVAR\runtime\install.exe'
+
+# ---- The window appears -------------------------------------------------------------------
+e2e_start "$E2E_LOGS/first.log" "$PROGRAM"
+first=$E2E_PID
+window=$(e2e_wait_window "$TITLE" 30) || window=
+e2e_check "the window \"$TITLE\" appears" test -n "$window"
+if [ -z "$window" ]; then
+  e2e_finish
+  exit 1
+fi
+
+# Let the first paint settle, then keep the picture.
+sleep 1
+e2e_screenshot "$window" window
+shot=$E2E_OUT/window.png
+e2e_check "a screenshot is written to build/e2e/window.png" test -s "$shot"
+
+# The skin sits where the layout says: the frame offset is Wine's, the rest is the client.
+e2e_frame_offset "$window"
+e2e_check "the client area is 800 x 600 (frame offset $E2E_OX,$E2E_OY)" \
+  test "$E2E_OX" -ge 0 -a "$E2E_OY" -gt "$E2E_OX"
+at() { e2e_pixel "$shot" $(($1 + E2E_OX)) $(($2 + E2E_OY)); }
+# Verlauf (495, 8595 twips) is drawn in the window's colour; the Install button of the skin is
+# amber next to its centred text; the top of the background is dark.
+e2e_check "the progress bar Verlauf is drawn in RGB(253,194,22) (got $(at 40 580))" \
+  e2e_colour_near "$(at 40 580)" 253,194,22 8
+e2e_check "the skin's Install button lies under Label_Install (got $(at 440 580))" \
+  e2e_colour_near "$(at 440 580)" 253,194,22 40
+e2e_check "the background is the skin's dark gradient (got $(at 20 20))" \
+  e2e_colour_near "$(at 20 20)" 43,48,73 40
+
+# ---- A second start leaves one instance ---------------------------------------------------
+e2e_start "$E2E_LOGS/second.log" "$PROGRAM"
+second=$E2E_PID
+e2e_wait_exit "$second" 15
+e2e_check "a second start ends by itself (exit code $E2E_EXIT, 5 = another instance)" test "$E2E_EXIT" = 5
+e2e_check "exactly one install.exe runs afterwards" test "$(e2e_count_processes install.exe)" = 1
+window_shown() { e2e_wait_window "$TITLE" 2 >/dev/null; }
+e2e_check "the first instance keeps its window" window_shown
+
+# ---- Cancel ends the program --------------------------------------------------------------
+read -r cx cy <<<"$(centre 9180 8580 2745 285)"  # Label_Cancel
+e2e_click "$window" "$cx" "$cy"
+e2e_wait_exit "$first" 15
+e2e_check "a click on Cancel at ($cx, $cy) ends the program (exit code $E2E_EXIT)" test "$E2E_EXIT" = 0
+e2e_check "the window is gone" e2e_wait_no_window "$TITLE" 5
+e2e_check "no install.exe runs any more" test "$(e2e_count_processes install.exe)" = 0
+
+e2e_finish
