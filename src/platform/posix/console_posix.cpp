@@ -1,1 +1,110 @@
-// Standard error, the log file and the progress bar of a Linux run (being written).
+// Standard error, the log file and the progress bar of a Linux run.
+#include "platform/posix/console_posix.h"
+
+#include <fcntl.h>
+
+#include <cerrno>
+#include <ctime>
+
+#include "platform/posix/ansi_utf8.h"
+
+namespace tunovar::posix {
+namespace {
+
+constexpr int kBarWidth = 40;
+
+// UTF-8 text with the installer's CR LF line breaks as LF, continuation lines indented by
+// indent blanks.
+std::string Lines(std::string_view ansi, std::size_t indent) {
+  const std::string utf8 = AnsiToUtf8(ansi);
+  std::string out;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    if (utf8[i] == '\r' || utf8[i] == '\n') {
+      if (utf8[i] == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
+      out += '\n';
+      out.append(indent, ' ');
+    } else {
+      out += utf8[i];
+    }
+  }
+  return out;
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+PosixConsole::PosixConsole(std::string logFile, int errorFd)
+    : logPath_(AnsiToUtf8(logFile)), errorFd_(errorFd), terminal_(isatty(errorFd) == 1) {}
+
+PosixConsole::~PosixConsole() {
+  EndBarLine();
+  if (logFd_ >= 0) close(logFd_);
+}
+
+void PosixConsole::Put(const std::string& bytes) { (void)WriteAll(errorFd_, bytes); }
+
+void PosixConsole::EndBarLine() {
+  if (!barOpen_) return;
+  Put("\n");
+  barOpen_ = false;
+}
+
+void PosixConsole::WriteError(std::string_view line) {
+  EndBarLine();
+  Put(Lines(line, 0) + "\n");
+}
+
+void PosixConsole::WriteLog(std::string_view line) {
+  if (logPath_.empty() || logFailed_) return;
+  if (logFd_ < 0) {
+    logFd_ = open(logPath_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (logFd_ < 0) {
+      logFailed_ = true;
+      WriteError("The log file " + logPath_ + " cannot be written; the run goes on without it.");
+      return;
+    }
+  }
+  char stamp[32] = "";
+  const time_t now = time(nullptr);
+  std::tm local {};
+  if (localtime_r(&now, &local) != nullptr) std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S ", &local);
+  const std::string prefix(stamp);
+  (void)WriteAll(logFd_, prefix + Lines(line, prefix.size()) + "\n");
+}
+
+std::string PosixConsole::ProgressBarText(int percent) {
+  if (percent < 0) percent = 0;
+  if (percent > 100) percent = 100;
+  const int filled = percent * kBarWidth / 100;
+  std::string text = "[";
+  text.append(static_cast<std::size_t>(filled), '#');
+  text.append(static_cast<std::size_t>(kBarWidth - filled), '-');
+  text += "] ";
+  const std::string number = std::to_string(percent);
+  text.append(4 - number.size(), ' ');
+  return text + number + "%";
+}
+
+void PosixConsole::ShowProgressBar(int percent) {
+  if (!terminal_) return;
+  if (percent < 0) percent = 0;
+  if (percent > 100) percent = 100;
+  // A finished bar is not drawn again; one cut by a message is redrawn at the next change.
+  if (percent == lastPercent_ && (barOpen_ || percent == 100)) return;
+  Put("\r" + ProgressBarText(percent));
+  barOpen_ = true;
+  lastPercent_ = percent;
+  if (percent == 100) EndBarLine();
+}
+
+}  // namespace tunovar::posix

@@ -1,2 +1,113 @@
-// Linux entry point (being written).
-int main() { return 0; }
+// Linux entry point: an unattended run of the installer on drive letters mapped to folders.
+#include <limits.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/posix/ansi_utf8.h"
+#include "platform/posix/console_posix.h"
+#include "platform/posix/drive_map.h"
+#include "platform/posix/file_system_posix.h"
+#include "platform/posix/shell_posix.h"
+#include "platform/posix/ui_headless.h"
+#include "startup/command_line.h"
+#include "startup/installer.h"
+
+namespace {
+
+using namespace tunovar;
+using namespace tunovar::posix;
+
+void SayOnStandardError(const std::string& ansi) {
+  const std::string text = AnsiToUtf8(ansi) + "\n";
+  (void)!write(STDERR_FILENO, text.data(), text.size());
+}
+
+// The host path of this program, "" when the system does not tell it.
+std::string ExecutablePath() {
+  std::array<char, PATH_MAX> buffer{};
+  const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+  return n > 0 ? std::string(buffer.data(), static_cast<std::size_t>(n)) : "";
+}
+
+// The timers of the window as a headless view runs them: each fires when its interval has
+// passed, until the run ends or no timer is armed any more.
+void RunTimers(Installer& installer, Shell& clock) {
+  constexpr std::array<Ctl, 4> kTimers = {Ctl::Timer1, Ctl::TextTimerUp, Ctl::TextTimerDown, Ctl::HelpTimer};
+  std::array<std::uint32_t, kTimers.size()> due{};
+  std::array<int, kTimers.size()> armedWith{};
+  while (!installer.Ended()) {
+    std::uint32_t now = clock.TimeMs();
+    bool any = false;
+    std::uint32_t wait = UINT32_MAX;
+    for (std::size_t i = 0; i < kTimers.size(); ++i) {
+      const int interval = installer.Window()[kTimers[i]].interval;
+      if (interval != armedWith[i]) {
+        armedWith[i] = interval;
+        due[i] = now + static_cast<std::uint32_t>(interval);
+      }
+      if (interval <= 0) continue;
+      any = true;
+      const auto left = static_cast<std::int32_t>(due[i] - now);
+      wait = std::min<std::uint32_t>(wait, left > 0 ? static_cast<std::uint32_t>(left) : 0u);
+    }
+    if (!any) return;
+    if (wait > 0) clock.SleepMs(wait);
+    now = clock.TimeMs();
+    for (std::size_t i = 0; i < kTimers.size() && !installer.Ended(); ++i) {
+      if (armedWith[i] <= 0 || static_cast<std::int32_t>(due[i] - now) > 0) continue;
+      due[i] = now + static_cast<std::uint32_t>(armedWith[i]);
+      installer.Deliver(kTimers[i], Event::kTimer);
+    }
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The argument string is the arguments joined with one blank, in the installer's code page.
+  std::string arguments;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) arguments += ' ';
+    arguments += Utf8ToAnsiLossy(argv[i]);
+  }
+  const Switches switches = ParseSwitches(arguments);
+  if (!switches.silent) {
+    // Said before anything is touched: no drive folder is made and no lock is taken.
+    std::string text =
+        "This build of the installer has no window. Run it silently with /S, for example\n"
+        "  install /S /D=C:\\Apps           to install into C:\\Apps\\TUNOVAR\n"
+        "  deinstal /S                      to uninstall (or install d /S)\n"
+        "Drive letters are folders: TUNOVAR_DRIVES=\"C=/some/dir;D=/media/cd\".\n";
+    if (!switches.usageError.empty()) text += switches.usageError + "\n";
+    SayOnStandardError(text + UsageText());
+    return kExitUsage;
+  }
+
+  const std::string exePath = ExecutablePath();
+  const std::size_t slash = exePath.rfind('/');
+  DriveMap drives = DriveMap::FromEnvironment();
+  const auto exeFolder = slash == std::string::npos
+                             ? std::nullopt
+                             : drives.ToWindows(slash == 0 ? "/" : exePath.substr(0, slash));
+  if (!exeFolder) {
+    SayOnStandardError("The folder of this program (" + Utf8ToAnsiLossy(exePath) +
+                       ") lies on no drive of TUNOVAR_DRIVES.");
+    return kExitUsage;
+  }
+  std::string baseName = Utf8ToAnsiLossy(exePath.substr(slash + 1));
+  if (const std::size_t dot = baseName.rfind('.'); dot != std::string::npos && dot > 0) baseName.erase(dot);
+
+  PosixConsole console(switches.logFile.value_or(""));
+  HeadlessUi ui;
+  PosixFileSystem fs(std::move(drives));
+  PosixShell shell(fs, &console);
+  Platform platform{fs, shell, ui, console};
+  Installer installer(platform, LaunchInfo{*exeFolder, baseName, arguments});
+  if (installer.Start()) RunTimers(installer, shell);
+  return installer.ExitCodeOfRun();
+}

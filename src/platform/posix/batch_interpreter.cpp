@@ -1,0 +1,183 @@
+// The interpreter of the self-removal batch.
+#include "platform/posix/batch_interpreter.h"
+
+#include <vector>
+
+#include "platform/posix/drive_map.h"
+#include "startup/ansi_text.h"
+
+namespace tunovar::posix {
+namespace {
+
+std::string Trim(std::string_view s) {
+  std::size_t b = 0, e = s.size();
+  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+  return std::string(s.substr(b, e - b));
+}
+
+// The position of needle in s outside double quotes (letter case ignored), or npos.
+std::size_t FindOutsideQuotes(std::string_view s, std::string_view needle) {
+  bool quoted = false;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '"') {
+      quoted = !quoted;
+      continue;
+    }
+    if (!quoted && EqualsNoCase(s.substr(i, needle.size()), needle)) return i;
+  }
+  return std::string_view::npos;
+}
+
+// A path operand: without its double quotes, "%%" read as "%", blanks around it dropped.
+std::string Operand(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '"') continue;
+    if (text[i] == '%' && i + 1 < text.size() && text[i + 1] == '%') ++i;
+    out += text[i];
+  }
+  return Trim(out);
+}
+
+// The commands of a line joined by "|" (a "|" inside double quotes belongs to a path).
+std::vector<std::string> SplitChain(std::string_view line) {
+  std::vector<std::string> out;
+  std::size_t at = 0;
+  while (true) {
+    const std::size_t bar = FindOutsideQuotes(line.substr(at), "|");
+    if (bar == std::string_view::npos) {
+      out.push_back(Trim(line.substr(at)));
+      return out;
+    }
+    out.push_back(Trim(line.substr(at, bar)));
+    at += bar + 1;
+  }
+}
+
+// The text after a command word and its blank ("del X" -> "X"); nullopt when the command is
+// another one.
+std::optional<std::string_view> After(std::string_view command, std::string_view word) {
+  if (!StartsWithNoCase(command, word)) return std::nullopt;
+  if (command.size() == word.size()) return std::string_view();
+  if (command[word.size()] != ' ' && command[word.size()] != '\t') return std::nullopt;
+  return command.substr(word.size() + 1);
+}
+
+}  // namespace
+
+BatchInterpreter::BatchInterpreter(FileSystem& fs, Shell& clock, std::uint32_t giveUpMs,
+                                   std::uint32_t pauseMs)
+    : fs_(fs), clock_(clock), giveUpMs_(giveUpMs), pauseMs_(pauseMs) {}
+
+int BatchInterpreter::Run(std::string_view batch, const std::string& currentFolder) {
+  current_ = currentFolder;
+  gaveUp_ = 0;
+  labels_.clear();
+  waitingSince_.clear();
+  const std::vector<std::string> lines = SplitLines(batch);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string line = Trim(lines[i]);
+    if (line.size() < 2 || line[0] != ':') continue;
+    std::string_view body = std::string_view(line).substr(1);
+    body = body.substr(0, body.find_first_of(" \t"));
+    const std::string label = UCase(body);
+    bool known = false;
+    for (const auto& [name, index] : labels_) known = known || name == label;
+    if (!known) labels_.emplace_back(label, i);  // the first label of a name counts
+  }
+  pc_ = 0;
+  while (pc_ < lines.size()) {
+    std::string line = Trim(lines[pc_]);
+    if (!line.empty() && line[0] == '@') line = Trim(std::string_view(line).substr(1));
+    std::size_t next = pc_ + 1;
+    if (line.empty() || line[0] == ':') {
+      pc_ = next;
+      continue;
+    }
+    for (const std::string& command : SplitChain(line)) {
+      std::size_t jumpTo = 0;
+      const Flow flow = Execute(command, jumpTo);
+      if (flow == Flow::kStop) return gaveUp_;
+      if (flow == Flow::kJump) {
+        next = jumpTo;
+        break;
+      }
+    }
+    pc_ = next;
+  }
+  return gaveUp_;
+}
+
+BatchInterpreter::Flow BatchInterpreter::Execute(std::string_view command, std::size_t& jumpTo) {
+  std::string label;
+  if (auto rest = After(command, "del")) {
+    const std::string path = Operand(*rest);
+    if (!path.empty()) (void)fs_.DeleteFile(Resolve(path));
+    return Flow::kNext;
+  }
+  if (auto rest = After(command, "rd")) {
+    const std::string path = Operand(*rest);
+    if (!path.empty()) (void)fs_.RemoveFolder(Resolve(path));
+    return Flow::kNext;
+  }
+  if (EqualsNoCase(command, "cd..") || EqualsNoCase(Trim(After(command, "cd").value_or("")), "..")) {
+    if (auto parsed = ParseWindowsPath(current_)) {
+      if (!parsed->components.empty()) parsed->components.pop_back();
+      parsed->trailingSeparator = false;
+      current_ = FormatWindowsPath(*parsed);
+      if (!parsed->components.empty() && current_.back() == '\\') current_.pop_back();
+    }
+    return Flow::kNext;
+  }
+  if (auto rest = After(command, "if")) {
+    const std::string condition = Trim(*rest);
+    const auto operand = After(condition, "exist");
+    if (!operand) return Flow::kNext;
+    // The blank before an empty operand belongs to " goto ".
+    const std::string text = " " + std::string(*operand);
+    const std::size_t go = FindOutsideQuotes(text, " goto ");
+    if (go == std::string::npos) return Flow::kNext;
+    const std::string path = Operand(std::string_view(text).substr(0, go));
+    label = Trim(std::string_view(text).substr(go + 6));
+    if (path.empty() || !fs_.EntryExists(Resolve(path))) return Flow::kNext;
+  } else if (auto target = After(command, "goto")) {
+    label = Trim(*target);
+  } else {
+    return Flow::kNext;  // echo, rem and whatever else: passed over
+  }
+
+  if (!label.empty() && label[0] == ':') label.erase(0, 1);
+  label = UCase(label);
+  const std::pair<std::string, std::size_t>* found = nullptr;
+  for (const auto& entry : labels_) {
+    if (entry.first == label) found = &entry;
+  }
+  if (found == nullptr) return Flow::kStop;  // a jump to no label ends the batch
+  if (found->second <= pc_) {
+    // A jump back: a waiting block for a file that is still there.
+    const std::uint32_t now = clock_.TimeMs();
+    std::uint32_t* since = nullptr;
+    for (auto& entry : waitingSince_) {
+      if (entry.first == label) since = &entry.second;
+    }
+    if (since == nullptr) {
+      waitingSince_.emplace_back(label, now);
+    } else if (now - *since >= giveUpMs_) {
+      ++gaveUp_;
+      return Flow::kNext;
+    }
+    clock_.SleepMs(pauseMs_);
+  }
+  jumpTo = found->second;
+  return Flow::kJump;
+}
+
+std::string BatchInterpreter::Resolve(const std::string& path) const {
+  if (path.size() >= 2 && path[1] == ':') return path;
+  if (path[0] == '\\' || path[0] == '/') return current_.substr(0, 2) + path;
+  if (!current_.empty() && current_.back() == '\\') return current_ + path;
+  return current_ + "\\" + path;
+}
+
+}  // namespace tunovar::posix

@@ -1,0 +1,57 @@
+// The interpreter of the self-removal batch ("deinst.bat") that the uninstaller writes.
+//
+// It runs exactly that dialect, in-process, never through a shell:
+//   echo off                    ignored (so is every command it does not know)
+//   :x                          a label
+//   del PATH                    deletes one file ("del " alone does nothing)
+//   rd PATH                     removes one empty folder
+//   if exist PATH goto x        jumps when a file or folder exists (an empty PATH is false)
+//   cd .. / cd..                goes to the folder above (at a drive's root it stays there)
+//   a | b | c                   runs a, b and c one after the other in one current folder
+// Everything after "del ", "rd " or "if exist " up to " goto " is one path, taken without its
+// double quotes, with "%%" read as "%"; a relative path is taken from the current folder.
+// Lines end in CR LF (a lone LF is accepted too). The whole file is read before it runs, so
+// the batch may delete itself. A jump back to a label repeats a waiting block: it pauses
+// between rounds and gives up after the give-up time, so a file that can never be deleted
+// does not keep the batch running for ever.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/shell.h"
+
+namespace tunovar::posix {
+
+class BatchInterpreter {
+ public:
+  // clock gives TimeMs and SleepMs.
+  BatchInterpreter(FileSystem& fs, Shell& clock, std::uint32_t giveUpMs = 120000,
+                   std::uint32_t pauseMs = 100);
+
+  // Runs the batch with currentFolder (a Windows path) as the current folder. Returns the
+  // number of waiting blocks that were given up.
+  int Run(std::string_view batch, const std::string& currentFolder);
+
+ private:
+  enum class Flow { kNext, kJump, kStop };
+  Flow Execute(std::string_view command, std::size_t& jumpTo);
+  std::string Resolve(const std::string& path) const;
+
+  FileSystem& fs_;
+  Shell& clock_;
+  std::uint32_t giveUpMs_;
+  std::uint32_t pauseMs_;
+  std::string current_;
+  std::size_t pc_ = 0;
+  int gaveUp_ = 0;
+  // Label (upper case) -> line index; and the time the first jump back to it was taken.
+  std::vector<std::pair<std::string, std::size_t>> labels_;
+  std::vector<std::pair<std::string, std::uint32_t>> waitingSince_;
+};
+
+}  // namespace tunovar::posix

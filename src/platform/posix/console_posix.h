@@ -1,0 +1,44 @@
+// Standard error, the log file and the progress bar of a Linux run.
+#pragma once
+
+#include <unistd.h>
+
+#include <string>
+#include <string_view>
+
+#include "platform/console.h"
+
+namespace tunovar::posix {
+
+class PosixConsole : public Console {
+ public:
+  // logFile: the file of /LOG= as the command line gave it (Windows-1252, a host path taken
+  // from the current folder), "" for none. errorFd: where standard error goes.
+  explicit PosixConsole(std::string logFile = "", int errorFd = STDERR_FILENO);
+  ~PosixConsole() override;
+  PosixConsole(const PosixConsole&) = delete;
+  PosixConsole& operator=(const PosixConsole&) = delete;
+
+  // The line in UTF-8 with a line end.
+  void WriteError(std::string_view line) override;
+  // Appended to the log, UTF-8, after the local date and time ("2026-12-08 10:00:00 ").
+  void WriteLog(std::string_view line) override;
+  // "[##########------------------------------]  25%", redrawn in place; only on a terminal.
+  void ShowProgressBar(int percent) override;
+
+  [[nodiscard]] static std::string ProgressBarText(int percent);
+
+ private:
+  void Put(const std::string& bytes);
+  void EndBarLine();
+
+  std::string logPath_;
+  int errorFd_;
+  bool terminal_;
+  int logFd_ = -1;
+  bool logFailed_ = false;
+  int lastPercent_ = -1;
+  bool barOpen_ = false;
+};
+
+}  // namespace tunovar::posix

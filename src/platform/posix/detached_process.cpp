@@ -1,0 +1,114 @@
+// Work and programs started in a process of their own.
+#include "platform/posix/detached_process.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+extern char** environ;
+
+namespace tunovar::posix {
+namespace {
+
+void CloseInheritedFiles() {
+  if (close_range(3, ~0U, 0) == 0) return;
+  std::vector<int> open;
+  if (DIR* dir = opendir("/proc/self/fd")) {
+    const int own = dirfd(dir);
+    while (const dirent* entry = readdir(dir)) {
+      const int fd = std::atoi(entry->d_name);
+      if (fd > 2 && fd != own) open.push_back(fd);
+    }
+    closedir(dir);
+  }
+  for (int fd : open) close(fd);
+}
+
+void StandardFilesToNull() {
+  const int null = open("/dev/null", O_RDWR);
+  if (null < 0) return;
+  for (int fd = 0; fd <= 2; ++fd) dup2(null, fd);
+  if (null > 2) close(null);
+}
+
+// Forks a child that starts a session of its own and runs inSession there, then reaps it.
+// inSession returns the child's exit code.
+bool InNewSession(const std::function<int()>& inSession) {
+  const pid_t child = fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    setsid();
+    _exit(inSession());
+  }
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) return false;
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace
+
+bool RunDetached(const std::function<void()>& work) {
+  return InNewSession([&work]() -> int {
+    const pid_t grandchild = fork();
+    if (grandchild != 0) return grandchild < 0 ? 1 : 0;
+    CloseInheritedFiles();
+    StandardFilesToNull();
+    (void)chdir("/");
+    try {
+      work();
+    } catch (...) {
+      _exit(1);
+    }
+    _exit(0);
+  });
+}
+
+bool SpawnDetached(const std::string& program, const std::vector<std::string>& arguments,
+                   const std::string& folder) {
+  return InNewSession([&]() -> int {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const auto& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    for (int fd = 0; fd <= 2; ++fd) {
+      posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
+    }
+    if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    pid_t pid = 0;
+    const int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return error == 0 ? 0 : 1;
+  });
+}
+
+std::optional<std::string> FindOnPath(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  const std::string folders = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
+  std::size_t at = 0;
+  while (at <= folders.size()) {
+    std::size_t colon = folders.find(':', at);
+    if (colon == std::string::npos) colon = folders.size();
+    const std::string folder = folders.substr(at, colon - at);
+    if (!folder.empty() && folder[0] == '/') {
+      const std::string candidate = folder + "/" + name;
+      struct stat st {};
+      if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(candidate.c_str(), X_OK) == 0) {
+        return candidate;
+      }
+    }
+    at = colon + 1;
+  }
+  return std::nullopt;
+}
+
+}  // namespace tunovar::posix

@@ -1,0 +1,54 @@
+// Drive letters mapped to host folders, and Windows paths taken apart.
+//
+// TUNOVAR_DRIVES="C=/some/dir;D=/media/cd" names the drives; without it C: is
+// ${XDG_DATA_HOME:-$HOME/.local/share}/tunovar-setup/drive_c. Z: is "/" unless the variable
+// names Z itself, so the program can always name any host folder (its own among them).
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tunovar::posix {
+
+// A full Windows path: the drive letter (upper case) and the components below its root, with
+// "." and ".." applied as Windows applies them (".." at the root stays at the root), empty
+// components dropped and "/" taken as a separator like "\".
+struct WindowsPath {
+  char drive = 0;
+  std::vector<std::string> components;  // Windows-1252 names
+  bool trailingSeparator = false;       // the text ended in "\" (a folder)
+};
+
+// nullopt for a path without a drive letter (relative, rooted, UNC), a NUL byte, or a name that
+// holds a character no Windows name can hold (< > : " | ? * or a control character).
+[[nodiscard]] std::optional<WindowsPath> ParseWindowsPath(std::string_view path);
+
+// "C:\A\B", with a final "\" for a drive root or when trailingSeparator is set.
+[[nodiscard]] std::string FormatWindowsPath(const WindowsPath& path);
+
+class DriveMap {
+ public:
+  DriveMap() = default;
+  // From TUNOVAR_DRIVES, or the default; relative folders are taken from the current folder.
+  [[nodiscard]] static DriveMap FromEnvironment();
+  // "C=/dir;D=/media/cd": entries that are not a letter, "=" and a folder are passed over.
+  [[nodiscard]] static DriveMap Parse(std::string_view spec, const std::string& currentFolder);
+
+  void Set(char letter, const std::string& hostFolder);
+  // The host folder of a drive letter (either case), nullopt for a letter not mapped.
+  [[nodiscard]] std::optional<std::string> Root(char letter) const;
+  [[nodiscard]] const std::map<char, std::string>& Drives() const { return drives_; }
+
+  // The Windows path of an absolute host path through the drive whose folder is its longest
+  // prefix (a drive folder reached through a symbolic link counts by its real path too);
+  // nullopt when no drive holds it or a name has no Windows-1252 spelling.
+  [[nodiscard]] std::optional<std::string> ToWindows(std::string_view hostPath) const;
+
+ private:
+  std::map<char, std::string> drives_;  // upper-case letter -> host folder, no final "/"
+};
+
+}  // namespace tunovar::posix

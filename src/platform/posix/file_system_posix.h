@@ -1,0 +1,87 @@
+// The file system of a Linux run: Windows paths on drive letters mapped to host folders.
+//
+// Lookups ignore letter case component by component, as on Windows (a CD may show
+// tunovar/PDATA/1_TEXTE.TXT for TUNOVAR\pdata\1_texte.txt); new files and folders get the case
+// of the path given. Names are Windows-1252 here and UTF-8 on the host. No path leaves its
+// drive folder: ".." stops at the drive's root, and nothing is changed through a symbolic link
+// that leads out of the drive folder. Read-only is a missing owner write bit; a file held with
+// HoldOpen (a shared flock) cannot be deleted or replaced while it is held, as a file opened
+// without delete sharing on Windows.
+#pragma once
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/posix/drive_map.h"
+
+namespace tunovar::posix {
+
+// The one mapping from the system's error numbers to FsStatus.
+[[nodiscard]] FsStatus StatusOfErrno(int error);
+
+class PosixFileSystem : public FileSystem {
+ public:
+  PosixFileSystem();  // drives from the environment
+  explicit PosixFileSystem(DriveMap drives);
+
+  bool FileExists(const std::string& path) override;
+  bool EntryExists(const std::string& path) override;
+  bool FolderExists(const std::string& path) override;
+  std::optional<std::uint64_t> FileLength(const std::string& path) override;
+  std::optional<LocalDateTime> LastWriteTime(const std::string& path) override;
+  FsStatus ClearAttributes(const std::string& path) override;
+  FsStatus CreateFolder(const std::string& path) override;
+  FsStatus RemoveFolder(const std::string& path) override;
+  FsStatus DeleteFile(const std::string& path) override;
+  std::optional<std::string> ReadWholeFile(const std::string& path) override;
+  std::unique_ptr<ByteReader> OpenForReading(const std::string& path) override;
+  std::unique_ptr<ReplacementFile> CreateReplacement(const std::string& destination) override;
+  std::unique_ptr<TextFileWriter> OpenForWriting(const std::string& path, WriteMode mode) override;
+  std::unique_ptr<FileHold> HoldOpen(const std::string& path) override;
+  std::vector<std::string> ListFiles(const std::string& pattern) override;
+  std::optional<std::string> DriveName(char letter) override;
+  std::optional<std::int64_t> FreeMegabytes(int driveNumber) override;
+
+  // The host path of a Windows path: existing components in their on-disk spelling, the rest
+  // as given; nullopt for an invalid path or a drive that is not mapped.
+  [[nodiscard]] std::optional<std::string> HostPath(const std::string& windowsPath);
+  // The Windows path of an existing entry with every component in its on-disk spelling (the
+  // drive letter and a final "\" as given, "." and ".." applied); nullopt when it is missing.
+  [[nodiscard]] std::optional<std::string> OnDiskSpelling(const std::string& windowsPath);
+  [[nodiscard]] const DriveMap& Drives() const { return drives_; }
+  // Mode bits a new file gets (0666 less the umask).
+  [[nodiscard]] mode_t NewFileMode() const { return 0666 & ~umask_; }
+  // True when another open file description holds a flock on the host file.
+  [[nodiscard]] static bool HeldElsewhere(const std::string& hostPath);
+
+ private:
+  // A Windows path found on the host.
+  struct Location {
+    std::string root;                   // the drive's host folder
+    std::string host;                   // host path, on-disk spelling where it exists
+    std::string parentHost;             // host folder above it ("" for a drive root)
+    WindowsPath windows;                // the parsed path
+    std::vector<std::string> diskNames;  // on-disk names of the components found (UTF-8)
+    bool found = false;                 // the whole path exists
+    bool parentFound = false;           // the folder above it exists
+    bool isLink = false;                // the entry itself is a symbolic link
+    struct stat st {};                  // of the entry, following a link
+  };
+  std::optional<Location> Locate(std::string_view path, FsStatus* status = nullptr);
+  bool EnsureDrive(char letter);
+  // True when host lies inside the drive folder once every symbolic link is resolved.
+  bool InsideDrive(const Location& at, const std::string& host);
+
+  DriveMap drives_;
+  std::set<char> readyDrives_;
+  std::map<std::string, std::string> realRoots_;
+  mode_t umask_ = 022;
+};
+
+}  // namespace tunovar::posix

@@ -1,0 +1,74 @@
+// The shell and the system around the installer on Linux.
+//
+// "open": a ".pif" that exists runs the ".bat" of the same name beside it with the built-in
+// batch interpreter, detached; a missing file opens nothing (2, file not found); a Windows
+// program (".exe", ".com", ".bat") is noted and passed over; any other document goes to
+// xdg-open where it is installed. Program Manager's commands become XDG menu entries
+// (xdg_menu.h); the uninstall entry is a small file (uninstall_entry.h). There are no top-level
+// windows. The single-instance lock is a file in $XDG_RUNTIME_DIR (else the temporary folder).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/console.h"
+#include "platform/posix/file_system_posix.h"
+#include "platform/posix/xdg_menu.h"
+#include "platform/shell.h"
+
+namespace tunovar::posix {
+
+// GetSystemDefaultLangID of a locale name ("de_CH.UTF-8" -> 0x0807); 0x0409 for C, POSIX,
+// "" and languages the table does not know.
+[[nodiscard]] std::uint16_t LangIdOfLocale(std::string_view locale);
+// The locale of LC_ALL, LC_MESSAGES or LANG, the first that is set and not empty.
+[[nodiscard]] std::string MessagesLocale();
+
+class PosixShell : public Shell {
+ public:
+  // log, when given, is told of every open that is passed over.
+  explicit PosixShell(PosixFileSystem& fs, Console* log = nullptr);
+  ~PosixShell() override;
+  PosixShell(const PosixShell&) = delete;
+  PosixShell& operator=(const PosixShell&) = delete;
+
+  int Open(const std::string& file, const std::string& parameters, const std::string& workingFolder,
+           ShowMode show) override;
+  DdeStatus DdeExecute(const std::string& service, const std::string& topic, const std::string& command,
+                       int timeoutMs) override;
+  bool RegisterUninstaller(const std::string& uninstallerPath, const std::string& displayName) override;
+  bool UnregisterUninstaller() override;
+  std::optional<WindowRef> FindTopWindow(const std::string& className, const std::string& title) override;
+  void SendClose(WindowRef window) override;
+  std::uint16_t SystemDefaultLangId() override;
+  std::optional<std::string> WindowsDirectory() override;
+  std::optional<std::string> SystemDirectory() override;
+  std::string ShortPathName(const std::string& path) override;
+  std::string LongPathName(const std::string& path) override;
+  std::uint32_t TimeMs() override;
+  void SleepMs(std::uint32_t ms) override;
+  bool AnotherInstanceRunning() override;
+
+  // Opens that were passed over, as "program <file>" or "document <file>", in order.
+  [[nodiscard]] const std::vector<std::string>& PassedOver() const { return passedOver_; }
+  // How long a waiting block of a batch started here waits before it gives up.
+  void SetBatchGiveUpMs(std::uint32_t ms) { batchGiveUpMs_ = ms; }
+  // The single-instance lock file.
+  [[nodiscard]] static std::string InstanceLockPath();
+  [[nodiscard]] XdgMenu& Menu() { return menu_; }
+
+ private:
+  void PassOver(const std::string& kind, const std::string& file);
+
+  PosixFileSystem& fs_;
+  Console* log_;
+  std::string setupDataFolder_;
+  XdgMenu menu_;
+  std::vector<std::string> passedOver_;
+  std::uint32_t batchGiveUpMs_ = 120000;
+  int lockFd_ = -1;
+};
+
+}  // namespace tunovar::posix

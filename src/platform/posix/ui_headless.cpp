@@ -1,0 +1,66 @@
+// The window system of a Linux run: there is no window.
+#include "platform/posix/ui_headless.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "platform/posix/ansi_utf8.h"
+#include "platform/posix/host_files.h"
+
+namespace tunovar::posix {
+namespace {
+
+std::uint64_t NowNs() {
+  timespec now {};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::uint64_t>(now.tv_sec) * 1000000000u + static_cast<std::uint64_t>(now.tv_nsec);
+}
+
+// Line ends of the installer's texts as the terminal's.
+std::string ForTerminal(std::string_view ansi) {
+  std::string out;
+  const std::string utf8 = AnsiToUtf8(ansi);
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    if (utf8[i] == '\r') {
+      out += '\n';
+      if (i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
+    } else {
+      out += utf8[i];
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+HeadlessUi::HeadlessUi() {
+  const char* path = std::getenv("TUNOVAR_PUMP_STATS");
+  if (path != nullptr) statsPath_ = path;
+}
+
+HeadlessUi::~HeadlessUi() {
+  if (statsPath_.empty()) return;
+  char text[96];
+  std::snprintf(text, sizeof text, "pumps=%llu\nlargest_gap_ms=%.3f\n",
+                static_cast<unsigned long long>(pumps_), LargestGapMs());
+  (void)WriteHostFile(statsPath_, text);
+}
+
+MessageAnswer HeadlessUi::ShowMessage(const std::string& title, const std::string& text, MessageButtons buttons) {
+  const std::string line = ForTerminal(title) + ": " + ForTerminal(text) + "\n";
+  (void)!write(STDERR_FILENO, line.data(), line.size());
+  return buttons == MessageButtons::kYesNo ? MessageAnswer::kYes : MessageAnswer::kOk;
+}
+
+void HeadlessUi::PumpEvents() {
+  if (statsPath_.empty()) return;
+  const std::uint64_t now = NowNs();
+  if (pumps_ > 0 && now - lastNs_ > largestGapNs_) largestGapNs_ = now - lastNs_;
+  lastNs_ = now;
+  ++pumps_;
+}
+
+}  // namespace tunovar::posix
