@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "startup/installer.h"
 #include "support/fake_platform.h"
@@ -97,6 +100,53 @@ TEST(RunUnattendedInstall, FilesThatCouldNotBePlacedEndWithCode4) {
   EXPECT_EQ(run.Run(), kExitIncomplete);
   EXPECT_TRUE(run.Said("Error: These files could not be installed:\r\nC:\\Apps\\TUNOVAR\\TUNOVAR\\texte.txt"));
   EXPECT_TRUE(run.fake.console.Logged("Failed C:\\Apps\\TUNOVAR\\TUNOVAR\\texte.txt"));
+}
+
+// The sample CD as committed, with the program and a short large data file put in as the
+// staging does: every list line names a file that is there, in every language.
+TEST(SampleCd, InstallsCompletelyInEveryLanguage) {
+  std::string source = __FILE__;  // tests/unit/startup/ below the project
+  for (int up = 0; up < 4; ++up) source = source.substr(0, source.find_last_of('/'));
+  const std::filesystem::path cd = source + "/samples/cd";
+  ASSERT_TRUE(std::filesystem::is_directory(cd));
+  struct Row {
+    const char* arguments;
+    const char* texts;
+    bool cddb;
+  };
+  const Row rows[] = {
+      {"/S /LANG=0 /D=C:\\Apps", "Kurzanleitung", true},
+      {"/S /LANG=1 /NOCDDB /D=C:\\Apps", "Quick start", false},
+      {"/S /LANG=2 /D=C:\\Apps", "D\xE9marrage", true},
+  };
+  for (const Row& r : rows) {
+    FakePlatform fake;
+    fake.fs.AddDrive('D');
+    fake.fs.PutFolder("C:\\WINDOWS");
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(cd)) {
+      if (!entry.is_regular_file() || entry.path().filename() == "README.md") continue;
+      std::string rel = entry.path().lexically_relative(cd).string();
+      std::replace(rel.begin(), rel.end(), '/', '\\');
+      std::ifstream file(entry.path(), std::ios::binary);
+      fake.fs.PutFile("D:\\" + rel, std::string(std::istreambuf_iterator<char>(file), {}));
+    }
+    fake.fs.PutFile("D:\\TUNOVAR\\runtime\\deinstal.exe", "the program");
+    fake.fs.PutFile("D:\\TUNOVAR\\pdata\\tunovar.dat", std::string(3000, 'p'));
+    Installer installer(fake.platform, {"D:\\TUNOVAR\\runtime", "install", r.arguments});
+    ASSERT_TRUE(installer.Start()) << r.arguments;
+    installer.Deliver(Ctl::Timer1, Event::kTimer);
+    EXPECT_EQ(installer.ExitCodeOfRun(), kExitDone) << r.arguments;
+    EXPECT_TRUE(installer.FailedFiles.empty()) << r.arguments;
+    const std::string p = "C:\\Apps\\TUNOVAR\\TUNOVAR\\";
+    EXPECT_NE(fake.fs.Content(p + "texte.txt").find(r.texts), std::string::npos) << r.arguments;
+    EXPECT_TRUE(fake.fs.FileExists(p + "tunoDoc.hlp")) << r.arguments;
+    EXPECT_EQ(fake.fs.FileExists(p + "cddb\\cddb.dat"), r.cddb) << r.arguments;
+    EXPECT_TRUE(fake.fs.FileExists(p + "runtime\\defile")) << r.arguments;
+    EXPECT_EQ(fake.fs.Content(p + "pdata\\tunovar.dat").size(), 3000u) << r.arguments;
+    ASSERT_EQ(fake.shell.ddeCommands.size(), 8u) << r.arguments;
+    // The third item stays on the CD.
+    EXPECT_EQ(fake.shell.ddeCommands[7].rfind("[AddItem(D:\\TUNOVAR\\intro.txt, ", 0), 0u) << r.arguments;
+  }
 }
 
 }  // namespace
