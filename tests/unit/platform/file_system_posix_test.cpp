@@ -1,0 +1,283 @@
+// Tests of the POSIX file system over temporary drive folders: case, names, drives, attributes,
+// times, replacements, holds and listings.
+#include "platform/posix/file_system_posix.h"
+
+#include <fcntl.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include <gtest/gtest.h>
+
+#include "support/temp_drives.h"
+
+namespace tunovar::posix {
+namespace {
+
+using testing::TempDrives;
+
+class FileSystemPosix : public ::testing::Test {
+ protected:
+  TempDrives drives{"CD"};
+  PosixFileSystem fs;  // made after the drives, from TUNOVAR_DRIVES
+};
+
+TEST_F(FileSystemPosix, LookupsIgnoreLetterCaseComponentByComponent) {
+  TempDrives::WriteFile(drives.Host('D', "tunovar/PDATA/1_TEXTE.TXT"), "text");
+  const std::string path = "D:\\TUNOVAR\\pdata\\1_texte.txt";
+  EXPECT_TRUE(fs.FileExists(path));
+  EXPECT_TRUE(fs.EntryExists(path));
+  EXPECT_FALSE(fs.FolderExists(path));
+  EXPECT_TRUE(fs.FolderExists("d:\\Tunovar\\Pdata\\"));
+  EXPECT_TRUE(fs.EntryExists("D:\\TUNOVAR\\PDATA\\"));
+  EXPECT_FALSE(fs.EntryExists(path + "\\"));  // a final "\" names a folder
+  EXPECT_FALSE(fs.FileExists(path + "\\"));
+  EXPECT_EQ(fs.ReadWholeFile(path), "text");
+  EXPECT_EQ(fs.FileLength(path), 4u);
+  EXPECT_EQ(fs.OnDiskSpelling("d:\\TUNOVAR\\pdata\\1_texte.txt"), "d:\\tunovar\\PDATA\\1_TEXTE.TXT");
+  EXPECT_EQ(fs.OnDiskSpelling("D:\\TUNOVAR\\pdata\\"), "D:\\tunovar\\PDATA\\");
+  EXPECT_FALSE(fs.OnDiskSpelling("D:\\TUNOVAR\\pdata\\missing.txt"));
+  EXPECT_FALSE(fs.FileExists("D:\\TUNOVAR\\pdata\\1_texte.txt\\deeper"));
+}
+
+TEST_F(FileSystemPosix, NewEntriesTakeTheGivenCaseInsideExistingFolders) {
+  TempDrives::MakeFolders(drives.Host('C', "apps"));
+  EXPECT_EQ(fs.CreateFolder("C:\\APPS"), FsStatus::kExists);
+  EXPECT_EQ(fs.CreateFolder("C:\\Apps\\TunoVar\\"), FsStatus::kOk);
+  EXPECT_EQ(fs.CreateFolder("C:\\APPS\\none\\deeper"), FsStatus::kNotFound);  // parent missing
+  auto writer = fs.OpenForWriting("C:\\APPS\\TUNOVAR\\New.TXT", WriteMode::kReplace);
+  ASSERT_NE(writer, nullptr);
+  EXPECT_TRUE(writer->Write("a\r\n"));
+  writer.reset();
+  auto appender = fs.OpenForWriting("c:\\apps\\tunovar\\new.txt", WriteMode::kAppend);
+  ASSERT_NE(appender, nullptr);
+  EXPECT_TRUE(appender->Write("b\r\n"));
+  appender.reset();
+  EXPECT_EQ(TempDrives::Tree(drives.Root('C')),
+            (std::vector<std::string>{"WINDOWS/", "apps/", "apps/TunoVar/", "apps/TunoVar/New.TXT"}));
+  EXPECT_EQ(TempDrives::ReadFile(drives.Host('C', "apps/TunoVar/New.TXT")), "a\r\nb\r\n");
+}
+
+TEST_F(FileSystemPosix, NoPathLeavesItsDriveFolder) {
+  TempDrives::WriteFile(drives.Host('D', "secret.txt"), "d");
+  TempDrives::WriteFile(drives.Base() + "/outside.txt", "o");
+  EXPECT_FALSE(fs.FileExists("C:\\..\\drive_d\\secret.txt"));
+  EXPECT_FALSE(fs.FileExists("C:\\..\\outside.txt"));
+  auto writer = fs.OpenForWriting("C:\\..\\..\\..\\escape.txt", WriteMode::kReplace);
+  ASSERT_NE(writer, nullptr);
+  writer.reset();
+  EXPECT_TRUE(TempDrives::Exists(drives.Host('C', "escape.txt")));
+  EXPECT_EQ(fs.CreateFolder("C:\\..\\made"), FsStatus::kOk);
+  EXPECT_TRUE(TempDrives::Exists(drives.Host('C', "made")));
+  EXPECT_EQ(fs.DeleteFile("C:\\..\\outside.txt"), FsStatus::kNotFound);
+  EXPECT_TRUE(TempDrives::Exists(drives.Base() + "/outside.txt"));
+}
+
+TEST_F(FileSystemPosix, NothingIsChangedThroughALinkThatLeadsOutOfTheDrive) {
+  TempDrives::WriteFile(drives.Base() + "/outside/victim.txt", "keep");
+  ASSERT_EQ(symlink((drives.Base() + "/outside").c_str(), drives.Host('C', "link").c_str()), 0);
+  ASSERT_EQ(symlink((drives.Base() + "/outside/victim.txt").c_str(), drives.Host('C', "file-link").c_str()), 0);
+  // Reading through it is allowed: a staged CD may hold links.
+  EXPECT_EQ(fs.ReadWholeFile("C:\\link\\victim.txt"), "keep");
+  EXPECT_EQ(fs.DeleteFile("C:\\LINK\\victim.txt"), FsStatus::kAccessDenied);
+  EXPECT_EQ(fs.CreateFolder("C:\\link\\new"), FsStatus::kAccessDenied);
+  EXPECT_EQ(fs.OpenForWriting("C:\\link\\victim.txt", WriteMode::kReplace), nullptr);
+  EXPECT_EQ(fs.OpenForWriting("C:\\file-link", WriteMode::kAppend), nullptr);
+  EXPECT_EQ(fs.CreateReplacement("C:\\link\\victim.txt"), nullptr);
+  TempDrives::SetMode(drives.Base() + "/outside/victim.txt", 0444);
+  EXPECT_EQ(fs.ClearAttributes("C:\\file-link"), FsStatus::kAccessDenied);
+  EXPECT_EQ(TempDrives::ModeOf(drives.Base() + "/outside/victim.txt"), 0444u);
+  EXPECT_EQ(TempDrives::ReadFile(drives.Base() + "/outside/victim.txt"), "keep");
+  // Deleting the link itself removes the link, not what it leads to.
+  EXPECT_EQ(fs.DeleteFile("C:\\file-link"), FsStatus::kOk);
+  EXPECT_TRUE(TempDrives::Exists(drives.Base() + "/outside/victim.txt"));
+}
+
+TEST_F(FileSystemPosix, Windows1252NamesAreUtf8OnDisk) {
+  EXPECT_EQ(fs.CreateFolder("C:\\M\xFCsik"), FsStatus::kOk);
+  EXPECT_TRUE(TempDrives::Exists(drives.Host('C', "M\xC3\xBCsik")));
+  auto writer = fs.OpenForWriting("C:\\M\xDCSIK\\\x80uro \xC4rger.txt", WriteMode::kReplace);
+  ASSERT_NE(writer, nullptr);
+  writer.reset();
+  EXPECT_TRUE(TempDrives::Exists(drives.Host('C', "M\xC3\xBCsik/\xE2\x82\xAC" "uro \xC3\x84rger.txt")));
+  TempDrives::WriteFile(drives.Host('C', "M\xC3\xBCsik/\xE6\x97\xA5.txt"), "");  // no Windows spelling
+  EXPECT_EQ(fs.ListFiles("C:\\m\xFCsik\\*"), std::vector<std::string>{"\x80uro \xC4rger.txt"});
+  EXPECT_TRUE(fs.FileExists("C:\\m\xFCsik\\\x80URO \xE4RGER.TXT"));  // Latin-1 letters ignore case too
+  // An old medium with Latin-1 bytes for names is read as it is.
+  TempDrives::WriteFile(drives.Host('D', "caf\xE9.txt"), "x");
+  EXPECT_TRUE(fs.FileExists("D:\\CAF\xC9.TXT"));
+}
+
+TEST_F(FileSystemPosix, ReadOnlyIsAMissingOwnerWriteBitThatClearingRestores) {
+  TempDrives::WriteFile(drives.Host('C', "ro.txt"), "old");
+  TempDrives::SetMode(drives.Host('C', "ro.txt"), 0444);
+  EXPECT_EQ(fs.DeleteFile("C:\\RO.TXT"), FsStatus::kAccessDenied);
+  EXPECT_EQ(fs.OpenForWriting("C:\\ro.txt", WriteMode::kAppend), nullptr);
+  EXPECT_EQ(fs.ClearAttributes("C:\\ro.txt"), FsStatus::kOk);
+  EXPECT_EQ(TempDrives::ModeOf(drives.Host('C', "ro.txt")), 0644u);
+  EXPECT_EQ(fs.DeleteFile("C:\\ro.txt"), FsStatus::kOk);
+  EXPECT_FALSE(TempDrives::Exists(drives.Host('C', "ro.txt")));
+  EXPECT_EQ(fs.ClearAttributes("C:\\ro.txt"), FsStatus::kNotFound);
+}
+
+TEST_F(FileSystemPosix, LastWriteTimeIsLocalTime) {
+  const char* oldTz = std::getenv("TZ");
+  const std::optional<std::string> saved = oldTz ? std::optional<std::string>(oldTz) : std::nullopt;
+  setenv("TZ", "TST-5", 1);  // five hours east of UTC
+  tzset();
+  TempDrives::WriteFile(drives.Host('C', "t.txt"), "");
+  TempDrives::SetTime(drives.Host('C', "t.txt"), 1700000000);  // 2023-11-14 22:13:20 UTC
+  const auto time = fs.LastWriteTime("C:\\T.TXT");
+  if (saved) {
+    setenv("TZ", saved->c_str(), 1);
+  } else {
+    unsetenv("TZ");
+  }
+  tzset();
+  EXPECT_EQ(time, (LocalDateTime{2023, 11, 15, 3, 13, 20}));
+  EXPECT_FALSE(fs.LastWriteTime("C:\\missing"));
+}
+
+TEST_F(FileSystemPosix, AnAbandonedReplacementLeavesTheOldFileAndNoTemporary) {
+  TempDrives::WriteFile(drives.Host('C', "dest.bin"), "old");
+  {
+    auto replacement = fs.CreateReplacement("C:\\DEST.BIN");
+    ASSERT_NE(replacement, nullptr);
+    EXPECT_TRUE(replacement->Write("new bytes", 9));
+  }
+  EXPECT_EQ(TempDrives::ReadFile(drives.Host('C', "dest.bin")), "old");
+  EXPECT_EQ(TempDrives::Tree(drives.Root('C')), (std::vector<std::string>{"WINDOWS/", "dest.bin"}));
+  EXPECT_EQ(fs.CreateReplacement("C:\\missing\\x.bin"), nullptr);
+  EXPECT_EQ(fs.CreateReplacement("C:\\WINDOWS"), nullptr);  // a folder is not replaced
+}
+
+TEST_F(FileSystemPosix, CommitTakesTheSourcesTimeAndPermissionsAndReplacesReadOnly) {
+  TempDrives::WriteFile(drives.Host('D', "src/tool"), "program");
+  TempDrives::SetMode(drives.Host('D', "src/tool"), 0755);
+  TempDrives::SetTime(drives.Host('D', "src/tool"), 1000000000);
+  TempDrives::WriteFile(drives.Host('C', "Tool"), "old version");
+  TempDrives::SetMode(drives.Host('C', "Tool"), 0444);
+  auto replacement = fs.CreateReplacement("C:\\tool");
+  ASSERT_NE(replacement, nullptr);
+  EXPECT_TRUE(replacement->Write("program", 7));
+  EXPECT_EQ(replacement->Commit("D:\\SRC\\TOOL"), FsStatus::kOk);
+  replacement.reset();
+  EXPECT_EQ(TempDrives::ReadFile(drives.Host('C', "Tool")), "program");  // the on-disk name kept
+  EXPECT_EQ(TempDrives::ModeOf(drives.Host('C', "Tool")), 0755u);
+  EXPECT_EQ(TempDrives::TimeOf(drives.Host('C', "Tool")), 1000000000);
+  EXPECT_EQ(TempDrives::Tree(drives.Root('C')), (std::vector<std::string>{"Tool", "WINDOWS/"}));
+
+  // Without a source the new file gets the ordinary permissions.
+  auto fresh = fs.CreateReplacement("C:\\Fresh.txt");
+  ASSERT_NE(fresh, nullptr);
+  EXPECT_EQ(fresh->Commit(""), FsStatus::kOk);
+  EXPECT_EQ(TempDrives::ModeOf(drives.Host('C', "Fresh.txt")), static_cast<unsigned>(fs.NewFileMode()));
+}
+
+TEST_F(FileSystemPosix, AHeldFileCannotBeDeletedOrReplacedUntilItIsLetGo) {
+  TempDrives::WriteFile(drives.Host('C', "defile"), "list");
+  auto hold = fs.HoldOpen("C:\\DEFILE");
+  ASSERT_NE(hold, nullptr);
+  EXPECT_EQ(fs.DeleteFile("C:\\defile"), FsStatus::kInUse);
+  {
+    auto replacement = fs.CreateReplacement("C:\\defile");
+    ASSERT_NE(replacement, nullptr);
+    EXPECT_TRUE(replacement->Write("x", 1));
+    EXPECT_EQ(replacement->Commit(""), FsStatus::kInUse);
+  }
+  EXPECT_EQ(TempDrives::Tree(drives.Root('C')), (std::vector<std::string>{"WINDOWS/", "defile"}));
+  EXPECT_EQ(fs.ReadWholeFile("C:\\defile"), "list");  // reading is shared
+  hold.reset();
+  EXPECT_EQ(fs.DeleteFile("C:\\defile"), FsStatus::kOk);
+  EXPECT_EQ(fs.HoldOpen("C:\\defile"), nullptr);
+}
+
+TEST_F(FileSystemPosix, FoldersAndFilesAreRemovedOnlyAsTheirKind) {
+  TempDrives::WriteFile(drives.Host('C', "a/b/file.txt"), "x");
+  EXPECT_EQ(fs.RemoveFolder("C:\\A\\B"), FsStatus::kNotEmpty);
+  EXPECT_EQ(fs.DeleteFile("C:\\A\\B"), FsStatus::kAccessDenied);
+  EXPECT_EQ(fs.RemoveFolder("C:\\A\\B\\FILE.TXT"), FsStatus::kNotFound);
+  EXPECT_EQ(fs.DeleteFile("C:\\a\\b\\file.txt"), FsStatus::kOk);
+  EXPECT_EQ(fs.DeleteFile("C:\\a\\b\\file.txt"), FsStatus::kNotFound);
+  EXPECT_EQ(fs.RemoveFolder("C:\\A\\B\\"), FsStatus::kOk);
+  EXPECT_EQ(fs.RemoveFolder("C:\\A\\B"), FsStatus::kNotFound);
+  EXPECT_EQ(fs.RemoveFolder("C:\\"), FsStatus::kAccessDenied);
+  EXPECT_EQ(fs.RemoveFolder("C:\\.."), FsStatus::kAccessDenied);
+  EXPECT_EQ(fs.CreateFolder("Q:\\x"), FsStatus::kNotFound);        // no such drive
+  EXPECT_EQ(fs.CreateFolder("relative"), FsStatus::kInvalidPath);
+  EXPECT_EQ(fs.DeleteFile("C:\\bad|name"), FsStatus::kInvalidPath);
+}
+
+TEST_F(FileSystemPosix, ListingsMatchPatternsOnOrdinaryFilesIgnoringCase) {
+  for (const char* name : {"b.TXT", "a.txt", "c.doc", "noext", "ab.txt"}) {
+    TempDrives::WriteFile(drives.Host('C', std::string("list/") + name), "");
+  }
+  TempDrives::MakeFolders(drives.Host('C', "list/folder.txt"));
+  struct Row {
+    const char* pattern;
+    std::vector<std::string> names;
+  };
+  const Row rows[] = {
+      {"C:\\LIST\\*.txt", {"a.txt", "ab.txt", "b.TXT"}},
+      {"C:\\list\\?.txt", {"a.txt", "b.TXT"}},
+      {"C:\\list\\*.*", {"a.txt", "ab.txt", "b.TXT", "c.doc", "noext"}},
+      {"C:\\list\\*", {"a.txt", "ab.txt", "b.TXT", "c.doc", "noext"}},
+      {"C:\\list\\B.txt", {"b.TXT"}},  // a plain path matches itself
+      {"C:\\list\\folder.txt", {}},
+      {"C:\\list\\", {}},
+      {"C:\\nothing\\*", {}},
+      {"no drive\\*", {}},
+  };
+  for (const Row& row : rows) EXPECT_EQ(fs.ListFiles(row.pattern), row.names) << row.pattern;
+}
+
+TEST_F(FileSystemPosix, LengthsAreSixtyFourBit) {
+  const std::string host = drives.Host('C', "big.bin");
+  TempDrives::WriteFile(host, "");
+  ASSERT_EQ(truncate(host.c_str(), 5LL << 30), 0);  // sparse: takes no space
+  EXPECT_EQ(fs.FileLength("C:\\BIG.BIN"), 5ULL << 30);
+  EXPECT_FALSE(fs.FileLength("C:\\WINDOWS"));
+}
+
+TEST_F(FileSystemPosix, DrivesAreTheMappedLettersWithTheirFreeSpace) {
+  EXPECT_EQ(fs.DriveName('c'), "c:");
+  EXPECT_EQ(fs.DriveName('D'), "d:");
+  EXPECT_EQ(fs.DriveName('Z'), "z:");
+  EXPECT_FALSE(fs.DriveName('Q'));
+  EXPECT_FALSE(fs.DriveName('1'));
+  struct statvfs vfs {};
+  ASSERT_EQ(statvfs(drives.Root('C').c_str(), &vfs), 0);
+  const auto expected = static_cast<std::int64_t>(vfs.f_bavail * vfs.f_frsize / 1048576);
+  const auto free = fs.FreeMegabytes(2);
+  ASSERT_TRUE(free);
+  EXPECT_NEAR(static_cast<double>(*free), static_cast<double>(expected), 64.0);
+  EXPECT_FALSE(fs.FreeMegabytes(16));  // Q:
+  EXPECT_FALSE(fs.FreeMegabytes(-1));
+  EXPECT_FALSE(fs.FreeMegabytes(26));
+}
+
+TEST(FileSystemPosixDrives, ADriveFolderAndCWindowsAreMadeOnFirstUse) {
+  TempDrives drives;
+  const std::string c = drives.Base() + "/fresh/c";
+  const std::string d = drives.Base() + "/fresh/d";
+  drives.SetEnv("TUNOVAR_DRIVES", "C=" + c + ";D=" + d);
+  PosixFileSystem fs;
+  EXPECT_FALSE(TempDrives::Exists(c));  // nothing is made before it is used
+  EXPECT_TRUE(fs.FolderExists("C:\\WINDOWS\\"));
+  EXPECT_TRUE(TempDrives::Exists(c + "/WINDOWS"));
+  EXPECT_TRUE(fs.FolderExists("D:\\"));
+  EXPECT_EQ(TempDrives::Tree(d), std::vector<std::string>{});
+
+  // A Windows folder that is there in another case is the Windows folder.
+  const std::string e = drives.Base() + "/e";
+  TempDrives::MakeFolders(e + "/windows");
+  drives.SetEnv("TUNOVAR_DRIVES", "C=" + e);
+  PosixFileSystem other;
+  EXPECT_TRUE(other.FolderExists("C:\\WINDOWS"));
+  EXPECT_EQ(TempDrives::Tree(e), std::vector<std::string>{"windows/"});
+}
+
+}  // namespace
+}  // namespace tunovar::posix
