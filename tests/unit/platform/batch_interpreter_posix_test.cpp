@@ -1,0 +1,156 @@
+// Tests of the self-removal batch's interpreter on real folders.
+#include "platform/posix/batch_interpreter.h"
+
+#include <chrono>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "platform/posix/file_system_posix.h"
+#include "platform/posix/shell_posix.h"
+#include "support/temp_drives.h"
+
+namespace tunovar::posix {
+namespace {
+
+using testing::TempDrives;
+
+constexpr const char* kRuntime = "C:\\Apps\\TUNOVAR\\TUNOVAR\\runtime";
+
+// A fixed waiting block as the uninstaller writes it (P empty when the file is missing).
+std::string Block(char label, const std::string& path) {
+  const std::string l(1, label);
+  return "echo off\r\n:" + l + "\r\ndel " + path + "\r\nif exist " + path + " goto " + l + "\r\n";
+}
+
+class BatchInterpreterPosix : public ::testing::Test {
+ protected:
+  void Put(const std::string& relative, const std::string& bytes = "x") {
+    TempDrives::WriteFile(drives.Host('C', relative), bytes);
+  }
+  std::vector<std::string> Left() { return TempDrives::Tree(drives.Root('C')); }
+  int Run(const std::string& batch, const std::string& folder = kRuntime, std::uint32_t giveUpMs = 120000) {
+    BatchInterpreter interpreter(fs, shell, giveUpMs, 10);
+    return interpreter.Run(batch, folder);
+  }
+
+  TempDrives drives;
+  PosixFileSystem fs;
+  PosixShell shell{fs};
+};
+
+TEST_F(BatchInterpreterPosix, TheUninstallBatchRemovesTheRuntimeAndTheEmptyFoldersAbove) {
+  const std::string rt = std::string(kRuntime) + "\\";
+  for (const char* name : {"install.exe", "defile", "deinst.pif", "deinst.bat"}) {
+    Put(std::string("Apps/TUNOVAR/TUNOVAR/runtime/") + name);
+  }
+  Put("Apps/TUNOVAR/TUNOVAR/left.dat");
+  TempDrives::MakeFolders(drives.Host('C', "Apps/TUNOVAR/TUNOVAR/Data"));
+  const std::string batch =
+      Block('d', rt + "install.exe") + Block('e', rt + "defile") + Block('f', "") + Block('h', "") +
+      Block('k', "") + Block('n', "") + Block('l', "") +
+      "del C:\\Apps\\TUNOVAR\\TUNOVAR\\left.dat\r\n"
+      "rd C:\\Apps\\TUNOVAR\\TUNOVAR\\Data\r\n"
+      "del deinst.pif | del deinst.bat | cd .. | rd runtime | cd.. | rd TUNOVAR | cd.. | rd TUNOVAR | cd.. | rd Apps";
+  EXPECT_EQ(Run(batch), 0);
+  EXPECT_EQ(Left(), std::vector<std::string>{"WINDOWS/"});
+}
+
+TEST_F(BatchInterpreterPosix, TheChainStopsHavingEffectAtAFolderThatStillHoldsSomething) {
+  Put("Apps/shared.txt");
+  Put("Apps/TUNOVAR/runtime/deinst.bat");
+  const std::string batch = "del deinst.bat | cd .. | rd runtime | cd.. | rd TUNOVAR | cd.. | rd Apps";
+  EXPECT_EQ(Run(batch, "C:\\Apps\\TUNOVAR\\runtime"), 0);
+  EXPECT_EQ(Left(), (std::vector<std::string>{"Apps/", "Apps/shared.txt", "WINDOWS/"}));
+}
+
+TEST_F(BatchInterpreterPosix, PathsAreTakenWholeWithoutQuotesAndWithDoubledPercent) {
+  Put("My Files/100%/a b.txt");
+  Put("My Files/x goto y/keep.txt");
+  Put("marker.txt");
+  Put("odd (1)&x;y=z^,w.txt");
+  const std::string batch =
+      "del \"C:\\My Files\\100%%\\a b.txt\"\r\n"
+      "rd \"C:\\My Files\\100%%\"\r\n"
+      "del \"C:\\odd (1)&x;y=z^,w.txt\"\r\n"
+      "if exist \"C:\\My Files\\x goto y\" goto found\r\n"
+      "goto end\r\n"
+      ":found\r\n"
+      "del C:\\marker.txt\r\n"
+      ":end\r\n";
+  EXPECT_EQ(Run(batch, "C:\\"), 0);
+  EXPECT_EQ(Left(), (std::vector<std::string>{"My Files/", "My Files/x goto y/", "My Files/x goto y/keep.txt",
+                                              "WINDOWS/"}));
+}
+
+TEST_F(BatchInterpreterPosix, EmptyOperandsDoNothingAndUnknownCommandsArePassedOver) {
+  Put("runtime/keep.txt");
+  Put("other.txt");
+  const std::string batch =
+      "@ECHO OFF\n"             // a lone LF ends a line too
+      "del \n"
+      "del\n"
+      "rd \n"
+      "del C:\\runtime\n"         // a folder is no file
+      "copy C:\\other.txt C:\\runtime\\x\n"
+      "format c:\n"
+      "IF EXIST  GOTO missing\n"  // an empty operand is false
+      "If Exist c:\\OTHER.TXT GoTo Found\n"
+      "del C:\\other.txt\n"
+      ":FOUND\n";
+  EXPECT_EQ(Run(batch, "C:\\runtime"), 0);
+  EXPECT_EQ(Left(), (std::vector<std::string>{"WINDOWS/", "other.txt", "runtime/", "runtime/keep.txt"}));
+}
+
+TEST_F(BatchInterpreterPosix, RelativeAndRootedPathsFollowTheCurrentFolderWhichStaysOnItsDrive) {
+  Put("top.txt");
+  Put("a/inner.txt");
+  const std::string batch =
+      "cd..\r\n"
+      "cd ..\r\n"               // at the root it stays there
+      "del \\top.txt\r\n"
+      "del a\\inner.txt | rd a | rd ..\\..\\WINDOWS";
+  EXPECT_EQ(Run(batch, "C:\\a"), 0);
+  EXPECT_EQ(Left(), std::vector<std::string>{});
+}
+
+TEST_F(BatchInterpreterPosix, AJumpToNoLabelEndsTheBatch) {
+  Put("stays.txt");
+  EXPECT_EQ(Run("goto nowhere\r\ndel C:\\stays.txt", "C:\\"), 0);
+  EXPECT_TRUE(TempDrives::Exists(drives.Host('C', "stays.txt")));
+}
+
+TEST_F(BatchInterpreterPosix, AWaitingBlockWaitsForAHeldFileAndGoesOnWhenItIsLetGo) {
+  Put("Apps/runtime/defile");
+  Put("Apps/runtime/after.txt");
+  auto hold = fs.HoldOpen("C:\\Apps\\runtime\\defile");
+  ASSERT_NE(hold, nullptr);
+  std::thread release([h = std::move(hold)]() mutable {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    h.reset();
+  });
+  const auto start = std::chrono::steady_clock::now();
+  const int gaveUp = Run(Block('e', "C:\\Apps\\runtime\\defile") + "del after.txt", "C:\\Apps\\runtime", 10000);
+  const auto waited = std::chrono::steady_clock::now() - start;
+  release.join();
+  EXPECT_EQ(gaveUp, 0);
+  EXPECT_GE(waited, std::chrono::milliseconds(250));
+  EXPECT_EQ(Left(), (std::vector<std::string>{"Apps/", "Apps/runtime/", "WINDOWS/"}));
+}
+
+TEST_F(BatchInterpreterPosix, AFileThatIsNeverLetGoIsGivenUpAfterTheWaitingTime) {
+  Put("runtime/defile");
+  Put("runtime/after.txt");
+  auto hold = fs.HoldOpen("C:\\runtime\\defile");
+  ASSERT_NE(hold, nullptr);
+  const auto start = std::chrono::steady_clock::now();
+  const int gaveUp = Run(Block('e', "C:\\runtime\\defile") + "del after.txt", "C:\\runtime", 300);
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(gaveUp, 1);
+  EXPECT_GE(waited, std::chrono::milliseconds(300));
+  EXPECT_LT(waited, std::chrono::seconds(5));
+  EXPECT_EQ(Left(), (std::vector<std::string>{"WINDOWS/", "runtime/", "runtime/defile"}));
+}
+
+}  // namespace
+}  // namespace tunovar::posix
