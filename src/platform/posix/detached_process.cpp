@@ -57,8 +57,21 @@ bool InNewSession(const std::function<int()>& inSession) {
 
 bool RunDetached(const std::function<void()>& work) {
   return InNewSession([&work]() -> int {
+    // The grandchild lets go of every inherited file before RunDetached returns: the pipe's
+    // writing end is among them, so its end of file tells that the lock and the held files
+    // of the installer are no longer shared with it.
+    int closed[2];
+    if (pipe2(closed, O_CLOEXEC) != 0) return 1;
     const pid_t grandchild = fork();
-    if (grandchild != 0) return grandchild < 0 ? 1 : 0;
+    if (grandchild != 0) {
+      close(closed[1]);
+      char byte = 0;
+      for (ssize_t n = 1; grandchild > 0 && n != 0;) {
+        n = read(closed[0], &byte, 1);
+        if (n < 0 && errno != EINTR) break;
+      }
+      return grandchild < 0 ? 1 : 0;
+    }
     CloseInheritedFiles();
     StandardFilesToNull();
     (void)chdir("/");
