@@ -91,7 +91,7 @@ std::string PosixConsole::ProgressBarText(int percent) {
   text.append(static_cast<std::size_t>(kBarWidth - filled), '-');
   text += "] ";
   const std::string number = std::to_string(percent);
-  text.append(4 - number.size(), ' ');
+  text.append(3 - number.size(), ' ');
   return text + number + "%";
 }
 
