@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034  # globals such as E2E_PID are read by the tests
 # Shared functions of the end-to-end tests: Xvfb, Wine prefixes, waiting for windows,
 # clicks in client coordinates, screenshots, process counts and the PASS/FAIL tally.
 #
@@ -65,7 +66,8 @@ e2e_start_xvfb() {
       exit 2
     fi
   done
-  export DISPLAY=:$(tr -d '[:space:]' <"$number")
+  DISPLAY=:$(tr -d '[:space:]' <"$number")
+  export DISPLAY
 }
 
 # One prefix per run, made once (about 15 s) and copied for every scenario.
@@ -100,7 +102,7 @@ e2e_new_prefix() {
 e2e_stop_wine() {
   local prefix
   for prefix in "${E2E_PREFIXES[@]}" "${E2E_TEMPLATE:-}"; do
-    [ -n "$prefix" ] && [ -d "$prefix" ] || continue
+    if [ -z "$prefix" ] || [ ! -d "$prefix" ]; then continue; fi
     WINEPREFIX=$prefix timeout 10 "$WINESERVER" -k >/dev/null 2>&1 || true
   done
 }
@@ -122,10 +124,15 @@ e2e_cleanup() {
 
 # ---- The program ------------------------------------------------------------------------------
 
-# Copies the sample CD (samples/cd, when there is one) to DIR and puts EXE at
-# DIR/TUNOVAR/runtime/install.exe, where the installer expects to run from.
+# Stages the sample CD in DIR with EXE as TUNOVAR/runtime/install.exe (and deinstal.exe), by
+# scripts/stage-cd, which also makes the large data file. Without that script: a copy of
+# samples/cd, when there is one, with EXE put in.
 e2e_stage_cd() {
   local exe=$1 dir=$2
+  if [ -x "$E2E_REPO/scripts/stage-cd" ]; then
+    "$E2E_REPO/scripts/stage-cd" "$exe" "$dir" >>"$E2E_LOGS/stage-cd.log" 2>&1 && return 0
+    e2e_log "scripts/stage-cd failed (see $E2E_LOGS/stage-cd.log); copying samples/cd instead"
+  fi
   mkdir -p "$dir"
   if [ -d "$E2E_REPO/samples/cd" ]; then
     cp -a "$E2E_REPO/samples/cd/." "$dir/"

@@ -30,7 +30,7 @@ PROGRAM='C:\cd\TUNOVAR\runtime\install.exe'
 # ---- The window appears -------------------------------------------------------------------
 e2e_start "$E2E_LOGS/first.log" "$PROGRAM"
 first=$E2E_PID
-window=$(e2e_wait_window "$TITLE" 30) || window=
+window=$(e2e_wait_window "$TITLE" 60) || window=
 e2e_check "the window \"$TITLE\" appears" test -n "$window"
 if [ -z "$window" ]; then
   e2e_finish
@@ -45,8 +45,10 @@ e2e_check "a screenshot is written to build/e2e/window.png" test -s "$shot"
 
 # The skin sits where the layout says: the frame offset is Wine's, the rest is the client.
 e2e_frame_offset "$window"
-e2e_check "the client area is 800 x 600 (frame offset $E2E_OX,$E2E_OY)" \
-  test "$E2E_OX" -ge 0 -a "$E2E_OY" -gt "$E2E_OX"
+# Wine's frame is a few pixels wide with a caption on top: anything else means the client
+# area is not 800 x 600.
+e2e_check "the frame holds an 800 x 600 client (offset $E2E_OX,$E2E_OY)" \
+  test "$E2E_OX" -ge 0 -a "$E2E_OX" -le 10 -a "$E2E_OY" -ge $((E2E_OX + 10)) -a "$E2E_OY" -le 40
 at() { e2e_pixel "$shot" $(($1 + E2E_OX)) $(($2 + E2E_OY)); }
 # Verlauf (495, 8595 twips) is drawn in the window's colour; the Install button of the skin is
 # amber next to its centred text; the top of the background is dark.
@@ -56,6 +58,13 @@ e2e_check "the skin's Install button lies under Label_Install (got $(at 440 580)
   e2e_colour_near "$(at 440 580)" 253,194,22 40
 e2e_check "the background is the skin's dark gradient (got $(at 20 20))" \
   e2e_colour_near "$(at 20 20)" 43,48,73 40
+# The pictures lie at their twips / 15: the amber left edge of CDDB_a (480, 7935 twips) and of
+# Help_P (7995, 5700 twips), with the dark face just inside.
+picture_at() {  # edge x y, face x y
+  e2e_colour_near "$(at "$1" "$2")" 253,194,22 40 && e2e_colour_near "$(at "$3" "$4")" 44,50,72 24
+}
+e2e_check "CDDB_a is drawn at (32, 529) (edge $(at 32 535), face $(at 38 536))" picture_at 32 535 38 536
+e2e_check "Help_P is drawn at (533, 380) (edge $(at 533 385), face $(at 540 390))" picture_at 533 385 540 390
 
 # ---- A second start leaves one instance ---------------------------------------------------
 e2e_start "$E2E_LOGS/second.log" "$PROGRAM"

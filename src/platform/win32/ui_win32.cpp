@@ -177,7 +177,9 @@ Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance) {
 }
 
 Win32Ui::~Win32Ui() {
-  if (installer_ != nullptr) installer_->Window().SetObserver(nullptr);
+  // The installer may be gone already (it is made after the view and ends before it): the
+  // window's last messages must not reach it.
+  installer_ = nullptr;
   if (window_ != nullptr) ::DestroyWindow(window_);
   if (icon_ != nullptr) ::DestroyIcon(icon_);
   // The custom pointer is a shared resource cursor: the system frees it with the program.
@@ -297,8 +299,10 @@ MessageAnswer Win32Ui::ShowMessage(const std::string& title, const std::string& 
   pressed_.reset();
   HWND owner = OwnerWindow();
   UINT type = buttons == MessageButtons::kYesNo ? MB_YESNO : MB_OK;
-  // Without a window of its own the box must still come to the front and hold the program.
-  if (owner == nullptr) type |= MB_TASKMODAL | MB_SETFOREGROUND;
+  // Without a window of its own (uninstall mode, start-up) the box is all the user sees of
+  // the run: it holds the program and stays in front of the windows the run has opened (the
+  // program group's folder window, say).
+  if (owner == nullptr) type |= MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST;
   const int answer = ::MessageBoxA(owner, text.c_str(), title.c_str(), type);
   if (buttons == MessageButtons::kOk) return MessageAnswer::kOk;
   return answer == IDYES ? MessageAnswer::kYes : MessageAnswer::kNo;
@@ -623,13 +627,14 @@ LRESULT CALLBACK Win32Ui::WindowProc(HWND window, UINT message, WPARAM wParam, L
     if (self != nullptr) self->window_ = window;
   }
   auto* self = reinterpret_cast<Win32Ui*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (self == nullptr || self->installer_ == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
+  if (self == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
     self->window_ = nullptr;
     self->edit_ = nullptr;
     ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
     return ::DefWindowProcA(window, message, wParam, lParam);
   }
+  if (self->installer_ == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
   // Nothing thrown may cross into the system: a failed step of a handler is dropped and the
   // window goes on, as every step of the installer does.
   try {

@@ -31,6 +31,8 @@ using UniqueMemoryDc = UniqueHandleOf<HDC, DeleteMemoryDc, std::intptr_t{0}>;
 // The window of an install run. It is created hidden by Attach and shown once the model says
 // it is ready (the end of the window's initialisation), never in a silent run and never in
 // uninstall mode, where the model never becomes ready. Even hidden it carries the timers.
+// Make it before the Installer it is attached to (the installer's platform holds it) and let
+// it end after.
 class Win32Ui final : public Ui, public FormObserver {
  public:
   explicit Win32Ui(HINSTANCE instance);
