@@ -3,6 +3,7 @@
 #include "install/copying.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "startup/ansi_text.h"
@@ -91,9 +92,17 @@ std::string FailedFilesText(const std::vector<std::string>& failed, std::size_t 
 
 namespace {
 
-// One copy operation reads and writes at most this much at a time: a block of the large data
-// file is one write, any other file is streamed without holding it whole.
+// A block of the large data file is read and written in one piece of at most this size; any
+// other file is streamed in pieces of kStreamPiece bytes, never held whole.
 constexpr std::size_t kChunk = 1 << 20;
+constexpr std::size_t kStreamPiece = 1 << 18;
+
+// A buffer that is written before it is read, so it is not cleared first.
+struct Buffer {
+  explicit Buffer(std::size_t n) : data(std::make_unique_for_overwrite<char[]>(n)), size(n) {}
+  std::unique_ptr<char[]> data;
+  std::size_t size;
+};
 
 enum class CopyFault { kNone, kSourceMissing, kReadError, kCannotCreate, kWriteError, kShortSource, kCommitFailed };
 
@@ -115,36 +124,43 @@ void NoteFailure(Installer& installer, const std::string& dest, CopyFault fault)
   installer.FailedFiles.push_back(dest);
 }
 
-// Copies exactly `size` bytes from reader to out, in pieces of at most kChunk bytes.
-CopyFault CopyPiece(ByteReader& reader, ReplacementFile& out, std::vector<char>& buffer,
-                    std::uint64_t size) {
+// Copies exactly `size` bytes from reader to out, in pieces of at most buffer.size bytes.
+CopyFault CopyPiece(ByteReader& reader, ReplacementFile& out, Buffer& buffer, std::uint64_t size) {
   while (size > 0) {
-    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(size, buffer.size()));
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(size, buffer.size));
     std::size_t got = 0;
     while (got < want) {
-      const auto n = reader.Read(buffer.data() + got, want - got);
+      const auto n = reader.Read(buffer.data.get() + got, want - got);
       if (!n) return CopyFault::kReadError;
       if (*n == 0) return CopyFault::kShortSource;
       got += *n;
     }
-    if (!out.Write(buffer.data(), want)) return CopyFault::kWriteError;
+    if (!out.Write(buffer.data.get(), want)) return CopyFault::kWriteError;
     size -= want;
   }
   return CopyFault::kNone;
 }
 
-// Copies a whole file into a replacement of dest and puts it in place with the source's time
-// and permissions. Nothing of dest changes unless every byte was copied.
-CopyFault CopyWholeFile(FileSystem& fs, const std::string& source, const std::string& dest) {
-  const auto length = fs.FileLength(source);
+// Copies a whole file, to its end, into a replacement of dest and puts it in place with the
+// source's time and permissions. Nothing of dest changes unless every byte was copied; then
+// both files are `copied` bytes long.
+CopyFault CopyWholeFile(FileSystem& fs, const std::string& source, const std::string& dest,
+                        std::uint64_t& copied) {
   auto reader = fs.OpenForReading(source);
-  if (!length || !reader) return CopyFault::kSourceMissing;
+  if (!reader) return CopyFault::kSourceMissing;
   auto out = fs.CreateReplacement(dest);
   if (!out) return CopyFault::kCannotCreate;
-  std::vector<char> buffer(static_cast<std::size_t>(std::clamp<std::uint64_t>(*length, 1, kChunk)));
-  if (const CopyFault f = CopyPiece(*reader, *out, buffer, *length); f != CopyFault::kNone) return f;
-  // A source that grew while it was read is copied as it was measured.
+  Buffer buffer(kStreamPiece);
+  std::uint64_t total = 0;
+  for (;;) {
+    const auto n = reader->Read(buffer.data.get(), buffer.size);
+    if (!n) return CopyFault::kReadError;
+    if (*n == 0) break;
+    if (!out->Write(buffer.data.get(), *n)) return CopyFault::kWriteError;
+    total += *n;
+  }
   if (out->Commit(source) != FsStatus::kOk) return CopyFault::kCommitFailed;
+  copied = total;
   return CopyFault::kNone;
 }
 
@@ -245,16 +261,15 @@ bool Installer::XFileCopy(const std::string& quelle, const std::string& ziel) {
     // A read-only destination can be replaced.
     (void)fs.ClearAttributes(ziel);
   }
-  if (const CopyFault fault = CopyWholeFile(fs, quelle, ziel); fault != CopyFault::kNone) {
+  std::uint64_t copied = 0;
+  if (const CopyFault fault = CopyWholeFile(fs, quelle, ziel, copied); fault != CopyFault::kNone) {
     NoteFailure(*this, ziel, fault);
     return false;
   }
-  const auto sourceLength = fs.FileLength(quelle);
-  const auto destLength = fs.FileLength(ziel);
-  Log("Placed " + ziel + " (" + DecimalText(static_cast<std::int64_t>(destLength.value_or(0))) +
-      " bytes)");
-  // An empty file copied as an empty file is placed, but, as always, does not count as true.
-  return sourceLength && destLength && *sourceLength == *destLength && *sourceLength != 0;
+  Log("Placed " + ziel + " (" + DecimalText(static_cast<std::int64_t>(copied)) + " bytes)");
+  // Source and destination are now both `copied` bytes long. An empty file copied as an empty
+  // file is placed, but, as always, does not count as true.
+  return copied != 0;
 }
 
 void Installer::CopyFileInBlocks(const std::string& source, const std::string& dest,
@@ -284,7 +299,7 @@ void Installer::CopyFileInBlocks(const std::string& source, const std::string& d
   // Never past the source's end: a shorter source gives exactly its own bytes.
   const std::uint64_t wanted = std::min(static_cast<std::uint64_t>(total), *sourceLength);
   std::uint64_t written = 0;
-  std::vector<char> buffer(static_cast<std::size_t>(
+  Buffer buffer(static_cast<std::size_t>(
       std::clamp<std::int64_t>(std::max(block, tail), 1, static_cast<std::int64_t>(kChunk))));
   CopyFault fault = CopyFault::kNone;
 
