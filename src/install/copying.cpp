@@ -146,8 +146,9 @@ CopyFault CopyPiece(ByteReader& reader, ReplacementFile& out, Buffer& buffer, st
 // both files are `copied` bytes long.
 CopyFault CopyWholeFile(FileSystem& fs, const std::string& source, const std::string& dest,
                         std::uint64_t& copied) {
+  // The caller found the source as an ordinary file: one that cannot be opened is unreadable.
   auto reader = fs.OpenForReading(source);
-  if (!reader) return CopyFault::kSourceMissing;
+  if (!reader) return CopyFault::kReadError;
   auto out = fs.CreateReplacement(dest);
   if (!out) return CopyFault::kCannotCreate;
   Buffer buffer(kStreamPiece);
