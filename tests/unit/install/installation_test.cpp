@@ -124,15 +124,6 @@ TEST(RunInstallation, CompleteRunInItsOrder) {
   EXPECT_TRUE(cd.installer.FailedFiles.empty());
 }
 
-TEST(RunInstallation, AnswerNoEndsWithoutStartingTheProduct) {
-  Cd cd;
-  cd.fake.ui.answers.push_back(MessageAnswer::kNo);
-  EXPECT_EQ(cd.Run(), kExitDone);
-  EXPECT_EQ(std::count(cd.fake.shell.opened.begin(), cd.fake.shell.opened.end(),
-                       "C:\\Apps\\TUNOVAR\\TUNOVAR\\tunOVAR.exe"), 0);
-  EXPECT_TRUE(cd.installer.Ended());
-}
-
 TEST(RunInstallation, SpaceCheck) {
   struct Row {
     const char* name;
@@ -162,15 +153,6 @@ TEST(RunInstallation, SpaceCheck) {
       EXPECT_FALSE(cd.installer.Ended()) << r.name;
     }
   }
-}
-
-TEST(RunInstallation, ClickingTwiceAfterARefusalStartsTheCompanionTwice) {
-  Cd cd;
-  cd.installer.FreeMB = 10;
-  EXPECT_EQ(cd.Run(), -1);
-  EXPECT_EQ(cd.Run(), -1);
-  EXPECT_EQ(std::count(cd.fake.shell.opened.begin(), cd.fake.shell.opened.end(),
-                       "D:\\TUNOVAR\\runtime\\oset.exe"), 2);
 }
 
 TEST(RunInstallation, RequiredBytesAndPercentPerByteWithoutOverflowOrDivisionByZero) {
@@ -286,15 +268,6 @@ TEST(RunInstallation, CancelWhileCopyingEndsAtTheNextEventPoint) {
   EXPECT_FALSE(cd.fake.fs.Has("C:\\WINDOWS\\ovrituno.inf"));
   EXPECT_TRUE(cd.fake.ui.messages.empty());
   EXPECT_TRUE(cd.fake.shell.ddeCommands.empty());
-}
-
-TEST(RunInstallation, AnExistingTargetIsLeftAlone) {
-  Cd cd;
-  cd.fake.fs.PutFile("C:\\Apps\\TUNOVAR\\mine.txt", "kept");
-  EXPECT_EQ(cd.Run(), kExitDone);
-  EXPECT_LT(cd.JournalAt("CreateFolder C:\\Apps\\"), 0);
-  EXPECT_LT(cd.JournalAt("CreateFolder C:\\Apps\\TUNOVAR\\"), 0);
-  EXPECT_EQ(cd.fake.fs.Content("C:\\Apps\\TUNOVAR\\mine.txt"), "kept");
 }
 
 }  // namespace

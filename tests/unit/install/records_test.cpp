@@ -63,30 +63,6 @@ TEST(RemovalList, TheBatchsProgramInformationFileIsLeftOutInAnyCase) {
             "C:\\T\\TUNOVAR\\runtime\\deinst.bat\r\n");
 }
 
-TEST(RemovalList, LanguageLineHasABlankOnEachSide) {
-  EXPECT_EQ(RemovalListText(0, {}, "").substr(0, 5), " 0 \r\n");
-  EXPECT_EQ(RemovalListText(12, {}, "").substr(0, 6), " 12 \r\n");
-  // Without a prefix the fixed files are named below nothing.
-  EXPECT_EQ(RemovalListText(1, {}, ""), " 1 \r\nTUNOVAR\\tunodoc.gid\r\nTUNOVAR\\burn.lst\r\n");
-}
-
-TEST(RemovalList, SecondInstallationReplacesTheFile) {
-  World w;
-  w.installer.WriteUninstallRecord(kList, {"C:\\old"}, kT);
-  w.installer.AppendFolderEntries(kList, {"C:\\oldfolder\\"});
-  w.installer.WriteUninstallRecord(kList, {"C:\\new"}, kT);
-  const std::string text = w.fake.fs.Content(kList);
-  EXPECT_EQ(text.find("old"), std::string::npos);
-  EXPECT_NE(text.find("C:\\new\r\n"), std::string::npos);
-}
-
-TEST(RemovalList, AFolderThatCannotBeOpenedWritesNothing) {
-  World w;
-  w.installer.WriteUninstallRecord("C:\\missing\\defile", {"C:\\x"}, kT);
-  EXPECT_FALSE(w.fake.fs.Has("C:\\missing\\defile"));
-  EXPECT_TRUE(w.fake.console.Logged("Record not written"));
-}
-
 TEST(WindowsFolderRecord, OneQuotedLineNamingTheProductFolder) {
   World w;
   w.fake.fs.PutFolder("C:\\WINDOWS");

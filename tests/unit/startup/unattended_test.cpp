@@ -67,14 +67,6 @@ TEST(RunUnattendedInstall, SwitchesActAsTheUserWould) {
   EXPECT_EQ(std::count(run.fake.shell.opened.begin(), run.fake.shell.opened.end(), p + "tunOVAR.exe"), 0);
 }
 
-TEST(RunUnattendedInstall, WithoutSwitchesTheSystemLanguageAndItsDefaultPath) {
-  SilentRun run("/S");
-  EXPECT_EQ(run.Run(), kExitDone);
-  EXPECT_EQ(run.installer.LangIndex, 1);  // the fake system is English
-  EXPECT_EQ(run.fake.fs.Content("C:\\Default1\\TUNOVAR\\TUNOVAR\\texte.txt"), "1_texte.txt");
-  EXPECT_TRUE(run.fake.fs.Has("C:\\Default1\\TUNOVAR\\TUNOVAR\\cddb\\disc.idx"));
-}
-
 TEST(RunUnattendedInstall, LanguageOutsideTheSectionsIsAUsageError) {
   SilentRun run("/S /LANG=3 /D=C:\\Apps");
   EXPECT_EQ(run.Run(), kExitUsage);
@@ -92,14 +84,6 @@ TEST(RunUnattendedInstall, NotEnoughSpaceEndsWithItsCode) {
   SilentRun without("/S /NOCDDB /D=C:\\Apps");
   without.fake.fs.SetFreeMb('C', 64);
   EXPECT_EQ(without.Run(), kExitDone);
-}
-
-TEST(RunUnattendedInstall, FilesThatCouldNotBePlacedEndWithCode4) {
-  SilentRun run("/S /D=C:\\Apps");
-  ASSERT_EQ(run.fake.fs.DeleteFile("D:\\TUNOVAR\\1_texte.txt"), FsStatus::kOk);
-  EXPECT_EQ(run.Run(), kExitIncomplete);
-  EXPECT_TRUE(run.Said("Error: These files could not be installed:\r\nC:\\Apps\\TUNOVAR\\TUNOVAR\\texte.txt"));
-  EXPECT_TRUE(run.fake.console.Logged("Failed C:\\Apps\\TUNOVAR\\TUNOVAR\\texte.txt"));
 }
 
 // The sample CD as committed, with the program and a short large data file put in as the

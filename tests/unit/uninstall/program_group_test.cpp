@@ -3,7 +3,6 @@
 
 #include "startup/installer.h"
 #include "support/fake_platform.h"
-#include "uninstall/program_group.h"
 
 namespace tunovar {
 namespace {
@@ -74,7 +73,6 @@ TEST(ReadGroupFile, EdgeCases) {
   };
   const Row rows[] = {
       {"a second ### line is the name", "1\r\nG\r\nN\r\n###\r\n### odd name\r\ncmd\r\n###\r\nb\r\ncmd\r\n", 0, 1, "### odd name"},
-      {"no marker lines", "1\r\nG\r\nN\r\na\r\ncmd\r\nb\r\ncmd\r\n", 0, 1, "a"},
       {"file ends before the last item", "2\r\nG\r\nN\r\na\r\ncmd\r\nb\r\ncmd\r\nc\r\ncmd\r\nd\r\n", 1, 2, "a"},
       {"count announces more than the file can hold", "999999\r\nG\r\nN\r\na\r\ncmd\r\n", 1, 999999, nullptr},
       {"no file: nothing read, no error", nullptr, 0, 0, nullptr},
@@ -91,16 +89,6 @@ TEST(ReadGroupFile, EdgeCases) {
       EXPECT_EQ(w.installer.GroupItems[0][0].ItemName, r.firstName) << r.name;
     }
   }
-}
-
-TEST(ReadGroupFile, AShortHeadKeepsThePreviousValues) {
-  World w;
-  w.installer.GroupFileName = "OLD";
-  w.installer.GroupName = "Old group";
-  w.fake.fs.PutFile(kGroupPath, "0\r\nNEW\r\n");
-  EXPECT_EQ(w.Read(), 0);
-  EXPECT_EQ(w.installer.GroupFileName, "NEW");
-  EXPECT_EQ(w.installer.GroupName, "Old group");
 }
 
 TEST(CreateProgramGroup, SendsTheCommandsOfTheCurrentLanguage) {
@@ -147,15 +135,6 @@ TEST(CreateProgramGroup, CorruptedGroupFileEndsTheProgram) {
   EXPECT_TRUE(w.fake.shell.ddeCommands.empty());
 }
 
-TEST(CreateProgramGroup, AnOnCdItemStaysAsItIsWhenThereIsNoCdRoot) {
-  World w;
-  w.installer.AppPath = "D:\\short\\";  // fewer than 16 characters
-  w.installer.LanguageCount = 1;
-  w.fake.fs.PutFile("D:\\short\\group", "1\r\nG\r\nN\r\nIntro\r\n##ONCD:x.exe\r\n");
-  w.installer.CreateProgramGroup("C:\\T\\");
-  EXPECT_EQ(w.fake.shell.ddeCommands.back(), "[AddItem(##ONCD:x.exe, Intro,,,)]");
-}
-
 TEST(DeleteProgramGroup, DeletesTheGroupNamedInTheFile) {
   World w;
   w.fake.fs.PutFile(kGroupPath, kTwoLanguages);
@@ -165,14 +144,6 @@ TEST(DeleteProgramGroup, DeletesTheGroupNamedInTheFile) {
   World missing;
   missing.installer.DeleteProgramGroup();
   EXPECT_EQ(missing.fake.shell.ddeCommands, std::vector<std::string>{"[DeleteGroup()]"});
-}
-
-TEST(ProgramGroupCommands, ExactStrings) {
-  EXPECT_EQ(AddItemCommand("C:\\Apps\\TUNOVAR\\tuno.exe", "Player"),
-            "[AddItem(C:\\Apps\\TUNOVAR\\tuno.exe, Player,,,)]");
-  EXPECT_EQ(ReplaceItemCommand("Player"), "[ReplaceItem(Player)]");
-  EXPECT_EQ(ResolveOnCdCommand("x ##OnCd:  TUNOVAR\\intro.exe  ", "E:\\"), "E:\\TUNOVAR\\intro.exe");
-  EXPECT_EQ(ResolveOnCdCommand("TUNOVAR\\intro.exe", "E:\\"), std::nullopt);
 }
 
 }  // namespace
