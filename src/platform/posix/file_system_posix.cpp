@@ -6,6 +6,7 @@
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -70,25 +71,11 @@ std::optional<std::string> AnsiNameOf(std::string_view diskName) {
   return std::string(diskName);
 }
 
-// The entry of folder whose name equals name (Windows-1252) with letter case ignored; the
-// smallest such name when several differ only in case. nullopt when there is none.
-std::optional<std::string> FindNameNoCase(const std::string& folder, std::string_view name) {
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) return std::nullopt;
-  std::optional<std::string> best;
-  while (const dirent* entry = readdir(dir)) {
-    const std::string_view disk(entry->d_name);
-    if (disk == "." || disk == "..") continue;
-    bool same = false;
-    if (IsAscii(disk)) {
-      same = EqualsNoCase(disk, name);
-    } else if (const auto ansi = AnsiNameOf(disk)) {
-      same = EqualsNoCase(*ansi, name);
-    }
-    if (same && (!best || disk < *best)) best = std::string(disk);
-  }
-  closedir(dir);
-  return best;
+// The key of a name on disk: its Windows-1252 spelling in upper case.
+std::optional<std::string> KeyOfDiskName(std::string_view diskName) {
+  auto ansi = AnsiNameOf(diskName);
+  if (!ansi) return std::nullopt;
+  return UCase(*ansi);
 }
 
 std::optional<std::string> RealPath(const std::string& path) {
@@ -207,10 +194,15 @@ class PosixReplacement : public ReplacementFile {
 
 PosixFileSystem::PosixFileSystem() : PosixFileSystem(DriveMap::FromEnvironment()) {}
 
-PosixFileSystem::PosixFileSystem(DriveMap drives) : drives_(std::move(drives)) {
+PosixFileSystem::PosixFileSystem(DriveMap drives)
+    : drives_(std::move(drives)), notify_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
   // The umask can only be read by setting it; the program is single-threaded here.
   umask_ = umask(022);
   umask(umask_);
+}
+
+PosixFileSystem::~PosixFileSystem() {
+  if (notify_ >= 0) close(notify_);
 }
 
 bool PosixFileSystem::HeldElsewhere(const std::string& hostPath) {
@@ -229,7 +221,8 @@ bool PosixFileSystem::EnsureDrive(char letter) {
   // A drive folder is made on first use; drive C: gets its Windows folder, as a fresh Windows
   // has one.
   if (!MakeHostFolders(*root)) return false;
-  if (key == 'C' && !FindNameNoCase(*root, "WINDOWS")) {
+  struct stat st {};
+  if (key == 'C' && lstat(Join(*root, "WINDOWS").c_str(), &st) != 0 && !FindNoCase(*root, "WINDOWS")) {
     (void)mkdir(Join(*root, "WINDOWS").c_str(), 0777);
   }
   realRoots_[*root] = RealPath(*root).value_or(*root);
@@ -262,7 +255,7 @@ std::optional<PosixFileSystem::Location> PosixFileSystem::Locate(std::string_vie
       if (lstat(candidate.c_str(), &st) != 0) {
         found = false;
         if (errno == ENOENT) {
-          if (auto match = FindNameNoCase(current, at.windows.components[i])) {
+          if (auto match = FindNoCase(current, at.windows.components[i])) {
             name = std::move(*match);
             found = true;
           }
@@ -305,6 +298,136 @@ bool PosixFileSystem::InsideDrive(const Location& at, const std::string& host) {
   return *real == realRoot ||
          (real->size() > realRoot.size() && real->compare(0, realRoot.size(), realRoot) == 0 &&
           (*real)[realRoot.size()] == '/');
+}
+
+namespace {
+
+constexpr std::size_t kKeptFoldersMax = 1024;  // a bound on inotify watches
+constexpr std::uint32_t kFolderEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF |
+                                        IN_MOVE_SELF | IN_ONLYDIR;
+
+void ReadNames(const std::string& folder, std::unordered_map<std::string, std::set<std::string>>& byKey) {
+  byKey.clear();
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string_view disk(entry->d_name);
+    if (disk == "." || disk == "..") continue;
+    if (auto key = KeyOfDiskName(disk)) byKey[*key].emplace(disk);
+  }
+  closedir(dir);
+}
+
+}  // namespace
+
+void PosixFileSystem::ForgetFolder(const std::string& folder) {
+  const auto it = folders_.find(folder);
+  if (it == folders_.end()) return;
+  const int watch = it->second.watch;
+  folders_.erase(it);
+  auto& paths = watched_[watch];
+  paths.erase(std::remove(paths.begin(), paths.end(), folder), paths.end());
+  if (paths.empty()) {
+    watched_.erase(watch);
+    if (notify_ >= 0) inotify_rm_watch(notify_, watch);
+  }
+}
+
+void PosixFileSystem::ApplyFolderChanges() {
+  if (notify_ < 0) return;
+  alignas(inotify_event) char buffer[16384];
+  for (;;) {
+    const ssize_t n = read(notify_, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n < 0 && errno != EAGAIN) {
+        // The watch is lost: nothing is kept any more, every lookup reads its folder.
+        close(notify_);
+        notify_ = -1;
+        folders_.clear();
+        watched_.clear();
+      }
+      return;
+    }
+    for (ssize_t at = 0; at < n;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+      if ((event->mask & IN_Q_OVERFLOW) != 0) {
+        // Changes were lost: forget everything that is kept.
+        for (const auto& [watch, paths] : watched_) inotify_rm_watch(notify_, watch);
+        folders_.clear();
+        watched_.clear();
+        continue;
+      }
+      const auto owners = watched_.find(event->wd);
+      if (owners == watched_.end()) continue;
+      const std::vector<std::string> paths = owners->second;
+      if ((event->mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT)) != 0) {
+        for (const std::string& path : paths) ForgetFolder(path);
+        continue;
+      }
+      if (event->len == 0) continue;
+      const std::string name(event->name);
+      const auto key = KeyOfDiskName(name);
+      if (!key) continue;
+      for (const std::string& path : paths) {
+        const auto kept = folders_.find(path);
+        if (kept == folders_.end()) continue;
+        auto& byKey = kept->second.byKey;
+        if ((event->mask & (IN_CREATE | IN_MOVED_TO)) != 0) {
+          byKey[*key].insert(name);
+        } else if ((event->mask & (IN_DELETE | IN_MOVED_FROM)) != 0) {
+          const auto entry = byKey.find(*key);
+          if (entry != byKey.end()) {
+            entry->second.erase(name);
+            if (entry->second.empty()) byKey.erase(entry);
+          }
+        }
+      }
+    }
+  }
+}
+
+const PosixFileSystem::FolderNames* PosixFileSystem::NamesOf(const std::string& folder) {
+  ApplyFolderChanges();
+  struct stat st {};
+  if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    ForgetFolder(folder);
+    return nullptr;
+  }
+  const auto it = folders_.find(folder);
+  if (it != folders_.end()) {
+    // The same path may have come to name another folder (a folder above it was renamed).
+    if (it->second.dev == st.st_dev && it->second.ino == st.st_ino) return &it->second;
+    ForgetFolder(folder);
+  }
+  int watch = -1;
+  if (notify_ >= 0 && folders_.size() < kKeptFoldersMax) {
+    // Watched before it is read, so that no change falls between the two.
+    watch = inotify_add_watch(notify_, folder.c_str(), kFolderEvents);
+  }
+  if (watch < 0) {
+    ReadNames(folder, unkept_.byKey);
+    return &unkept_;
+  }
+  FolderNames& names = folders_[folder];
+  names.dev = st.st_dev;
+  names.ino = st.st_ino;
+  names.watch = watch;
+  auto& paths = watched_[watch];
+  if (std::find(paths.begin(), paths.end(), folder) == paths.end()) paths.push_back(folder);
+  ReadNames(folder, names.byKey);
+  ApplyFolderChanges();
+  const auto kept = folders_.find(folder);
+  return kept != folders_.end() ? &kept->second : nullptr;
+}
+
+std::optional<std::string> PosixFileSystem::FindNoCase(const std::string& folder, std::string_view name) {
+  const FolderNames* names = NamesOf(folder);
+  if (names == nullptr) return std::nullopt;
+  const auto it = names->byKey.find(UCase(name));
+  if (it == names->byKey.end() || it->second.empty()) return std::nullopt;
+  return *it->second.begin();
 }
 
 std::optional<std::string> PosixFileSystem::HostPath(const std::string& windowsPath) {

@@ -16,6 +16,8 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "platform/file_system.h"
 #include "platform/posix/drive_map.h"
@@ -29,6 +31,9 @@ class PosixFileSystem : public FileSystem {
  public:
   PosixFileSystem();  // drives from the environment
   explicit PosixFileSystem(DriveMap drives);
+  ~PosixFileSystem() override;
+  PosixFileSystem(const PosixFileSystem&) = delete;
+  PosixFileSystem& operator=(const PosixFileSystem&) = delete;
 
   bool FileExists(const std::string& path) override;
   bool EntryExists(const std::string& path) override;
@@ -78,8 +83,28 @@ class PosixFileSystem : public FileSystem {
   // True when host lies inside the drive folder once every symbolic link is resolved.
   bool InsideDrive(const Location& at, const std::string& host);
 
+  // The names of a host folder by their upper-case Windows-1252 spelling, so that a lookup
+  // in another case does not read the folder again. The folder is watched with inotify, and
+  // every change to it, this program's own or another's, is applied before the names are used.
+  struct FolderNames {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    int watch = -1;
+    std::unordered_map<std::string, std::set<std::string>> byKey;  // key -> names on disk
+  };
+  const FolderNames* NamesOf(const std::string& folder);
+  // The name in folder equal to name with letter case ignored (the smallest of several).
+  std::optional<std::string> FindNoCase(const std::string& folder, std::string_view name);
+  // Applies the changes inotify reported to the folders whose names are kept.
+  void ApplyFolderChanges();
+  void ForgetFolder(const std::string& folder);
+
   DriveMap drives_;
   std::set<char> readyDrives_;
+  std::unordered_map<std::string, FolderNames> folders_;
+  std::unordered_map<int, std::vector<std::string>> watched_;  // watch -> folders (one inode)
+  FolderNames unkept_;  // the names of a folder read without keeping them
+  int notify_ = -1;
   std::map<std::string, std::string> realRoots_;
   mode_t umask_ = 022;
 };

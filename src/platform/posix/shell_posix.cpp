@@ -125,7 +125,9 @@ int PosixShell::Open(const std::string& file, const std::string& parameters,
     if (folder.empty()) folder = file.substr(0, file.find_last_of("\\/"));
     const std::uint32_t giveUp = batchGiveUpMs_;
     const bool started = RunDetached([this, &batch, &folder, giveUp] {
-      BatchInterpreter interpreter(fs_, *this, giveUp);
+      // A file system of its own: the installer's watches are not the batch's.
+      PosixFileSystem own(fs_.Drives());
+      BatchInterpreter interpreter(own, *this, giveUp);
       (void)interpreter.Run(*batch, folder);
     });
     return started ? kOpened : kOutOfResources;

@@ -42,6 +42,21 @@ TEST_F(FileSystemPosix, LookupsIgnoreLetterCaseComponentByComponent) {
   EXPECT_FALSE(fs.FileExists("D:\\TUNOVAR\\pdata\\1_texte.txt\\deeper"));
 }
 
+TEST_F(FileSystemPosix, NamesAddedOrRemovedFromOutsideAreSeenAtOnce) {
+  TempDrives::MakeFolders(drives.Host('C', "dir"));
+  EXPECT_FALSE(fs.FileExists("C:\\DIR\\FOO.TXT"));  // the folder's names are read here
+  TempDrives::WriteFile(drives.Host('C', "dir/foo.txt"), "1");
+  EXPECT_TRUE(fs.FileExists("C:\\DIR\\FOO.TXT"));
+  EXPECT_EQ(fs.CreateFolder("C:\\dir\\Sub"), FsStatus::kOk);  // a change of its own
+  EXPECT_TRUE(fs.FolderExists("C:\\DIR\\SUB"));
+  ASSERT_EQ(unlink(drives.Host('C', "dir/foo.txt").c_str()), 0);
+  EXPECT_FALSE(fs.FileExists("C:\\DIR\\FOO.TXT"));
+  TempDrives::WriteFile(drives.Host('C', "dir/Foo.txt"), "2");
+  EXPECT_EQ(fs.ReadWholeFile("C:\\dir\\FOO.txt"), "2");
+  EXPECT_EQ(fs.DeleteFile("C:\\DIR\\FOO.TXT"), FsStatus::kOk);
+  EXPECT_FALSE(fs.FileExists("C:\\dir\\foo.txt"));
+}
+
 TEST_F(FileSystemPosix, NewEntriesTakeTheGivenCaseInsideExistingFolders) {
   TempDrives::MakeFolders(drives.Host('C', "apps"));
   EXPECT_EQ(fs.CreateFolder("C:\\APPS"), FsStatus::kExists);
