@@ -33,7 +33,7 @@ std::string SanitizeTargetPath(std::string& path) {
   if (path.empty() || path.back() != '\\') path += '\\';
   if (!EndsWithNoCase(path, "TUNOVAR\\")) path += "TUNOVAR\\";
   // From here the text holds at least "TUNOVAR\", so it has a third character.
-  if (path[2] != '\\') path.insert(2, "\\");
+  if (path[2] != '\\') path = path.substr(0, 2) + '\\' + path.substr(2);
   while (ReplaceFirstNoCase(path, "\\\\", "\\")) {
   }
   return path;
