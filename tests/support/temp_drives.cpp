@@ -58,17 +58,17 @@ TempDrives::TempDrives(std::string_view letters) {
   std::string pattern = std::string(tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp") + "/tunovar-test-XXXXXX";
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary folder");
   base_ = pattern;
-  std::string spec;
+  std::string mapping;
   for (char letter : letters) {
     MakeFolders(Root(letter));
-    if (!spec.empty()) spec += ';';
-    spec += std::string(1, letter) + "=" + Root(letter);
+    if (!mapping.empty()) mapping += ';';
+    mapping += std::string(1, letter) + "=" + Root(letter);
   }
   MakeFolders(DataHome());
   MakeFolders(ConfigHome());
   MakeFolders(RuntimeDir());
   chmod(RuntimeDir().c_str(), 0700);
-  SetEnv("TUNOVAR_DRIVES", spec);
+  SetEnv("TUNOVAR_DRIVES", mapping);
   SetEnv("XDG_DATA_HOME", DataHome());
   SetEnv("XDG_CONFIG_HOME", ConfigHome());
   SetEnv("XDG_RUNTIME_DIR", RuntimeDir());

@@ -97,21 +97,21 @@ std::string FormatWindowsPath(const WindowsPath& path) {
 }
 
 DriveMap DriveMap::FromEnvironment() {
-  const char* spec = std::getenv("TUNOVAR_DRIVES");
-  if (spec != nullptr && spec[0] != '\0') return Parse(spec, CurrentFolder());
+  const char* mapping = std::getenv("TUNOVAR_DRIVES");
+  if (mapping != nullptr && mapping[0] != '\0') return Parse(mapping, CurrentFolder());
   DriveMap map;
   map.Set('C', SetupDataFolder() + "/drive_c");
   map.Set('Z', "/");
   return map;
 }
 
-DriveMap DriveMap::Parse(std::string_view spec, const std::string& currentFolder) {
+DriveMap DriveMap::Parse(std::string_view mapping, const std::string& currentFolder) {
   DriveMap map;
   std::size_t at = 0;
-  while (at <= spec.size()) {
-    std::size_t end = spec.find(';', at);
-    if (end == std::string_view::npos) end = spec.size();
-    const std::string_view entry = spec.substr(at, end - at);
+  while (at <= mapping.size()) {
+    std::size_t end = mapping.find(';', at);
+    if (end == std::string_view::npos) end = mapping.size();
+    const std::string_view entry = mapping.substr(at, end - at);
     if (entry.size() >= 3 && IsLetter(entry[0]) && entry[1] == '=') {
       std::string folder(entry.substr(2));
       if (folder[0] != '/') folder = currentFolder + "/" + folder;

@@ -35,7 +35,7 @@ class DriveMap {
   // From TUNOVAR_DRIVES, or the default; relative folders are taken from the current folder.
   [[nodiscard]] static DriveMap FromEnvironment();
   // "C=/dir;D=/media/cd": entries that are not a letter, "=" and a folder are passed over.
-  [[nodiscard]] static DriveMap Parse(std::string_view spec, const std::string& currentFolder);
+  [[nodiscard]] static DriveMap Parse(std::string_view mapping, const std::string& currentFolder);
 
   void Set(char letter, const std::string& hostFolder);
   // The host folder of a drive letter (either case), nullopt for a letter not mapped.
