@@ -246,28 +246,32 @@ std::optional<PosixFileSystem::Location> PosixFileSystem::Locate(std::string_vie
   at.windows = std::move(*parsed);
   std::string current = at.root;
   bool found = true;
+  struct stat own {};  // of the last name, not following a link
   const std::size_t count = at.windows.components.size();
+  if (count == 0) found = lstat(current.c_str(), &own) == 0;
   for (std::size_t i = 0; i < count; ++i) {
     std::string name = AnsiToUtf8(at.windows.components[i]);
     if (found) {
-      struct stat st {};
+      // One lstat a name in the common case; the folder's names only when it is missing.
       std::string candidate = Join(current, name);
-      if (lstat(candidate.c_str(), &st) != 0) {
-        found = false;
-        if (errno == ENOENT) {
-          if (auto match = FindNoCase(current, at.windows.components[i])) {
-            name = std::move(*match);
-            found = true;
-          }
+      found = lstat(candidate.c_str(), &own) == 0;
+      if (!found && errno == ENOENT) {
+        if (auto match = FindNoCase(current, at.windows.components[i])) {
+          name = std::move(*match);
+          candidate = Join(current, name);
+          found = lstat(candidate.c_str(), &own) == 0;
         }
       }
-      // Every name but the last must be a folder to look further.
       if (found && i + 1 < count) {
-        found = stat(Join(current, name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-        if (found) at.diskNames.push_back(name);
-      } else if (found) {
-        at.diskNames.push_back(name);
+        // Every name but the last must be a folder to look further.
+        struct stat followed = own;
+        if (S_ISLNK(own.st_mode)) {
+          at.throughLink = true;
+          found = stat(candidate.c_str(), &followed) == 0;
+        }
+        found = found && S_ISDIR(followed.st_mode);
       }
+      if (found) at.diskNames.push_back(name);
     }
     if (i + 1 == count) {
       at.parentHost = current;
@@ -277,23 +281,22 @@ std::optional<PosixFileSystem::Location> PosixFileSystem::Locate(std::string_vie
   }
   at.host = current;
   if (found) {
-    struct stat own {};
-    if (lstat(at.host.c_str(), &own) == 0) {
-      at.found = true;  // a link that leads nowhere is still an entry of its folder
-      at.isLink = S_ISLNK(own.st_mode);
-      if (!at.isLink || stat(at.host.c_str(), &at.st) != 0) at.st = own;
-    }
+    at.found = true;  // a link that leads nowhere is still an entry of its folder
+    at.isLink = S_ISLNK(own.st_mode);
+    if (!at.isLink || stat(at.host.c_str(), &at.st) != 0) at.st = own;
   }
   if (count == 0) at.parentFound = false;
   if (status != nullptr) *status = at.found ? FsStatus::kOk : FsStatus::kNotFound;
   return at;
 }
 
-bool PosixFileSystem::InsideDrive(const Location& at, const std::string& host) {
+bool PosixFileSystem::InsideDrive(const Location& at, bool entry) {
+  // Without a link on the way the path is inside its drive as it is written.
+  if (!at.throughLink && !(entry && at.isLink)) return true;
   const auto it = realRoots_.find(at.root);
   const std::string realRoot = it != realRoots_.end() ? it->second : at.root;
   if (realRoot == "/") return true;
-  const auto real = RealPath(host);
+  const auto real = RealPath(entry ? at.host : at.parentHost);
   if (!real) return false;
   return *real == realRoot ||
          (real->size() > realRoot.size() && real->compare(0, realRoot.size(), realRoot) == 0 &&
@@ -488,7 +491,7 @@ FsStatus PosixFileSystem::ClearAttributes(const std::string& path) {
   FsStatus status = FsStatus::kOk;
   const auto at = Locate(path, &status);
   if (!at || !at->found) return status == FsStatus::kOk ? FsStatus::kNotFound : status;
-  if (!InsideDrive(*at, at->host)) return FsStatus::kAccessDenied;
+  if (!InsideDrive(*at, true)) return FsStatus::kAccessDenied;
   if ((at->st.st_mode & S_IWUSR) != 0) return FsStatus::kOk;
   if (chmod(at->host.c_str(), (at->st.st_mode & 07777) | S_IWUSR) != 0) return StatusOfErrno(errno);
   return FsStatus::kOk;
@@ -500,7 +503,7 @@ FsStatus PosixFileSystem::CreateFolder(const std::string& path) {
   if (!at) return status;
   if (at->found || at->windows.components.empty()) return FsStatus::kExists;
   if (!at->parentFound) return FsStatus::kNotFound;
-  if (!InsideDrive(*at, at->parentHost)) return FsStatus::kAccessDenied;
+  if (!InsideDrive(*at, false)) return FsStatus::kAccessDenied;
   if (mkdir(at->host.c_str(), 0777) != 0) return StatusOfErrno(errno);
   return FsStatus::kOk;
 }
@@ -511,7 +514,7 @@ FsStatus PosixFileSystem::RemoveFolder(const std::string& path) {
   if (!at) return status;
   if (!at->found || at->isLink || !S_ISDIR(at->st.st_mode)) return FsStatus::kNotFound;
   if (at->windows.components.empty()) return FsStatus::kAccessDenied;  // a drive's root stays
-  if (!InsideDrive(*at, at->parentHost)) return FsStatus::kAccessDenied;
+  if (!InsideDrive(*at, false)) return FsStatus::kAccessDenied;
   if (rmdir(at->host.c_str()) != 0) {
     // rmdir reports a folder with entries by either of two numbers.
     return StatusOfErrno(errno == EEXIST ? ENOTEMPTY : errno);
@@ -525,7 +528,7 @@ FsStatus PosixFileSystem::DeleteFile(const std::string& path) {
   if (!at) return status;
   if (!at->found || at->windows.trailingSeparator) return FsStatus::kNotFound;
   if (!at->isLink && S_ISDIR(at->st.st_mode)) return FsStatus::kAccessDenied;
-  if (!InsideDrive(*at, at->parentHost)) return FsStatus::kAccessDenied;
+  if (!InsideDrive(*at, false)) return FsStatus::kAccessDenied;
   // A read-only file is not deleted until its attribute is cleared, as on Windows.
   if (!at->isLink && (at->st.st_mode & S_IWUSR) == 0) return FsStatus::kAccessDenied;
   if (!at->isLink && HeldElsewhere(at->host)) return FsStatus::kInUse;
@@ -558,7 +561,7 @@ std::unique_ptr<ReplacementFile> PosixFileSystem::CreateReplacement(const std::s
   const auto at = Locate(destination);
   if (!at || !at->parentFound || at->windows.trailingSeparator) return nullptr;
   if (at->found && S_ISDIR(at->st.st_mode)) return nullptr;
-  if (!InsideDrive(*at, at->parentHost)) return nullptr;
+  if (!InsideDrive(*at, false)) return nullptr;
   std::string temp = Join(at->parentHost, ".tunovar-new-XXXXXX");
   const int fd = mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return nullptr;
@@ -569,7 +572,7 @@ std::unique_ptr<TextFileWriter> PosixFileSystem::OpenForWriting(const std::strin
                                                                WriteMode mode) {
   const auto at = Locate(path);
   if (!at || !at->parentFound || at->windows.trailingSeparator) return nullptr;
-  if (!InsideDrive(*at, at->parentHost)) return nullptr;
+  if (!InsideDrive(*at, false)) return nullptr;
   if (at->found && (at->isLink || !S_ISREG(at->st.st_mode) || (at->st.st_mode & S_IWUSR) == 0)) {
     return nullptr;  // a folder, a link, or a read-only file
   }

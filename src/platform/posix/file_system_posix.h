@@ -76,12 +76,14 @@ class PosixFileSystem : public FileSystem {
     bool found = false;                 // the whole path exists
     bool parentFound = false;           // the folder above it exists
     bool isLink = false;                // the entry itself is a symbolic link
+    bool throughLink = false;           // a folder on the way is a symbolic link
     struct stat st {};                  // of the entry, following a link
   };
   std::optional<Location> Locate(std::string_view path, FsStatus* status = nullptr);
   bool EnsureDrive(char letter);
-  // True when host lies inside the drive folder once every symbolic link is resolved.
-  bool InsideDrive(const Location& at, const std::string& host);
+  // True when the folder above the entry (entry: the entry itself, following a link) lies
+  // inside the drive folder once every symbolic link is resolved.
+  bool InsideDrive(const Location& at, bool entry);
 
   // The names of a host folder by their upper-case Windows-1252 spelling, so that a lookup
   // in another case does not read the folder again. The folder is watched with inotify, and

@@ -2,6 +2,7 @@
 #include "platform/posix/shell_posix.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -209,6 +210,11 @@ std::uint32_t PosixShell::TimeMs() {
 }
 
 void PosixShell::SleepMs(std::uint32_t ms) {
+  // Sleep(0) gives up the rest of the time slice; a zero nanosleep would wait for the timer.
+  if (ms == 0) {
+    sched_yield();
+    return;
+  }
   timespec left {static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
   while (nanosleep(&left, &left) != 0 && errno == EINTR) {
   }
