@@ -163,12 +163,14 @@ class PosixReplacement : public ReplacementFile {
     if (fd_ < 0) return FsStatus::kIoError;
     if (status_ != FsStatus::kOk) return status_;
     // The permission bits and times of the source: an installed program stays runnable, and
-    // the newer-only rule compares the source's own time on the next run.
+    // the newer-only rule compares the source's own time on the next run. The owner may always
+    // write the copy: every file of a CD is read-only, and the installed product, the next
+    // installation and the uninstaller must be able to replace or delete it, as on Windows.
     struct stat source {};
     const auto sourceHost = timesFrom.empty() ? std::nullopt : fs_.HostPath(timesFrom);
     const bool haveSource =
         sourceHost && stat(sourceHost->c_str(), &source) == 0 && S_ISREG(source.st_mode);
-    const mode_t mode = haveSource ? (source.st_mode & 0777) : fs_.NewFileMode();
+    const mode_t mode = haveSource ? ((source.st_mode & 0777) | S_IWUSR) : fs_.NewFileMode();
     if (fchmod(fd_, mode) != 0) return StatusOfErrno(errno);
     if (haveSource) {
       const timespec times[2] = {source.st_atim, source.st_mtim};

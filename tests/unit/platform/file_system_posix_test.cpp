@@ -184,6 +184,14 @@ TEST_F(FileSystemPosix, CommitTakesTheSourcesTimeAndPermissionsAndReplacesReadOn
   EXPECT_EQ(TempDrives::TimeOf(drives.Host('C', "Tool")), 1000000000);
   EXPECT_EQ(TempDrives::Tree(drives.Root('C')), (std::vector<std::string>{"Tool", "WINDOWS/"}));
 
+  // A read-only source (every file of a mounted CD) gives a copy its owner can replace.
+  TempDrives::WriteFile(drives.Host('D', "src/readme.txt"), "text");
+  TempDrives::SetMode(drives.Host('D', "src/readme.txt"), 0444);
+  auto fromCd = fs.CreateReplacement("C:\\readme.txt");
+  ASSERT_NE(fromCd, nullptr);
+  EXPECT_EQ(fromCd->Commit("D:\\src\\readme.txt"), FsStatus::kOk);
+  EXPECT_EQ(TempDrives::ModeOf(drives.Host('C', "readme.txt")), 0644u);
+
   // Without a source the new file gets the ordinary permissions.
   auto fresh = fs.CreateReplacement("C:\\Fresh.txt");
   ASSERT_NE(fresh, nullptr);
