@@ -21,6 +21,7 @@ WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 IM_CONVERT=/usr/bin/convert  # /usr/local/bin/convert may be a stand-in
 IM_IMPORT=/usr/bin/import
+IM_COMPARE=/usr/bin/compare
 
 export WINEARCH=win64 WINEDEBUG=-all
 # No Mono or Gecko dialogs; nothing written to the home folder's menus.
@@ -70,12 +71,24 @@ e2e_start_xvfb() {
   export DISPLAY
 }
 
-# One prefix per run, made once (about 15 s) and copied for every scenario.
+# One prefix per run, made once (about 15 s) and copied for every scenario. When run.sh has
+# made one for all test scripts (E2E_SHARED_TEMPLATE), that one is copied instead.
 e2e_make_template() {
+  if [ -n "${E2E_SHARED_TEMPLATE:-}" ] && [ -d "$E2E_SHARED_TEMPLATE/drive_c/windows" ]; then
+    E2E_TEMPLATE=$E2E_SHARED_TEMPLATE
+    return 0
+  fi
   E2E_TEMPLATE=$E2E_RUN/template
-  local log=$E2E_LOGS/template.log
+  e2e_boot_template "$E2E_TEMPLATE" "$E2E_LOGS/template.log" || exit 2
+}
+
+# Makes the prefix template DIR (Wine's output in LOG); fails when no prefix came of it. Needs
+# no display. run.sh calls it once and exports E2E_SHARED_TEMPLATE=DIR for its test scripts.
+e2e_boot_template() {
+  local template=$1 log=$2
+  mkdir -p "$(dirname "$log")"
   (
-    export WINEPREFIX=$E2E_TEMPLATE
+    export WINEPREFIX=$template
     "$WINE" wineboot -i >"$log" 2>&1
     # Wine draws its own frame and keeps the keyboard where the tests send it.
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$log" 2>&1
@@ -83,9 +96,9 @@ e2e_make_template() {
     "$WINE" reg add 'HKCR\.txt' /ve /d txtfile /f >>"$log" 2>&1
     timeout 30 "$WINESERVER" -w >>"$log" 2>&1 || "$WINESERVER" -k >>"$log" 2>&1
   )
-  if [ ! -d "$E2E_TEMPLATE/drive_c/windows" ]; then
+  if [ ! -d "$template/drive_c/windows" ]; then
     e2e_log "the Wine prefix could not be made (see $log)"
-    exit 2
+    return 1
   fi
 }
 
@@ -188,6 +201,29 @@ e2e_count_processes() {
   echo "$count"
 }
 
+# Maps drive LETTER of the current prefix to the host folder DIR (as a CD drive would be).
+e2e_map_drive() {
+  local letter=$1 dir=$2
+  ln -sfn "$dir" "$WINEPREFIX/dosdevices/$(printf '%s' "$letter" | tr '[:upper:]' '[:lower:]'):"
+}
+
+# Ends every Wine process of the current prefix (the explorer window of a program group, a
+# batch still waiting) and its wineserver; the next Wine program starts a fresh session.
+e2e_end_session() {
+  timeout 10 "$WINESERVER" -k >/dev/null 2>&1 || true
+  timeout 10 "$WINESERVER" -w >/dev/null 2>&1 || true
+}
+
+# Runs the test command every 0.1 s until it succeeds, for up to SECONDS; fails when it never did.
+e2e_poll() {
+  local seconds=$1 tenths=0; shift
+  until "$@"; do
+    [ "$tenths" -ge $((seconds * 10)) ] && return 1
+    sleep 0.1
+    tenths=$((tenths + 1))
+  done
+}
+
 # ---- Windows on the screen ------------------------------------------------------------------
 
 # Prints the id of the visible window titled exactly TITLE, polling every 0.1 s for up to
@@ -243,11 +279,68 @@ e2e_click() {
   xdotool click "$button"
 }
 
+# Double-clicks the left button at client point (X, Y) of WINDOW (800 x 600 client).
+e2e_double_click() {
+  local window=$1 x=$2 y=$3
+  e2e_frame_offset "$window"
+  xdotool mousemove --window "$window" $((x + E2E_OX)) $((y + E2E_OY))
+  sleep 0.1
+  xdotool click --repeat 2 --delay 80 1
+}
+
+# Answers the message box WINDOW with KEY (Return: Yes or OK; n: No). Another window that
+# opened meanwhile (the explorer window of a program group) may lie over the box and hold the
+# keyboard: the box is raised and a click on its caption makes it the active window first.
+e2e_answer() {
+  local window=$1 key=$2 WIDTH HEIGHT X Y SCREEN WINDOW
+  xdotool windowraise "$window"
+  sleep 0.2
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  xdotool mousemove --window "$window" $((WIDTH / 2)) 8
+  sleep 0.1
+  xdotool click 1
+  sleep 0.2
+  xdotool key "$key"
+}
+
 # Writes build/e2e/NAME.png: the window WINDOW with its frame, or the whole screen when
 # WINDOW is "root".
 e2e_screenshot() {
   local window=$1 name=$2
   "$IM_IMPORT" -window "$window" "$E2E_OUT/$name.png" >>"$E2E_LOGS/import.log" 2>&1
+}
+
+# Writes build/e2e/NAME.png: the rectangle X, Y, WIDTH x HEIGHT of the client area of WINDOW
+# (800 x 600 client), without Wine's frame.
+e2e_client_shot() {
+  local window=$1 name=$2 x=$3 y=$4 width=$5 height=$6
+  local whole=$E2E_RUN/whole.$name.png
+  e2e_frame_offset "$window"
+  "$IM_IMPORT" -window "$window" "$whole" >>"$E2E_LOGS/import.log" 2>&1
+  "$IM_CONVERT" "$whole" -crop "${width}x${height}+$((x + E2E_OX))+$((y + E2E_OY))" +repage \
+    "$E2E_OUT/$name.png" >>"$E2E_LOGS/import.log" 2>&1
+  rm -f "$whole"
+}
+
+# Prints how many pixels differ between the pictures build/e2e/A.png and build/e2e/B.png
+# (ImageMagick's absolute error count), or "error" when they cannot be compared.
+e2e_pixels_differing() {
+  local count
+  count=$("$IM_COMPARE" -metric AE "$E2E_OUT/$1.png" "$E2E_OUT/$2.png" null: 2>&1)
+  count=${count%% *}
+  case $count in '' | *[!0-9.e+]*) echo error ;; *) printf '%.0f\n' "$count" ;; esac
+}
+
+# Succeeds when build/e2e/A.png and B.png differ in at least MIN (default 1) pixels.
+e2e_pictures_differ() {
+  local count
+  count=$(e2e_pixels_differing "$1" "$2")
+  [ "$count" != error ] && [ "$count" -ge "${3:-1}" ]
+}
+
+# Succeeds when build/e2e/A.png and B.png are the same picture.
+e2e_pictures_same() {
+  [ "$(e2e_pixels_differing "$1" "$2")" = 0 ]
 }
 
 # The colour of pixel (X, Y) of a PNG as "r,g,b".

@@ -7,6 +7,14 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 exe=${1:-$here/../../build/win64/install.exe}
 
+# One Wine prefix template for the whole run (about 15 s); every test copies it.
+source "$here/lib.sh"
+shared=$E2E_OUT/run.shared.$$
+trap 'rm -rf "$shared"' EXIT
+if e2e_boot_template "$shared/template" "$E2E_OUT/logs/template.log"; then
+  export E2E_SHARED_TEMPLATE=$shared/template
+fi
+
 failed=()
 for test in "$here"/*_test.sh; do
   [ -e "$test" ] || continue

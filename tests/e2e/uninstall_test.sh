@@ -1,0 +1,218 @@
+#!/usr/bin/env bash
+# The uninstall road under Wine: after a silent install of the sample CD, "deinstal.exe"
+# answered No changes nothing; answered Yes, with one product file held open by another
+# program, it removes the product, its group, its records and its uninstall entry, and its
+# batch removes the rest once the file is let go. A silent uninstall of a second install ends
+# the same way.
+#
+# Usage: tests/e2e/uninstall_test.sh [path/to/install.exe]   (default build/win64/install.exe)
+# Writes build/e2e/uninstall.png (the closing message) and build/e2e/hold_file.exe (built
+# here); logs go to build/e2e/logs/uninstall/.
+set -uo pipefail
+source "$(dirname "$0")/lib.sh"
+
+EXE=${1:-$E2E_REPO/build/win64/install.exe}
+case $EXE in /*) ;; *) EXE=$PWD/$EXE ;; esac
+if [ ! -f "$EXE" ]; then
+  echo "FAIL  no program at $EXE (build it with: cmake --preset win64 && cmake --build --preset win64)"
+  exit 1
+fi
+
+TITLE='Ovri TUNOVAR Deinstallation'
+UNINSTALL_KEY='Software\Microsoft\Windows\CurrentVersion\Uninstall\OvriTUNOVAR'
+START_MENU_PROGRAMS='AppData/Roaming/Microsoft/Windows/Start Menu/Programs'
+
+e2e_begin uninstall
+
+# The program that holds a product file open, built for this run.
+HOLDER=$E2E_OUT/hold_file.exe
+x86_64-w64-mingw32-g++ -std=c++20 -O1 -static -o "$HOLDER" "$E2E_REPO/tests/e2e/hold_file.cpp" \
+  >"$E2E_LOGS/hold_file-build.log" 2>&1
+e2e_check "the file holder hold_file.exe is built" test -s "$HOLDER"
+
+CD=$E2E_RUN/cd
+e2e_stage_cd "$EXE" "$CD"
+e2e_new_prefix uninstall
+e2e_map_drive d "$CD"
+cp "$HOLDER" "$DRIVE_C/hold_file.exe"
+# Something of somebody else's on the same drive, which the uninstall must not touch.
+mkdir -p "$DRIVE_C/Other"
+printf 'not the product\r\n' >"$DRIVE_C/Other/keep.txt"
+
+# ---- Helpers ------------------------------------------------------------------------------
+
+# Installs the sample CD silently into DIR (a Windows folder, e.g. C:\Apps); sets E2E_EXIT.
+silent_install() {
+  local log=$1 dir=$2
+  pushd "$CD/TUNOVAR/runtime" >/dev/null || return 1
+  e2e_start "$log" 'D:\TUNOVAR\runtime\install.exe' /S "/D=$dir"
+  popd >/dev/null || return 1
+  e2e_wait_exit "$E2E_PID" 120
+}
+
+# Starts Windows program PROGRAM with ARGS from C:\, as the system's uninstall list would.
+start_from_c() {
+  local log=$1; shift
+  pushd "$DRIVE_C" >/dev/null || return 1
+  e2e_start "$log" "$@"
+  popd >/dev/null || return 1
+}
+
+group_exists() {
+  local folder
+  for folder in "$DRIVE_C"/users/*/"$START_MENU_PROGRAMS/Ovri TUNOVAR"; do
+    [ -d "$folder" ] && return 0
+  done
+  return 1
+}
+
+uninstall_entry_exists() {
+  "$WINE" reg query "HKLM\\$UNINSTALL_KEY" >"$E2E_LOGS/reg-query.txt" 2>&1 ||
+    "$WINE" reg query "HKCU\\$UNINSTALL_KEY" >>"$E2E_LOGS/reg-query.txt" 2>&1
+}
+
+# Everything of the installation that the uninstaller could change, as one listing: the files
+# below the host folder ROOT with their sizes, the Windows-folder record, the group, the entry.
+installation_state() {
+  local root=$1
+  (cd "$root" && find . -printf '%p %s\n' | sort)
+  cat "$DRIVE_C/windows/ovrituno.inf" 2>&1
+  group_exists && echo group || echo "no group"
+  uninstall_entry_exists && echo entry || echo "no entry"
+}
+
+# Prints the id of a visible window titled TITLE other than EXCEPT, within SECONDS.
+wait_other_window() {
+  local except=$1 seconds=$2 tenths=0 id
+  while :; do
+    for id in $(xdotool search --onlyvisible --name "^$TITLE\$" 2>/dev/null); do
+      [ "$id" != "$except" ] && { echo "$id"; return 0; }
+    done
+    [ "$tenths" -ge $((seconds * 10)) ] && return 1
+    sleep 0.1
+    tenths=$((tenths + 1))
+  done
+}
+
+# Lists what is left below the host folder ROOT, one relative path a line.
+left_below() { (cd "$1" 2>/dev/null && find . -mindepth 1 | sed 's|^\./||' | sort | tr '\n' ' '); }
+
+# What the batch leaves under Wine below the folder it was installed into. Wine's cmd opens the
+# batch file with delete sharing: "del deinst.bat" only marks it, the file stays until cmd lets go
+# of it at its end, and so "rd runtime" meets a folder that is not empty yet ("Sharing violation")
+# and every "rd" above it fails as well. The file goes when cmd ends; the folders stay.
+WINE_LEAVES='TUNOVAR TUNOVAR/TUNOVAR TUNOVAR/TUNOVAR/runtime '
+
+# Waits for the batch of the runtime folder RUNTIME to have run its last line (it deletes
+# deinst.pif there first) and to have ended.
+wait_batch() {
+  local runtime=$1
+  e2e_poll 20 test ! -e "$runtime/deinst.pif" || return 1
+  e2e_poll 10 eval '[ "$(e2e_count_processes cmd.exe)" = 0 ]'
+}
+
+# ---- Install ------------------------------------------------------------------------------
+silent_install "$E2E_LOGS/install.log" 'C:\Apps'
+e2e_check "the sample CD installs silently into C:\\Apps (exit code $E2E_EXIT)" test "$E2E_EXIT" = 0
+PRODUCT=$DRIVE_C/Apps/TUNOVAR/TUNOVAR
+RUNTIME=$PRODUCT/runtime
+UNINSTALLER='C:\Apps\TUNOVAR\TUNOVAR\runtime\deinstal.exe'
+e2e_check "the installed uninstaller, its records, the group and the entry are in place" \
+  eval 'test -f "$RUNTIME/deinstal.exe" -a -f "$RUNTIME/defile" -a -f "$DRIVE_C/windows/ovrituno.inf" && group_exists && uninstall_entry_exists'
+# A new session, as after a restart: the group's explorer window closes.
+e2e_end_session
+
+# ---- No: nothing changes ------------------------------------------------------------------
+installation_state "$DRIVE_C/Apps" >"$E2E_RUN/state-before"
+start_from_c "$E2E_LOGS/no.log" "$UNINSTALLER"
+no_run=$E2E_PID
+question=$(e2e_wait_window "$TITLE" 30) || question=
+e2e_check "deinstal.exe asks \"$TITLE\"" test -n "$question"
+[ -n "$question" ] && e2e_answer "$question" n
+e2e_wait_exit "$no_run" 20
+e2e_check "answered No, it ends with exit code 1 (got $E2E_EXIT)" test "$E2E_EXIT" = 1
+installation_state "$DRIVE_C/Apps" >"$E2E_RUN/state-after"
+e2e_check "answered No, the files, ovrituno.inf, the group and the entry stay as they were" \
+  cmp -s "$E2E_RUN/state-before" "$E2E_RUN/state-after"
+e2e_check "answered No, no batch is written" test ! -e "$RUNTIME/deinst.bat"
+
+# ---- Yes, with a product file held open ---------------------------------------------------
+HELD_WIN='C:\Apps\TUNOVAR\TUNOVAR\readme.txt'
+HELD=$PRODUCT/readme.txt
+rm -f "$DRIVE_C/release.flag" "$DRIVE_C/held.txt"
+start_from_c "$E2E_LOGS/holder.log" 'C:\hold_file.exe' "$HELD_WIN" 'C:\release.flag' 'C:\held.txt'
+holder=$E2E_PID
+e2e_check "hold_file.exe holds readme.txt open without sharing" e2e_poll 20 test -s "$DRIVE_C/held.txt"
+held_short=$(tr -d '\r\n' <"$DRIVE_C/held.txt" 2>/dev/null)
+
+start_from_c "$E2E_LOGS/yes.log" "$UNINSTALLER"
+yes_run=$E2E_PID
+question=$(e2e_wait_window "$TITLE" 30) || question=
+e2e_check "deinstal.exe asks again" test -n "$question"
+[ -n "$question" ] && e2e_answer "$question" Return
+closing=$(wait_other_window "${question:-none}" 60) || closing=
+e2e_check "answered Yes, it shows its closing message" test -n "$closing"
+sleep 0.3
+e2e_screenshot root uninstall
+e2e_check "a screenshot is written to build/e2e/uninstall.png" test -s "$E2E_OUT/uninstall.png"
+
+# While the closing message is shown the batch is complete and has not run.
+BAT=$RUNTIME/deinst.bat
+e2e_check "the held readme.txt is still there" test -f "$HELD"
+e2e_check "deinst.bat has the line \"del $held_short\" for the held file" \
+  grep -q -x -F "del $held_short"$'\r' "$BAT"
+e2e_check "deinst.bat starts with the seven waiting blocks (28 lines, the first \"echo off\")" \
+  test "$(head -n 28 "$BAT" 2>/dev/null | grep -c $'^echo off\r$')" = 7
+LAST='del deinst.pif | del deinst.bat | cd .. | rd runtime | cd.. | rd TUNOVAR | cd.. | rd TUNOVAR | cd.. | rd Apps'
+ends_with_last_line() { cmp -s <(tail -c $((${#LAST} + 2)) "$BAT" 2>/dev/null) <(printf '\r\n%s' "$LAST"); }
+e2e_check "deinst.bat ends with the last line, without line end: $LAST" ends_with_last_line
+e2e_check "the product's other files are gone before the batch runs" \
+  test ! -e "$PRODUCT/tunOVAR.exe" -a ! -e "$PRODUCT/pdata/tunovar.dat" -a ! -e "$PRODUCT/cddb/cddb.dat"
+
+touch "$DRIVE_C/release.flag"
+e2e_wait_exit "$holder" 10
+e2e_check "the holder lets go of readme.txt (exit code $E2E_EXIT)" test "$E2E_EXIT" = 0
+[ -n "$closing" ] && e2e_answer "$closing" Return
+e2e_wait_exit "$yes_run" 20
+e2e_check "after the closing message deinstal.exe ends with exit code 0 (got $E2E_EXIT)" \
+  test "$E2E_EXIT" = 0
+e2e_check "the batch runs to its last line within 20 s" wait_batch "$RUNTIME"
+
+left=$(left_below "$DRIVE_C/Apps")
+e2e_check "the held file is gone: the batch deleted it" test ! -e "$HELD"
+e2e_check "deinstal.exe, defile and deinst.pif are gone" \
+  test ! -e "$RUNTIME/deinstal.exe" -a ! -e "$RUNTIME/defile" -a ! -e "$RUNTIME/deinst.pif"
+e2e_check "the folders that became empty are gone (pdata, skins, cddb)" \
+  test ! -e "$PRODUCT/pdata" -a ! -e "$PRODUCT/skins" -a ! -e "$PRODUCT/cddb"
+e2e_check "only the runtime folder and the folders above it are left, empty (left: $left)" \
+  test "$left" = "$WINE_LEAVES"
+echo "NOTE  under Wine the batch cannot remove its own folder: cmd keeps deinst.bat until its end, so runtime, TUNOVAR, TUNOVAR and Apps stay (empty); deinst.bat goes when cmd ends"
+e2e_check "C:\\WINDOWS\\ovrituno.inf is gone" test ! -e "$DRIVE_C/windows/ovrituno.inf"
+e2e_check "the Start Menu group \"Ovri TUNOVAR\" is gone" eval '! group_exists'
+e2e_check "the uninstall entry is gone" eval '! uninstall_entry_exists'
+e2e_check "C:\\Other\\keep.txt and the CD are untouched" \
+  test -f "$DRIVE_C/Other/keep.txt" -a -f "$CD/TUNOVAR/runtime/install.exe" -a -f "$CD/TUNOVAR/readme.txt"
+
+# ---- A silent uninstall of a second installation ------------------------------------------
+e2e_end_session
+silent_install "$E2E_LOGS/install2.log" 'C:\Second'
+e2e_check "a second install into C:\\Second (exit code $E2E_EXIT)" test "$E2E_EXIT" = 0
+SECOND=$DRIVE_C/Second/TUNOVAR/TUNOVAR
+start_from_c "$E2E_LOGS/silent.log" 'C:\Second\TUNOVAR\TUNOVAR\runtime\deinstal.exe' /S
+e2e_wait_exit "$E2E_PID" 30
+e2e_check "deinstal.exe /S ends with exit code 0 (got $E2E_EXIT)" test "$E2E_EXIT" = 0
+# The question is always in the text file's first section; the closing message in the
+# language the installation recorded (English here).
+printf '%s\n' "$TITLE: M"$'\xf6'"chten Sie TUNOVAR und alle zugeh"$'\xf6'"rigen Komponenten von Ihrem Computer entfernen?" \
+  "$TITLE: TUNOVAR has been removed from your computer." >"$E2E_RUN/silent.expected"
+e2e_check "silently it answers the German question Yes and closes in English (standard error)" \
+  cmp -s "$E2E_RUN/silent.expected" <(tr -d '\r' <"$E2E_LOGS/silent.log")
+e2e_check "its batch runs to its last line within 20 s" wait_batch "$SECOND/runtime"
+left=$(left_below "$DRIVE_C/Second")
+e2e_check "only the runtime folder and the folders above it are left, empty (left: $left)" \
+  test "$left" = "$WINE_LEAVES"
+e2e_check "ovrituno.inf, the group and the entry are gone" \
+  eval 'test ! -e "$DRIVE_C/windows/ovrituno.inf" && ! group_exists && ! uninstall_entry_exists'
+e2e_end_session
+
+e2e_finish
