@@ -8,7 +8,10 @@
 #   e2e_stage_cd EXE DIR    # the sample CD with EXE as TUNOVAR/runtime/install.exe
 #   e2e_start LOG WINDOWS_PATH ARGS...; pid=$E2E_PID
 #   w=$(e2e_wait_window 'Ovri TUNOVAR Setup' 30)
-#   e2e_click "$w" X Y      # X, Y in the window's client area
+#   e2e_click "$w" X Y      # X, Y in the window's client area (e2e_double_click likewise)
+#   e2e_answer "$box" n     # answer a message box by key (Return: Yes/OK, n: No)
+#   e2e_client_shot "$w" NAME X Y W H; e2e_pictures_same/differ NAME1 NAME2
+#   e2e_map_drive d DIR; e2e_poll SECONDS test-command...; e2e_end_session
 #   e2e_check "what" test-command...
 #   e2e_finish              # the summary; the script's exit status
 #
