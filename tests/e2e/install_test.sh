@@ -132,8 +132,6 @@ e2e_check "the data file holds the source's first $DATA_BYTES bytes" \
   cmp -s -n "$DATA_BYTES" "$PRODUCT/pdata/tunovar.dat" "$CD/TUNOVAR/pdata/tunovar.dat"
 e2e_check "the data file is $DATA_BYTES bytes long" \
   test "$(stat -c %s "$PRODUCT/pdata/tunovar.dat" 2>/dev/null)" = "$DATA_BYTES"
-e2e_check "the installed uninstaller can run: it is the staged program" \
-  cmp -s "$PRODUCT/runtime/deinstal.exe" "$EXE"
 
 # ---- The records ------------------------------------------------------------------------
 printf '"C:\\Apps\\TUNOVAR\\tunovar\\"\r\n' >"$E2E_RUN/ovrituno.expected"
