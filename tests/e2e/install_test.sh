@@ -164,8 +164,8 @@ fi
 group=$(group_folder) || group=
 e2e_check "the Start Menu group \"Ovri TUNOVAR\" exists" test -n "$group"
 items=$( [ -n "$group" ] && cd "$group" && ls -1 | sort | tr '\n' '|')
-e2e_check "it holds the English items TUNOVAR, Read me and Introduction (CD) (got: $items)" \
-  test "$items" = 'Introduction (CD).lnk|Read me.lnk|TUNOVAR.lnk|'
+e2e_check "it holds the English items TUNOVAR, Read me and Introduction - CD (got: $items)" \
+  test "$items" = 'Introduction - CD.lnk|Read me.lnk|TUNOVAR.lnk|'
 # A shortcut keeps its target's full path in ANSI.
 lnk_names() { grep -a -q -i -F "$2" "$1" 2>/dev/null; }
 e2e_check "the item TUNOVAR starts C:\\Apps\\TUNOVAR\\TUNOVAR\\tunOVAR.exe" \
@@ -173,8 +173,8 @@ e2e_check "the item TUNOVAR starts C:\\Apps\\TUNOVAR\\TUNOVAR\\tunOVAR.exe" \
 e2e_check "the item Read me opens C:\\Apps\\TUNOVAR\\TUNOVAR\\readme.txt" \
   lnk_names "$group/Read me.lnk" 'C:\Apps\TUNOVAR\TUNOVAR\readme.txt'
 # The CD item is sent with the CD's root in front of its path, not the install folder.
-e2e_check "the item Introduction (CD) is sent as D:\\TUNOVAR\\intro.txt on the CD" \
-  grep -q -F 'DDE [AddItem(D:\TUNOVAR\intro.txt, Introduction (CD),,,)]' "$DRIVE_C/install.log"
+e2e_check "the item Introduction - CD is sent as D:\\TUNOVAR\\intro.txt on the CD" \
+  grep -q -F 'DDE [AddItem(D:\TUNOVAR\intro.txt, Introduction - CD,,,)]' "$DRIVE_C/install.log"
 
 reg_out=$E2E_LOGS/uninstall-entry.txt
 query_uninstall_entry "$reg_out"

@@ -182,8 +182,8 @@ for folder in "$DRIVE_C"/users/*/"$START_MENU_PROGRAMS/Ovri TUNOVAR"; do
   [ -d "$folder" ] && group=$folder
 done
 items=$( [ -n "$group" ] && cd "$group" && ls -1 | sort | tr '\n' '|')
-e2e_check "the Start Menu group holds the French items TUNOVAR, Lisez-moi and Introduction (CD) (got: $items)" \
-  test "$items" = 'Introduction (CD).lnk|Lisez-moi.lnk|TUNOVAR.lnk|'
+e2e_check "the Start Menu group holds the French items TUNOVAR, Lisez-moi and Introduction - CD (got: $items)" \
+  test "$items" = 'Introduction - CD.lnk|Lisez-moi.lnk|TUNOVAR.lnk|'
 e2e_check "the item Lisez-moi opens the installed readme.txt" \
   grep -a -q -i -F "${T}TUNOVAR\\readme.txt" "$group/Lisez-moi.lnk"
 reg_out=$E2E_LOGS/uninstall-entry.txt
