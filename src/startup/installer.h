@@ -187,8 +187,10 @@ class Installer {
   void DeleteProgramGroup();
   void PerformDDE();
 
-  // ---- startup/unattended.cpp: a silent install after the window's initialisation --------
-  // /LANG=, /NOCDDB and /D= act as the user would, then Install is clicked.
+  // ---- startup/unattended.cpp: the switches after the window's initialisation ------------
+  // /LANG=, /NOCDDB and /D= act as the user would in the window (with or without /S).
+  void ApplyStartSwitches();
+  // A silent install: Install is clicked.
   void RunUnattendedInstall();
 
   // ---- Unattended runs and the log (startup/installer.cpp) ----------------------------

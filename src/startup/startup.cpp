@@ -32,6 +32,7 @@ void Installer::Timer1_Timer() {
   }
   Log("Install mode, from " + AppPath);
   InitInstallerWindow();
+  ApplyStartSwitches();
   if (Silent()) RunUnattendedInstall();
 }
 

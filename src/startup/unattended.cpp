@@ -1,11 +1,11 @@
-// The silent install: the switches act as the user would in the window, then Install is
-// clicked.
+// The switches of an unattended or preset run: they act as the user would in the window, and
+// a silent run then clicks Install.
 #include "startup/ansi_text.h"
 #include "startup/installer.h"
 
 namespace tunovar {
 
-void Installer::RunUnattendedInstall() {
+void Installer::ApplyStartSwitches() {
   const Switches& options = Options();
   if (options.language) {
     const int n = *options.language;
@@ -13,8 +13,7 @@ void Installer::RunUnattendedInstall() {
       const std::string text = "/LANG=" + DecimalText(n) + ": the installer texts have " +
                                DecimalText(LanguageCount) + " language sections (0 to " +
                                DecimalText(LanguageCount - 1) + ").";
-      platform_.console.WriteError(text);
-      Log(text);
+      (void)Message(kInstallerTitle, text, MessageButtons::kOk, MessageAnswer::kOk);
       EndProgram(kExitUsage);
     }
     LangIndex = n;
@@ -23,6 +22,9 @@ void Installer::RunUnattendedInstall() {
   }
   if (options.noCddb) CDDB_a_Click();
   if (options.targetPath) SetInstPathText(*options.targetPath);
+}
+
+void Installer::RunUnattendedInstall() {
   Label_Install_Click();
   // Only the space check returns from the installation; every other way ends the program.
   EndProgram(kExitNoSpace);

@@ -74,6 +74,25 @@ TEST(RunUnattendedInstall, LanguageOutsideTheSectionsIsAUsageError) {
   EXPECT_FALSE(run.fake.fs.Has("C:\\Apps"));
 }
 
+TEST(ApplyStartSwitches, WithoutSilentTheyPresetTheWindowAndNothingIsInstalled) {
+  SilentRun run("/LANG=2 /NOCDDB /D=C:\\My Apps");
+  ASSERT_TRUE(run.installer.Start());
+  run.installer.Deliver(Ctl::Timer1, Event::kTimer);
+  EXPECT_FALSE(run.installer.Ended());
+  EXPECT_TRUE(run.installer.Window().Ready());
+  EXPECT_EQ(run.installer.LangIndex, 2);
+  EXPECT_FALSE(run.installer.CDDBSelected);
+  EXPECT_EQ(run.installer.Window()[Ctl::Text_InstPath].caption, "C:\\My Apps");
+  EXPECT_FALSE(run.fake.fs.Has("C:\\My_Apps"));
+
+  SilentRun bad("/LANG=7");
+  ASSERT_TRUE(bad.installer.Start());
+  bad.installer.Deliver(Ctl::Timer1, Event::kTimer);
+  EXPECT_EQ(bad.installer.ExitCodeOfRun(), kExitUsage);
+  ASSERT_EQ(bad.fake.ui.messages.size(), 1u);
+  EXPECT_NE(bad.fake.ui.messages[0].text.find("/LANG=7"), std::string::npos);
+}
+
 TEST(RunUnattendedInstall, NotEnoughSpaceEndsWithItsCode) {
   SilentRun run("/S /D=C:\\Apps");
   run.fake.fs.SetFreeMb('C', 64);  // 60 MB and 5 for the CDDB files
