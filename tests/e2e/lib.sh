@@ -35,6 +35,17 @@ E2E_FAILED=0
 E2E_PREFIXES=()
 E2E_XVFB_PID=
 
+# The program under test: the first argument of a test, else the 64-bit build. Sets EXE to an
+# absolute path, or says FAIL and ends the test when there is no program.
+e2e_program() {
+  EXE=${1:-$E2E_REPO/build/win64/install.exe}
+  case $EXE in /*) ;; *) EXE=$PWD/$EXE ;; esac
+  if [ ! -f "$EXE" ]; then
+    echo "FAIL  no program at $EXE (build it with: cmake --preset win64 && cmake --build --preset win64)"
+    exit 1
+  fi
+}
+
 e2e_log() { printf '%s\n' "$*" >&2; }
 
 # ---- Setting up and tearing down ----------------------------------------------------------

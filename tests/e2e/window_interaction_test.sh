@@ -10,12 +10,7 @@
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 
-EXE=${1:-$E2E_REPO/build/win64/install.exe}
-case $EXE in /*) ;; *) EXE=$PWD/$EXE ;; esac
-if [ ! -f "$EXE" ]; then
-  echo "FAIL  no program at $EXE (build it with: cmake --preset win64 && cmake --build --preset win64)"
-  exit 1
-fi
+e2e_program "$@"
 
 TITLE='Ovri TUNOVAR Setup'
 UNINSTALL_KEY='Software\Microsoft\Windows\CurrentVersion\Uninstall\OvriTUNOVAR'
