@@ -91,6 +91,9 @@ void Installer::UpdateTargetDrive() {
 }
 
 void Installer::SetInstPathText(const std::string& text) {
+  // Setting the text the box already holds is no change: the handler does not run. Otherwise
+  // showing a language without a default path would empty slot 4 of every language.
+  if (text == form_[Ctl::Text_InstPath].caption) return;
   form_.SetCaption(Ctl::Text_InstPath, text);
   Text_InstPath_Change();
 }

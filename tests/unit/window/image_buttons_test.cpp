@@ -66,6 +66,8 @@ TEST_F(Buttons, TheRingNeverLeavesTheStoredSections) {
   ASSERT_EQ(app().LangIndex, 2);
   Up();
   EXPECT_EQ(app().LangIndex, 0);
+  // The empty section shown first left the stored section's default path in place.
+  EXPECT_EQ(Caption(Ctl::Text_InstPath), "C:\\Programs\\TUNOVAR\\");
   Up();
   EXPECT_EQ(app().LangIndex, 0);
   app().LangIndex = 2;
