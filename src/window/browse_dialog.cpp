@@ -34,7 +34,12 @@ std::int32_t BrowseDialog1::SetDebugMode(std::int32_t DebMode) {
 
 void BrowseDialog1::ShowBrowseDialog_Click() {
   if (!picker_) picker_ = ui_.CreateFolderPicker();
-  if (!picker_) return;  // no chooser: none of its steps has an effect
+  if (!picker_) {
+    // No chooser: as if the user had cancelled, so that the path box is not given the
+    // chooser's root name ("Desktop") as a folder.
+    SetActualPath(GetPathSave());
+    return;
+  }
   picker_->SetOptions(1, 3, true);
   picker_->SetRoot(GetActualPath());
   if (picker_->Preselect(GetOpenedFolder())) SetActualPath(GetOpenedFolder());

@@ -32,7 +32,7 @@ class BrowseDialog1 {
 
   // Runs the chooser: rooted at ActualPath, OpenedFolder preselected when the chooser accepts
   // it; afterwards ActualPath holds the chosen folder, or PathSave when the user cancelled.
-  // Without a chooser every step of it fails and ActualPath keeps what it held.
+  // Without a chooser ActualPath takes PathSave, as on Cancel.
   void ShowBrowseDialog_Click();
   void Form_Load() {}
 

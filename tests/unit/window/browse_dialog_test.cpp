@@ -123,9 +123,10 @@ TEST_F(Browse, PressedPictureShowsAfterThePauseAndWhileTheChooserRuns) {
   EXPECT_EQ(pictures, expected);
 }
 
-TEST_F(Browse, WithoutAChooserTheBoxGetsWhatActualPathHeld) {
+TEST_F(Browse, WithoutAChooserTheBoxKeepsItsTextAsOnCancel) {
   fake.ui.pickerAvailable = false;
-  EXPECT_EQ(BrowseFrom("C:\\Programs\\TUNOVAR", "E:\\Music"), "Desktop\\TUNOVAR");
+  EXPECT_EQ(BrowseFrom("C:\\Programs\\TUNOVAR", "E:\\Music"), "C:\\Programs\\TUNOVAR");
+  EXPECT_EQ(BrowseFrom("C:\\Programs\\", "E:\\Music"), "C:\\Programs\\TUNOVAR");
 }
 
 }  // namespace
