@@ -41,8 +41,7 @@ bool LeavesTargetFolder(std::string_view line) {
     std::size_t end = line.find_first_of("\\/", start);
     if (end == std::string_view::npos) end = line.size();
     const std::string_view part = line.substr(start, end - start);
-    const bool dotsAndBlanksOnly = !part.empty() && part.find_first_not_of(". ") == std::string_view::npos;
-    if (dotsAndBlanksOnly && std::count(part.begin(), part.end(), '.') >= 2) return true;
+    if (!part.empty() && part.find_first_not_of(". ") == std::string_view::npos) return true;
     start = end + 1;
   }
   return false;

@@ -38,8 +38,10 @@ inline constexpr std::string_view kLargeFileMarker = "pdata";
 
 // True when a list line, taken relative to the target folder, would name a place outside it:
 // a leading "\" or "/" (a root or a network path), a colon (a drive letter), or a component
-// of two or more dots (the parent folder; Windows drops trailing dots and blanks of a name,
-// so ".. " and "..." count too). "/" separates components as "\" does on Windows.
+// of dots and blanks only (".." is the parent folder; Windows drops trailing dots and blanks
+// of a name, so ".. " and "..." count too; "." and " " are refused as well, because the
+// uninstaller acts on no entry holding such a component and the file would stay behind).
+// "/" separates components as "\" does on Windows.
 [[nodiscard]] bool LeavesTargetFolder(std::string_view line);
 
 // Takes out of the paired lists every entry whose destination does not lie below target, or

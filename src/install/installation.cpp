@@ -81,9 +81,10 @@ void Installer::RunInstallation() {
   // 10.
   StringList removalList;
   CreateListedFolders(folders.destinations, &removalList);
-  // 11. With RequiredBytes 0 the division is not made and PercentPerByte keeps its value.
-  if (RequiredBytes != 0) {
-    PercentPerByte = static_cast<float>(100.0 / static_cast<double>(RequiredBytes));
+  // 11. From the full figure, so that the bar also advances for 2048 MB or more; with 0 the
+  // division is not made and PercentPerByte keeps its value.
+  if (requiredBytes != 0) {
+    PercentPerByte = static_cast<float>(100.0 / static_cast<double>(requiredBytes));
   }
   // 12.
   LongestEventGapMs = 0;

@@ -108,10 +108,14 @@ void Installer::CreateProgramGroup(const std::string& installFolder) {
   std::string command;
   for (std::int32_t i = 0; i < GroupItemCount; ++i) {
     const auto row = static_cast<std::size_t>(i);
+    // A count the table was not sized to (announced for no language section at all) names
+    // no items: sending one pair per announced item could mean millions of conversations.
+    if (row >= GroupItems.size()) break;
     const auto column = static_cast<std::size_t>(LangIndex);
-    // An item outside the table leaves name and command as they were.
+    // An item outside the table (a language without a column) leaves name and command as
+    // they were.
     GroupItem* item = nullptr;
-    if (LangIndex >= 0 && row < GroupItems.size() && column < GroupItems[row].size()) {
+    if (LangIndex >= 0 && column < GroupItems[row].size()) {
       item = &GroupItems[row][column];
       name = item->ItemName;
       command = item->ItemCommand;

@@ -43,6 +43,12 @@ std::optional<std::string> BatchOperand(std::string_view path) {
   for (const char c : path) {
     if (IsImpossibleInName(c)) return std::nullopt;
     if (IsSeparatorOrOperator(c)) quote = true;
+    // "/" separates components as "\" does, but to "del" and "rd" it starts a switch
+    // ("rd C:\x/s" would remove a whole tree): it is written as "\".
+    if (c == '/') {
+      out += '\\';
+      continue;
+    }
     out += c;
     // The interpreter expands "%" even inside quotes; "%%" stands for one.
     if (c == '%') out += '%';

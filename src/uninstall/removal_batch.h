@@ -24,8 +24,9 @@
 // pass block e until the uninstaller has let go of "defile", which it holds until it ends.
 //
 // Operands: a path or component holding a blank, ",", ";", "=", "&", "|", "<", ">", "^",
-// "(" or ")" is written in double quotes, and every "%" is doubled, so that no name can
-// become a command or split in two; any other name is written byte for byte. A name that
+// "(" or ")" is written in double quotes, every "%" is doubled and every "/" is written as
+// "\" (the same separator to Windows, never a switch), so that no name can become a command,
+// a switch or split in two; any other name is written byte for byte. A name that
 // no Windows file can have (a double quote, a wildcard, a control character) is not
 // written at all: such a block gets an empty P, such a removal line is left out, and a
 // folder chain stops below such a component.
@@ -66,7 +67,7 @@ inline constexpr std::string_view kBatchLastLineStart =
 [[nodiscard]] std::string FixedBlockPath(const FixedWaitBlock& block, std::string_view appPath,
                                          std::string_view installDir);
 
-// A path as the batch may carry it (quoted and with "%" doubled where needed); nullopt for a
+// A path as the batch may carry it (quoted, "%" doubled, "/" as "\"); nullopt for a
 // name that no Windows file can have. An empty path stays empty.
 [[nodiscard]] std::optional<std::string> BatchOperand(std::string_view path);
 

@@ -158,8 +158,11 @@ void Installer::RunUninstall() {
     Log("Could not create " + batchPath);
   }
   for (const FixedWaitBlock& block : kFixedWaitBlocks) {
+    // Without an InstallDir the name would start at the root of the current drive, outside
+    // anything installed: such a block waits for nothing, like one whose file is missing.
+    const bool named = !block.inInstallDir || !installDir.empty();
     const std::string path = FixedBlockPath(block, AppPath, installDir);
-    (void)batch.WriteFixedBlock(block.label, GetShortPath(path));
+    (void)batch.WriteFixedBlock(block.label, named ? GetShortPath(path) : std::string());
   }
   if (batch.IsOpen()) Log("Batch: the seven waiting blocks written");
 

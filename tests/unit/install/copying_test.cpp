@@ -282,7 +282,9 @@ TEST(LeavesTargetFolder, RefusesEveryWayOut) {
   const Row rows[] = {
       {"TUNOVAR\\tunOVAR.exe", false},
       {"TUNOVAR\\", false},
-      {"TUNOVAR\\.\\x", false},
+      // Placed, it could not be removed: the uninstaller passes such entries over.
+      {"TUNOVAR\\.\\x", true},
+      {"TUNOVAR\\ \\x", true},
       {"TUNOVAR\\..x\\y", false},
       {"TUNOVAR/../../x", true},
       {"TUNOVAR\\.. \\x", true},

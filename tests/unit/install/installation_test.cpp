@@ -165,7 +165,8 @@ TEST(RunInstallation, RequiredBytesAndPercentPerByteWithoutOverflowOrDivisionByZ
   const Row rows[] = {
       {"60 MB", 60, 60 * 1048576, static_cast<float>(100.0 / (60.0 * 1048576))},
       {"2047 MB still fits", 2047, 2047 * 1048576, static_cast<float>(100.0 / (2047.0 * 1048576))},
-      {"2048 MB does not fit: both keep their values", 2048, 7, static_cast<float>(100.0 / 7)},
+      {"2048 MB does not fit RequiredBytes, the bar still counts the full figure", 2048, 7,
+       static_cast<float>(100.0 / (2048.0 * 1048576))},
       {"0 MB: no division, PercentPerByte keeps its value", 0, 0, 0.5f},
   };
   for (const Row& r : rows) {

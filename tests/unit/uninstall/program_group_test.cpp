@@ -115,13 +115,22 @@ TEST(CreateProgramGroup, SendsTheCommandsOfTheCurrentLanguage) {
   EXPECT_EQ(w.fake.ui.pumps, 60);
 }
 
-TEST(CreateProgramGroup, WithoutAGroupFileOnlyEmptyGroupCommands) {
+TEST(CreateProgramGroup, WithoutItemsOnlyTheGroupCommands) {
   World w;
   w.fake.shell.ddeResult = DdeStatus::kRefused;  // no Program Manager either: nothing shown
   w.installer.CreateProgramGroup("C:\\Apps\\TUNOVAR\\");
   EXPECT_EQ(w.fake.shell.ddeCommands,
             (std::vector<std::string>{"[CreateGroup(,C:\\WINDOWS\\.GRP)]", "[ShowGroup(,1)]"}));
   EXPECT_TRUE(w.fake.ui.messages.empty());
+
+  // No language sections (the texts are missing): a count that no item follows adds none.
+  World noTexts;
+  noTexts.installer.LanguageCount = 0;
+  noTexts.fake.fs.PutFile(kGroupPath, "5000\r\nTUNOVAR\r\nOvri TUNOVAR\r\n");
+  noTexts.installer.CreateProgramGroup("C:\\Apps\\TUNOVAR\\");
+  EXPECT_EQ(noTexts.fake.shell.ddeCommands,
+            (std::vector<std::string>{"[CreateGroup(Ovri TUNOVAR,C:\\WINDOWS\\TUNOVAR.GRP)]",
+                                      "[ShowGroup(Ovri TUNOVAR,1)]"}));
 }
 
 TEST(CreateProgramGroup, CorruptedGroupFileEndsTheProgram) {

@@ -61,6 +61,7 @@ TEST(BatchOperand, QuotesSeparatorsDoublesPercentRefusesImpossibleNames) {
       {"parentheses", "C:\\x (2)", "\"C:\\x (2)\""},
       {"percent alone is doubled, not quoted", "C:\\%PATH%\\x", "C:\\%%PATH%%\\x"},
       {"percent and blank", "C:\\50 %", "\"C:\\50 %%\""},
+      {"slash is a separator, never a switch", "C:\\T\\data/s/q", "C:\\T\\data\\s\\q"},
       {"double quote", "C:\\a\"&calc&\"", std::nullopt},
       {"wildcard star", "C:\\Apps\\*", std::nullopt},
       {"wildcard question", "C:\\Apps\\?.txt", std::nullopt},

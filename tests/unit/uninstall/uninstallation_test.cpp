@@ -474,5 +474,22 @@ TEST(RunUninstall, FromAFolderThatHoldsNoInstallation) {
   EXPECT_EQ(w.fake.ui.messages.back().text, "Bye 0");
 }
 
+TEST(RunUninstall, AFolderTooShortForInstallDirNamesNoFileAtTheDriveRoot) {
+  // "C:\abcde\" less its last 9 characters is empty: the blocks of InstallDir would name
+  // "\temp.m3u" and the like, which Windows finds at the root of the current drive.
+  World w;
+  w.fs.PutFile("C:\\abcde\\insttext", InstText());
+  w.fs.PutFile("C:\\abcde\\group", GroupFile());
+  w.fs.PutFile("C:\\abcde\\defile", " 0 \r\n");
+  w.fs.PutFile("C:\\temp.m3u", "the user's playlist");
+  w.shell.shortNames["\\TEMP.M3U"] = "C:\\TEMP.M3U";
+  w.exeFolder = "C:\\abcde";
+  EXPECT_EQ(w.Run(), kExitDone);
+  const std::string batch = w.fs.Content("C:\\abcde\\deinst.bat");
+  EXPECT_NE(batch.find("echo off\r\n:l\r\ndel \r\nif exist  goto l\r\n"), std::string::npos);
+  EXPECT_EQ(batch.find("TEMP.M3U"), std::string::npos);
+  EXPECT_TRUE(w.fs.Has("C:\\temp.m3u"));
+}
+
 }  // namespace
 }  // namespace tunovar
