@@ -134,7 +134,8 @@ class Installer {
   void Text_InstPath_Change();
   void Text_InstPath_DblClick();
   void UpdateTargetDrive();
-  // Sets the text of Text_InstPath from code; its change handler runs once, synchronously.
+  // Sets the text of Text_InstPath from code; when the text changes, its change handler runs
+  // once, synchronously.
   void SetInstPathText(const std::string& text);
 
   // ---- window/browse_dialog.cpp ----------------------------------------------------------

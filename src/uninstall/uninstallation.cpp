@@ -11,8 +11,10 @@
 // below it: the path typed when installing may have been short or long, and "defile" keeps
 // it as typed. A component made of dots only ("..", ".", "...", ".. "; "/" separates
 // components as "\" does) makes no entry inside, and the target itself is not inside (the
-// last batch line removes it when it is empty). A target at a drive root takes in that
-// whole drive: the user chose it.
+// last batch line removes it when it is empty). The installation never puts the product
+// less than two folders below a drive root, so a target at a root ("X:\", "\") comes from a
+// runtime folder moved by hand: with it, no entry counts as inside, or a tampered list could
+// name anything on the drive.
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,6 +31,13 @@ constexpr const char* kProductWindowClass = "window 0";
 constexpr const char* kProductWindowTitle = "Ovri TUNOVAR";
 constexpr int kSlotClosingMessage = 11;
 constexpr int kSlotUninstallQuestion = 12;
+// "X:\", "\" or "\\": a folder with nothing above it on its drive.
+bool IsRootFolder(const std::string& folder) {
+  const std::string withoutDrive =
+      folder.size() >= 2 && folder[1] == ':' ? folder.substr(2) : folder;
+  return withoutDrive.find_first_not_of('\\') == std::string::npos;
+}
+
 // The shell reports success by a value above 32.
 constexpr int kShellOpenOk = 32;
 
@@ -110,6 +119,7 @@ void Installer::RunUninstall() {
   if (const std::size_t at = installDir.rfind('\\'); at != std::string::npos) {
     target = installDir.substr(0, at + 1);
   }
+  if (IsRootFolder(target)) target.clear();
 
   const std::string textPath = AppPath + "insttext";
   ErrorCode = ReadInstallerTexts(textPath);

@@ -491,5 +491,22 @@ TEST(RunUninstall, AFolderTooShortForInstallDirNamesNoFileAtTheDriveRoot) {
   EXPECT_TRUE(w.fs.Has("C:\\temp.m3u"));
 }
 
+TEST(RunUninstall, ARuntimeFolderDirectlyBelowTheTopFolderActsOnNoEntry) {
+  // "D:\Tuno\runtime\": the folder chosen when installing would be the drive root D:\, and
+  // every entry on D: would count as inside.
+  World w;
+  w.fs.AddDrive('D');
+  w.fs.PutFile("D:\\Tuno\\runtime\\insttext", InstText());
+  w.fs.PutFile("D:\\Tuno\\runtime\\group", GroupFile());
+  w.fs.PutFile("D:\\Tuno\\runtime\\defile", " 0 \r\nD:\\Tuno\\x.txt\r\nD:\\photos\\holiday.jpg\r\n");
+  w.fs.PutFile("D:\\Tuno\\x.txt", "x");
+  w.fs.PutFile("D:\\photos\\holiday.jpg", "the user's");
+  w.exeFolder = "D:\\Tuno\\runtime";
+  EXPECT_EQ(w.Run(), kExitIncomplete);
+  EXPECT_TRUE(w.fs.Has("D:\\photos\\holiday.jpg"));
+  EXPECT_TRUE(w.fs.Has("D:\\Tuno\\x.txt"));
+  EXPECT_EQ(w.installer->PassedOverEntries.size(), 2u);
+}
+
 }  // namespace
 }  // namespace tunovar
