@@ -32,19 +32,23 @@ bool SourceIsNewer(const std::optional<LocalDateTime>& source,
   return true;
 }
 
-bool LeavesTargetFolder(std::string_view line) {
-  if (line.empty()) return false;
-  if (line.front() == '\\' || line.front() == '/') return true;
-  if (line.find(':') != std::string_view::npos) return true;
+bool HasDotsComponent(std::string_view path) {
   std::size_t start = 0;
-  while (start <= line.size()) {
-    std::size_t end = line.find_first_of("\\/", start);
-    if (end == std::string_view::npos) end = line.size();
-    const std::string_view part = line.substr(start, end - start);
+  while (start <= path.size()) {
+    std::size_t end = path.find_first_of("\\/", start);
+    if (end == std::string_view::npos) end = path.size();
+    const std::string_view part = path.substr(start, end - start);
     if (!part.empty() && part.find_first_not_of(". ") == std::string_view::npos) return true;
     start = end + 1;
   }
   return false;
+}
+
+bool LeavesTargetFolder(std::string_view line) {
+  if (line.empty()) return false;
+  if (line.front() == '\\' || line.front() == '/') return true;
+  if (line.find(':') != std::string_view::npos) return true;
+  return HasDotsComponent(line);
 }
 
 std::vector<std::string> DropEntriesOutsideTarget(std::vector<std::string>& sources,

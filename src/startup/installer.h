@@ -129,6 +129,7 @@ class Installer {
   void Label_Cancel_Click();
   void EnableControls();
   void DisableControls();
+  void ShowPressedLanguage(Ctl timer, Ctl normal, Ctl active);
 
   // ---- window/target_path.cpp ------------------------------------------------------------
   void Text_InstPath_Change();

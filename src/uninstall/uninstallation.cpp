@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "install/copying.h"
 #include "startup/ansi_text.h"
 #include "startup/installer.h"
 #include "uninstall/removal_batch.h"
@@ -46,20 +47,6 @@ bool IsSection(std::int32_t index) { return index >= 0 && index < kSections; }
 std::string WithFinalBackslash(std::string path) {
   if (!path.empty() && path.back() != '\\') path += '\\';
   return path;
-}
-
-// A component that Windows reads as a step upwards or as no step at all ("..", ".", "...",
-// ".. "): trailing dots and blanks are dropped from names.
-bool HasDotsComponent(std::string_view path) {
-  std::size_t start = 0;
-  while (start <= path.size()) {
-    std::size_t end = path.find_first_of("\\/", start);
-    if (end == std::string_view::npos) end = path.size();
-    const std::string_view c = path.substr(start, end - start);
-    if (!c.empty() && c.find_first_not_of(". ") == std::string_view::npos) return true;
-    start = end + 1;
-  }
-  return false;
 }
 
 // path names something below folder (folder ends in "\"); letter case ignored.

@@ -32,11 +32,7 @@ void Installer::Up_P_MouseDown() {
 }
 
 void Installer::TextTimerUp_Timer() {
-  form_.SetInterval(Ctl::TextTimerUp, 0);
-  UpdateInfoText(LangIndex);
-  ShowLanguageCaptions(LangIndex);
-  form_.SetVisible(Ctl::Up_P, true);
-  form_.SetVisible(Ctl::Up_A, false);
+  ShowPressedLanguage(Ctl::TextTimerUp, Ctl::Up_P, Ctl::Up_A);
 }
 
 void Installer::Down_P_MouseDown() {
@@ -48,11 +44,17 @@ void Installer::Down_P_MouseDown() {
 }
 
 void Installer::TextTimerDown_Timer() {
-  form_.SetInterval(Ctl::TextTimerDown, 0);
+  ShowPressedLanguage(Ctl::TextTimerDown, Ctl::Down_P, Ctl::Down_A);
+}
+
+// The delayed part of Up and Down: the timer fires once, the texts follow the new language,
+// then the normal picture comes back over the pressed one.
+void Installer::ShowPressedLanguage(Ctl timer, Ctl normal, Ctl active) {
+  form_.SetInterval(timer, 0);
   UpdateInfoText(LangIndex);
   ShowLanguageCaptions(LangIndex);
-  form_.SetVisible(Ctl::Down_P, true);
-  form_.SetVisible(Ctl::Down_A, false);
+  form_.SetVisible(normal, true);
+  form_.SetVisible(active, false);
 }
 
 void Installer::Help_P_MouseDown() {
