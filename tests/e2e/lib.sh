@@ -100,7 +100,8 @@ e2e_make_template() {
 # no display. run.sh calls it once and exports E2E_SHARED_TEMPLATE=DIR for its test scripts.
 e2e_boot_template() {
   local template=$1 log=$2
-  mkdir -p "$(dirname "$log")"
+  # Wine makes the prefix folder itself, but not the folders above it.
+  mkdir -p "$(dirname "$log")" "$(dirname "$template")"
   (
     export WINEPREFIX=$template
     "$WINE" wineboot -i >"$log" 2>&1
