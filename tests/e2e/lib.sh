@@ -7,7 +7,7 @@
 #   e2e_new_prefix NAME     # a fresh copy of the template; sets WINEPREFIX and DRIVE_C
 #   e2e_stage_cd EXE DIR    # the sample CD with EXE as TUNOVAR/runtime/install.exe
 #   e2e_start LOG WINDOWS_PATH ARGS...; pid=$E2E_PID
-#   w=$(e2e_wait_window 'Ovri TUNOVAR Setup' 30)
+#   w=$(e2e_wait_window 'Ovri TUNOVAR Setup' 30 [EXCEPT])
 #   e2e_click "$w" X Y      # X, Y in the window's client area (e2e_double_click likewise)
 #   e2e_answer "$box" n     # answer a message box by key (Return: Yes/OK, n: No)
 #   e2e_client_shot "$w" NAME X Y W H; e2e_pictures_same/differ NAME1 NAME2
@@ -191,17 +191,15 @@ e2e_alive() {
 # Waits up to SECONDS for PID (started by e2e_start) to end. Sets E2E_EXIT to its exit code,
 # or to "running" when it did not end in time (then it fails).
 e2e_wait_exit() {
-  local pid=$1 seconds=$2 tenths=0
+  local pid=$1 seconds=$2
   E2E_EXIT=running
-  while e2e_alive "$pid"; do
-    [ "$tenths" -ge $((seconds * 10)) ] && return 1
-    sleep 0.1
-    tenths=$((tenths + 1))
-  done
+  e2e_poll "$seconds" e2e_ended "$pid" || return 1
   E2E_EXIT=0
   wait "$pid" 2>/dev/null || E2E_EXIT=$?
   return 0
 }
+
+e2e_ended() { ! e2e_alive "$1"; }
 
 # How many Wine processes of the current prefix run a program named NAME (e.g. install.exe).
 e2e_count_processes() {
@@ -241,35 +239,33 @@ e2e_poll() {
 
 # ---- Windows on the screen ------------------------------------------------------------------
 
-# Prints the id of the visible window titled exactly TITLE, polling every 0.1 s for up to
-# SECONDS; fails when none appears.
-e2e_wait_window() {
-  local title=$1 seconds=$2 tenths=0 id
-  local pattern
-  pattern="^$(printf '%s' "$title" | sed 's/[][\.*^$()+?{}|]/\\&/g')\$"
-  while :; do
-    id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -1)
-    if [ -n "$id" ]; then
-      echo "$id"
-      return 0
-    fi
-    [ "$tenths" -ge $((seconds * 10)) ] && return 1
-    sleep 0.1
-    tenths=$((tenths + 1))
+# The xdotool name pattern that matches the title TITLE exactly.
+e2e_title_pattern() {
+  printf '^%s$' "$(printf '%s' "$1" | sed 's/[][\.*^$()+?{}|]/\\&/g')"
+}
+
+# Prints the id of the first visible window whose name matches PATTERN, other than the
+# window EXCEPT when given; fails when there is none.
+e2e_visible_window() {
+  local pattern=$1 except=${2:-} id
+  for id in $(xdotool search --onlyvisible --name "$pattern" 2>/dev/null); do
+    [ "$id" != "$except" ] && { echo "$id"; return 0; }
   done
+  return 1
+}
+
+# Prints the id of the visible window titled exactly TITLE (other than the window EXCEPT when
+# given), polling every 0.1 s for up to SECONDS; fails when none appears.
+e2e_wait_window() {
+  e2e_poll "$2" e2e_visible_window "$(e2e_title_pattern "$1")" "${3:-}"
 }
 
 # Succeeds once no visible window titled exactly TITLE is left, within SECONDS.
 e2e_wait_no_window() {
-  local title=$1 seconds=$2 tenths=0 pattern
-  pattern="^$(printf '%s' "$title" | sed 's/[][\.*^$()+?{}|]/\\&/g')\$"
-  while xdotool search --onlyvisible --name "$pattern" >/dev/null 2>&1; do
-    [ "$tenths" -ge $((seconds * 10)) ] && return 1
-    sleep 0.1
-    tenths=$((tenths + 1))
-  done
-  return 0
+  e2e_poll "$2" e2e_no_visible_window "$(e2e_title_pattern "$1")"
 }
+
+e2e_no_visible_window() { ! e2e_visible_window "$1" >/dev/null; }
 
 # Sets E2E_OX and E2E_OY, the offset of the client area inside the X window WINDOW, for a
 # client of CLIENT_WIDTH x CLIENT_HEIGHT (default 800 x 600). Wine's own frame is as wide on

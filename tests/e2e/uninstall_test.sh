@@ -76,19 +76,6 @@ installation_state() {
   uninstall_entry_exists && echo entry || echo "no entry"
 }
 
-# Prints the id of a visible window titled TITLE other than EXCEPT, within SECONDS.
-wait_other_window() {
-  local except=$1 seconds=$2 tenths=0 id
-  while :; do
-    for id in $(xdotool search --onlyvisible --name "^$TITLE\$" 2>/dev/null); do
-      [ "$id" != "$except" ] && { echo "$id"; return 0; }
-    done
-    [ "$tenths" -ge $((seconds * 10)) ] && return 1
-    sleep 0.1
-    tenths=$((tenths + 1))
-  done
-}
-
 # Lists what is left below the host folder ROOT, one relative path a line.
 left_below() { (cd "$1" 2>/dev/null && find . -mindepth 1 | sed 's|^\./||' | sort | tr '\n' ' '); }
 
@@ -145,7 +132,7 @@ yes_run=$E2E_PID
 question=$(e2e_wait_window "$TITLE" 30) || question=
 e2e_check "deinstal.exe asks again" test -n "$question"
 [ -n "$question" ] && e2e_answer "$question" Return
-closing=$(wait_other_window "${question:-none}" 60) || closing=
+closing=$(e2e_wait_window "$TITLE" 60 "${question:-none}") || closing=
 e2e_check "answered Yes, it shows its closing message" test -n "$closing"
 sleep 0.3
 e2e_screenshot root uninstall
