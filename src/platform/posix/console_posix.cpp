@@ -3,10 +3,10 @@
 
 #include <fcntl.h>
 
-#include <cerrno>
 #include <ctime>
 
 #include "platform/posix/ansi_utf8.h"
+#include "platform/posix/host_files.h"
 
 namespace tunovar::posix {
 namespace {
@@ -28,17 +28,6 @@ std::string Lines(std::string_view ansi, std::size_t indent) {
     }
   }
   return out;
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "platform/posix/ansi_utf8.h"
+#include "platform/posix/host_files.h"
 #include "platform/posix/xdg_dirs.h"
 #include "startup/ansi_text.h"
 
@@ -84,20 +85,6 @@ std::optional<std::string> RealPath(const std::string& path) {
   return std::string(real.get());
 }
 
-bool WriteAll(int fd, const char* data, std::size_t size, int* error) {
-  while (size > 0) {
-    const ssize_t n = write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      *error = errno;
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 class PosixReader : public ByteReader {
  public:
   explicit PosixReader(int fd) : fd_(fd) {}
@@ -118,10 +105,7 @@ class PosixWriter : public TextFileWriter {
  public:
   explicit PosixWriter(int fd) : fd_(fd) {}
   ~PosixWriter() override { close(fd_); }
-  bool Write(std::string_view bytes) override {
-    int error = 0;
-    return WriteAll(fd_, bytes.data(), bytes.size(), &error);
-  }
+  bool Write(std::string_view bytes) override { return WriteAll(fd_, bytes); }
 
  private:
   int fd_;
@@ -152,9 +136,8 @@ class PosixReplacement : public ReplacementFile {
 
   bool Write(const char* data, std::size_t size) override {
     if (fd_ < 0 || status_ != FsStatus::kOk) return false;
-    int error = 0;
-    if (WriteAll(fd_, data, size, &error)) return true;
-    status_ = StatusOfErrno(error);
+    if (WriteAll(fd_, std::string_view(data, size))) return true;
+    status_ = StatusOfErrno(errno);
     return false;
   }
 

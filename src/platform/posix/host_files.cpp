@@ -18,14 +18,7 @@ bool WriteHostFile(const std::string& path, const std::string& bytes) {
   std::string temp = path + ".XXXXXX";
   const int fd = mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return false;
-  bool ok = fchmod(fd, 0644) == 0;
-  std::size_t done = 0;
-  while (ok && done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) done += static_cast<std::size_t>(n);
-  }
+  bool ok = fchmod(fd, 0644) == 0 && WriteAll(fd, bytes);
   ok = close(fd) == 0 && ok;
   ok = ok && rename(temp.c_str(), path.c_str()) == 0;
   if (!ok) unlink(temp.c_str());
@@ -50,5 +43,18 @@ std::optional<std::string> ReadHostFile(const std::string& path) {
 }
 
 bool RemoveHostFile(const std::string& path) { return unlink(path.c_str()) == 0 || errno == ENOENT; }
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
 
 }  // namespace tunovar::posix

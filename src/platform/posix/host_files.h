@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tunovar::posix {
 
@@ -12,5 +13,9 @@ namespace tunovar::posix {
 [[nodiscard]] std::optional<std::string> ReadHostFile(const std::string& path);
 // True when the file is gone afterwards (it may have been missing).
 bool RemoveHostFile(const std::string& path);
+
+// Writes every byte to fd, again after an interruption. False when the system takes no more;
+// errno then tells why (EIO when a write took nothing without naming an error).
+[[nodiscard]] bool WriteAll(int fd, std::string_view bytes);
 
 }  // namespace tunovar::posix

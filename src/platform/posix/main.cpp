@@ -12,6 +12,7 @@
 #include "platform/posix/console_posix.h"
 #include "platform/posix/drive_map.h"
 #include "platform/posix/file_system_posix.h"
+#include "platform/posix/host_files.h"
 #include "platform/posix/shell_posix.h"
 #include "platform/posix/ui_headless.h"
 #include "startup/command_line.h"
@@ -24,7 +25,7 @@ using namespace tunovar::posix;
 
 void SayOnStandardError(const std::string& ansi) {
   const std::string text = AnsiToUtf8(ansi) + "\n";
-  (void)!write(STDERR_FILENO, text.data(), text.size());
+  (void)WriteAll(STDERR_FILENO, text);
 }
 
 // The host path of this program, "" when the system does not tell it.

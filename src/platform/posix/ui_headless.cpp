@@ -51,7 +51,7 @@ HeadlessUi::~HeadlessUi() {
 
 MessageAnswer HeadlessUi::ShowMessage(const std::string& title, const std::string& text, MessageButtons buttons) {
   const std::string line = ForTerminal(title) + ": " + ForTerminal(text) + "\n";
-  (void)!write(STDERR_FILENO, line.data(), line.size());
+  (void)WriteAll(STDERR_FILENO, line);
   return buttons == MessageButtons::kYesNo ? MessageAnswer::kYes : MessageAnswer::kOk;
 }
 
