@@ -8,6 +8,7 @@
 
 #include "startup/ansi_text.h"
 #include "startup/installer.h"
+#include "startup/windows_path.h"
 
 namespace tunovar {
 
@@ -30,18 +31,6 @@ bool SourceIsNewer(const std::optional<LocalDateTime>& source,
   if (sourceDate < destDate) return false;
   if (sourceDate == destDate && sourceTime <= destTime) return false;
   return true;
-}
-
-bool HasDotsComponent(std::string_view path) {
-  std::size_t start = 0;
-  while (start <= path.size()) {
-    std::size_t end = path.find_first_of("\\/", start);
-    if (end == std::string_view::npos) end = path.size();
-    const std::string_view part = path.substr(start, end - start);
-    if (!part.empty() && part.find_first_not_of(". ") == std::string_view::npos) return true;
-    start = end + 1;
-  }
-  return false;
 }
 
 bool LeavesTargetFolder(std::string_view line) {

@@ -44,11 +44,6 @@ inline constexpr std::string_view kLargeFileMarker = "pdata";
 // "/" separates components as "\" does on Windows.
 [[nodiscard]] bool LeavesTargetFolder(std::string_view line);
 
-// A component that Windows reads as a step upwards or as no step at all ("..", ".", "...",
-// ".. ": it drops trailing dots and blanks from names); "/" separates components as "\" does.
-// The installer places no such line and the uninstaller acts on no such entry.
-[[nodiscard]] bool HasDotsComponent(std::string_view path);
-
 // Takes out of the paired lists every entry whose destination does not lie below target, or
 // whose line below target leaves it (see LeavesTargetFolder). Returns the refused lines (the
 // destination less target, or the whole destination when it does not start with target), in

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "startup/ansi_text.h"
+#include "startup/windows_path.h"
 
 namespace tunovar {
 namespace {
@@ -17,14 +18,6 @@ bool IsSeparatorOrOperator(char c) {
 bool IsImpossibleInName(char c) {
   const auto u = static_cast<unsigned char>(c);
   return u < 0x20 || c == '"' || c == '*' || c == '?';
-}
-
-// A component that Windows reads as "." or ".." (trailing dots and blanks are dropped).
-bool IsDotsOnly(std::string_view component) {
-  for (const char c : component) {
-    if (c != '.' && c != ' ') return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -105,7 +98,7 @@ std::string BuildRemoveDirChain(std::string_view folder) {
   for (auto it = components.rbegin(); it != components.rend(); ++it) {
     // Past a component we cannot name, the chain would remove folders at the wrong level;
     // the folders above it hold it and stay anyway.
-    if (IsDotsOnly(*it)) break;
+    if (IsDotsComponent(*it)) break;
     const auto operand = BatchOperand(*it);
     if (!operand) break;
     chain += " | cd.. | rd " + *operand;

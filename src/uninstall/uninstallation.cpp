@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "install/copying.h"
 #include "startup/ansi_text.h"
 #include "startup/installer.h"
+#include "startup/windows_path.h"
 #include "uninstall/removal_batch.h"
 
 namespace tunovar {
