@@ -12,7 +12,6 @@ source "$(dirname "$0")/lib.sh"
 e2e_program "$@"
 
 DATA_BYTES=54074153
-UNINSTALL_KEY='Software\Microsoft\Windows\CurrentVersion\Uninstall\OvriTUNOVAR'
 
 e2e_begin install
 CD=$E2E_RUN/cd
@@ -34,32 +33,13 @@ e2e_map_drive d "$CD"
 e2e_map_drive e "$BIG"
 APPS=$DRIVE_C/Apps
 PRODUCT=$APPS/TUNOVAR/TUNOVAR
-START_MENU_PROGRAMS='AppData/Roaming/Microsoft/Windows/Start Menu/Programs'
 
 # Runs a silent install from the runtime folder of CD (a host folder) as Windows program PROGRAM
 # with ARGS; sets E2E_EXIT.
 silent_install() {
   local log=$1 cd=$2 program=$3; shift 3
-  pushd "$cd/TUNOVAR/runtime" >/dev/null || return 1
-  e2e_start "$log" "$program" "$@"
-  popd >/dev/null || return 1
+  e2e_start_in "$cd/TUNOVAR/runtime" "$log" "$program" "$@" || return 1
   e2e_wait_exit "$E2E_PID" 120
-}
-
-group_folder() {
-  local folder
-  for folder in "$DRIVE_C"/users/*/"$START_MENU_PROGRAMS/Ovri TUNOVAR"; do
-    [ -d "$folder" ] && { echo "$folder"; return 0; }
-  done
-  return 1
-}
-
-# Queries the uninstall entry, machine-wide and else the user's, into FILE; fails when neither
-# exists.
-query_uninstall_entry() {
-  local out=$1
-  "$WINE" reg query "HKLM\\$UNINSTALL_KEY" >"$out" 2>&1 && return 0
-  "$WINE" reg query "HKCU\\$UNINSTALL_KEY" >"$out" 2>&1
 }
 
 # ---- Not enough space: exit code 2, nothing installed ------------------------------------
@@ -71,8 +51,8 @@ e2e_check "it says there is not enough free space" \
   grep -q 'There is not enough free space on the target drive' "$E2E_LOGS/nospace.log"
 e2e_check "it creates no target folder" test ! -e "$APPS"
 e2e_check "it writes no ovrituno.inf" test ! -e "$DRIVE_C/windows/ovrituno.inf"
-e2e_check "it creates no Start Menu group" eval '! group_folder >/dev/null'
-e2e_check "it writes no uninstall entry" eval '! query_uninstall_entry "$E2E_LOGS/nospace-reg.txt"'
+e2e_check "it creates no Start Menu group" eval '! e2e_group_folder >/dev/null'
+e2e_check "it writes no uninstall entry" eval '! e2e_query_uninstall_entry "$E2E_LOGS/nospace-reg.txt"'
 
 # ---- The sample CD installs silently -----------------------------------------------------
 # /D= takes the rest of the command line, so it comes last.
@@ -107,10 +87,7 @@ expected_tree=$E2E_RUN/expected-tree
 } | sort >"$expected_tree"
 (cd "$APPS/TUNOVAR" 2>/dev/null && find . -mindepth 1 | sed 's|^\./||' | sort) >"$E2E_RUN/tree"
 e2e_check "C:\\Apps\\TUNOVAR\\ holds exactly the listed folders and files of language 1" \
-  cmp -s "$expected_tree" "$E2E_RUN/tree"
-if ! cmp -s "$expected_tree" "$E2E_RUN/tree"; then
-  diff "$expected_tree" "$E2E_RUN/tree" >&2
-fi
+  e2e_same_file "$expected_tree" "$E2E_RUN/tree"
 
 same_as_source() {
   local installed=$1
@@ -133,32 +110,14 @@ printf '"C:\\Apps\\TUNOVAR\\tunovar\\"\r\n' >"$E2E_RUN/ovrituno.expected"
 e2e_check "C:\\WINDOWS\\ovrituno.inf is the one quoted line \"C:\\Apps\\TUNOVAR\\tunovar\\\" with CR LF" \
   cmp -s "$E2E_RUN/ovrituno.expected" "$DRIVE_C/windows/ovrituno.inf"
 
-T='C:\Apps\TUNOVAR\'
-{
-  printf ' 1 \r\n'
-  printf '%s\r\n' "${T}TUNOVAR\\tunodoc.gid" "${T}TUNOVAR\\burn.lst"
-  # Everything placed, last placed first, without runtime\deinst.pif.
-  for entry in 'TUNOVAR\cddb\cddb.dat' 'TUNOVAR\cddb\cddb.idx' 'TUNOVAR\pdata\tunovar.dat' \
-    'TUNOVAR\runtime\group' 'TUNOVAR\runtime\insttext' 'TUNOVAR\runtime\deinstal.exe' \
-    'TUNOVAR\skins\standard.skn' 'TUNOVAR\tunoDoc.hlp' 'TUNOVAR\texte.txt' \
-    'TUNOVAR\readme.txt' 'TUNOVAR\tunOVAR.exe' \
-    'TUNOVAR\cddb\' 'TUNOVAR\skins\' 'TUNOVAR\pdata\' 'TUNOVAR\runtime\' 'TUNOVAR\'; do
-    printf '%s\r\n' "$T$entry"
-  done
-  for folder in 'TUNOVAR\cddb\' 'TUNOVAR\skins\' 'TUNOVAR\pdata\' 'TUNOVAR\runtime\' 'TUNOVAR\'; do
-    printf '#%s\r\n' "$T$folder"
-  done
-} >"$E2E_RUN/defile.expected"
+e2e_expected_defile 1 'C:\Apps\TUNOVAR\' cddb >"$E2E_RUN/defile.expected"
 e2e_check "defile is byte for byte the language line, tunodoc.gid, burn.lst, the entries last first and the \"#\" folders" \
-  cmp -s "$E2E_RUN/defile.expected" "$PRODUCT/runtime/defile"
-if ! cmp -s "$E2E_RUN/defile.expected" "$PRODUCT/runtime/defile"; then
-  diff <(cat -A "$E2E_RUN/defile.expected") <(cat -A "$PRODUCT/runtime/defile" 2>&1) >&2
-fi
+  e2e_same_file "$E2E_RUN/defile.expected" "$PRODUCT/runtime/defile"
 
 # ---- The Start Menu group and the uninstall entry ----------------------------------------
-group=$(group_folder) || group=
+group=$(e2e_group_folder) || group=
 e2e_check "the Start Menu group \"Ovri TUNOVAR\" exists" test -n "$group"
-items=$( [ -n "$group" ] && cd "$group" && ls -1 | sort | tr '\n' '|')
+items=$(e2e_group_items "$group")
 e2e_check "it holds the English items TUNOVAR, Read me and Introduction - CD (got: $items)" \
   test "$items" = 'Introduction - CD.lnk|Read me.lnk|TUNOVAR.lnk|'
 # A shortcut keeps its target's full path in ANSI.
@@ -172,7 +131,7 @@ e2e_check "the item Introduction - CD is sent as D:\\TUNOVAR\\intro.txt on the C
   grep -q -F 'DDE [AddItem(D:\TUNOVAR\intro.txt, Introduction - CD,,,)]' "$DRIVE_C/install.log"
 
 reg_out=$E2E_LOGS/uninstall-entry.txt
-query_uninstall_entry "$reg_out"
+e2e_query_uninstall_entry "$reg_out"
 e2e_check "the uninstall entry OvriTUNOVAR is registered" grep -q 'OvriTUNOVAR' "$reg_out"
 e2e_check "its display name is \"Ovri TUNOVAR - Deinstallation\"" \
   grep -q 'DisplayName.*Ovri TUNOVAR - Deinstallation' "$reg_out"

@@ -6,12 +6,14 @@
 #   e2e_begin NAME          # folders, Xvfb, the prefix template of this run, cleanup on exit
 #   e2e_new_prefix NAME     # a fresh copy of the template; sets WINEPREFIX and DRIVE_C
 #   e2e_stage_cd EXE DIR    # the sample CD with EXE as TUNOVAR/runtime/install.exe
-#   e2e_start LOG WINDOWS_PATH ARGS...; pid=$E2E_PID
+#   e2e_start LOG WINDOWS_PATH ARGS...; pid=$E2E_PID   (e2e_start_in DIR LOG ...: from DIR)
 #   w=$(e2e_wait_window 'Ovri TUNOVAR Setup' 30 [EXCEPT])
 #   e2e_click "$w" X Y      # X, Y in the window's client area (e2e_double_click likewise)
 #   e2e_answer "$box" n     # answer a message box by key (Return: Yes/OK, n: No)
 #   e2e_client_shot "$w" NAME X Y W H; e2e_pictures_same/differ NAME1 NAME2
 #   e2e_map_drive d DIR; e2e_poll SECONDS test-command...; e2e_end_session
+#   e2e_group_folder; e2e_group_items DIR; e2e_query_uninstall_entry FILE
+#   e2e_expected_defile LANGUAGE 'C:\Apps\TUNOVAR\' cddb|nocddb; e2e_same_file EXPECTED ACTUAL
 #   e2e_check "what" test-command...
 #   e2e_finish              # the summary; the script's exit status
 #
@@ -235,6 +237,73 @@ e2e_poll() {
     sleep 0.1
     tenths=$((tenths + 1))
   done
+}
+
+# Starts Windows program PROGRAM with ARGS as e2e_start does, with the host folder DIR as its
+# current folder (a CD's runtime folder, C:\). Sets E2E_PID.
+e2e_start_in() {
+  local dir=$1 log=$2; shift 2
+  pushd "$dir" >/dev/null || return 1
+  e2e_start "$log" "$@"
+  popd >/dev/null || return 1
+}
+
+# ---- What an installation leaves ----------------------------------------------------------
+
+E2E_UNINSTALL_KEY='Software\Microsoft\Windows\CurrentVersion\Uninstall\OvriTUNOVAR'
+E2E_START_MENU_PROGRAMS='AppData/Roaming/Microsoft/Windows/Start Menu/Programs'
+
+# Prints the host folder of the Start Menu group "Ovri TUNOVAR" of the current prefix; fails
+# when there is none.
+e2e_group_folder() {
+  local folder
+  for folder in "$DRIVE_C"/users/*/"$E2E_START_MENU_PROGRAMS/Ovri TUNOVAR"; do
+    [ -d "$folder" ] && { echo "$folder"; return 0; }
+  done
+  return 1
+}
+
+# Prints the items of the group folder GROUP, sorted, each followed by "|"; nothing when GROUP
+# is empty.
+e2e_group_items() {
+  [ -n "$1" ] && (cd "$1" && ls -1 | sort | tr '\n' '|')
+}
+
+# Queries the uninstall entry, machine-wide and else the user's, into FILE; fails when neither
+# exists.
+e2e_query_uninstall_entry() {
+  local out=$1
+  "$WINE" reg query "HKLM\\$E2E_UNINSTALL_KEY" >"$out" 2>&1 && return 0
+  "$WINE" reg query "HKCU\\$E2E_UNINSTALL_KEY" >"$out" 2>&1
+}
+
+# Prints the record defile of an installation into the folder T (its Windows form, ending in
+# "\") in LANGUAGE: the language line, tunodoc.gid and burn.lst, every entry placed, last placed
+# first (the CDDB files only when CDDB is "cddb"; never runtime\deinst.pif), then the "#" lines
+# of the folders. Lines end in CR LF.
+e2e_expected_defile() {
+  local language=$1 t=$2 cddb=$3 entry
+  local entries=('TUNOVAR\tunodoc.gid' 'TUNOVAR\burn.lst')
+  [ "$cddb" = cddb ] && entries+=('TUNOVAR\cddb\cddb.dat' 'TUNOVAR\cddb\cddb.idx')
+  entries+=('TUNOVAR\pdata\tunovar.dat' 'TUNOVAR\runtime\group' 'TUNOVAR\runtime\insttext'
+    'TUNOVAR\runtime\deinstal.exe' 'TUNOVAR\skins\standard.skn' 'TUNOVAR\tunoDoc.hlp'
+    'TUNOVAR\texte.txt' 'TUNOVAR\readme.txt' 'TUNOVAR\tunOVAR.exe')
+  local folders=('TUNOVAR\cddb\' 'TUNOVAR\skins\' 'TUNOVAR\pdata\' 'TUNOVAR\runtime\' 'TUNOVAR\')
+  printf ' %s \r\n' "$language"
+  for entry in "${entries[@]}" "${folders[@]}"; do
+    printf '%s\r\n' "$t$entry"
+  done
+  for entry in "${folders[@]}"; do
+    printf '#%s\r\n' "$t$entry"
+  done
+}
+
+# Succeeds when the files EXPECTED and ACTUAL hold the same bytes; otherwise shows how they
+# differ (line ends made visible) on standard error.
+e2e_same_file() {
+  cmp -s "$1" "$2" && return 0
+  diff <(cat -A "$1") <(cat -A "$2" 2>&1) >&2
+  return 1
 }
 
 # ---- Windows on the screen ------------------------------------------------------------------

@@ -14,8 +14,6 @@ source "$(dirname "$0")/lib.sh"
 e2e_program "$@"
 
 TITLE='Ovri TUNOVAR Deinstallation'
-UNINSTALL_KEY='Software\Microsoft\Windows\CurrentVersion\Uninstall\OvriTUNOVAR'
-START_MENU_PROGRAMS='AppData/Roaming/Microsoft/Windows/Start Menu/Programs'
 
 e2e_begin uninstall
 
@@ -39,32 +37,16 @@ printf 'not the product\r\n' >"$DRIVE_C/Other/keep.txt"
 # Installs the sample CD silently into DIR (a Windows folder, e.g. C:\Apps); sets E2E_EXIT.
 silent_install() {
   local log=$1 dir=$2
-  pushd "$CD/TUNOVAR/runtime" >/dev/null || return 1
-  e2e_start "$log" 'D:\TUNOVAR\runtime\install.exe' /S "/D=$dir"
-  popd >/dev/null || return 1
+  e2e_start_in "$CD/TUNOVAR/runtime" "$log" 'D:\TUNOVAR\runtime\install.exe' /S "/D=$dir" || return 1
   e2e_wait_exit "$E2E_PID" 120
 }
 
 # Starts Windows program PROGRAM with ARGS from C:\, as the system's uninstall list would.
-start_from_c() {
-  local log=$1; shift
-  pushd "$DRIVE_C" >/dev/null || return 1
-  e2e_start "$log" "$@"
-  popd >/dev/null || return 1
-}
+start_from_c() { e2e_start_in "$DRIVE_C" "$@"; }
 
-group_exists() {
-  local folder
-  for folder in "$DRIVE_C"/users/*/"$START_MENU_PROGRAMS/Ovri TUNOVAR"; do
-    [ -d "$folder" ] && return 0
-  done
-  return 1
-}
+group_exists() { e2e_group_folder >/dev/null; }
 
-uninstall_entry_exists() {
-  "$WINE" reg query "HKLM\\$UNINSTALL_KEY" >"$E2E_LOGS/reg-query.txt" 2>&1 ||
-    "$WINE" reg query "HKCU\\$UNINSTALL_KEY" >>"$E2E_LOGS/reg-query.txt" 2>&1
-}
+uninstall_entry_exists() { e2e_query_uninstall_entry "$E2E_LOGS/reg-query.txt"; }
 
 # Everything of the installation that the uninstaller could change, as one listing: the files
 # below the host folder ROOT with their sizes, the Windows-folder record, the group, the entry.

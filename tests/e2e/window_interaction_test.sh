@@ -13,8 +13,6 @@ source "$(dirname "$0")/lib.sh"
 e2e_program "$@"
 
 TITLE='Ovri TUNOVAR Setup'
-UNINSTALL_KEY='Software\Microsoft\Windows\CurrentVersion\Uninstall\OvriTUNOVAR'
-START_MENU_PROGRAMS='AppData/Roaming/Microsoft/Windows/Start Menu/Programs'
 
 e2e_begin interaction
 CD=$E2E_RUN/cd
@@ -46,9 +44,7 @@ click() {  # X Y
   e2e_click "$window" $1
 }
 
-pushd "$CD/TUNOVAR/runtime" >/dev/null || exit 1
-e2e_start "$E2E_LOGS/install.log" 'D:\TUNOVAR\runtime\install.exe'
-popd >/dev/null || exit 1
+e2e_start_in "$CD/TUNOVAR/runtime" "$E2E_LOGS/install.log" 'D:\TUNOVAR\runtime\install.exe' || exit 1
 program=$E2E_PID
 window=$(e2e_wait_window "$TITLE" 60) || window=
 e2e_check "the window \"$TITLE\" appears" test -n "$window"
@@ -153,37 +149,18 @@ e2e_check "with the CDDB option off no CDDB file is copied (the folder is made)"
 printf '"%stunovar\\"\r\n' "$T" >"$E2E_RUN/ovrituno.expected"
 e2e_check "ovrituno.inf names the product folder under the typed path" \
   cmp -s "$E2E_RUN/ovrituno.expected" "$DRIVE_C/windows/ovrituno.inf"
-{
-  printf ' 2 \r\n'
-  for entry in 'TUNOVAR\tunodoc.gid' 'TUNOVAR\burn.lst' 'TUNOVAR\pdata\tunovar.dat' \
-    'TUNOVAR\runtime\group' 'TUNOVAR\runtime\insttext' 'TUNOVAR\runtime\deinstal.exe' \
-    'TUNOVAR\skins\standard.skn' 'TUNOVAR\tunoDoc.hlp' 'TUNOVAR\texte.txt' \
-    'TUNOVAR\readme.txt' 'TUNOVAR\tunOVAR.exe' \
-    'TUNOVAR\cddb\' 'TUNOVAR\skins\' 'TUNOVAR\pdata\' 'TUNOVAR\runtime\' 'TUNOVAR\'; do
-    printf '%s\r\n' "$T$entry"
-  done
-  for folder in 'TUNOVAR\cddb\' 'TUNOVAR\skins\' 'TUNOVAR\pdata\' 'TUNOVAR\runtime\' 'TUNOVAR\'; do
-    printf '#%s\r\n' "$T$folder"
-  done
-} >"$E2E_RUN/defile.expected"
+e2e_expected_defile 2 "$T" nocddb >"$E2E_RUN/defile.expected"
 e2e_check "defile records language 2 and no CDDB file, byte for byte" \
-  cmp -s "$E2E_RUN/defile.expected" "$PRODUCT/runtime/defile"
-if ! cmp -s "$E2E_RUN/defile.expected" "$PRODUCT/runtime/defile"; then
-  diff <(cat -A "$E2E_RUN/defile.expected") <(cat -A "$PRODUCT/runtime/defile" 2>&1) >&2
-fi
+  e2e_same_file "$E2E_RUN/defile.expected" "$PRODUCT/runtime/defile"
 
-group=
-for folder in "$DRIVE_C"/users/*/"$START_MENU_PROGRAMS/Ovri TUNOVAR"; do
-  [ -d "$folder" ] && group=$folder
-done
-items=$( [ -n "$group" ] && cd "$group" && ls -1 | sort | tr '\n' '|')
+group=$(e2e_group_folder) || group=
+items=$(e2e_group_items "$group")
 e2e_check "the Start Menu group holds the French items TUNOVAR, Lisez-moi and Introduction - CD (got: $items)" \
   test "$items" = 'Introduction - CD.lnk|Lisez-moi.lnk|TUNOVAR.lnk|'
 e2e_check "the item Lisez-moi opens the installed readme.txt" \
   grep -a -q -i -F "${T}TUNOVAR\\readme.txt" "$group/Lisez-moi.lnk"
 reg_out=$E2E_LOGS/uninstall-entry.txt
-"$WINE" reg query "HKLM\\$UNINSTALL_KEY" >"$reg_out" 2>&1 ||
-  "$WINE" reg query "HKCU\\$UNINSTALL_KEY" >"$reg_out" 2>&1
+e2e_query_uninstall_entry "$reg_out"
 e2e_check "the uninstall entry starts C:\\My_Apps\\TUNOVAR\\tunovar\\runtime\\deinstal.exe" \
   grep -q -i -F '"C:\My_Apps\TUNOVAR\tunovar\runtime\deinstal.exe"' "$reg_out"
 
