@@ -8,6 +8,7 @@
 #   e2e_stage_cd EXE DIR    # the sample CD with EXE as TUNOVAR/runtime/install.exe
 #   e2e_start LOG WINDOWS_PATH ARGS...; pid=$E2E_PID   (e2e_start_in DIR LOG ...: from DIR)
 #   w=$(e2e_wait_window 'Ovri TUNOVAR Setup' 30 [EXCEPT])
+#   e2e_require_window TITLE SECONDS   # a check; sets E2E_WINDOW, or ends the test without it
 #   e2e_click "$w" X Y      # X, Y in the window's client area (e2e_double_click likewise)
 #   e2e_answer "$box" n     # answer a message box by key (Return: Yes/OK, n: No)
 #   e2e_client_shot "$w" NAME X Y W H; e2e_pictures_same/differ NAME1 NAME2
@@ -336,6 +337,19 @@ e2e_wait_no_window() {
 
 e2e_no_visible_window() { ! e2e_visible_window "$1" >/dev/null; }
 
+# Waits up to SECONDS for the window titled TITLE and checks that it appears; sets E2E_WINDOW
+# to its id. Without the window a test can go no further: then it prints the tally and ends
+# the script.
+e2e_require_window() {
+  local title=$1 seconds=$2
+  E2E_WINDOW=$(e2e_wait_window "$title" "$seconds") || E2E_WINDOW=
+  e2e_check "the window \"$title\" appears" test -n "$E2E_WINDOW"
+  if [ -z "$E2E_WINDOW" ]; then
+    e2e_finish
+    exit 1
+  fi
+}
+
 # Sets E2E_OX and E2E_OY, the offset of the client area inside the X window WINDOW, for a
 # client of CLIENT_WIDTH x CLIENT_HEIGHT (default 800 x 600). Wine's own frame is as wide on
 # the left, right and bottom; the caption adds the rest at the top.
@@ -349,22 +363,23 @@ e2e_frame_offset() {
   E2E_WY=$Y
 }
 
-# Moves the pointer to client point (X, Y) of WINDOW (800 x 600 client) and clicks BUTTON
-# (default 1, the left button).
-e2e_click() {
-  local window=$1 x=$2 y=$3 button=${4:-1}
-  e2e_frame_offset "$window"
-  xdotool mousemove --window "$window" $((x + E2E_OX)) $((y + E2E_OY))
-  sleep 0.1
-  xdotool click "$button"
-}
-
-# Double-clicks the left button at client point (X, Y) of WINDOW (800 x 600 client).
-e2e_double_click() {
+# Moves the pointer to client point (X, Y) of WINDOW (800 x 600 client) and lets it rest.
+e2e_point_at() {
   local window=$1 x=$2 y=$3
   e2e_frame_offset "$window"
   xdotool mousemove --window "$window" $((x + E2E_OX)) $((y + E2E_OY))
   sleep 0.1
+}
+
+# Clicks BUTTON (default 1, the left button) at client point (X, Y) of WINDOW.
+e2e_click() {
+  e2e_point_at "$1" "$2" "$3"
+  xdotool click "${4:-1}"
+}
+
+# Double-clicks the left button at client point (X, Y) of WINDOW.
+e2e_double_click() {
+  e2e_point_at "$1" "$2" "$3"
   xdotool click --repeat 2 --delay 80 1
 }
 

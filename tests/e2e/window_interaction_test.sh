@@ -46,12 +46,8 @@ click() {  # X Y
 
 e2e_start_in "$CD/TUNOVAR/runtime" "$E2E_LOGS/install.log" 'D:\TUNOVAR\runtime\install.exe' || exit 1
 program=$E2E_PID
-window=$(e2e_wait_window "$TITLE" 60) || window=
-e2e_check "the window \"$TITLE\" appears" test -n "$window"
-if [ -z "$window" ]; then
-  e2e_finish
-  exit 1
-fi
+e2e_require_window "$TITLE" 60
+window=$E2E_WINDOW
 sleep 1
 
 # ---- Up and Down --------------------------------------------------------------------------

@@ -25,12 +25,8 @@ PROGRAM='C:\cd\TUNOVAR\runtime\install.exe'
 # ---- The window appears -------------------------------------------------------------------
 e2e_start "$E2E_LOGS/first.log" "$PROGRAM"
 first=$E2E_PID
-window=$(e2e_wait_window "$TITLE" 60) || window=
-e2e_check "the window \"$TITLE\" appears" test -n "$window"
-if [ -z "$window" ]; then
-  e2e_finish
-  exit 1
-fi
+e2e_require_window "$TITLE" 60
+window=$E2E_WINDOW
 
 # Let the first paint settle, then keep the picture.
 sleep 1
