@@ -13,23 +13,6 @@ namespace {
 
 constexpr int kBarWidth = 40;
 
-// UTF-8 text with the installer's CR LF line breaks as LF, continuation lines indented by
-// indent blanks.
-std::string Lines(std::string_view ansi, std::size_t indent) {
-  const std::string utf8 = AnsiToUtf8(ansi);
-  std::string out;
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    if (utf8[i] == '\r' || utf8[i] == '\n') {
-      if (utf8[i] == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
-      out += '\n';
-      out.append(indent, ' ');
-    } else {
-      out += utf8[i];
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 PosixConsole::PosixConsole(std::string logFile, int errorFd)
@@ -50,7 +33,7 @@ void PosixConsole::EndBarLine() {
 
 void PosixConsole::WriteError(std::string_view line) {
   EndBarLine();
-  Put(Lines(line, 0) + "\n");
+  Put(TerminalText(line) + "\n");
 }
 
 void PosixConsole::WriteLog(std::string_view line) {
@@ -68,7 +51,7 @@ void PosixConsole::WriteLog(std::string_view line) {
   std::tm local {};
   if (localtime_r(&now, &local) != nullptr) std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S ", &local);
   const std::string prefix(stamp);
-  (void)WriteAll(logFd_, prefix + Lines(line, prefix.size()) + "\n");
+  (void)WriteAll(logFd_, prefix + TerminalText(line, prefix.size()) + "\n");
 }
 
 std::string PosixConsole::ProgressBarText(int percent) {

@@ -19,21 +19,6 @@ std::uint64_t NowNs() {
   return static_cast<std::uint64_t>(now.tv_sec) * 1000000000u + static_cast<std::uint64_t>(now.tv_nsec);
 }
 
-// Line ends of the installer's texts as the terminal's.
-std::string ForTerminal(std::string_view ansi) {
-  std::string out;
-  const std::string utf8 = AnsiToUtf8(ansi);
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    if (utf8[i] == '\r') {
-      out += '\n';
-      if (i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
-    } else {
-      out += utf8[i];
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 HeadlessUi::HeadlessUi() {
@@ -50,7 +35,7 @@ HeadlessUi::~HeadlessUi() {
 }
 
 MessageAnswer HeadlessUi::ShowMessage(const std::string& title, const std::string& text, MessageButtons buttons) {
-  const std::string line = ForTerminal(title) + ": " + ForTerminal(text) + "\n";
+  const std::string line = TerminalText(title) + ": " + TerminalText(text) + "\n";
   (void)WriteAll(STDERR_FILENO, line);
   return buttons == MessageButtons::kYesNo ? MessageAnswer::kYes : MessageAnswer::kOk;
 }
