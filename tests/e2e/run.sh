@@ -18,6 +18,11 @@ fi
 failed=()
 passes=0
 fails=0
+# Adds the PASS and FAIL lines of the output FILE to the closing count.
+tally() {
+  passes=$((passes + $(grep -c '^PASS' "$1")))
+  fails=$((fails + $(grep -c '^FAIL' "$1")))
+}
 for test in "$here"/*_test.sh; do
   [ -e "$test" ] || continue
   name=$(basename "$test" .sh)
@@ -27,8 +32,7 @@ for test in "$here"/*_test.sh; do
   mkdir -p "$(dirname "$out")"
   "$test" "$exe" >"$out" 2>&1 || failed+=("$name")
   cat "$out"
-  passes=$((passes + $(grep -c '^PASS' "$out")))
-  fails=$((fails + $(grep -c '^FAIL' "$out")))
+  tally "$out"
 done
 
 # The Win32 back-end's own check of files, shell, DDE, registry and console, in a copy of the
@@ -41,8 +45,7 @@ if [ -n "${E2E_SHARED_TEMPLATE:-}" ]; then
 fi
 "$here/build-platform-check.sh" >"$out" 2>&1 || failed+=("win32 platform check")
 cat "$out"
-passes=$((passes + $(grep -c '^PASS' "$out")))
-fails=$((fails + $(grep -c '^FAIL' "$out")))
+tally "$out"
 
 [ "${#failed[@]}" -gt 0 ] && printf '\nend-to-end tests that failed: %s\n' "${failed[*]}"
 # The closing count of every check of every test.
