@@ -34,19 +34,21 @@ trap 'timeout 10 $WS -k >/dev/null 2>&1 || true; kill $XPID 2>/dev/null || true'
 for _ in $(seq 100); do [ -s "$OUT/disp.num" ] && break; sleep 0.05; done
 export DISPLAY=:$(cat "$OUT/disp.num")
 
+# Every Wine step has a limit far above its usual time: a check that hangs (a DDE server that
+# never answers) fails instead of holding the run for good.
 if [ ! -f "$PREFIX/system.reg" ]; then
-  $WINE wineboot -i >"$OUT/boot.log" 2>&1
-  $WINE reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$OUT/boot.log" 2>&1
+  timeout 180 $WINE wineboot -i >"$OUT/boot.log" 2>&1
+  timeout 30 $WINE reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$OUT/boot.log" 2>&1
   timeout 30 $WS -w || $WS -k
 fi
 
 status=0
-$WINE "$EXE" >"$OUT/check.out" 2>"$OUT/check.err" || status=1
+timeout 300 $WINE "$EXE" >"$OUT/check.out" 2>"$OUT/check.err" || status=1
 cat "$OUT/check.out"
 
 # The entry the check leaves behind, read by the system's own tool, then removed.
 KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\OvriTUNOVAR'
-$WINE reg query "$KEY" >"$OUT/reg.out" 2>&1 || true
+timeout 30 $WINE reg query "$KEY" >"$OUT/reg.out" 2>&1 || true
 if grep -q 'DisplayName.*Ovri TUNOVAR - Deinstallation' "$OUT/reg.out" &&
    grep -q 'QuietUninstallString.*deinstal.exe" /S' "$OUT/reg.out" &&
    grep -q 'NoRepair.*0x1' "$OUT/reg.out"; then
@@ -54,8 +56,8 @@ if grep -q 'DisplayName.*Ovri TUNOVAR - Deinstallation' "$OUT/reg.out" &&
 else
   echo "FAIL reg query shows the uninstall entry"; cat "$OUT/reg.out"; status=1
 fi
-if $WINE "$EXE" --unregister >"$OUT/unregister.out" 2>&1 &&
-   ! $WINE reg query "$KEY" >"$OUT/reg-after.out" 2>&1; then
+if timeout 60 $WINE "$EXE" --unregister >"$OUT/unregister.out" 2>&1 &&
+   ! timeout 30 $WINE reg query "$KEY" >"$OUT/reg-after.out" 2>&1; then
   echo "PASS the entry is removed again"
 else
   echo "FAIL the entry is removed again"; status=1
@@ -63,7 +65,7 @@ fi
 
 # The system language follows the locale Wine is started with.
 timeout 30 $WS -k >/dev/null 2>&1 || true
-if LC_ALL=de_DE.UTF-8 $WINE "$EXE" --lang-only --expect-lang=0407 >"$OUT/lang.out" 2>&1; then
+if LC_ALL=de_DE.UTF-8 timeout 60 $WINE "$EXE" --lang-only --expect-lang=0407 >"$OUT/lang.out" 2>&1; then
   cat "$OUT/lang.out"
 else
   cat "$OUT/lang.out"; status=1

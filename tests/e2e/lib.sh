@@ -107,11 +107,12 @@ e2e_boot_template() {
   mkdir -p "$(dirname "$log")" "$(dirname "$template")"
   (
     export WINEPREFIX=$template
-    "$WINE" wineboot -i >"$log" 2>&1
+    # No Wine step may hold the run for good: each has a limit far above its usual time.
+    timeout 180 "$WINE" wineboot -i >"$log" 2>&1
     # Wine draws its own frame and keeps the keyboard where the tests send it.
-    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$log" 2>&1
+    timeout 30 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$log" 2>&1
     # A fresh prefix has no .txt association; a real Windows has one.
-    "$WINE" reg add 'HKCR\.txt' /ve /d txtfile /f >>"$log" 2>&1
+    timeout 30 "$WINE" reg add 'HKCR\.txt' /ve /d txtfile /f >>"$log" 2>&1
     timeout 30 "$WINESERVER" -w >>"$log" 2>&1 || "$WINESERVER" -k >>"$log" 2>&1
   )
   if [ ! -d "$template/drive_c/windows" ]; then
@@ -274,8 +275,8 @@ e2e_group_items() {
 # exists.
 e2e_query_uninstall_entry() {
   local out=$1
-  "$WINE" reg query "HKLM\\$E2E_UNINSTALL_KEY" >"$out" 2>&1 && return 0
-  "$WINE" reg query "HKCU\\$E2E_UNINSTALL_KEY" >"$out" 2>&1
+  timeout 30 "$WINE" reg query "HKLM\\$E2E_UNINSTALL_KEY" >"$out" 2>&1 && return 0
+  timeout 30 "$WINE" reg query "HKCU\\$E2E_UNINSTALL_KEY" >"$out" 2>&1
 }
 
 # Prints the record defile of an installation into the folder T (its Windows form, ending in
