@@ -1,5 +1,6 @@
 // A test fixture: the installer as started from the sample CD layout on a fake drive D:,
-// with a three-language "insttext" beside it, and helpers to drive its window.
+// with a three-language "insttext" beside it, and helpers to drive its window; the builder
+// of "insttext" and the catch of a run's end, shared by the tests that set up their own.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -55,6 +56,17 @@ inline std::string InstallerTextFile(const std::vector<TextSection>& sections) {
   std::string out;
   for (const TextSection& s : sections) out += s.Lines();
   return out;
+}
+
+// Runs a procedure that may end the program; the exit code, or -1 when it returned.
+template <typename F>
+int Ends(F&& f) {
+  try {
+    f();
+  } catch (const ProgramEnd& end) {
+    return end.code;
+  }
+  return -1;
 }
 
 // Records what the window model tells its view, in order.

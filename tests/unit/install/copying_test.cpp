@@ -6,23 +6,13 @@
 
 #include "install/copying.h"
 #include "startup/installer.h"
-#include "support/fake_platform.h"
+#include "support/installer_fixture.h"
 
 namespace tunovar {
 namespace {
 
+using testing::Ends;
 using testing::FakePlatform;
-
-// Runs a procedure that may end the program; the exit code, or -1 when it returned.
-template <typename F>
-int Ends(F&& f) {
-  try {
-    f();
-  } catch (const ProgramEnd& end) {
-    return end.code;
-  }
-  return -1;
-}
 
 struct ProgressDraws : FormObserver {
   int count = 0;

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "startup/installer.h"
-#include "support/fake_platform.h"
+#include "support/installer_fixture.h"
 
 namespace tunovar {
 namespace {
@@ -53,12 +53,7 @@ struct Cd {
 
   // The exit code, or -1 when the sequence returned to the window.
   int Run() {
-    try {
-      installer.RunInstallation();
-    } catch (const ProgramEnd& end) {
-      return end.code;
-    }
-    return -1;
+    return testing::Ends([&] { installer.RunInstallation(); });
   }
 
   std::ptrdiff_t JournalAt(const std::string& entry) {

@@ -2,11 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "startup/installer.h"
-#include "support/fake_platform.h"
+#include "support/installer_fixture.h"
 
 namespace tunovar {
 namespace {
 
+using testing::Ends;
 using testing::FakePlatform;
 
 constexpr const char* kGroupPath = "D:\\TUNOVAR\\runtime\\group";
@@ -26,16 +27,6 @@ struct World {
     return result;
   }
 };
-
-template <typename F>
-int Ends(F&& f) {
-  try {
-    f();
-  } catch (const ProgramEnd& end) {
-    return end.code;
-  }
-  return -1;
-}
 
 const std::string kTwoLanguages =
     "2\r\nTUNOVAR\r\nOvri TUNOVAR\r\n"
