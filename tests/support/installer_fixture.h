@@ -1,6 +1,6 @@
 // A test fixture: the installer as started from the sample CD layout on a fake drive D:,
-// with a three-language "insttext" beside it, and helpers to drive its window; the builder
-// of "insttext" and the catch of a run's end, shared by the tests that set up their own.
+// with a three-language "insttext" beside it, and helpers to drive its window; the builders
+// of its files and the catch of a run's end, shared by the tests that set up their own.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -55,6 +55,13 @@ inline TextSection FrenchTexts() {
 inline std::string InstallerTextFile(const std::vector<TextSection>& sections) {
   std::string out;
   for (const TextSection& s : sections) out += s.Lines();
+  return out;
+}
+
+// Lines of a list, group or record file as the installer writes them: each ends in CR LF.
+inline std::string CrLfLines(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& line : lines) out += line + "\r\n";
   return out;
 }
 

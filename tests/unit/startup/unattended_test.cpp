@@ -8,20 +8,19 @@
 #include <iterator>
 
 #include "startup/installer.h"
-#include "support/fake_platform.h"
+#include "support/installer_fixture.h"
 
 namespace tunovar {
 namespace {
 
 using testing::FakePlatform;
+using testing::InstallerTextFile;
+using testing::TextSection;
 
-std::string Section(const std::string& name, const std::string& n) {
-  const std::string lines[] = {"###" + name, "Title " + n, "Free #FREEMB# MB on #DRIVE#", "Folder",
-                               "C:\\Default" + n, "Install", "Cancel", "Start now? " + n, "", "",
-                               "Removed", "Remove?", "60", "No space " + n, "CDDB", "5"};
-  std::string s;
-  for (const std::string& l : lines) s += l + "\r\n";
-  return s;
+TextSection Section(const std::string& name, const std::string& n) {
+  return {name, "Title " + n, "Free #FREEMB# MB on #DRIVE#", "Folder", "C:\\Default" + n,
+          "Install", "Cancel", "Start now? " + n, "", "", "Removed", "Remove?", "60",
+          "No space " + n, "CDDB", "5"};
 }
 
 struct SilentRun {
@@ -32,7 +31,8 @@ struct SilentRun {
     fake.fs.AddDrive('D');
     fake.fs.PutFolder("C:\\WINDOWS");
     const std::string rt = "D:\\TUNOVAR\\runtime\\";
-    fake.fs.PutFile(rt + "insttext", Section("Deutsch", "0") + Section("English", "1") + Section("Francais", "2"));
+    fake.fs.PutFile(rt + "insttext", InstallerTextFile({Section("Deutsch", "0"), Section("English", "1"),
+                                                        Section("Francais", "2")}));
     fake.fs.PutFile(rt + "filedir", "TUNOVAR\\\r\nTUNOVAR\\runtime\\\r\nTUNOVAR\\cddb\\\r\n");
     fake.fs.PutFile(rt + "filelist", "TUNOVAR\\tunOVAR.exe\r\nTUNOVAR\\0_texte.txt\r\nTUNOVAR\\1_texte.txt\r\nTUNOVAR\\2_texte.txt\r\n");
     fake.fs.PutFile(rt + "dbfiles", "TUNOVAR\\cddb\\disc.idx\r\n");

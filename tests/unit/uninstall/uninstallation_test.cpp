@@ -7,14 +7,17 @@
 
 #include "startup/ansi_text.h"
 #include "startup/installer.h"
-#include "support/fake_platform.h"
+#include "support/installer_fixture.h"
 
 namespace tunovar {
 namespace {
 
+using testing::CrLfLines;
 using testing::FakeFileSystem;
 using testing::FakePlatform;
 using testing::FakeShell;
+using testing::InstallerTextFile;
+using testing::TextSection;
 
 const std::string kTarget = "C:\\Apps\\TUNOVAR\\";  // the folder chosen when installing
 const std::string kDir = kTarget + "TUNOVAR";       // InstallDir
@@ -27,28 +30,19 @@ const std::string kLastLine =
 
 // Three sections; section j says "Remove j?" (slot 12) and "Bye j" (slot 11).
 std::string InstText() {
-  std::string s;
+  std::vector<TextSection> sections;
   for (int j = 0; j < 3; ++j) {
     const std::string n = std::to_string(j);
-    s += "###Lang " + n +
-         "\r\nCaption\r\nInfo\r\nPath\r\nC:\\Programme\\TUNOVAR\\\r\nInstall\r\n"
-         "Cancel\r\nStart?\r\nx\r\nx\r\nBye " +
-         n + "\r\nRemove " + n +
-         "?\r\n10\r\nNo space\r\n"
-         "CDDB\r\n5\r\n";
+    sections.push_back({"Lang " + n, "Caption", "Info", "Path", "C:\\Programme\\TUNOVAR\\",
+                        "Install", "Cancel", "Start?", "x", "x", "Bye " + n, "Remove " + n + "?",
+                        "10", "No space", "CDDB", "5"});
   }
-  return s;
+  return InstallerTextFile(sections);
 }
 
 std::string GroupFile() {
   std::string s = "1\r\ntunovar\r\nOvri TUNOVAR\r\n";
   for (int j = 0; j < 3; ++j) s += "###\r\nPlayer\r\ntuno.exe\r\n";
-  return s;
-}
-
-std::string Lines(const std::vector<std::string>& lines) {
-  std::string s;
-  for (const std::string& l : lines) s += l + "\r\n";
   return s;
 }
 
@@ -119,7 +113,7 @@ struct World {
   void WriteList(const std::string& language, const std::vector<std::string>& entries) {
     std::vector<std::string> lines{language};
     lines.insert(lines.end(), entries.begin(), entries.end());
-    fs.PutFile(kList, Lines(lines));
+    fs.PutFile(kList, CrLfLines(lines));
   }
 
   // Starts the program and delivers the first tick, as the view does; the exit code.
