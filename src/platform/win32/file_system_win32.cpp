@@ -139,8 +139,7 @@ class Win32Replacement final : public ReplacementFile {
   }
 
   [[nodiscard]] FsStatus Commit(const std::string& timesFrom) override {
-    if (!file_ || committed_) return FsStatus::kIoError;
-    if (failed_) return FsStatus::kIoError;
+    if (!file_ || committed_ || failed_) return FsStatus::kIoError;
 
     // The source's last-write time makes the newer-only rule see the copy as equal next time.
     // Attributes are not taken over: every file on a CD is read-only, and the installed
@@ -157,16 +156,13 @@ class Win32Replacement final : public ReplacementFile {
 
     const DWORD old = ::GetFileAttributesA(destination_.c_str());
     constexpr DWORD kBlocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    if (old != kInvalidAttributes && !IsFolder(old) && (old & kBlocking) != 0) {
-      ::SetFileAttributesA(destination_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    }
+    const bool blocked = old != kInvalidAttributes && !IsFolder(old) && (old & kBlocking) != 0;
+    if (blocked) ::SetFileAttributesA(destination_.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!::MoveFileExA(tempPath_.c_str(), destination_.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       const FsStatus status = LastStatus();
       // The old file stays as it was, attributes included.
-      if (old != kInvalidAttributes && !IsFolder(old) && (old & kBlocking) != 0) {
-        ::SetFileAttributesA(destination_.c_str(), old);
-      }
+      if (blocked) ::SetFileAttributesA(destination_.c_str(), old);
       return status == FsStatus::kOk ? FsStatus::kIoError : status;
     }
     committed_ = true;
