@@ -128,8 +128,7 @@ bool WriteUninstallEntry(HKEY root, const std::string& uninstallerPath,
 // GetWindowsDirectoryA and GetSystemDirectoryA into a buffer of 200 characters.
 std::optional<std::string> SystemFolder(UINT(WINAPI* call)(LPSTR, UINT)) {
   constexpr UINT kCapacity = 200;
-  char buffer[kCapacity];
-  std::fill(buffer, buffer + kCapacity, ' ');
+  char buffer[kCapacity] = {};
   const UINT length = call(buffer, kCapacity);
   if (length < 1) return std::nullopt;
   // A longer folder is reported by its size, and nothing is written.
@@ -141,7 +140,7 @@ std::optional<std::string> SystemFolder(UINT(WINAPI* call)(LPSTR, UINT)) {
 std::string ConvertedPath(DWORD(WINAPI* call)(LPCSTR, LPSTR, DWORD), const std::string& path) {
   constexpr DWORD kCapacity = 1000;
   if (path.empty() || HasNul(path)) return std::string();
-  std::string buffer(2000, ' ');
+  std::string buffer(kCapacity, '\0');
   const DWORD length = call(path.c_str(), buffer.data(), kCapacity);
   // 0 is a failure; a count of the capacity or more is the size a longer result would need.
   if (length == 0 || length >= kCapacity) return std::string();
