@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -17,34 +18,31 @@ namespace {
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 char UpperLetter(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
-bool ForbiddenInName(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  if (u < 0x20) return true;
-  switch (c) {
-    case '<': case '>': case ':': case '"': case '|': case '?': case '*': return true;
-    default: return false;
+// The names of a path split at any of the separators, with empty names and "." dropped and
+// ".." taking back the name before it (at the first name it stays there).
+std::vector<std::string_view> PathNames(std::string_view path, std::string_view separators) {
+  std::vector<std::string_view> names;
+  std::size_t at = 0;
+  while (at <= path.size()) {
+    std::size_t end = path.find_first_of(separators, at);
+    if (end == std::string_view::npos) end = path.size();
+    const std::string_view name = path.substr(at, end - at);
+    if (name == "..") {
+      if (!names.empty()) names.pop_back();
+    } else if (!name.empty() && name != ".") {
+      names.push_back(name);
+    }
+    at = end + 1;
   }
+  return names;
 }
 
 // "/a//b/./c/" -> "/a/b/c"; ".." is applied and never climbs above "/".
 std::string NormalHostPath(std::string_view path) {
-  std::vector<std::string_view> parts;
-  std::size_t at = 0;
-  while (at <= path.size()) {
-    std::size_t slash = path.find('/', at);
-    if (slash == std::string_view::npos) slash = path.size();
-    const std::string_view part = path.substr(at, slash - at);
-    if (part == "..") {
-      if (!parts.empty()) parts.pop_back();
-    } else if (!part.empty() && part != ".") {
-      parts.push_back(part);
-    }
-    at = slash + 1;
-  }
   std::string out;
-  for (const auto& p : parts) {
+  for (const std::string_view name : PathNames(path, "/")) {
     out += '/';
-    out += p;
+    out += name;
   }
   return out.empty() ? "/" : out;
 }
@@ -55,33 +53,31 @@ std::string CurrentFolder() {
   return buffer;
 }
 
-std::string RealPathOr(const std::string& path) {
-  std::unique_ptr<char, decltype(&free)> real(realpath(path.c_str(), nullptr), &free);
-  return real ? std::string(real.get()) : path;
+}  // namespace
+
+bool ForbiddenInName(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  if (u < 0x20) return true;
+  switch (c) {
+    case '<': case '>': case ':': case '"': case '|': case '?': case '*': return true;
+    default: return false;
+  }
 }
 
-}  // namespace
+std::optional<std::string> RealPath(const std::string& hostPath) {
+  std::unique_ptr<char, decltype(&free)> real(realpath(hostPath.c_str(), nullptr), &free);
+  if (!real) return std::nullopt;
+  return std::string(real.get());
+}
 
 std::optional<WindowsPath> ParseWindowsPath(std::string_view path) {
   if (path.size() < 2 || !IsLetter(path[0]) || path[1] != ':') return std::nullopt;
+  const std::string_view rest = path.substr(2);
+  // Checked on the whole text: a name that a later ".." takes back is no better.
+  if (std::any_of(rest.begin(), rest.end(), ForbiddenInName)) return std::nullopt;
   WindowsPath out;
   out.drive = UpperLetter(path[0]);
-  std::string_view rest = path.substr(2);
-  std::size_t at = 0;
-  while (at <= rest.size()) {
-    std::size_t end = rest.find_first_of("\\/", at);
-    if (end == std::string_view::npos) end = rest.size();
-    const std::string_view part = rest.substr(at, end - at);
-    if (part == "..") {
-      if (!out.components.empty()) out.components.pop_back();
-    } else if (!part.empty() && part != ".") {
-      for (char c : part) {
-        if (ForbiddenInName(c)) return std::nullopt;
-      }
-      out.components.emplace_back(part);
-    }
-    at = end + 1;
-  }
+  for (const std::string_view name : PathNames(rest, "\\/")) out.components.emplace_back(name);
   out.trailingSeparator = !rest.empty() && (rest.back() == '\\' || rest.back() == '/');
   return out;
 }
@@ -141,7 +137,7 @@ std::optional<std::string> DriveMap::ToWindows(std::string_view hostPath) const 
   char bestDrive = 0;
   std::size_t bestLength = 0;
   for (const auto& [letter, root] : drives_) {
-    for (const std::string& candidate : {root, RealPathOr(root)}) {
+    for (const std::string& candidate : {root, RealPath(root).value_or(root)}) {
       const bool holds = candidate == "/" || path == candidate ||
                          (path.size() > candidate.size() && path.compare(0, candidate.size(), candidate) == 0 &&
                           path[candidate.size()] == '/');
@@ -155,17 +151,10 @@ std::optional<std::string> DriveMap::ToWindows(std::string_view hostPath) const 
   if (bestDrive == 0) return std::nullopt;
   WindowsPath out;
   out.drive = bestDrive;
-  const std::string rest = path.substr(bestLength);
-  std::size_t at = 0;
-  while (at < rest.size()) {
-    std::size_t slash = rest.find('/', at);
-    if (slash == std::string::npos) slash = rest.size();
-    if (slash > at) {
-      auto name = Utf8ToAnsi(rest.substr(at, slash - at));
-      if (!name) return std::nullopt;
-      out.components.push_back(std::move(*name));
-    }
-    at = slash + 1;
+  for (const std::string_view utf8 : PathNames(std::string_view(path).substr(bestLength), "/")) {
+    auto name = Utf8ToAnsi(utf8);
+    if (!name) return std::nullopt;
+    out.components.push_back(std::move(*name));
   }
   return FormatWindowsPath(out);
 }

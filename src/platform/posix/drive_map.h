@@ -29,6 +29,12 @@ struct WindowsPath {
 // "C:\A\B", with a final "\" for a drive root or when trailingSeparator is set.
 [[nodiscard]] std::string FormatWindowsPath(const WindowsPath& path);
 
+// True for a character no Windows name can hold: < > : " | ? * or a control character.
+[[nodiscard]] bool ForbiddenInName(char c);
+
+// A host path with every symbolic link resolved; nullopt when it does not exist.
+[[nodiscard]] std::optional<std::string> RealPath(const std::string& hostPath);
+
 class DriveMap {
  public:
   DriveMap() = default;

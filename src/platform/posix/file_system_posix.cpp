@@ -79,12 +79,6 @@ std::optional<std::string> KeyOfDiskName(std::string_view diskName) {
   return UCase(*ansi);
 }
 
-std::optional<std::string> RealPath(const std::string& path) {
-  std::unique_ptr<char, decltype(&free)> real(realpath(path.c_str(), nullptr), &free);
-  if (!real) return std::nullopt;
-  return std::string(real.get());
-}
-
 class PosixReader : public ByteReader {
  public:
   explicit PosixReader(int fd) : fd_(fd) {}
@@ -616,9 +610,7 @@ std::vector<std::string> PosixFileSystem::ListFiles(const std::string& pattern) 
   }
   if (namePattern == "*.*") namePattern = "*";  // Windows: every name, with a dot or without
   for (char c : namePattern) {
-    if (c != '*' && c != '?' && (static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"|").find(c) != std::string_view::npos)) {
-      return out;
-    }
+    if (c != '*' && c != '?' && ForbiddenInName(c)) return out;
   }
   const auto at = Locate(pattern.substr(0, cut + 1));
   if (!at || !at->found || !S_ISDIR(at->st.st_mode)) return out;

@@ -68,6 +68,7 @@ TEST(DriveMapPosix, WindowsPathsAreTakenApartAsWindowsDoes) {
       {"\\\\server\\share\\x", std::nullopt},
       {"C:\\what?", std::nullopt},
       {"C:\\a*b", std::nullopt},
+      {"C:\\a*b\\..\\c", std::nullopt},  // a bad name stays bad though ".." takes it back
       {"C:\\a:b", std::nullopt},
       {"C:\\a\"b", std::nullopt},
       {"C:\\a\tb", std::nullopt},
