@@ -275,6 +275,10 @@ void Win32Ui::ShowWhenReady() {
   ::ShowWindow(window_, SW_SHOWNORMAL);
   ::UpdateWindow(window_);
   ::SetForegroundWindow(window_);
+  FocusPathBox();
+}
+
+void Win32Ui::FocusPathBox() {
   if (edit_ != nullptr && ::IsWindowVisible(edit_) && ::IsWindowEnabled(edit_)) ::SetFocus(edit_);
 }
 
@@ -701,7 +705,7 @@ LRESULT Win32Ui::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_SETFOCUS:
-      if (edit_ != nullptr && ::IsWindowVisible(edit_) && ::IsWindowEnabled(edit_)) ::SetFocus(edit_);
+      FocusPathBox();
       return 0;
     case WM_CLOSE:
       EndLikeCancel();

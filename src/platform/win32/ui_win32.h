@@ -65,6 +65,7 @@ class Win32Ui final : public Ui, public FormObserver {
   void CreatePathBox();
   void LoadSkin();
   void ShowWhenReady();
+  void FocusPathBox();
   void SyncPathBox(Prop property);
 
   void Paint();
