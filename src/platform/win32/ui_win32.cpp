@@ -212,6 +212,11 @@ void Win32Ui::LoadSkin() {
   for (std::size_t i = SkinIndex(Skin::kBackground); i < skin_.size(); ++i) {
     skin_[i].reset(static_cast<HBITMAP>(
         ::LoadImageA(instance_, MAKEINTRESOURCEA(i), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+    // Measured once here: every hit test and every paint places the pictures by these sizes.
+    BITMAP info{};
+    if (skin_[i] && ::GetObjectA(skin_[i].get(), sizeof(info), &info) == sizeof(info)) {
+      skinSize_[i] = SIZE{info.bmWidth, info.bmHeight};
+    }
   }
   customPointer_ = ::LoadCursorA(instance_, MAKEINTRESOURCEA(IDC_TUNOVAR_POINTER));
   icon_ = static_cast<HICON>(::LoadImageA(instance_, MAKEINTRESOURCEA(IDI_TUNOVAR), IMAGE_ICON, 0, 0,
@@ -430,11 +435,9 @@ RECT Win32Ui::PixelRect(Ctl control) const {
   if (design.kind == ControlKind::kPicture && design.image != Skin::kNone) {
     width = design.imageWidth;
     height = design.imageHeight;
-    BITMAP info{};
-    HBITMAP bitmap = skin_[SkinIndex(design.image)].get();
-    if (bitmap != nullptr && ::GetObjectA(bitmap, sizeof(info), &info) == sizeof(info)) {
-      width = info.bmWidth;
-      height = info.bmHeight;
+    if (const std::optional<SIZE>& size = skinSize_[SkinIndex(design.image)]) {
+      width = size->cx;
+      height = size->cy;
     }
   }
   r.right = r.left + (width > 0 ? width : 0);

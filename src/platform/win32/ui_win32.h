@@ -106,6 +106,7 @@ class Win32Ui final : public Ui, public FormObserver {
   int pixelsPerInch_ = 96;
 
   std::array<win32::UniqueBitmap, 12> skin_{};  // indexed by Skin
+  std::array<std::optional<SIZE>, 12> skinSize_{};  // each loaded bitmap's size in pixels
   HCURSOR customPointer_ = nullptr;
   HICON icon_ = nullptr;
   win32::UniqueBitmap backBuffer_;
