@@ -21,6 +21,10 @@ namespace tunovar {
 inline constexpr int kSections = 21;  // language sections of TextTable
 inline constexpr int kSlots = 51;     // text slots per section
 
+// The installer runs from "TUNOVAR\runtime\" on the CD: its folder less this many characters
+// is the CD root, which the list files and the group's on-CD items are relative to.
+inline constexpr std::size_t kRuntimeFolderLength = 16;
+
 // Exit codes of a run (meaningful for unattended runs).
 enum ExitCode : int {
   kExitDone = 0,

@@ -12,12 +12,6 @@
 #include "startup/installer_texts.h"
 
 namespace tunovar {
-namespace {
-
-// The installer runs from "TUNOVAR\runtime\" on the CD: exactly these many characters.
-constexpr std::size_t kRuntimeFolderLength = 16;
-
-}  // namespace
 
 std::int32_t Installer::GetSystemLanguage() {
   const unsigned id = platform_.shell.SystemDefaultLangId();

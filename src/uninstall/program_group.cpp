@@ -103,7 +103,7 @@ void Installer::CreateProgramGroup(const std::string& installFolder) {
   DDECommand = ShowGroupCommand(GroupName);
   PerformDDE();
 
-  const std::optional<std::string> cdRoot = DropRight(AppPath, 16);
+  const std::optional<std::string> cdRoot = DropRight(AppPath, kRuntimeFolderLength);
   std::string name;
   std::string command;
   for (std::int32_t i = 0; i < GroupItemCount; ++i) {
