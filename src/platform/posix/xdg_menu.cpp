@@ -110,11 +110,9 @@ std::string UnescapeValue(std::string_view value) {
   return out;
 }
 
-// The value of key in a desktop entry file, as Windows-1252 text.
-std::optional<std::string> KeyOf(const std::string& file, std::string_view key) {
-  const auto bytes = ReadHostFile(file);
-  if (!bytes) return std::nullopt;
-  for (const std::string& line : SplitLines(*bytes)) {
+// The value of key in the text of a desktop entry file, as Windows-1252 text.
+std::optional<std::string> KeyOf(std::string_view entry, std::string_view key) {
+  for (const std::string& line : SplitLines(entry)) {
     if (line.size() > key.size() && line.compare(0, key.size(), key) == 0 && line[key.size()] == '=') {
       return Utf8ToAnsiLossy(UnescapeValue(std::string_view(line).substr(key.size() + 1)));
     }
@@ -209,14 +207,17 @@ DdeStatus XdgMenu::Execute(std::string_view commands) {
   for (const Command& command : *parsed) {
     const std::vector<std::string> args = SplitArguments(command.arguments);
     const bool quoted = command.arguments.find('"') != std::string::npos;
+    // The whole argument text, or its first argument when it is quoted.
+    const std::string single = quoted ? args[0] : TrimBlanks(command.arguments);
+    // The group's name, then its file or how to show it: a name holds no path, so the last
+    // comma parts them.
+    const std::string group =
+        quoted ? args[0] : TrimBlanks(command.arguments.substr(0, command.arguments.rfind(',')));
     DdeStatus status = DdeStatus::kNotProcessed;
     if (EqualsNoCase(command.name, "CreateGroup")) {
-      // The group's name, then its file: a name holds no path, so the last comma parts them.
-      const std::size_t comma = quoted ? std::string::npos : command.arguments.rfind(',');
-      status = CreateGroup(quoted ? args[0] : TrimBlanks(command.arguments.substr(0, comma)));
+      status = CreateGroup(group);
     } else if (EqualsNoCase(command.name, "ShowGroup")) {
-      const std::size_t comma = quoted ? std::string::npos : command.arguments.rfind(',');
-      status = ShowGroup(quoted ? args[0] : TrimBlanks(command.arguments.substr(0, comma)));
+      status = ShowGroup(group);
     } else if (EqualsNoCase(command.name, "AddItem")) {
       // Written as "command, name,,,": the first ", " ends the command line, so a command
       // holding a comma and a name holding one both stay whole.
@@ -229,9 +230,9 @@ DdeStatus XdgMenu::Execute(std::string_view commands) {
         status = AddItem(args[0], args.size() > 1 ? args[1] : "");
       }
     } else if (EqualsNoCase(command.name, "ReplaceItem")) {
-      status = ReplaceItem(quoted ? args[0] : TrimBlanks(command.arguments));
+      status = ReplaceItem(single);
     } else if (EqualsNoCase(command.name, "DeleteGroup")) {
-      status = DeleteGroup(quoted ? args[0] : TrimBlanks(command.arguments));
+      status = DeleteGroup(single);
     }
     if (status != DdeStatus::kDone) return status;
   }
@@ -240,7 +241,8 @@ DdeStatus XdgMenu::Execute(std::string_view commands) {
 
 std::optional<std::string> XdgMenu::FindGroup(const std::string& name) const {
   for (const std::string& file : FilesOf(DirectoriesFolder(), "tunovar-", ".directory")) {
-    const auto group = KeyOf(DirectoriesFolder() + "/" + file, "X-Tunovar-Group");
+    const auto entry = ReadHostFile(DirectoriesFolder() + "/" + file);
+    const auto group = entry ? KeyOf(*entry, "X-Tunovar-Group") : std::nullopt;
     if (group && EqualsNoCase(*group, name)) return file.substr(0, file.size() - 10);
   }
   return std::nullopt;
@@ -249,11 +251,12 @@ std::optional<std::string> XdgMenu::FindGroup(const std::string& name) const {
 std::vector<std::string> XdgMenu::FindItems(const std::string& group, const std::string* itemName) const {
   std::vector<std::string> out;
   for (const std::string& file : FilesOf(ApplicationsFolder(), "tunovar-", ".desktop")) {
-    const std::string path = ApplicationsFolder() + "/" + file;
-    const auto owner = KeyOf(path, "X-Tunovar-Group");
+    const auto entry = ReadHostFile(ApplicationsFolder() + "/" + file);
+    if (!entry) continue;
+    const auto owner = KeyOf(*entry, "X-Tunovar-Group");
     if (!owner || !EqualsNoCase(*owner, group)) continue;
     if (itemName != nullptr) {
-      const auto item = KeyOf(path, "X-Tunovar-Item");
+      const auto item = KeyOf(*entry, "X-Tunovar-Item");
       if (!item || !EqualsNoCase(*item, *itemName)) continue;
     }
     out.push_back(file);
