@@ -71,15 +71,21 @@ constexpr HandlerRow kHandlers[] = {
     {Ctl::Text_InstPath, Event::kDblClick, &Installer::Text_InstPath_DblClick},
 };
 
+// The user's input reaches a control only once the window is ready, and only while the
+// control is visible and enabled.
+bool TakesInput(const Form& form, Ctl control) {
+  const ControlState& state = form[control];
+  return form.Ready() && state.visible && state.enabled;
+}
+
 }  // namespace
 
 void Installer::Deliver(Ctl control, Event event) {
   if (ended_) return;
-  const ControlState& state = form_[control];
   if (event == Event::kTimer) {
-    if (state.interval == 0) return;  // a stopped timer does not fire
-  } else {
-    if (!form_.Ready() || !state.visible || !state.enabled) return;
+    if (form_[control].interval == 0) return;  // a stopped timer does not fire
+  } else if (!TakesInput(form_, control)) {
+    return;
   }
   for (const HandlerRow& row : kHandlers) {
     if (row.control == control && row.event == event) {
@@ -94,9 +100,7 @@ void Installer::Deliver(Ctl control, Event event) {
 }
 
 void Installer::DeliverTypedText(const std::string& text) {
-  if (ended_) return;
-  const ControlState& state = form_[Ctl::Text_InstPath];
-  if (!form_.Ready() || !state.visible || !state.enabled) return;
+  if (ended_ || !TakesInput(form_, Ctl::Text_InstPath)) return;
   form_.AcceptTypedText(Ctl::Text_InstPath, text);
   try {
     Text_InstPath_Change();
