@@ -50,24 +50,12 @@ constexpr LocaleRow kLocales[] = {
     {"ja", nullptr, 0x0411},
 };
 
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-  return out;
-}
-
-std::string Upper(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-  return out;
-}
-
 // The extension of a path's last name, lower case, without its dot ("" when it has none).
 std::string ExtensionOf(const std::string& path) {
   const std::size_t slash = path.find_last_of("\\/");
   const std::size_t dot = path.rfind('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-  return Lower(path.substr(dot + 1));
+  return LCase(path.substr(dot + 1));
 }
 
 }  // namespace
@@ -76,8 +64,8 @@ std::uint16_t LangIdOfLocale(std::string_view locale) {
   const std::size_t end = locale.find_first_of(".@");
   const std::string_view name = locale.substr(0, end);
   const std::size_t underscore = name.find('_');
-  const std::string language = Lower(name.substr(0, underscore));
-  const std::string territory = underscore == std::string_view::npos ? "" : Upper(name.substr(underscore + 1));
+  const std::string language = LCase(name.substr(0, underscore));
+  const std::string territory = underscore == std::string_view::npos ? "" : UCase(name.substr(underscore + 1));
   std::uint16_t fallback = 0x0409;
   for (const LocaleRow& row : kLocales) {
     if (language != row.language) continue;
