@@ -81,10 +81,7 @@ int BatchInterpreter::Run(std::string_view batch, const std::string& currentFold
     if (line.size() < 2 || line[0] != ':') continue;
     std::string_view body = std::string_view(line).substr(1);
     body = body.substr(0, body.find_first_of(" \t"));
-    const std::string label = UCase(body);
-    bool known = false;
-    for (const auto& [name, index] : labels_) known = known || name == label;
-    if (!known) labels_.emplace_back(label, i);  // the first label of a name counts
+    labels_.emplace(UCase(body), i);  // the first label of a name counts
   }
   pc_ = 0;
   while (pc_ < lines.size()) {
@@ -149,21 +146,13 @@ BatchInterpreter::Flow BatchInterpreter::Execute(std::string_view command, std::
 
   if (!label.empty() && label[0] == ':') label.erase(0, 1);
   label = UCase(label);
-  const std::pair<std::string, std::size_t>* found = nullptr;
-  for (const auto& entry : labels_) {
-    if (entry.first == label) found = &entry;
-  }
-  if (found == nullptr) return Flow::kStop;  // a jump to no label ends the batch
+  const auto found = labels_.find(label);
+  if (found == labels_.end()) return Flow::kStop;  // a jump to no label ends the batch
   if (found->second <= pc_) {
     // A jump back: a waiting block for a file that is still there.
     const std::uint32_t now = clock_.TimeMs();
-    std::uint32_t* since = nullptr;
-    for (auto& entry : waitingSince_) {
-      if (entry.first == label) since = &entry.second;
-    }
-    if (since == nullptr) {
-      waitingSince_.emplace_back(label, now);
-    } else if (now - *since >= giveUpMs_) {
+    const auto [since, first] = waitingSince_.emplace(label, now);
+    if (!first && now - since->second >= giveUpMs_) {
       ++gaveUp_;
       return Flow::kNext;
     }

@@ -17,10 +17,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 #include "platform/file_system.h"
 #include "platform/shell.h"
@@ -50,8 +49,8 @@ class BatchInterpreter {
   std::size_t pc_ = 0;
   int gaveUp_ = 0;
   // Label (upper case) -> line index; and the time the first jump back to it was taken.
-  std::vector<std::pair<std::string, std::size_t>> labels_;
-  std::vector<std::pair<std::string, std::uint32_t>> waitingSince_;
+  std::map<std::string, std::size_t> labels_;
+  std::map<std::string, std::uint32_t> waitingSince_;
 };
 
 }  // namespace tunovar::posix

@@ -120,6 +120,13 @@ TEST_F(BatchInterpreterPosix, AJumpToNoLabelEndsTheBatch) {
   EXPECT_TRUE(TempDrives::Exists(drives.Host('C', "stays.txt")));
 }
 
+TEST_F(BatchInterpreterPosix, AJumpGoesToTheFirstLabelOfItsNameInAnyCase) {
+  Put("one.txt");
+  Put("two.txt");
+  EXPECT_EQ(Run("goto X\r\n:x\r\ndel C:\\one.txt\r\ngoto end\r\n:X\r\ndel C:\\two.txt\r\n:end", "C:\\"), 0);
+  EXPECT_EQ(Left(), (std::vector<std::string>{"WINDOWS/", "two.txt"}));
+}
+
 TEST_F(BatchInterpreterPosix, AWaitingBlockWaitsForAHeldFileAndGoesOnWhenItIsLetGo) {
   Put("Apps/runtime/defile");
   Put("Apps/runtime/after.txt");
