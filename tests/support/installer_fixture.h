@@ -76,6 +76,18 @@ int Ends(F&& f) {
   return -1;
 }
 
+// The installer of the CD in drive D:, constructed with its folder as AppPath but not
+// started: for tests that call its procedures directly.
+struct InstallerOnCd {
+  explicit InstallerOnCd(const std::string& arguments = "")
+      : installer(fake.platform, {"D:\\TUNOVAR\\runtime", "install", arguments}) {
+    fake.fs.AddDrive('D');
+    installer.AppPath = "D:\\TUNOVAR\\runtime\\";
+  }
+  FakePlatform fake;
+  Installer installer;
+};
+
 // Records what the window model tells its view, in order.
 class FormRecorder : public FormObserver {
  public:

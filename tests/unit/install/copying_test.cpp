@@ -12,7 +12,6 @@ namespace tunovar {
 namespace {
 
 using testing::Ends;
-using testing::FakePlatform;
 
 struct ProgressDraws : FormObserver {
   int count = 0;
@@ -21,13 +20,7 @@ struct ProgressDraws : FormObserver {
   }
 };
 
-struct World {
-  FakePlatform fake;
-  Installer installer{fake.platform, {"D:\\TUNOVAR\\runtime", "install", ""}};
-  World() {
-    fake.fs.AddDrive('D');
-    installer.AppPath = "D:\\TUNOVAR\\runtime\\";
-  }
+struct World : testing::InstallerOnCd {
   int SleepCalls(const std::string& which) {
     return static_cast<int>(std::count(fake.shell.calls.begin(), fake.shell.calls.end(), which));
   }

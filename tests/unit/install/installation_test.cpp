@@ -10,17 +10,12 @@
 namespace tunovar {
 namespace {
 
-using testing::FakePlatform;
-
 constexpr const char* kRuntime = "D:\\TUNOVAR\\runtime\\";
 constexpr const char* kProduct = "C:\\Apps\\TUNOVAR\\TUNOVAR\\";
 constexpr const char* kDefile = "C:\\Apps\\TUNOVAR\\TUNOVAR\\runtime\\defile";
 
-struct Cd {
-  FakePlatform fake;
-  Installer installer;
-  explicit Cd(const char* arguments = "") : installer(fake.platform, {"D:\\TUNOVAR\\runtime", "install", arguments}) {
-    fake.fs.AddDrive('D');
+struct Cd : testing::InstallerOnCd {
+  explicit Cd(const char* arguments = "") : InstallerOnCd(arguments) {
     fake.fs.PutFolder("C:\\WINDOWS");
     fake.fs.PutFile("D:\\TUNOVAR\\runtime\\filedir",
                     "TUNOVAR\\\r\nTUNOVAR\\runtime\\\r\nTUNOVAR\\pdata\\\r\nTUNOVAR\\cddb\\\r\n");
@@ -35,7 +30,6 @@ struct Cd {
       fake.fs.PutFile(std::string("D:\\TUNOVAR\\") + f, std::string("bytes of ") + f);
     }
     Installer& in = installer;
-    in.AppPath = kRuntime;
     in.LanguageCount = 2;
     for (int l = 0; l < 2; ++l) {
       const std::string n = std::to_string(l);

@@ -8,16 +8,11 @@ namespace tunovar {
 namespace {
 
 using testing::Ends;
-using testing::FakePlatform;
 
 constexpr const char* kGroupPath = "D:\\TUNOVAR\\runtime\\group";
 
-struct World {
-  FakePlatform fake;
-  Installer installer{fake.platform, {"D:\\TUNOVAR\\runtime", "install", ""}};
+struct World : testing::InstallerOnCd {
   World() {
-    fake.fs.AddDrive('D');
-    installer.AppPath = "D:\\TUNOVAR\\runtime\\";
     installer.WinDir = "C:\\WINDOWS\\";
     installer.LanguageCount = 2;
   }
