@@ -418,21 +418,25 @@ e2e_client_shot() {
   rm -f "$whole"
 }
 
-# Prints how many pixels differ between the pictures build/e2e/A.png and build/e2e/B.png
-# (ImageMagick's absolute error count), or "error" when they cannot be compared.
-e2e_pixels_differing() {
+# Prints how many pixels differ between the picture files A and B (ImageMagick's absolute
+# error count), or "error" when they cannot be compared.
+e2e_png_differing() {
   local count
-  count=$("$IM_COMPARE" -metric AE "$E2E_OUT/$1.png" "$E2E_OUT/$2.png" null: 2>&1)
+  count=$("$IM_COMPARE" -metric AE "$1" "$2" null: 2>&1)
   count=${count%% *}
   case $count in '' | *[!0-9.e+]*) echo error ;; *) printf '%.0f\n' "$count" ;; esac
 }
 
-# Succeeds when build/e2e/A.png and B.png differ in at least MIN (default 1) pixels.
-e2e_pictures_differ() {
+# Succeeds when the picture files A and B differ in at least MIN (default 1) pixels.
+e2e_png_differ() {
   local count
-  count=$(e2e_pixels_differing "$1" "$2")
+  count=$(e2e_png_differing "$1" "$2")
   [ "$count" != error ] && [ "$count" -ge "${3:-1}" ]
 }
+
+# The same for the pictures build/e2e/A.png and build/e2e/B.png, named A and B.
+e2e_pixels_differing() { e2e_png_differing "$E2E_OUT/$1.png" "$E2E_OUT/$2.png"; }
+e2e_pictures_differ() { e2e_png_differ "$E2E_OUT/$1.png" "$E2E_OUT/$2.png" "${3:-1}"; }
 
 # Succeeds when build/e2e/A.png and B.png are the same picture.
 e2e_pictures_same() {
