@@ -18,15 +18,21 @@ namespace {
 
 void CloseInheritedFiles() {
   if (close_range(3, ~0U, 0) == 0) return;
-  std::vector<int> open;
-  if (DIR* dir = opendir("/proc/self/fd")) {
-    const int own = dirfd(dir);
-    while (const dirent* entry = readdir(dir)) {
-      const int fd = std::atoi(entry->d_name);
-      if (fd > 2 && fd != own) open.push_back(fd);
-    }
-    closedir(dir);
+  DIR* dir = opendir("/proc/self/fd");
+  if (dir == nullptr) {
+    // Nothing tells which are open: every number below the limit is closed, the pipe whose end
+    // RunDetached waits for among them, so that the wait ends.
+    const long limit = sysconf(_SC_OPEN_MAX);
+    for (long fd = 3; fd < (limit > 0 ? limit : 1024); ++fd) close(static_cast<int>(fd));
+    return;
   }
+  std::vector<int> open;
+  const int own = dirfd(dir);
+  while (const dirent* entry = readdir(dir)) {
+    const int fd = std::atoi(entry->d_name);
+    if (fd > 2 && fd != own) open.push_back(fd);
+  }
+  closedir(dir);
   for (int fd : open) close(fd);
 }
 
