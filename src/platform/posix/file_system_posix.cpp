@@ -436,7 +436,7 @@ std::optional<std::string> PosixFileSystem::OnDiskSpelling(const std::string& wi
 
 bool PosixFileSystem::FileExists(const std::string& path) {
   const auto at = Locate(path);
-  return at && at->found && !at->windows.trailingSeparator && S_ISREG(at->st.st_mode);
+  return at && at->IsFile();
 }
 
 bool PosixFileSystem::EntryExists(const std::string& path) {
@@ -530,7 +530,7 @@ std::optional<std::string> PosixFileSystem::ReadWholeFile(const std::string& pat
 
 std::unique_ptr<ByteReader> PosixFileSystem::OpenForReading(const std::string& path) {
   const auto at = Locate(path);
-  if (!at || !at->found || at->windows.trailingSeparator || !S_ISREG(at->st.st_mode)) return nullptr;
+  if (!at || !at->IsFile()) return nullptr;
   const int fd = open(at->host.c_str(), kOpenRead);
   if (fd < 0) return nullptr;
   return std::make_unique<PosixReader>(fd);
@@ -564,7 +564,7 @@ std::unique_ptr<TextFileWriter> PosixFileSystem::OpenForWriting(const std::strin
 
 std::unique_ptr<FileHold> PosixFileSystem::HoldOpen(const std::string& path) {
   const auto at = Locate(path);
-  if (!at || !at->found || at->windows.trailingSeparator || !S_ISREG(at->st.st_mode)) return nullptr;
+  if (!at || !at->IsFile()) return nullptr;
   const int fd = open(at->host.c_str(), kOpenRead);
   if (fd < 0) return nullptr;
   // A shared lock: a delete or a replacement probes for it and is refused while it is held.
@@ -604,8 +604,10 @@ std::vector<std::string> PosixFileSystem::ListFiles(const std::string& pattern) 
   if (namePattern.empty()) return out;  // a folder path lists no files
   if (namePattern.find_first_of("*?") == std::string::npos) {
     // A plain path matches itself, in its on-disk spelling.
-    if (!FileExists(pattern)) return out;
-    if (auto spelled = OnDiskSpelling(pattern)) out.push_back(spelled->substr(spelled->find_last_of('\\') + 1));
+    const auto at = Locate(pattern);
+    if (at && at->IsFile() && !at->diskNames.empty()) {
+      out.push_back(AnsiNameOf(at->diskNames.back()).value_or(at->windows.components.back()));
+    }
     return out;
   }
   if (namePattern == "*.*") namePattern = "*";  // Windows: every name, with a dot or without

@@ -78,6 +78,9 @@ class PosixFileSystem : public FileSystem {
     bool isLink = false;                // the entry itself is a symbolic link
     bool throughLink = false;           // a folder on the way is a symbolic link
     struct stat st {};                  // of the entry, following a link
+
+    // An existing file, named without a final "\".
+    [[nodiscard]] bool IsFile() const { return found && !windows.trailingSeparator && S_ISREG(st.st_mode); }
   };
   std::optional<Location> Locate(std::string_view path, FsStatus* status = nullptr);
   bool EnsureDrive(char letter);
