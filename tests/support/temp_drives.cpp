@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "platform/posix/host_files.h"
+
 namespace tunovar::testing {
 namespace {
 
@@ -111,25 +113,12 @@ void TempDrives::WriteFile(const std::string& host, std::string_view bytes) {
   MakeFolders(host.substr(0, host.rfind('/')));
   const int fd = open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) throw std::runtime_error("cannot write " + host);
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
+  const bool written = posix::WriteAll(fd, bytes);
   close(fd);
+  if (!written) throw std::runtime_error("cannot write all of " + host);
 }
 
-std::optional<std::string> TempDrives::ReadFile(const std::string& host) {
-  const int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  std::string bytes;
-  char buffer[8192];
-  ssize_t n = 0;
-  while ((n = read(fd, buffer, sizeof buffer)) > 0) bytes.append(buffer, static_cast<std::size_t>(n));
-  close(fd);
-  return bytes;
-}
+std::optional<std::string> TempDrives::ReadFile(const std::string& host) { return posix::ReadHostFile(host); }
 
 bool TempDrives::Exists(const std::string& host) {
   struct stat st {};

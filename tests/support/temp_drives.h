@@ -34,7 +34,8 @@ class TempDrives {
   // Sets an environment variable for the rest of this object's life.
   void SetEnv(const std::string& name, const std::optional<std::string>& value);
 
-  // Host files: WriteFile makes the folders above the file.
+  // Host files: WriteFile makes the folders above the file and throws when it cannot write
+  // every byte; ReadFile is nullopt when the file cannot be read.
   static void WriteFile(const std::string& host, std::string_view bytes);
   [[nodiscard]] static std::optional<std::string> ReadFile(const std::string& host);
   [[nodiscard]] static bool Exists(const std::string& host);
