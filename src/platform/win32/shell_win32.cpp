@@ -66,6 +66,8 @@ class DdeClient {
   DdeStatus Execute(const std::string& command, DWORD timeoutMs) {
     // The command travels as a NUL-terminated ANSI string; DDEML converts it for a server
     // that works in Unicode.
+    // The length travels as a DWORD: a command that would not fit is not sent cut short.
+    if (command.size() >= MAXDWORD) return DdeStatus::kNotProcessed;
     std::string data = command;
     DWORD result = 0;
     const HDDEDATA done = ::DdeClientTransaction(
@@ -84,13 +86,14 @@ class DdeClient {
 };
 
 bool SetString(HKEY key, const char* name, const std::string& value) {
+  if (value.size() >= MAXDWORD) return false;  // its length with the NUL must fit a DWORD
   return ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                           static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
 }
 
 bool SetDword(HKEY key, const char* name, DWORD value) {
   return ::RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                          sizeof value) == ERROR_SUCCESS;
+                          DWORD{sizeof value}) == ERROR_SUCCESS;
 }
 
 // The product folder: the folder above the uninstaller's own ("...\TUNOVAR\runtime\").
@@ -156,11 +159,7 @@ Win32Shell::Win32Shell() {
   if (length > 0 && length < MAX_PATH - 11) {
     const std::string path = std::string(folder, length) + "\\winmm.dll";
     winmm_.reset(::LoadLibraryA(path.c_str()));
-    if (winmm_) {
-      // FARPROC goes through the generic function pointer type to the real signature.
-      timeGetTime_ = reinterpret_cast<TimeGetTimeFn>(
-          reinterpret_cast<void (*)()>(::GetProcAddress(winmm_.get(), "timeGetTime")));
-    }
+    if (winmm_) timeGetTime_ = win32::ProcAddress<TimeGetTimeFn>(winmm_.get(), "timeGetTime");
   }
 }
 

@@ -6,6 +6,8 @@
 #include "platform/shell.h"
 #include "platform/win32/win32.h"
 
+#include <mmsystem.h>  // the declaration of timeGetTime, whose address is looked up
+
 namespace tunovar {
 
 // The uninstall entry lives under this key, below HKEY_LOCAL_MACHINE when the user may write
@@ -48,7 +50,7 @@ class Win32Shell final : public Shell {
   [[nodiscard]] bool AnotherInstanceRunning() override;
 
  private:
-  using TimeGetTimeFn = DWORD(WINAPI*)();
+  using TimeGetTimeFn = decltype(&::timeGetTime);
 
   // winmm.dll, loaded by full path from the system folder (it is no "known DLL", so a static
   // import would be looked for beside the program first).

@@ -12,6 +12,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <new>
@@ -57,6 +58,12 @@ std::optional<Ctl> TimerOfId(WPARAM id) {
 std::size_t SkinIndex(Skin skin) { return static_cast<std::size_t>(skin); }
 
 bool IsButtonLabel(Ctl control) { return control == Ctl::Label_Install || control == Ctl::Label_Cancel; }
+
+// GDI's text calls count characters in an int: a longer text is drawn up to that count, never
+// handed over as a negative one (-1 would mean "up to the first NUL").
+int TextLength(const std::string& text) {
+  return static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
+}
 
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
@@ -214,7 +221,7 @@ void Win32Ui::LoadSkin() {
         ::LoadImageA(instance_, MAKEINTRESOURCEA(i), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
     // Measured once here: every hit test and every paint places the pictures by these sizes.
     BITMAP info{};
-    if (skin_[i] && ::GetObjectA(skin_[i].get(), sizeof(info), &info) == sizeof(info)) {
+    if (skin_[i] && ::GetObjectA(skin_[i].get(), int{sizeof info}, &info) == int{sizeof info}) {
       skinSize_[i] = SIZE{info.bmWidth, info.bmHeight};
     }
   }
@@ -549,7 +556,7 @@ void Win32Ui::DrawLabel(HDC dc, Ctl control) {
   Selection font(dc, FontFor(design.fontName, s.fontSize, design.bold));
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, colour);
-  ::DrawTextA(dc, s.caption.c_str(), static_cast<int>(s.caption.size()), &r, format);
+  ::DrawTextA(dc, s.caption.c_str(), TextLength(s.caption), &r, format);
 }
 
 void Win32Ui::DrawProgress(HDC dc) {
@@ -570,7 +577,7 @@ void Win32Ui::DrawProgress(HDC dc) {
   const ControlDesign& design = DesignOf(Ctl::Verlauf);
   Selection font(dc, FontFor(design.fontName, kProgressFontPoints, false));
   SIZE extent{};
-  const int length = static_cast<int>(progress.text.size());
+  const int length = TextLength(progress.text);
   ::GetTextExtentPoint32A(dc, progress.text.c_str(), length, &extent);
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, kProgressText);

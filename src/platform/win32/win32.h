@@ -26,6 +26,7 @@
 #undef DeleteFile
 
 #include <cstdint>
+#include <type_traits>
 
 namespace tunovar::win32 {
 
@@ -86,6 +87,19 @@ using UniqueFindHandle = UniqueHandleOf<HANDLE, detail::CloseFind, static_cast<s
 using UniqueRegKey = UniqueHandleOf<HKEY, detail::CloseRegKey, std::intptr_t{0}>;
 // LoadLibraryA results: NULL on failure.
 using UniqueModule = UniqueHandleOf<HMODULE, detail::ReleaseLibrary, std::intptr_t{0}>;
+
+// The export NAME of MODULE as Function, the type the system's headers declare for it: pass
+// decltype(&::TheFunction), never a type written by hand, so that the arguments and the
+// calling convention (WINAPI, which only the 32-bit build tells apart) cannot disagree with
+// the function's own. nullptr when the module does not export it.
+template <typename Function>
+Function ProcAddress(HMODULE module, const char* name) {
+  static_assert(std::is_pointer_v<Function> && std::is_function_v<std::remove_pointer_t<Function>>,
+                "a pointer to the declared function");
+  // FARPROC stands for every export; the one conversion to the real type passes through the
+  // generic function pointer, the form the compiler accepts without a function-type warning.
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+}
 
 }  // namespace tunovar::win32
 
