@@ -68,6 +68,20 @@ int TextLength(const std::string& text) {
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
 
+// The top left corner of a window with the frame FRAME (its client area at 0,0) on the primary
+// screen's work area: centred where it fits. Where it is wider or taller, the client area's
+// right or bottom edge lies on the work area's: Install and Cancel sit in the skin's bottom
+// right corner and must stay within reach; the caption, or the skin's left part, is what
+// lies off the screen then.
+POINT PlaceOnWorkArea(const RECT& frame) {
+  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  POINT at{work.left + (Width(work) - Width(frame)) / 2, work.top + (Height(work) - Height(frame)) / 2};
+  if (Width(frame) > Width(work)) at.x = work.right - kClientWidthPx + frame.left;
+  if (Height(frame) > Height(work)) at.y = work.bottom - kClientHeightPx + frame.top;
+  return at;
+}
+
 // Selects a GDI object into a device context for one scope.
 class Selection {
  public:
@@ -245,14 +259,10 @@ void Win32Ui::CreateMainWindow() {
   // The client area is the skin's size; the frame around it is the system's.
   RECT frame{0, 0, kClientWidthPx, kClientHeightPx};
   ::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
-  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  const int x = work.left + (Width(work) - Width(frame)) / 2;
-  const int y = work.top + (Height(work) - Height(frame)) / 2;
-
+  const POINT at = PlaceOnWorkArea(frame);
   const std::string& title = installer_->Window()[Ctl::Installer].caption;
-  ::CreateWindowExA(0, kWindowClass, title.c_str(), kWindowStyle, x < 0 ? 0 : x, y < 0 ? 0 : y,
-                    Width(frame), Height(frame), nullptr, nullptr, instance_, this);
+  ::CreateWindowExA(0, kWindowClass, title.c_str(), kWindowStyle, at.x, at.y, Width(frame), Height(frame),
+                    nullptr, nullptr, instance_, this);
   if (window_ == nullptr) return;
   if (icon_ != nullptr) {
     ::SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
@@ -634,6 +644,21 @@ void Win32Ui::RefreshPointer() {
 // ---- Window procedures ----------------------------------------------------------------------
 
 LRESULT CALLBACK Win32Ui::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_GETMINMAXINFO) {
+    // The first message of all, before the window knows its view. The system would cut a
+    // window taller or wider than the screen down to the screen's size, and the skin's bottom
+    // row with it: the frame of the full client area is allowed at every screen size.
+    const LRESULT result = ::DefWindowProcA(window, message, wParam, lParam);
+    RECT frame{0, 0, kClientWidthPx, kClientHeightPx};
+    if (::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0)) {
+      auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+      limits->ptMaxTrackSize.x = std::max(limits->ptMaxTrackSize.x, static_cast<LONG>(Width(frame)));
+      limits->ptMaxTrackSize.y = std::max(limits->ptMaxTrackSize.y, static_cast<LONG>(Height(frame)));
+      limits->ptMaxSize.x = std::max(limits->ptMaxSize.x, static_cast<LONG>(Width(frame)));
+      limits->ptMaxSize.y = std::max(limits->ptMaxSize.y, static_cast<LONG>(Height(frame)));
+    }
+    return result;
+  }
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
     auto* self = static_cast<Win32Ui*>(create->lpCreateParams);
