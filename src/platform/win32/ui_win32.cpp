@@ -324,11 +324,13 @@ MessageAnswer Win32Ui::ShowMessage(const std::string& title, const std::string& 
                                    MessageButtons buttons) {
   pressed_.reset();
   HWND owner = OwnerWindow();
-  UINT type = buttons == MessageButtons::kYesNo ? MB_YESNO : MB_OK;
-  // Without a window of its own (uninstall mode, start-up) the box is all the user sees of
-  // the run: it holds the program and stays in front of the windows the run has opened (the
-  // program group's folder window, say).
-  if (owner == nullptr) type |= MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST;
+  // Every box comes up in front and stays there: the program group's folder window, which
+  // the shell opens in a process of its own while the group is made, may appear after the
+  // box or take the foreground from it. Owned by the installer window while it is shown;
+  // without it (uninstall mode, start-up) the box is all the user sees of the run and holds
+  // the program.
+  UINT type = (buttons == MessageButtons::kYesNo ? MB_YESNO : MB_OK) | MB_SETFOREGROUND | MB_TOPMOST;
+  if (owner == nullptr) type |= MB_TASKMODAL;
   const int answer = ::MessageBoxA(owner, text.c_str(), title.c_str(), type);
   if (buttons == MessageButtons::kOk) return MessageAnswer::kOk;
   return answer == IDYES ? MessageAnswer::kYes : MessageAnswer::kNo;
