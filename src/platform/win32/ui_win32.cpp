@@ -82,6 +82,46 @@ POINT PlaceOnWorkArea(const RECT& frame) {
   return at;
 }
 
+// The installer window of another process: that of the instance already running. This run has
+// made its own window, hidden, before it asked whether it is the only one.
+struct OtherInstanceSearch {
+  DWORD ownProcess;
+  HWND found;
+};
+
+BOOL CALLBACK MatchOtherInstance(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<OtherInstanceSearch*>(data);
+  std::array<char, 64> name{};
+  const int length = ::GetClassNameA(window, name.data(), static_cast<int>(name.size()));
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(window, &process);
+  if (length <= 0 || process == search->ownProcess) return TRUE;
+  if (std::string(name.data(), static_cast<std::size_t>(length)) != kWindowClass) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+HWND OtherInstanceWindow() {
+  OtherInstanceSearch search{::GetCurrentProcessId(), nullptr};
+  ::EnumWindows(&MatchOtherInstance, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+BOOL CALLBACK MatchVisible(HWND window, LPARAM data) {
+  if (!::IsWindowVisible(window)) return TRUE;
+  *reinterpret_cast<HWND*>(data) = window;
+  return FALSE;
+}
+
+// A visible top-level window of the thread that made WINDOW (the question box of a run whose
+// own window stays hidden, as in uninstall mode); nullptr when there is none.
+HWND FirstVisibleWindowOfThread(HWND window) {
+  HWND found = nullptr;
+  ::EnumThreadWindows(::GetWindowThreadProcessId(window, nullptr), &MatchVisible,
+                      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
 // Selects a GDI object into a device context for one scope.
 class Selection {
  public:
@@ -355,6 +395,17 @@ void Win32Ui::PumpEvents() {
 }
 
 float Win32Ui::TwipsPerPixelY() { return twipsPerPixel_; }
+
+void Win32Ui::ShowOtherInstance() {
+  HWND window = OtherInstanceWindow();
+  if (window == nullptr) return;
+  // A box or the folder dialog that the window owns lies in front of it and has the input.
+  HWND front = ::IsWindowVisible(window) ? ::GetLastActivePopup(window) : FirstVisibleWindowOfThread(window);
+  if (front == nullptr) return;  // an unattended run, or one that has not shown anything yet
+  if (::IsIconic(window)) ::ShowWindow(window, SW_RESTORE);
+  // This process was started by the user just now, so the system lets it hand on the foreground.
+  ::SetForegroundWindow(front);
+}
 
 // ---- Model changes --------------------------------------------------------------------------
 

@@ -52,6 +52,8 @@ class Win32Ui final : public Ui, public FormObserver {
   [[nodiscard]] std::unique_ptr<FolderPicker> CreateFolderPicker() override;
   void PumpEvents() override;
   [[nodiscard]] float TwipsPerPixelY() override;
+  // Brings the running instance forward (see Ui).
+  void ShowOtherInstance();
 
   // FormObserver
   void OnChanged(Ctl control, Prop property) override;
