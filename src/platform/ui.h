@@ -37,6 +37,9 @@ class Ui {
   virtual void PumpEvents() = 0;
   // Twips per pixel of the screen, vertical (15 at 96 pixels per inch).
   [[nodiscard]] virtual float TwipsPerPixelY() = 0;
+  // Brings what the instance already running shows (its window, or the box it asks a question
+  // in) to the front; nothing where it shows nothing.
+  virtual void ShowOtherInstance() = 0;
 };
 
 }  // namespace tunovar

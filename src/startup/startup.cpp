@@ -14,6 +14,9 @@ void Installer::Form_Load() {
   }
   if (platform_.shell.AnotherInstanceRunning()) {
     Log("Another instance is running; this one ends.");
+    // Whoever starts the program again is looking for it: the running one comes forward. An
+    // unattended start shows nothing.
+    if (!Silent()) platform_.ui.ShowOtherInstance();
     EndProgram(kExitOtherInstance);
   }
   // The window ignores input until InitInstallerWindow has finished.

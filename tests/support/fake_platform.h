@@ -162,6 +162,8 @@ class FakeUi : public Ui {
   std::unique_ptr<FolderPicker> CreateFolderPicker() override;
   void PumpEvents() override;
   float TwipsPerPixelY() override { return twipsPerPixel; }
+  int otherInstanceShown = 0;
+  void ShowOtherInstance() override { ++otherInstanceShown; }
 };
 
 class FakeConsole : public Console {

@@ -25,6 +25,7 @@ class HeadlessUi : public Ui {
   std::unique_ptr<FolderPicker> CreateFolderPicker() override { return nullptr; }
   void PumpEvents() override;
   float TwipsPerPixelY() override { return 15.0f; }
+  void ShowOtherInstance() override {}
 
   [[nodiscard]] std::uint64_t Pumps() const { return pumps_; }
   [[nodiscard]] double LargestGapMs() const { return static_cast<double>(largestGapNs_) / 1e6; }

@@ -52,8 +52,7 @@ class Win32Ui final : public Ui, public FormObserver {
   [[nodiscard]] std::unique_ptr<FolderPicker> CreateFolderPicker() override;
   void PumpEvents() override;
   [[nodiscard]] float TwipsPerPixelY() override;
-  // Brings the running instance forward (see Ui).
-  void ShowOtherInstance();
+  void ShowOtherInstance() override;
 
   // FormObserver
   void OnChanged(Ctl control, Prop property) override;

@@ -51,14 +51,24 @@ TEST(FormLoad, ArmsTimer1AndClearsReady) {
 }
 
 TEST(FormLoad, SecondInstanceEndsSilentlyBeforeTheTimer) {
-  Started s({"D:\\TUNOVAR\\runtime", "install", ""});
-  s.fake.shell.otherInstance = true;
-  EXPECT_FALSE(s.installer.Start());
-  EXPECT_TRUE(s.installer.Ended());
-  EXPECT_EQ(s.installer.ExitCodeOfRun(), kExitOtherInstance);
-  EXPECT_EQ(s.installer.Window()[Ctl::Timer1].interval, 0);
-  EXPECT_TRUE(s.fake.ui.messages.empty());
-  EXPECT_TRUE(s.fake.console.errors.empty());
+  // Started with a window, it brings the running instance forward; unattended, it shows nothing.
+  struct Row { const char* name; const char* exe; const char* arguments; int shown; };
+  const Row rows[] = {
+      {"install", "install", "", 1},
+      {"uninstall", "deinstal", "", 1},
+      {"silent install", "install", "/S", 0},
+  };
+  for (const Row& r : rows) {
+    Started s({"D:\\TUNOVAR\\runtime", r.exe, r.arguments});
+    s.fake.shell.otherInstance = true;
+    EXPECT_FALSE(s.installer.Start()) << r.name;
+    EXPECT_TRUE(s.installer.Ended()) << r.name;
+    EXPECT_EQ(s.installer.ExitCodeOfRun(), kExitOtherInstance) << r.name;
+    EXPECT_EQ(s.installer.Window()[Ctl::Timer1].interval, 0) << r.name;
+    EXPECT_TRUE(s.fake.ui.messages.empty()) << r.name;
+    EXPECT_TRUE(s.fake.console.errors.empty()) << r.name;
+    EXPECT_EQ(s.fake.ui.otherInstanceShown, r.shown) << r.name;
+  }
 }
 
 TEST(FormLoad, UsageErrorEndsWith64BeforeAnything) {
