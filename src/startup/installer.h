@@ -45,6 +45,9 @@ struct ProgramEnd {
 // Events a view delivers to the installer window.
 enum class Event : std::uint8_t { kClick, kMouseDown, kDblClick, kChange, kTimer };
 
+// Keys that press a button of the window: Enter in the path box, Escape anywhere in it.
+enum class Key : std::uint8_t { kEnter, kEscape };
+
 struct GroupItem {
   std::string ItemName;
   std::string ItemCommand;
@@ -66,6 +69,9 @@ class Installer {
   void Deliver(Ctl control, Event event);
   // The user changed the text of Text_InstPath in the view.
   void DeliverTypedText(const std::string& text);
+  // A key that presses a button: Enter is a click on Label_Install, Escape one on
+  // Label_Cancel, gated as the click is (no Install while the window is locked).
+  void DeliverKey(Key key);
   [[nodiscard]] bool Ended() const { return ended_; }
   [[nodiscard]] int ExitCodeOfRun() const { return exitCode_; }
   [[nodiscard]] Form& Window() { return form_; }

@@ -2,6 +2,8 @@
 // Cancel, and the lock of the window during an installation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/installer_fixture.h"
 
 namespace tunovar {
@@ -163,6 +165,32 @@ TEST_F(Buttons, LockedWindowIgnoresEveryButtonButCancel) {
   EXPECT_EQ(window().WindowPointer(), MousePointer::kDefault);
   app().Deliver(Ctl::CDDB_a, Event::kClick);
   EXPECT_FALSE(app().CDDBSelected);
+}
+
+TEST_F(Buttons, EnterPressesInstallAndEscapeCancelGatedAsTheirClicks) {
+  struct Row { const char* name; bool ready; bool locked; Key key; bool installs; bool ends; };
+  const Row rows[] = {
+      {"Enter", true, false, Key::kEnter, true, true},  // no list files: the run ends as corrupted
+      {"Enter while locked", true, true, Key::kEnter, false, false},
+      {"Enter before the window is ready", false, false, Key::kEnter, false, false},
+      {"Escape", true, false, Key::kEscape, false, true},
+      {"Escape while locked", true, true, Key::kEscape, false, true},
+      {"Escape before the window is ready", false, false, Key::kEscape, false, false},
+  };
+  for (const Row& r : rows) {
+    fake.shell.opened.clear();
+    if (r.ready) {
+      OpenWindow();
+    } else {
+      ASSERT_TRUE(Load());
+    }
+    if (r.locked) app().DisableControls();
+    app().DeliverKey(r.key);
+    const bool installed = std::count(fake.shell.opened.begin(), fake.shell.opened.end(),
+                                      "D:\\TUNOVAR\\runtime\\oset.exe") == 1;
+    EXPECT_EQ(installed, r.installs) << r.name;
+    EXPECT_EQ(app().Ended(), r.ends) << r.name;
+  }
 }
 
 }  // namespace
