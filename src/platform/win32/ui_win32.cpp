@@ -57,6 +57,16 @@ std::optional<Ctl> TimerOfId(WPARAM id) {
 
 std::size_t SkinIndex(Skin skin) { return static_cast<std::size_t>(skin); }
 
+// Enter or Escape: the key going down (once, not its repeats while held, so that holding it
+// does not press the button again when a box it brought up closes) or its character.
+bool IsButtonKey(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_KEYDOWN) {
+    constexpr LPARAM kWasDown = LPARAM{1} << 30;
+    return (wParam == VK_RETURN || wParam == VK_ESCAPE) && (lParam & kWasDown) == 0;
+  }
+  return message == WM_CHAR && (wParam == '\r' || wParam == 0x1B);
+}
+
 bool IsButtonLabel(Ctl control) { return control == Ctl::Label_Install || control == Ctl::Label_Cancel; }
 
 // GDI's text calls count characters in an int: a longer text is drawn up to that count, never
@@ -478,7 +488,9 @@ void Win32Ui::SyncPathBox(Prop property) {
       ::ShowWindow(edit_, box.visible ? SW_SHOWNA : SW_HIDE);
       break;
     case Prop::kEnabled:
+      if (!box.enabled && ::GetFocus() == edit_) ::SetFocus(window_);  // Escape still reaches Cancel
       ::EnableWindow(edit_, box.enabled ? TRUE : FALSE);
+      if (box.enabled && ::GetActiveWindow() == window_) FocusPathBox();
       break;
     default:
       break;
@@ -795,6 +807,14 @@ LRESULT Win32Ui::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS:
       FocusPathBox();
       return 0;
+    case WM_KEYDOWN:
+    case WM_CHAR:
+      // The window itself has the keyboard while the path box is locked: Escape is Cancel here.
+      if (wParam == VK_ESCAPE && IsButtonKey(message, wParam, lParam)) {
+        if (message == WM_KEYDOWN) installer_->DeliverKey(Key::kEscape);
+        return 0;
+      }
+      break;
     case WM_CLOSE:
       EndLikeCancel();
       return 0;
@@ -812,6 +832,16 @@ LRESULT CALLBACK Win32Ui::PathBoxProc(HWND edit, UINT message, WPARAM wParam, LP
     ::SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
     ::SetWindowLongPtrA(edit, GWLP_USERDATA, 0);
     return ::CallWindowProcA(own, edit, message, wParam, lParam);
+  }
+  if (self->installer_ != nullptr && IsButtonKey(message, wParam, lParam)) {
+    // Enter presses Install, Escape Cancel; the box neither beeps at them nor takes them as text.
+    if (message == WM_KEYDOWN) {
+      try {
+        self->installer_->DeliverKey(wParam == VK_RETURN ? Key::kEnter : Key::kEscape);
+      } catch (...) {
+      }
+    }
+    return 0;
   }
   if (message == WM_LBUTTONDBLCLK && self->installer_ != nullptr) {
     // The box selects the word first, as it does anyway; the installer then selects it all.
