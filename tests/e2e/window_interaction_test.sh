@@ -122,8 +122,8 @@ e2e_screenshot "$window" interaction
 
 # ---- Install, then No ---------------------------------------------------------------------
 click "$INSTALL"
-question=$(e2e_wait_window 'Ovri TUNOVAR - Installation' 120) || question=
-e2e_check "Install runs and asks in French (\"Ovri TUNOVAR - Installation\")" test -n "$question"
+question=$(e2e_wait_window 'Installation TUNOVAR' 120) || question=
+e2e_check "Install runs and asks in French (\"Installation TUNOVAR\")" test -n "$question"
 if [ -n "$question" ]; then
   sleep 0.3
   e2e_screenshot root interaction-question

@@ -42,7 +42,6 @@ constexpr COLORREF kProgressBar = RGB(0, 0, 0);
 constexpr COLORREF kProgressText = RGB(255, 255, 255);
 constexpr float kProgressFontPoints = 8.0f;
 
-constexpr int kLabelRunOnMargin = 6;  // a one-line label stops short of the panel's edge
 constexpr int kMessagesPerPump = 10000;  // a pump never spins without end
 
 // Timers are told apart by their control: the timer id is the control's number plus one.
@@ -622,10 +621,8 @@ void Win32Ui::DrawLabel(HDC dc, Ctl control) {
     // The information text wraps at blanks within its box and breaks at CR LF.
     format |= DT_WORDBREAK;
   } else {
-    // A one-line label breaks only at CR LF and may run on to the right: where Arial is
-    // missing (Wine) a wider face takes its place, and a caption cut after its first word
-    // says nothing.
-    r.right = std::max(r.right, static_cast<LONG>(kClientWidthPx - kLabelRunOnMargin));
+    // A one-line label breaks only at CR LF and keeps its designed box: a longer caption is cut
+    // at the box's right edge rather than run under the pictures beside it.
     if (control == Ctl::Label_Caption || control == Ctl::Label_Language) colour = s.enabled ? kAmber : kTextDisabled;
   }
   Selection font(dc, FontFor(design.fontName, s.fontSize, design.bold));
