@@ -44,6 +44,10 @@ constexpr float kProgressFontPoints = 8.0f;
 
 constexpr int kMessagesPerPump = 10000;  // a pump never spins without end
 
+// The timer that brings a message box to the front once it shows; far above the form's ids.
+constexpr UINT_PTR kMessageBoxTimerId = 0x7F00;
+constexpr UINT kMessageBoxTimerMs = 50;
+
 // Timers are told apart by their control: the timer id is the control's number plus one.
 UINT_PTR TimerIdOf(Ctl timer) { return static_cast<UINT_PTR>(timer) + 1; }
 
@@ -91,6 +95,13 @@ POINT PlaceOnWorkArea(const RECT& frame) {
   return at;
 }
 
+// The window class's name, "" when it cannot be had.
+std::string ClassNameOf(HWND window) {
+  std::array<char, 64> name{};
+  const int length = ::GetClassNameA(window, name.data(), static_cast<int>(name.size()));
+  return std::string(name.data(), length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
 // The installer window of another process: that of the instance already running. This run has
 // made its own window, hidden, before it asked whether it is the only one.
 struct OtherInstanceSearch {
@@ -100,12 +111,9 @@ struct OtherInstanceSearch {
 
 BOOL CALLBACK MatchOtherInstance(HWND window, LPARAM data) {
   auto* search = reinterpret_cast<OtherInstanceSearch*>(data);
-  std::array<char, 64> name{};
-  const int length = ::GetClassNameA(window, name.data(), static_cast<int>(name.size()));
   DWORD process = 0;
   ::GetWindowThreadProcessId(window, &process);
-  if (length <= 0 || process == search->ownProcess) return TRUE;
-  if (std::string(name.data(), static_cast<std::size_t>(length)) != kWindowClass) return TRUE;
+  if (process == search->ownProcess || ClassNameOf(window) != kWindowClass) return TRUE;
   search->found = window;
   return FALSE;
 }
@@ -114,6 +122,14 @@ HWND OtherInstanceWindow() {
   OtherInstanceSearch search{::GetCurrentProcessId(), nullptr};
   ::EnumWindows(&MatchOtherInstance, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+// A message box of this thread: a visible dialog window (the folder dialog is never open while
+// a box is).
+BOOL CALLBACK MatchMessageBox(HWND window, LPARAM data) {
+  if (!::IsWindowVisible(window) || ClassNameOf(window) != "#32770") return TRUE;
+  *reinterpret_cast<HWND*>(data) = window;
+  return FALSE;
 }
 
 BOOL CALLBACK MatchVisible(HWND window, LPARAM data) {
@@ -380,7 +396,12 @@ MessageAnswer Win32Ui::ShowMessage(const std::string& title, const std::string& 
   // the program.
   UINT type = (buttons == MessageButtons::kYesNo ? MB_YESNO : MB_OK) | MB_SETFOREGROUND | MB_TOPMOST;
   if (owner == nullptr) type |= MB_TASKMODAL;
+  // Not every window system honours those two flags (Wine passes over them): once the box
+  // has come up, the timer, run by the box's own message loop, does the same by hand.
+  const bool timed =
+      window_ != nullptr && ::SetTimer(window_, kMessageBoxTimerId, kMessageBoxTimerMs, nullptr) != 0;
   const int answer = ::MessageBoxA(owner, text.c_str(), title.c_str(), type);
+  if (timed) ::KillTimer(window_, kMessageBoxTimerId);
   if (buttons == MessageButtons::kOk) return MessageAnswer::kOk;
   return answer == IDYES ? MessageAnswer::kYes : MessageAnswer::kNo;
 }
@@ -404,6 +425,16 @@ void Win32Ui::PumpEvents() {
 }
 
 float Win32Ui::TwipsPerPixelY() { return twipsPerPixel_; }
+
+void Win32Ui::BringMessageBoxToFront() {
+  HWND box = nullptr;
+  ::EnumThreadWindows(::GetCurrentThreadId(), &MatchMessageBox, reinterpret_cast<LPARAM>(&box));
+  if (box == nullptr) return;  // not shown yet: the next tick looks again
+  ::KillTimer(window_, kMessageBoxTimerId);
+  // Above every window that is not itself kept in front, also one that appears later.
+  ::SetWindowPos(box, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  ::SetForegroundWindow(box);
+}
 
 void Win32Ui::ShowOtherInstance() {
   HWND window = OtherInstanceWindow();
@@ -753,6 +784,10 @@ LRESULT Win32Ui::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       return 1;  // the whole client area is painted from the buffer
     case WM_TIMER:
+      if (wParam == kMessageBoxTimerId) {
+        BringMessageBoxToFront();
+        return 0;
+      }
       if (const std::optional<Ctl> timer = TimerOfId(wParam)) {
         installer_->Deliver(*timer, Event::kTimer);
         return 0;

@@ -79,6 +79,7 @@ class Win32Ui final : public Ui, public FormObserver {
   bool SetPointer(HWND over);
   void RefreshPointer();
   void EndLikeCancel();
+  void BringMessageBoxToFront();
 
   // Where a control lies on the client area in pixels: a picture at its bitmap's size, any
   // other control at its size in the model.
