@@ -8,15 +8,9 @@
 // then one path a line relative to that folder, then "end". A test that keeps the file outside
 // the installation sees from it that every installed file was still there when the window
 // was closed.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-
 #include <string>
+
+#include "platform/win32/win32.h"
 
 namespace {
 
@@ -44,8 +38,8 @@ std::string OwnFolder() {
 // Adds "relative\name\r\n" to LISTING for every file below FOLDER (ending in "\"), depth first.
 void ListFiles(const std::string& folder, const std::string& relative, std::string& listing) {
   WIN32_FIND_DATAA found{};
-  const HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
+  const tunovar::win32::UniqueFindHandle search(::FindFirstFileA((folder + "*").c_str(), &found));
+  if (!search) return;
   do {
     const std::string name = found.cFileName;
     if (name == "." || name == "..") continue;
@@ -54,17 +48,15 @@ void ListFiles(const std::string& folder, const std::string& relative, std::stri
     } else {
       listing += relative + name + "\r\n";
     }
-  } while (::FindNextFileA(search, &found));
-  ::FindClose(search);
+  } while (::FindNextFileA(search.get(), &found));
 }
 
 void AppendToFile(const std::string& path, const std::string& text) {
-  const HANDLE file = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
+  const tunovar::win32::UniqueFileHandle file(::CreateFileA(
+      path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return;
   DWORD written = 0;
-  ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  ::CloseHandle(file);
+  ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 void NoteFilesOnClosing() {
