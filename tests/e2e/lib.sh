@@ -53,8 +53,8 @@ e2e_log() { printf '%s\n' "$*" >&2; }
 
 # ---- Setting up and tearing down ----------------------------------------------------------
 
-# Makes the folders of this run, starts Xvfb, builds the prefix template and arranges the
-# cleanup. Run folder: build/e2e/run.NAME.PID (deleted at the end); logs and screenshots stay
+# Makes the folders of this run, starts Xvfb (its screen E2E_SCREEN, default 1024x768x24),
+# builds the prefix template and arranges the cleanup. Run folder: build/e2e/run.NAME.PID (deleted at the end); logs and screenshots stay
 # in build/e2e/.
 e2e_begin() {
   local name=$1
@@ -73,7 +73,7 @@ e2e_begin() {
 e2e_start_xvfb() {
   local number=$E2E_RUN/display.num
   : >"$number"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number" >"$E2E_LOGS/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-1024x768x24}" -nolisten tcp 3>"$number" >"$E2E_LOGS/xvfb.log" 2>&1 &
   E2E_XVFB_PID=$!
   local waited=0
   until [ -s "$number" ]; do
@@ -174,6 +174,17 @@ e2e_stage_cd() {
   [ -n "$runtime" ] || runtime=$dir/TUNOVAR/runtime
   mkdir -p "$runtime"
   cp "$exe" "$runtime/install.exe"
+}
+
+# Prints the path of build/e2e/NAME.exe, the test program tests/e2e/NAME.cpp built for Wine
+# (x86_64, static) when it is missing or older than its source; fails when it cannot be built.
+e2e_tool() {
+  local name=$1 exe=$E2E_OUT/$1.exe source=$E2E_REPO/tests/e2e/$1.cpp
+  if [ ! -s "$exe" ] || [ "$source" -nt "$exe" ]; then
+    x86_64-w64-mingw32-g++ -std=c++20 -O1 -static -Wall -Wextra -o "$exe" "$source" \
+      >"$E2E_LOGS/$name-build.log" 2>&1 || return 1
+  fi
+  echo "$exe"
 }
 
 # Starts a Windows program in the current prefix in the background; Wine's output goes to
@@ -329,6 +340,27 @@ e2e_visible_window() {
 # given), polling every 0.1 s for up to SECONDS; fails when none appears.
 e2e_wait_window() {
   e2e_poll "$2" e2e_visible_window "$(e2e_title_pattern "$1")" "${3:-}"
+}
+
+# Prints the id of the first visible window of the program PROGRAM (its X class, e.g.
+# tunovar.exe) titled exactly TITLE; fails when there is none.
+e2e_visible_window_of() {
+  local program=$1 title=$2 id
+  for id in $(xdotool search --onlyvisible --classname "$(e2e_title_pattern "$program")" 2>/dev/null); do
+    [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$title" ] && { echo "$id"; return 0; }
+  done
+  return 1
+}
+
+# Succeeds when the X window A lies above the X window B on the screen.
+e2e_stacked_above() {
+  local order
+  # xwininfo lists the screen's windows from the front to the back.
+  order=$(xwininfo -root -children 2>/dev/null | awk '$1 ~ /^0x/ { print $1 }')
+  local a b
+  a=$(printf '%s\n' "$order" | grep -n -x "$(printf '0x%x' "$1")" | cut -d: -f1)
+  b=$(printf '%s\n' "$order" | grep -n -x "$(printf '0x%x' "$2")" | cut -d: -f1)
+  [ -n "$a" ] && [ -n "$b" ] && [ "$a" -lt "$b" ]
 }
 
 # Succeeds once no visible window titled exactly TITLE is left, within SECONDS.
