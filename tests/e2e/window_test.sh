@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The installer window under Wine: started from a staged CD it shows "Ovri TUNOVAR Setup"
-# with its skin, a second start leaves one instance, and Cancel ends the program.
+# with its skin, a second start leaves one instance and brings the window in front of another
+# program's, and Cancel ends the program.
 #
 # Usage: tests/e2e/window_test.sh [path/to/install.exe]   (default build/win64/install.exe)
 # Writes build/e2e/window.png; logs go to build/e2e/logs/window/.
@@ -57,7 +58,12 @@ picture_at() {  # edge x y, face x y
 e2e_check "CDDB_a is drawn at (32, 529) (edge $(at 32 535), face $(at 38 536))" picture_at 32 535 38 536
 e2e_check "Help_P is drawn at (533, 380) (edge $(at 533 385), face $(at 540 390))" picture_at 533 385 540 390
 
-# ---- A second start leaves one instance ---------------------------------------------------
+# ---- A second start leaves one instance and brings the window forward ---------------------
+# Another program's window in front of the installer's: the sample product, from the CD.
+e2e_start "$E2E_LOGS/product.log" 'C:\cd\TUNOVAR\tunOVAR.exe'
+cover=$(e2e_poll 30 e2e_visible_window_of tunovar.exe 'Ovri TUNOVAR') || cover=
+e2e_check "the product's window opens in front of the installer's" \
+  eval '[ -n "$cover" ] && e2e_poll 10 e2e_stacked_above "$cover" "$window"'
 e2e_start "$E2E_LOGS/second.log" "$PROGRAM"
 second=$E2E_PID
 e2e_wait_exit "$second" 15
@@ -65,6 +71,8 @@ e2e_check "a second start ends by itself (exit code $E2E_EXIT, 5 = another insta
 e2e_check "exactly one install.exe runs afterwards" test "$(e2e_count_processes install.exe)" = 1
 window_shown() { e2e_wait_window "$TITLE" 2 >/dev/null; }
 e2e_check "the first instance keeps its window" window_shown
+e2e_check "the second start has brought it in front of the product's window" \
+  eval '[ -n "$cover" ] && e2e_poll 10 e2e_stacked_above "$window" "$cover"'
 
 # ---- Cancel ends the program --------------------------------------------------------------
 read -r cx cy <<<"$(centre 9180 8580 2745 285)"  # Label_Cancel
