@@ -17,10 +17,8 @@ TITLE='Ovri TUNOVAR Deinstallation'
 
 e2e_begin uninstall
 
-# The program that holds a product file open, built for this run.
-HOLDER=$E2E_OUT/hold_file.exe
-x86_64-w64-mingw32-g++ -std=c++20 -O1 -static -o "$HOLDER" "$E2E_REPO/tests/e2e/hold_file.cpp" \
-  >"$E2E_LOGS/hold_file-build.log" 2>&1
+# The program that holds a product file open.
+HOLDER=$(e2e_tool hold_file) || HOLDER=
 e2e_check "the file holder hold_file.exe is built" test -s "$HOLDER"
 
 CD=$E2E_RUN/cd

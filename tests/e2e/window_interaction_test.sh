@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The installer window at work under Wine: Up, Down and the CDDB option change what the window
 # shows (and Up then Down, off then on, bring the same picture back), a double click selects the
-# whole path, a typed path survives a change of language, and Install with the answer No
-# installs the sample CD into the typed folder in the language chosen.
+# whole path, a typed path survives a change of language, and Enter in the path box installs
+# the sample CD into the typed folder in the language chosen. The closing question stays in
+# front of the program group's folder window, owned by the installer window; answered Yes, it
+# starts the product, whose window the silent uninstall then closes before it removes a file.
 #
 # Usage: tests/e2e/window_interaction_test.sh [path/to/install.exe]
 # Writes build/e2e/interaction-*.png (regions of the window) and interaction.png (the window
@@ -26,7 +28,6 @@ DOWN='576 390'          # Down_P
 CDDB='39 536'           # CDDB_a and CDDB_p
 PATH_END='370 492'      # the right part of Text_InstPath
 PATH_SECOND_WORD='290 492'  # "Apps" of the typed path C:\My Apps
-INSTALL='515 581'       # Label_Install
 # Regions compared (x y width height): the caption row with the language's name and the
 # first line of the information text; the required megabytes on its second line (the free
 # space left of it changes with the disk and is left out); the CDDB option; the path box.
@@ -44,6 +45,10 @@ click() {  # X Y
   e2e_click "$window" $1
 }
 
+# The product notes in this file, outside the installation, which files were there when it was
+# asked to close (the installer hands its surroundings on to the product).
+NOTE=$DRIVE_C/product-note.txt
+export TUNOVAR_PRODUCT_NOTE='C:\product-note.txt'
 e2e_start_in "$CD/TUNOVAR/runtime" "$E2E_LOGS/install.log" 'D:\TUNOVAR\runtime\install.exe' || exit 1
 program=$E2E_PID
 e2e_require_window "$TITLE" 60
@@ -120,17 +125,41 @@ shot language-3 "$R_LANGUAGE"
 e2e_check "Up switches to the third language" e2e_pictures_differ interaction-language-1 interaction-language-3 500
 e2e_screenshot "$window" interaction
 
-# ---- Install, then No ---------------------------------------------------------------------
-click "$INSTALL"
+# ---- Enter: Install, then Yes ---------------------------------------------------------------
+# The path box has the keyboard since the typing.
+xdotool key Return
 question=$(e2e_wait_window 'Installation TUNOVAR' 120) || question=
-e2e_check "Install runs and asks in French (\"Installation TUNOVAR\")" test -n "$question"
-if [ -n "$question" ]; then
-  sleep 0.3
-  e2e_screenshot root interaction-question
-  e2e_answer "$question" n
-fi
+e2e_check "Enter in the path box installs, and the closing question comes in French (\"Installation TUNOVAR\")" \
+  test -n "$question"
+# The group's folder window opens in a process of the shell's; once it is there and has been
+# clicked (made the active window), the question must still lie in front of it. The order is
+# the system's own: without a window manager Wine stacks a window shown later above on the
+# screen whatever the system's order says, so the screenshot is no proof.
+group_window() { e2e_visible_window_of explorer.exe 'Ovri TUNOVAR'; }
+folder=$(e2e_poll 30 group_window) || folder=
+e2e_check "the program group's folder window opens" test -n "$folder"
+# On its caption, which the question (in the middle of the screen) leaves free.
+[ -n "$folder" ] && xdotool mousemove --window "$folder" 200 8 click 1
+windows=$E2E_RUN/windows.txt
+lister=$(e2e_tool window_list) || lister=
+# The system's windows, front first: "front|topmost|class|owner|title" (CR LF from Wine).
+question_in_front() {
+  timeout 30 "$WINE" "$lister" >"$windows.crlf" 2>>"$E2E_LOGS/window_list.log" || return 1
+  tr -d '\r' <"$windows.crlf" >"$windows"
+  awk -F'|' '$5 == "Installation TUNOVAR" { q = NR } $3 == "ExplorerWClass" && !f { f = NR }
+             END { exit !(q && f && q < f) }' "$windows"
+}
+e2e_check "after a click on the folder window the question still lies in front of it" \
+  eval '[ -n "$lister" ] && e2e_poll 10 question_in_front'
+e2e_check "the question is kept in front of every window and owned by the installer window" \
+  awk -F'|' -v owner="$TITLE" '$5 == "Installation TUNOVAR" && $2 == 1 && $4 == owner { found = 1 }
+                                END { exit !found }' "$windows"
+e2e_screenshot root interaction-question
+[ -n "$question" ] && e2e_answer "$question" Return
 e2e_wait_exit "$program" 20
-e2e_check "answered No, the installer ends with exit code 0 (got $E2E_EXIT)" test "$E2E_EXIT" = 0
+e2e_check "answered Yes, the installer ends with exit code 0 (got $E2E_EXIT)" test "$E2E_EXIT" = 0
+product=$(e2e_poll 30 e2e_visible_window_of tunovar.exe 'Ovri TUNOVAR') || product=
+e2e_check "and starts the product: its window \"Ovri TUNOVAR\" of tunOVAR.exe shows" test -n "$product"
 
 # The typed path, kept through the change of language, with its blank made "_" and the
 # product's folder added: C:\My_Apps\TUNOVAR\.
@@ -160,6 +189,21 @@ reg_out=$E2E_LOGS/uninstall-entry.txt
 e2e_query_uninstall_entry "$reg_out"
 e2e_check "the uninstall entry starts C:\\My_Apps\\TUNOVAR\\tunovar\\runtime\\deinstal.exe" \
   grep -q -i -F '"C:\My_Apps\TUNOVAR\tunovar\runtime\deinstal.exe"' "$reg_out"
+
+# ---- The uninstall closes the product first ------------------------------------------------
+# Every file placed, as the product would list them: one relative path a line.
+(cd "$PRODUCT" && find . -type f | sed 's|^\./||; s|/|\\|g' | sort) >"$E2E_RUN/installed-files"
+e2e_start_in "$DRIVE_C" "$E2E_LOGS/uninstall.log" "${T}tunovar\\runtime\\deinstal.exe" /S || exit 1
+e2e_wait_exit "$E2E_PID" 60
+e2e_check "the silent uninstall ends with exit code 0 (got $E2E_EXIT)" test "$E2E_EXIT" = 0
+product_window_gone() { ! e2e_visible_window_of tunovar.exe 'Ovri TUNOVAR' >/dev/null; }
+e2e_check "the product's window is gone" e2e_poll 10 product_window_gone
+e2e_check "the product has ended" e2e_poll 10 eval '[ "$(e2e_count_processes tunOVAR.exe)" = 0 ]'
+noted_files() { tr -d '\r' <"$NOTE" | sed '1{/^closing$/d}; ${/^end$/d}' | sort; }
+e2e_check "it was asked to close once, with every installed file still there" \
+  eval '[ "$(grep -c closing "$NOTE")" = 1 ] && cmp -s "$E2E_RUN/installed-files" <(noted_files)'
+no_files_left() { [ -z "$(find "$DRIVE_C/My_Apps" -type f 2>/dev/null)" ]; }
+e2e_check "the product's files are gone once the removal batch has run" e2e_poll 30 no_files_left
 
 e2e_end_session
 e2e_finish
