@@ -143,11 +143,17 @@ e2e_check "the program group's folder window opens" test -n "$folder"
 windows=$E2E_RUN/windows.txt
 lister=$(e2e_tool window_list) || lister=
 # The system's windows, front first: "front|topmost|class|owner|title" (CR LF from Wine).
+list_windows() {
+  [ -n "$lister" ] && timeout 30 "$WINE" "$lister" >"$windows.crlf" 2>>"$E2E_LOGS/window_list.log" &&
+    tr -d '\r' <"$windows.crlf" >"$windows"
+}
 question_in_front() {
-  timeout 30 "$WINE" "$lister" >"$windows.crlf" 2>>"$E2E_LOGS/window_list.log" || return 1
-  tr -d '\r' <"$windows.crlf" >"$windows"
-  awk -F'|' '$5 == "Installation TUNOVAR" { q = NR } $3 == "ExplorerWClass" && !f { f = NR }
-             END { exit !(q && f && q < f) }' "$windows"
+  list_windows && awk -F'|' '$5 == "Installation TUNOVAR" { q = NR } $3 == "ExplorerWClass" && !f { f = NR }
+                             END { exit !(q && f && q < f) }' "$windows"
+}
+# The question has the keyboard again once a click on it has made it the foreground window.
+question_has_keyboard() {
+  list_windows && awk -F'|' '$5 == "Installation TUNOVAR" && $1 == 1 { found = 1 } END { exit !found }' "$windows"
 }
 e2e_check "after a click on the folder window the question still lies in front of it" \
   eval '[ -n "$lister" ] && e2e_poll 10 question_in_front'
@@ -155,7 +161,11 @@ e2e_check "the question is kept in front of every window and owned by the instal
   awk -F'|' -v owner="$TITLE" '$5 == "Installation TUNOVAR" && $2 == 1 && $4 == owner { found = 1 }
                                 END { exit !found }' "$windows"
 e2e_screenshot root interaction-question
-[ -n "$question" ] && e2e_answer "$question" Return
+if [ -n "$question" ]; then
+  xdotool mousemove --window "$question" 100 8 click 1
+  e2e_poll 10 question_has_keyboard
+  e2e_answer "$question" Return
+fi
 e2e_wait_exit "$program" 20
 e2e_check "answered Yes, the installer ends with exit code 0 (got $E2E_EXIT)" test "$E2E_EXIT" = 0
 product=$(e2e_poll 30 e2e_visible_window_of tunovar.exe 'Ovri TUNOVAR') || product=
