@@ -3,6 +3,7 @@
 #include "install/copying.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -84,18 +85,6 @@ std::string FailedFilesText(const std::vector<std::string>& failed, std::size_t 
 
 namespace {
 
-// A block of the large data file is read and written in one piece of at most this size; any
-// other file is streamed in pieces of kStreamPiece bytes, never held whole.
-constexpr std::size_t kChunk = 1 << 20;
-constexpr std::size_t kStreamPiece = 1 << 18;
-
-// A buffer that is written before it is read, so it is not cleared first.
-struct Buffer {
-  explicit Buffer(std::size_t n) : data(std::make_unique_for_overwrite<char[]>(n)), size(n) {}
-  std::unique_ptr<char[]> data;
-  std::size_t size;
-};
-
 enum class CopyFault { kNone, kSourceMissing, kReadError, kCannotCreate, kWriteError, kShortSource, kCommitFailed };
 
 const char* Describe(CopyFault fault) {
@@ -116,26 +105,17 @@ void NoteFailure(Installer& installer, const std::string& dest, CopyFault fault)
   installer.FailedFiles.push_back(dest);
 }
 
-// Copies exactly `size` bytes from reader to out, in pieces of at most buffer.size bytes.
-CopyFault CopyPiece(ByteReader& reader, ReplacementFile& out, Buffer& buffer, std::uint64_t size) {
-  while (size > 0) {
-    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(size, buffer.size));
-    std::size_t got = 0;
-    while (got < want) {
-      const auto n = reader.Read(buffer.data.get() + got, want - got);
-      if (!n) return CopyFault::kReadError;
-      if (*n == 0) return CopyFault::kShortSource;
-      got += *n;
-    }
-    if (!out.Write(buffer.data.get(), want)) return CopyFault::kWriteError;
-    size -= want;
-  }
-  return CopyFault::kNone;
+// Copies exactly `size` bytes from reader to out.
+CopyFault CopyPiece(ByteReader& reader, ReplacementFile& out, std::uint64_t size) {
+  const ReplacementFile::Copied copied = out.CopyFrom(reader, size);
+  if (copied.readFailed) return CopyFault::kReadError;
+  if (copied.writeFailed) return CopyFault::kWriteError;
+  return copied.bytes == size ? CopyFault::kNone : CopyFault::kShortSource;
 }
 
 // Copies a whole file, to its end, into a replacement of dest and puts it in place with the
 // source's time and permissions. Nothing of dest changes unless every byte was copied; then
-// both files are `copied` bytes long.
+// both files are `copied` bytes long. The platform streams the bytes; nothing holds a file whole.
 CopyFault CopyWholeFile(FileSystem& fs, const std::string& source, const std::string& dest,
                         std::uint64_t& copied) {
   // The caller found the source as an ordinary file: one that cannot be opened is unreadable.
@@ -143,17 +123,11 @@ CopyFault CopyWholeFile(FileSystem& fs, const std::string& source, const std::st
   if (!reader) return CopyFault::kReadError;
   auto out = fs.CreateReplacement(dest);
   if (!out) return CopyFault::kCannotCreate;
-  Buffer buffer(kStreamPiece);
-  std::uint64_t total = 0;
-  for (;;) {
-    const auto n = reader->Read(buffer.data.get(), buffer.size);
-    if (!n) return CopyFault::kReadError;
-    if (*n == 0) break;
-    if (!out->Write(buffer.data.get(), *n)) return CopyFault::kWriteError;
-    total += *n;
-  }
+  const ReplacementFile::Copied all = out->CopyFrom(*reader, UINT64_MAX);
+  if (all.readFailed) return CopyFault::kReadError;
+  if (all.writeFailed) return CopyFault::kWriteError;
   if (out->Commit(source) != FsStatus::kOk) return CopyFault::kCommitFailed;
-  copied = total;
+  copied = all.bytes;
   return CopyFault::kNone;
 }
 
@@ -292,15 +266,13 @@ void Installer::CopyFileInBlocks(const std::string& source, const std::string& d
   // Never past the source's end: a shorter source gives exactly its own bytes.
   const std::uint64_t wanted = std::min(static_cast<std::uint64_t>(total), *sourceLength);
   std::uint64_t written = 0;
-  Buffer buffer(static_cast<std::size_t>(
-      std::clamp<std::int64_t>(std::max(block, tail), 1, static_cast<std::int64_t>(kChunk))));
   CopyFault fault = CopyFault::kNone;
 
   for (std::int64_t b = 0; b < fullBlocks && written < wanted; ++b) {
     EventPoint(*this);
     platform_.shell.SleepMs(0);
     const std::uint64_t piece = std::min(static_cast<std::uint64_t>(block), wanted - written);
-    fault = CopyPiece(*reader, *out, buffer, piece);
+    fault = CopyPiece(*reader, *out, piece);
     if (fault != CopyFault::kNone) break;
     written += piece;
     ShowProgress(PercentPerByte * static_cast<float>(piece), false);
@@ -309,7 +281,7 @@ void Installer::CopyFileInBlocks(const std::string& source, const std::string& d
     platform_.shell.SleepMs(5);
     EventPoint(*this);
     const std::uint64_t piece = std::min(static_cast<std::uint64_t>(tail), wanted - written);
-    fault = CopyPiece(*reader, *out, buffer, piece);
+    fault = CopyPiece(*reader, *out, piece);
     if (fault == CopyFault::kNone) {
       written += piece;
       ShowProgress(PercentPerByte * static_cast<float>(piece), false);

@@ -5,6 +5,7 @@
 // each operation reports failure by its result, and the core then skips the statement.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -53,6 +54,38 @@ class ReplacementFile {
  public:
   virtual ~ReplacementFile() = default;
   [[nodiscard]] virtual bool Write(const char* data, std::size_t size) = 0;
+
+  // What CopyFrom did: the bytes it copied, and which side failed if one did.
+  struct Copied {
+    std::uint64_t bytes = 0;
+    bool readFailed = false;
+    bool writeFailed = false;
+  };
+  // Appends the reader's bytes up to its end or up to limit bytes, whichever comes first. A
+  // back-end may do it without passing the bytes through the program; this one passes them
+  // through a buffer: a limit of up to 1 MiB (a block of the large data file) in one piece,
+  // anything longer in pieces of 256 KiB, so that nothing holds a file whole.
+  [[nodiscard]] virtual Copied CopyFrom(ByteReader& reader, std::uint64_t limit) {
+    const std::size_t piece = limit <= (1u << 20) ? static_cast<std::size_t>(limit) : (1u << 18);
+    const auto buffer = std::make_unique_for_overwrite<char[]>(piece);
+    Copied done;
+    while (done.bytes < limit) {
+      const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(limit - done.bytes, piece));
+      const auto n = reader.Read(buffer.get(), want);
+      if (!n) {
+        done.readFailed = true;
+        break;
+      }
+      if (*n == 0) break;
+      if (!Write(buffer.get(), *n)) {
+        done.writeFailed = true;
+        break;
+      }
+      done.bytes += *n;
+    }
+    return done;
+  }
+
   // Gives the new file the last-write time and permissions of timesFrom (when it names an
   // existing file), then renames it over the destination, replacing a read-only one.
   [[nodiscard]] virtual FsStatus Commit(const std::string& timesFrom) = 0;
