@@ -4,6 +4,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <poll.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/file.h>
 #include <sys/inotify.h>
@@ -11,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <ctime>
 #include <memory>
@@ -83,6 +86,7 @@ class PosixReader : public ByteReader {
  public:
   explicit PosixReader(int fd) : fd_(fd) {}
   ~PosixReader() override { close(fd_); }
+  [[nodiscard]] int Fd() const { return fd_; }
   std::optional<std::size_t> Read(char* buffer, std::size_t size) override {
     for (;;) {
       const ssize_t n = read(fd_, buffer, size);
@@ -135,6 +139,37 @@ class PosixReplacement : public ReplacementFile {
     return false;
   }
 
+  Copied CopyFrom(ByteReader& reader, std::uint64_t limit) override {
+    // The system copies between the two files itself, as cp does; where it cannot (another
+    // kind of reader, a file system that does not support it), the bytes go through a buffer.
+    const auto* source = dynamic_cast<PosixReader*>(&reader);
+    Copied done;
+    if (source == nullptr || fd_ < 0 || status_ != FsStatus::kOk) return ReplacementFile::CopyFrom(reader, limit);
+    while (done.bytes < limit) {
+      constexpr std::uint64_t kMostAtOnce = 1 << 30;
+      const auto want = static_cast<std::size_t>(std::min(limit - done.bytes, kMostAtOnce));
+      const ssize_t n = copy_file_range(source->Fd(), nullptr, fd_, nullptr, want, 0);
+      if (n > 0) {
+        done.bytes += static_cast<std::uint64_t>(n);
+        continue;
+      }
+      if (n == 0) return done;  // the source's end
+      if (errno == EINTR) continue;
+      if (errno == ENOSPC || errno == EDQUOT || errno == EFBIG) {
+        status_ = StatusOfErrno(errno);
+        done.writeFailed = true;
+        return done;
+      }
+      // Not supported here, or an error that the plain copy tells apart (reading or writing).
+      const Copied rest = ReplacementFile::CopyFrom(reader, limit - done.bytes);
+      done.bytes += rest.bytes;
+      done.readFailed = rest.readFailed;
+      done.writeFailed = rest.writeFailed;
+      return done;
+    }
+    return done;
+  }
+
   FsStatus Commit(const std::string& timesFrom) override {
     if (committed_) return FsStatus::kOk;
     if (fd_ < 0) return FsStatus::kIoError;
@@ -143,14 +178,12 @@ class PosixReplacement : public ReplacementFile {
     // the newer-only rule compares the source's own time on the next run. The owner may always
     // write the copy: every file of a CD is read-only, and the installed product, the next
     // installation and the uninstaller must be able to replace or delete it, as on Windows.
-    struct stat source {};
-    const auto sourceHost = timesFrom.empty() ? std::nullopt : fs_.HostPath(timesFrom);
-    const bool haveSource =
-        sourceHost && stat(sourceHost->c_str(), &source) == 0 && S_ISREG(source.st_mode);
-    const mode_t mode = haveSource ? ((source.st_mode & 0777) | S_IWUSR) : fs_.NewFileMode();
+    const auto source = timesFrom.empty() ? std::nullopt : fs_.FileStat(timesFrom);
+    const bool haveSource = source.has_value();
+    const mode_t mode = haveSource ? ((source->st_mode & 0777) | S_IWUSR) : fs_.NewFileMode();
     if (fchmod(fd_, mode) != 0) return StatusOfErrno(errno);
     if (haveSource) {
-      const timespec times[2] = {source.st_atim, source.st_mtim};
+      const timespec times[2] = {source->st_atim, source->st_mtim};
       if (futimens(fd_, times) != 0) return StatusOfErrno(errno);
     }
     if (PosixFileSystem::HeldElsewhere(destHost_)) return FsStatus::kInUse;
@@ -173,11 +206,37 @@ class PosixReplacement : public ReplacementFile {
 
 PosixFileSystem::PosixFileSystem() : PosixFileSystem(DriveMap::FromEnvironment()) {}
 
+namespace {
+
+// The count of change signals received, for every file system of the process: a signal
+// handler has nothing else to write to. A file system reads its changes only when the count
+// has moved since it last read them, so that a lookup with nothing changed costs no call.
+std::atomic<std::uint32_t> changeSignals{0};
+
+void CountChangeSignal(int) { changeSignals.fetch_add(1, std::memory_order_relaxed); }
+
+// Asks the system to signal this process whenever changes are queued on fd.
+bool SignalChanges(int fd) {
+  static const bool handled = [] {
+    struct sigaction action {};
+    action.sa_handler = CountChangeSignal;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    return sigaction(SIGIO, &action, nullptr) == 0;
+  }();
+  if (!handled || fcntl(fd, F_SETOWN, getpid()) != 0) return false;
+  const int flags = fcntl(fd, F_GETFL);
+  return flags >= 0 && fcntl(fd, F_SETFL, flags | O_ASYNC) == 0;
+}
+
+}  // namespace
+
 PosixFileSystem::PosixFileSystem(DriveMap drives)
     : drives_(std::move(drives)), notify_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
   // The umask can only be read by setting it; the program is single-threaded here.
   umask_ = umask(022);
   umask(umask_);
+  signalled_ = notify_ >= 0 && SignalChanges(notify_);
 }
 
 PosixFileSystem::~PosixFileSystem() {
@@ -188,6 +247,55 @@ bool PosixFileSystem::HeldElsewhere(const std::string& hostPath) {
   const int fd = open(hostPath.c_str(), kOpenRead | O_NOFOLLOW | O_NONBLOCK);
   if (fd < 0) return false;
   const bool held = flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  close(fd);  // also lets go of the probe's own lock
+  return held;
+}
+
+bool PosixFileSystem::WaitUntilLetGo(const std::string& path, std::uint32_t maxMs) {
+  const auto at = Locate(path);
+  if (!at || !at->found) return true;
+  if (!at->IsFile() || at->isLink) return false;
+  const int fd = open(at->host.c_str(), kOpenRead | O_NOFOLLOW | O_NONBLOCK);
+  if (fd < 0) return errno == ENOENT;
+  const int changes = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  // Watched before the first probe, so that a closing between the two is not missed.
+  if (changes < 0 || inotify_add_watch(changes, at->host.c_str(),
+                                       IN_CLOSE | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF) < 0) {
+    if (changes >= 0) close(changes);
+    close(fd);
+    return false;
+  }
+  const auto nowMs = [] {
+    timespec now {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
+  };
+  const std::int64_t deadline = nowMs() + maxMs;
+  // The system reports a closing just before it lets go of the closing file's lock: after a
+  // closing the lock is probed again within a millisecond.
+  bool held = false;
+  bool closed = false;
+  while (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    held = true;
+    const std::int64_t left = deadline - nowMs();
+    if (left <= 0) break;
+    pollfd wait {changes, POLLIN, 0};
+    const int ready = poll(&wait, 1, static_cast<int>(closed ? std::min<std::int64_t>(left, 1) : left));
+    if (ready < 0 && errno != EINTR) break;
+    closed = ready > 0;
+    std::uint32_t seen = 0;
+    alignas(inotify_event) char events[4096];
+    for (ssize_t n; closed && (n = read(changes, events, sizeof events)) > 0;) {
+      for (ssize_t i = 0; i < n;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(events + i);
+        seen |= event->mask;
+        i += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+      }
+    }
+    // Gone, renamed or changed: the waiting block looks again.
+    if ((seen & (IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED)) != 0) break;
+  }
+  close(changes);
   close(fd);  // also lets go of the probe's own lock
   return held;
 }
@@ -209,8 +317,24 @@ bool PosixFileSystem::EnsureDrive(char letter) {
   return true;
 }
 
+std::string PosixFileSystem::FolderKey(const WindowsPath& path) {
+  std::string key{path.drive, ':'};
+  for (std::size_t i = 0; i + 1 < path.components.size(); ++i) {
+    key += '\\';
+    key += path.components[i];
+  }
+  return key;
+}
+
 std::optional<PosixFileSystem::Location> PosixFileSystem::Locate(std::string_view path,
                                                                   FsStatus* status) {
+  ApplyFolderChanges();
+  for (const KeptEntry& kept : kept_) {
+    if (!kept.path.empty() && kept.path == path) {
+      if (status != nullptr) *status = kept.at.found ? FsStatus::kOk : FsStatus::kNotFound;
+      return kept.at;
+    }
+  }
   auto parsed = ParseWindowsPath(path);
   if (!parsed) {
     if (status != nullptr) *status = FsStatus::kInvalidPath;
@@ -228,17 +352,46 @@ std::optional<PosixFileSystem::Location> PosixFileSystem::Locate(std::string_vie
   struct stat own {};  // of the last name, not following a link
   const std::size_t count = at.windows.components.size();
   if (count == 0) found = lstat(current.c_str(), &own) == 0;
-  for (std::size_t i = 0; i < count; ++i) {
+  // The folder above the last name, when it is kept: only the last name is looked at.
+  std::size_t first = 0;
+  std::string folderKey;
+  if (count > 0) {
+    folderKey = FolderKey(at.windows);
+    if (const auto it = resolved_.find(folderKey); it != resolved_.end()) {
+      current = it->second.host;
+      at.diskNames = it->second.diskNames;
+      first = count - 1;
+    }
+  }
+  // What a folder found on the way depends on: each folder and the key of the next name.
+  bool keep = notify_ >= 0;
+  std::vector<std::string> steps;
+  for (std::size_t i = first; i < count; ++i) {
     std::string name = AnsiToUtf8(at.windows.components[i]);
     if (found) {
-      // One lstat a name in the common case; the folder's names only when it is missing.
+      // Watched before it is looked at, so that no change falls between the two.
+      keep = keep && Watch(current);
+      if (keep && i + 1 < count) steps.push_back(current + '\n' + UCase(at.windows.components[i]));
+      // One lstat a name in the common case; the folder's names only when it is missing. In
+      // a folder whose names are kept, a missing name costs no look at the disk.
       std::string candidate = Join(current, name);
-      found = lstat(candidate.c_str(), &own) == 0;
-      if (!found && errno == ENOENT) {
-        if (auto match = FindNoCase(current, at.windows.components[i])) {
-          name = std::move(*match);
+      const FolderNames* names = keep ? KeptNamesOf(current) : nullptr;
+      if (names != nullptr) {
+        const auto spellings = names->byKey.find(UCase(at.windows.components[i]));
+        found = spellings != names->byKey.end() && !spellings->second.empty();
+        if (found && spellings->second.count(name) == 0) {
+          name = *spellings->second.begin();
           candidate = Join(current, name);
-          found = lstat(candidate.c_str(), &own) == 0;
+        }
+        found = found && lstat(candidate.c_str(), &own) == 0;
+      } else {
+        found = lstat(candidate.c_str(), &own) == 0;
+        if (!found && errno == ENOENT) {
+          if (auto match = FindNoCase(current, at.windows.components[i], keep)) {
+            name = std::move(*match);
+            candidate = Join(current, name);
+            found = lstat(candidate.c_str(), &own) == 0;
+          }
         }
       }
       if (found && i + 1 < count) {
@@ -266,6 +419,19 @@ std::optional<PosixFileSystem::Location> PosixFileSystem::Locate(std::string_vie
   }
   if (count == 0) at.parentFound = false;
   if (status != nullptr) *status = at.found ? FsStatus::kOk : FsStatus::kNotFound;
+  // Kept only where no link is on the way: a change where a link leads is not reported here.
+  keep = keep && count > 0 && at.parentFound && !at.throughLink;
+  if (keep && first == 0) {
+    resolved_[folderKey] = ResolvedFolder{
+        at.parentHost, std::vector<std::string>(at.diskNames.begin(), at.diskNames.begin() + (count - 1))};
+    for (std::string& step : steps) dependents_[std::move(step)].push_back(folderKey);
+  }
+  // A folder's own time changes with its names, which are reported only where it is watched.
+  if (keep && !at.isLink && !(at.found && S_ISDIR(at.st.st_mode))) {
+    KeptEntry& slot = kept_[nextKept_++ % kKeptEntries];
+    slot.path.assign(path);
+    slot.at = at;
+  }
   return at;
 }
 
@@ -285,8 +451,10 @@ bool PosixFileSystem::InsideDrive(const Location& at, bool entry) {
 namespace {
 
 constexpr std::size_t kKeptFoldersMax = 1024;  // a bound on inotify watches
+// Names coming and going, the folder itself going, and changes to an entry's contents,
+// times or permissions (which a kept entry holds).
 constexpr std::uint32_t kFolderEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF |
-                                        IN_MOVE_SELF | IN_ONLYDIR;
+                                        IN_MOVE_SELF | IN_ATTRIB | IN_MODIFY | IN_ONLYDIR;
 
 void ReadNames(const std::string& folder, std::unordered_map<std::string, std::set<std::string>>& byKey) {
   byKey.clear();
@@ -302,21 +470,89 @@ void ReadNames(const std::string& folder, std::unordered_map<std::string, std::s
 
 }  // namespace
 
-void PosixFileSystem::ForgetFolder(const std::string& folder) {
-  const auto it = folders_.find(folder);
-  if (it == folders_.end()) return;
-  const int watch = it->second.watch;
-  folders_.erase(it);
+bool PosixFileSystem::Watch(const std::string& folder) {
+  if (notify_ < 0) return false;
+  if (watchOf_.count(folder) != 0) return true;
+  if (watchOf_.size() >= kKeptFoldersMax) return false;
+  const int watch = inotify_add_watch(notify_, folder.c_str(), kFolderEvents);
+  if (watch < 0) return false;
+  watchOf_[folder] = watch;
   auto& paths = watched_[watch];
-  paths.erase(std::remove(paths.begin(), paths.end(), folder), paths.end());
-  if (paths.empty()) {
-    watched_.erase(watch);
-    if (notify_ >= 0) inotify_rm_watch(notify_, watch);
+  if (std::find(paths.begin(), paths.end(), folder) == paths.end()) paths.push_back(folder);
+  return true;
+}
+
+void PosixFileSystem::ForgetFolder(const std::string& folder) { folders_.erase(folder); }
+
+void PosixFileSystem::ForgetEverything() {
+  if (notify_ >= 0) {
+    for (const auto& [watch, paths] : watched_) inotify_rm_watch(notify_, watch);
+  }
+  folders_.clear();
+  watchOf_.clear();
+  watched_.clear();
+  resolved_.clear();
+  dependents_.clear();
+  for (KeptEntry& kept : kept_) kept.path.clear();
+}
+
+void PosixFileSystem::Unwatch(const std::string& folder) {
+  // The folders below a folder that went or moved are no longer where their paths say.
+  const std::string below = folder + '/';
+  for (auto it = watchOf_.begin(); it != watchOf_.end();) {
+    if (it->first != folder && it->first.compare(0, below.size(), below) != 0) {
+      ++it;
+      continue;
+    }
+    folders_.erase(it->first);
+    auto& paths = watched_[it->second];
+    paths.erase(std::remove(paths.begin(), paths.end(), it->first), paths.end());
+    if (paths.empty()) {
+      watched_.erase(it->second);
+      inotify_rm_watch(notify_, it->second);
+    }
+    it = watchOf_.erase(it);
+  }
+  resolved_.clear();
+  dependents_.clear();
+  for (KeptEntry& kept : kept_) kept.path.clear();
+}
+
+void PosixFileSystem::ApplyNameChange(const std::string& folder, std::uint32_t mask, const std::string& name) {
+  for (KeptEntry& kept : kept_) {
+    // An entry in this folder; any entry when a folder changed, since an entry below it is
+    // below it only by its path.
+    if ((mask & IN_ISDIR) != 0 || kept.at.parentHost == folder) kept.path.clear();
+  }
+  // A name without a Windows spelling is never found, so no folder is found through it.
+  const auto key = KeyOfDiskName(name);
+  if (!key) return;
+  if (const auto through = dependents_.find(folder + '\n' + *key); through != dependents_.end()) {
+    for (const std::string& below : through->second) resolved_.erase(below);
+    dependents_.erase(through);
+  }
+  const auto names = folders_.find(folder);
+  if (names == folders_.end()) return;
+  auto& byKey = names->second.byKey;
+  if ((mask & (IN_CREATE | IN_MOVED_TO)) != 0) {
+    byKey[*key].insert(name);
+  } else if ((mask & (IN_DELETE | IN_MOVED_FROM)) != 0) {
+    const auto entry = byKey.find(*key);
+    if (entry != byKey.end()) {
+      entry->second.erase(name);
+      if (entry->second.empty()) byKey.erase(entry);
+    }
   }
 }
 
 void PosixFileSystem::ApplyFolderChanges() {
   if (notify_ < 0) return;
+  if (signalled_) {
+    // Taken before reading: a change queued after this has its own signal.
+    const std::uint32_t count = changeSignals.load(std::memory_order_acquire);
+    if (count == signalsSeen_) return;
+    signalsSeen_ = count;
+  }
   alignas(inotify_event) char buffer[16384];
   for (;;) {
     const ssize_t n = read(notify_, buffer, sizeof buffer);
@@ -324,10 +560,9 @@ void PosixFileSystem::ApplyFolderChanges() {
     if (n <= 0) {
       if (n < 0 && errno != EAGAIN) {
         // The watch is lost: nothing is kept any more, every lookup reads its folder.
+        ForgetEverything();
         close(notify_);
         notify_ = -1;
-        folders_.clear();
-        watched_.clear();
       }
       return;
     }
@@ -335,43 +570,34 @@ void PosixFileSystem::ApplyFolderChanges() {
       const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
       at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
       if ((event->mask & IN_Q_OVERFLOW) != 0) {
-        // Changes were lost: forget everything that is kept.
-        for (const auto& [watch, paths] : watched_) inotify_rm_watch(notify_, watch);
-        folders_.clear();
-        watched_.clear();
+        ForgetEverything();  // changes were lost
         continue;
       }
       const auto owners = watched_.find(event->wd);
       if (owners == watched_.end()) continue;
-      const std::vector<std::string> paths = owners->second;
       if ((event->mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT)) != 0) {
-        for (const std::string& path : paths) ForgetFolder(path);
+        // A watched folder went: whatever was found through it is looked up again.
+        const std::vector<std::string> paths = owners->second;
+        for (const std::string& path : paths) Unwatch(path);
         continue;
       }
       if (event->len == 0) continue;
       const std::string name(event->name);
-      const auto key = KeyOfDiskName(name);
-      if (!key) continue;
-      for (const std::string& path : paths) {
-        const auto kept = folders_.find(path);
-        if (kept == folders_.end()) continue;
-        auto& byKey = kept->second.byKey;
-        if ((event->mask & (IN_CREATE | IN_MOVED_TO)) != 0) {
-          byKey[*key].insert(name);
-        } else if ((event->mask & (IN_DELETE | IN_MOVED_FROM)) != 0) {
-          const auto entry = byKey.find(*key);
-          if (entry != byKey.end()) {
-            entry->second.erase(name);
-            if (entry->second.empty()) byKey.erase(entry);
-          }
-        }
-      }
+      const std::vector<std::string> paths = owners->second;
+      for (const std::string& path : paths) ApplyNameChange(path, event->mask, name);
     }
   }
 }
 
-const PosixFileSystem::FolderNames* PosixFileSystem::NamesOf(const std::string& folder) {
+const PosixFileSystem::FolderNames* PosixFileSystem::KeptNamesOf(const std::string& folder) const {
+  const auto it = folders_.find(folder);
+  return it != folders_.end() && it->second.pathWatched ? &it->second : nullptr;
+}
+
+const PosixFileSystem::FolderNames* PosixFileSystem::NamesOf(const std::string& folder, bool pathWatched) {
   ApplyFolderChanges();
+  // A folder watched with every folder above it cannot have moved unnoticed.
+  if (const FolderNames* kept = KeptNamesOf(folder)) return kept;
   struct stat st {};
   if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
     ForgetFolder(folder);
@@ -380,36 +606,40 @@ const PosixFileSystem::FolderNames* PosixFileSystem::NamesOf(const std::string& 
   const auto it = folders_.find(folder);
   if (it != folders_.end()) {
     // The same path may have come to name another folder (a folder above it was renamed).
-    if (it->second.dev == st.st_dev && it->second.ino == st.st_ino) return &it->second;
+    if (it->second.dev == st.st_dev && it->second.ino == st.st_ino) {
+      it->second.pathWatched = it->second.pathWatched || pathWatched;
+      return &it->second;
+    }
     ForgetFolder(folder);
   }
-  int watch = -1;
-  if (notify_ >= 0 && folders_.size() < kKeptFoldersMax) {
-    // Watched before it is read, so that no change falls between the two.
-    watch = inotify_add_watch(notify_, folder.c_str(), kFolderEvents);
-  }
-  if (watch < 0) {
+  // Watched before it is read, so that no change falls between the two.
+  if (folders_.size() >= kKeptFoldersMax || !Watch(folder)) {
     ReadNames(folder, unkept_.byKey);
     return &unkept_;
   }
   FolderNames& names = folders_[folder];
   names.dev = st.st_dev;
   names.ino = st.st_ino;
-  names.watch = watch;
-  auto& paths = watched_[watch];
-  if (std::find(paths.begin(), paths.end(), folder) == paths.end()) paths.push_back(folder);
+  names.pathWatched = pathWatched;
   ReadNames(folder, names.byKey);
   ApplyFolderChanges();
   const auto kept = folders_.find(folder);
   return kept != folders_.end() ? &kept->second : nullptr;
 }
 
-std::optional<std::string> PosixFileSystem::FindNoCase(const std::string& folder, std::string_view name) {
-  const FolderNames* names = NamesOf(folder);
+std::optional<std::string> PosixFileSystem::FindNoCase(const std::string& folder, std::string_view name,
+                                                       bool pathWatched) {
+  const FolderNames* names = NamesOf(folder, pathWatched);
   if (names == nullptr) return std::nullopt;
   const auto it = names->byKey.find(UCase(name));
   if (it == names->byKey.end() || it->second.empty()) return std::nullopt;
   return *it->second.begin();
+}
+
+std::optional<struct stat> PosixFileSystem::FileStat(const std::string& windowsPath) {
+  const auto at = Locate(windowsPath);
+  if (!at || !at->found || !S_ISREG(at->st.st_mode)) return std::nullopt;
+  return at->st;
 }
 
 std::optional<std::string> PosixFileSystem::HostPath(const std::string& windowsPath) {

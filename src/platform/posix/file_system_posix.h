@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "platform/posix/drive_map.h"
@@ -53,6 +54,8 @@ class PosixFileSystem : public FileSystem {
   std::optional<std::string> DriveName(char letter) override;
   std::optional<std::int64_t> FreeMegabytes(int driveNumber) override;
 
+  // The status of an existing ordinary file (following a link); nullopt otherwise.
+  [[nodiscard]] std::optional<struct stat> FileStat(const std::string& windowsPath);
   // The host path of a Windows path: existing components in their on-disk spelling, the rest
   // as given; nullopt for an invalid path or a drive that is not mapped.
   [[nodiscard]] std::optional<std::string> HostPath(const std::string& windowsPath);
@@ -64,6 +67,10 @@ class PosixFileSystem : public FileSystem {
   [[nodiscard]] mode_t NewFileMode() const { return 0666 & ~umask_; }
   // True when another open file description holds a flock on the host file.
   [[nodiscard]] static bool HeldElsewhere(const std::string& hostPath);
+  // Waits until the file at a Windows path, held by another, is let go of, gone or changed,
+  // or until at most maxMs have passed: it wakes on the holder's closing of the file, not on
+  // a timer. False at once when the file is there and held by nobody (nothing to wait for).
+  bool WaitUntilLetGo(const std::string& path, std::uint32_t maxMs);
 
  private:
   // A Windows path found on the host.
@@ -88,28 +95,69 @@ class PosixFileSystem : public FileSystem {
   // inside the drive folder once every symbolic link is resolved.
   bool InsideDrive(const Location& at, bool entry);
 
+  // Every folder that a kept answer below depends on is watched with inotify, and every
+  // change reported, this program's own or another's, is applied before a kept answer is
+  // used: so an answer is as good as a fresh look at the disk. Without inotify nothing is
+  // kept and every lookup walks its path.
+  //
   // The names of a host folder by their upper-case Windows-1252 spelling, so that a lookup
-  // in another case does not read the folder again. The folder is watched with inotify, and
-  // every change to it, this program's own or another's, is applied before the names are used.
+  // in another case does not read the folder again.
   struct FolderNames {
     dev_t dev = 0;
     ino_t ino = 0;
-    int watch = -1;
+    bool pathWatched = false;  // every folder from the drive's root to this one is watched
     std::unordered_map<std::string, std::set<std::string>> byKey;  // key -> names on disk
   };
-  const FolderNames* NamesOf(const std::string& folder);
+  // pathWatched: the caller watches every folder from the drive's root to this one.
+  const FolderNames* NamesOf(const std::string& folder, bool pathWatched = false);
+  // The kept names of a folder watched with every folder above it; nullptr otherwise.
+  const FolderNames* KeptNamesOf(const std::string& folder) const;
   // The name in folder equal to name with letter case ignored (the smallest of several).
-  std::optional<std::string> FindNoCase(const std::string& folder, std::string_view name);
-  // Applies the changes inotify reported to the folders whose names are kept.
+  std::optional<std::string> FindNoCase(const std::string& folder, std::string_view name,
+                                        bool pathWatched = false);
+  // Applies the changes inotify reported to the names, folders and entries that are kept.
   void ApplyFolderChanges();
+  void ApplyNameChange(const std::string& folder, std::uint32_t mask, const std::string& name);
   void ForgetFolder(const std::string& folder);
+  // Forgets every kept folder and entry and every watch.
+  void ForgetEverything();
+  // Forgets a folder that went or moved, the folders watched below it, and whatever was
+  // found through any of them.
+  void Unwatch(const std::string& folder);
+  // Watches a host folder; false when it cannot be watched (nothing below it is then kept).
+  bool Watch(const std::string& folder);
+
+  // A folder found from its Windows spelling (drive and components as given): a path below
+  // it costs one look at its last name. Kept while no folder on its way changes.
+  struct ResolvedFolder {
+    std::string host;
+    std::vector<std::string> diskNames;
+  };
+  // The Windows spelling of the folder above a path's last component ("C:\A\B").
+  static std::string FolderKey(const WindowsPath& path);
+  // The last few entries looked up, by the path as given: the core asks about one file
+  // several times in a row (exists, time, open, replace, length). Forgotten on any change
+  // reported in their folder.
+  struct KeptEntry {
+    std::string path;
+    Location at;
+  };
+  static constexpr std::size_t kKeptEntries = 8;
 
   DriveMap drives_;
   std::set<char> readyDrives_;
   std::unordered_map<std::string, FolderNames> folders_;
+  std::unordered_map<std::string, int> watchOf_;               // host folder -> watch
   std::unordered_map<int, std::vector<std::string>> watched_;  // watch -> folders (one inode)
+  std::unordered_map<std::string, ResolvedFolder> resolved_;
+  // Host folder, a newline and the key of a name in it -> the kept folders found through it.
+  std::unordered_map<std::string, std::vector<std::string>> dependents_;
+  KeptEntry kept_[kKeptEntries];
+  std::size_t nextKept_ = 0;
   FolderNames unkept_;  // the names of a folder read without keeping them
   int notify_ = -1;
+  bool signalled_ = false;        // the system signals queued changes (else: read every time)
+  std::uint32_t signalsSeen_ = 0;  // the signal count when the changes were last read
   std::map<std::string, std::string> realRoots_;
   mode_t umask_ = 022;
 };
