@@ -67,8 +67,8 @@ std::optional<std::string_view> After(std::string_view command, std::string_view
 }  // namespace
 
 BatchInterpreter::BatchInterpreter(FileSystem& fs, Shell& clock, std::uint32_t giveUpMs,
-                                   std::uint32_t pauseMs)
-    : fs_(fs), clock_(clock), giveUpMs_(giveUpMs), pauseMs_(pauseMs) {}
+                                   std::uint32_t pauseMs, Pause pause)
+    : fs_(fs), clock_(clock), giveUpMs_(giveUpMs), pauseMs_(pauseMs), pause_(std::move(pause)) {}
 
 int BatchInterpreter::Run(std::string_view batch, const std::string& currentFolder) {
   current_ = currentFolder;
@@ -108,6 +108,7 @@ int BatchInterpreter::Run(std::string_view batch, const std::string& currentFold
 
 BatchInterpreter::Flow BatchInterpreter::Execute(std::string_view command, std::size_t& jumpTo) {
   std::string label;
+  std::string waitedFor;  // the file of an "if exist" that jumps
   if (auto rest = After(command, "del")) {
     const std::string path = Operand(*rest);
     if (!path.empty()) (void)fs_.DeleteFile(Resolve(path));
@@ -137,7 +138,9 @@ BatchInterpreter::Flow BatchInterpreter::Execute(std::string_view command, std::
     if (go == std::string::npos) return Flow::kNext;
     const std::string path = Operand(std::string_view(text).substr(0, go));
     label = Trim(std::string_view(text).substr(go + 6));
-    if (path.empty() || !fs_.EntryExists(Resolve(path))) return Flow::kNext;
+    if (path.empty()) return Flow::kNext;
+    waitedFor = Resolve(path);
+    if (!fs_.EntryExists(waitedFor)) return Flow::kNext;
   } else if (auto target = After(command, "goto")) {
     label = Trim(*target);
   } else {
@@ -156,7 +159,11 @@ BatchInterpreter::Flow BatchInterpreter::Execute(std::string_view command, std::
       ++gaveUp_;
       return Flow::kNext;
     }
-    clock_.SleepMs(pauseMs_);
+    if (pause_ && !waitedFor.empty()) {
+      pause_(waitedFor, pauseMs_);
+    } else {
+      clock_.SleepMs(pauseMs_);
+    }
   }
   jumpTo = found->second;
   return Flow::kJump;

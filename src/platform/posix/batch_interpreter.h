@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -28,9 +29,13 @@ namespace tunovar::posix {
 
 class BatchInterpreter {
  public:
-  // clock gives TimeMs and SleepMs.
+  // The pause of a waiting block between two rounds: it waits at most ms for the file the
+  // block waits for (a Windows path) and may end as soon as that file is let go of.
+  using Pause = std::function<void(const std::string& path, std::uint32_t ms)>;
+
+  // clock gives TimeMs, and SleepMs for the pause when none is given.
   BatchInterpreter(FileSystem& fs, Shell& clock, std::uint32_t giveUpMs = 120000,
-                   std::uint32_t pauseMs = 100);
+                   std::uint32_t pauseMs = 100, Pause pause = nullptr);
 
   // Runs the batch with currentFolder (a Windows path) as the current folder. Returns the
   // number of waiting blocks that were given up.
@@ -45,6 +50,7 @@ class BatchInterpreter {
   Shell& clock_;
   std::uint32_t giveUpMs_;
   std::uint32_t pauseMs_;
+  Pause pause_;
   std::string current_;
   std::size_t pc_ = 0;
   int gaveUp_ = 0;

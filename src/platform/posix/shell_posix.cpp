@@ -116,7 +116,17 @@ int PosixShell::Open(const std::string& file, const std::string& parameters,
     const bool started = RunDetached([this, &batch, &folder, giveUp] {
       // A file system of its own: the installer's watches are not the batch's.
       PosixFileSystem own(fs_.Drives());
-      BatchInterpreter interpreter(own, *this, giveUp);
+      // A waiting block goes on as soon as its file is let go of, not at the next round. A
+      // file that nobody holds (let go of just now, or read-only) is tried again at once the
+      // first time, then after the whole pause.
+      int unheld = 0;
+      BatchInterpreter interpreter(own, *this, giveUp, 100, [&](const std::string& path, std::uint32_t ms) {
+        if (own.WaitUntilLetGo(path, ms)) {
+          unheld = 0;
+        } else if (unheld++ > 0) {
+          SleepMs(ms);
+        }
+      });
       (void)interpreter.Run(*batch, folder);
     });
     return started ? kOpened : kOutOfResources;
