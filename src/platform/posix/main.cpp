@@ -36,32 +36,33 @@ std::string ExecutablePath() {
 }
 
 // The timers of the window as a headless view runs them: each fires when its interval has
-// passed, until the run ends or no timer is armed any more.
-void RunTimers(Installer& installer, Shell& clock) {
+// passed, in the order they fall due, until the run ends or no timer is armed any more. This
+// build has no window to show and takes no input, so nothing can happen while a timer is
+// pending: its time is counted, not waited for (a silent run does not sit idle for the
+// interval of Timer1 before it starts its work).
+void RunTimers(Installer& installer) {
   constexpr std::array<Ctl, 4> kTimers = {Ctl::Timer1, Ctl::TextTimerUp, Ctl::TextTimerDown, Ctl::HelpTimer};
-  std::array<std::uint32_t, kTimers.size()> due{};
+  std::array<std::uint64_t, kTimers.size()> due{};
   std::array<int, kTimers.size()> armedWith{};
+  std::uint64_t now = 0;  // milliseconds of the run's timer time
   while (!installer.Ended()) {
-    std::uint32_t now = clock.TimeMs();
     bool any = false;
-    std::uint32_t wait = UINT32_MAX;
+    std::uint64_t next = UINT64_MAX;
     for (std::size_t i = 0; i < kTimers.size(); ++i) {
       const int interval = installer.Window()[kTimers[i]].interval;
       if (interval != armedWith[i]) {
         armedWith[i] = interval;
-        due[i] = now + static_cast<std::uint32_t>(interval);
+        due[i] = now + static_cast<std::uint64_t>(std::max(interval, 0));
       }
       if (interval <= 0) continue;
       any = true;
-      const auto left = static_cast<std::int32_t>(due[i] - now);
-      wait = std::min<std::uint32_t>(wait, left > 0 ? static_cast<std::uint32_t>(left) : 0u);
+      next = std::min(next, due[i]);
     }
     if (!any) return;
-    if (wait > 0) clock.SleepMs(wait);
-    now = clock.TimeMs();
+    now = std::max(now, next);
     for (std::size_t i = 0; i < kTimers.size() && !installer.Ended(); ++i) {
-      if (armedWith[i] <= 0 || static_cast<std::int32_t>(due[i] - now) > 0) continue;
-      due[i] = now + static_cast<std::uint32_t>(armedWith[i]);
+      if (armedWith[i] <= 0 || due[i] > now) continue;
+      due[i] = now + static_cast<std::uint64_t>(armedWith[i]);
       installer.Deliver(kTimers[i], Event::kTimer);
     }
   }
@@ -109,6 +110,6 @@ int main(int argc, char** argv) {
   PosixShell shell(fs, &console);
   Platform platform{fs, shell, ui, console};
   Installer installer(platform, LaunchInfo{*exeFolder, baseName, arguments});
-  if (installer.Start()) RunTimers(installer, shell);
+  if (installer.Start()) RunTimers(installer);
   return installer.ExitCodeOfRun();
 }
