@@ -186,7 +186,7 @@ class PosixReplacement : public ReplacementFile {
       const timespec times[2] = {source->st_atim, source->st_mtim};
       if (futimens(fd_, times) != 0) return StatusOfErrno(errno);
     }
-    if (PosixFileSystem::HeldElsewhere(destHost_)) return FsStatus::kInUse;
+    if (fs_.MayExist(destHost_) && PosixFileSystem::HeldElsewhere(destHost_)) return FsStatus::kInUse;
     const int fd = fd_;
     fd_ = -1;
     if (close(fd) != 0) return status_ = StatusOfErrno(errno);
@@ -241,6 +241,19 @@ PosixFileSystem::PosixFileSystem(DriveMap drives)
 
 PosixFileSystem::~PosixFileSystem() {
   if (notify_ >= 0) close(notify_);
+}
+
+bool PosixFileSystem::MayExist(const std::string& hostPath) {
+  const std::size_t slash = hostPath.rfind('/');
+  if (slash == std::string::npos) return true;
+  ApplyFolderChanges();
+  const FolderNames* names = KeptNamesOf(hostPath.substr(0, slash));
+  if (names == nullptr) return true;
+  const std::string name = hostPath.substr(slash + 1);
+  const auto key = KeyOfDiskName(name);
+  if (!key) return true;
+  const auto spellings = names->byKey.find(*key);
+  return spellings != names->byKey.end() && spellings->second.count(name) != 0;
 }
 
 bool PosixFileSystem::HeldElsewhere(const std::string& hostPath) {
@@ -586,6 +599,9 @@ void PosixFileSystem::ApplyFolderChanges() {
       const std::vector<std::string> paths = owners->second;
       for (const std::string& path : paths) ApplyNameChange(path, event->mask, name);
     }
+    // A read with room left for another event took all that was queued; whatever comes later
+    // is signalled again.
+    if (signalled_ && static_cast<std::size_t>(n) + sizeof(inotify_event) + NAME_MAX + 1 <= sizeof buffer) return;
   }
 }
 

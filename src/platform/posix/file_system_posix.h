@@ -65,6 +65,9 @@ class PosixFileSystem : public FileSystem {
   [[nodiscard]] const DriveMap& Drives() const { return drives_; }
   // Mode bits a new file gets (0666 less the umask).
   [[nodiscard]] mode_t NewFileMode() const { return 0666 & ~umask_; }
+  // False when the host file surely does not exist (its folder's names are kept and do not
+  // hold it): there is then nothing to probe for a hold.
+  [[nodiscard]] bool MayExist(const std::string& hostPath);
   // True when another open file description holds a flock on the host file.
   [[nodiscard]] static bool HeldElsewhere(const std::string& hostPath);
   // Waits until the file at a Windows path, held by another, is let go of, gone or changed,
