@@ -264,19 +264,19 @@ bool PosixFileSystem::HeldElsewhere(const std::string& hostPath) {
   return held;
 }
 
-bool PosixFileSystem::WaitUntilLetGo(const std::string& path, std::uint32_t maxMs) {
+PosixFileSystem::LetGo PosixFileSystem::WaitUntilLetGo(const std::string& path, std::uint32_t maxMs) {
   const auto at = Locate(path);
-  if (!at || !at->found) return true;
-  if (!at->IsFile() || at->isLink) return false;
+  if (!at || !at->found) return LetGo::kLetGoOrChanged;
+  if (!at->IsFile() || at->isLink) return LetGo::kNotHeld;
   const int fd = open(at->host.c_str(), kOpenRead | O_NOFOLLOW | O_NONBLOCK);
-  if (fd < 0) return errno == ENOENT;
+  if (fd < 0) return errno == ENOENT ? LetGo::kLetGoOrChanged : LetGo::kNotHeld;
   const int changes = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   // Watched before the first probe, so that a closing between the two is not missed.
   if (changes < 0 || inotify_add_watch(changes, at->host.c_str(),
                                        IN_CLOSE | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF) < 0) {
     if (changes >= 0) close(changes);
     close(fd);
-    return false;
+    return LetGo::kNotHeld;
   }
   const auto nowMs = [] {
     timespec now {};
@@ -286,10 +286,14 @@ bool PosixFileSystem::WaitUntilLetGo(const std::string& path, std::uint32_t maxM
   const std::int64_t deadline = nowMs() + maxMs;
   // The system reports a closing just before it lets go of the closing file's lock: after a
   // closing the lock is probed again within a millisecond.
-  bool held = false;
+  LetGo outcome = LetGo::kNotHeld;
   bool closed = false;
-  while (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-    held = true;
+  for (;;) {
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) {
+      if (outcome == LetGo::kStillHeld) outcome = LetGo::kLetGoOrChanged;
+      break;
+    }
+    outcome = LetGo::kStillHeld;
     const std::int64_t left = deadline - nowMs();
     if (left <= 0) break;
     pollfd wait {changes, POLLIN, 0};
@@ -306,11 +310,14 @@ bool PosixFileSystem::WaitUntilLetGo(const std::string& path, std::uint32_t maxM
       }
     }
     // Gone, renamed or changed: the waiting block looks again.
-    if ((seen & (IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED)) != 0) break;
+    if ((seen & (IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED)) != 0) {
+      outcome = LetGo::kLetGoOrChanged;
+      break;
+    }
   }
   close(changes);
   close(fd);  // also lets go of the probe's own lock
-  return held;
+  return outcome;
 }
 
 bool PosixFileSystem::EnsureDrive(char letter) {

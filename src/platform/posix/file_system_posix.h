@@ -72,8 +72,9 @@ class PosixFileSystem : public FileSystem {
   [[nodiscard]] static bool HeldElsewhere(const std::string& hostPath);
   // Waits until the file at a Windows path, held by another, is let go of, gone or changed,
   // or until at most maxMs have passed: it wakes on the holder's closing of the file, not on
-  // a timer. False at once when the file is there and held by nobody (nothing to wait for).
-  bool WaitUntilLetGo(const std::string& path, std::uint32_t maxMs);
+  // a timer. kNotHeld at once when the file is there and held by nobody.
+  enum class LetGo { kNotHeld, kLetGoOrChanged, kStillHeld };
+  LetGo WaitUntilLetGo(const std::string& path, std::uint32_t maxMs);
 
  private:
   // A Windows path found on the host.

@@ -121,7 +121,7 @@ int PosixShell::Open(const std::string& file, const std::string& parameters,
       // first time, then after the whole pause.
       int unheld = 0;
       BatchInterpreter interpreter(own, *this, giveUp, 100, [&](const std::string& path, std::uint32_t ms) {
-        if (own.WaitUntilLetGo(path, ms)) {
+        if (own.WaitUntilLetGo(path, ms) != PosixFileSystem::LetGo::kNotHeld) {
           unheld = 0;
         } else if (unheld++ > 0) {
           SleepMs(ms);

@@ -3,11 +3,14 @@
 #include "platform/posix/file_system_posix.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/statvfs.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <ctime>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -215,6 +218,124 @@ TEST_F(FileSystemPosix, AHeldFileCannotBeDeletedOrReplacedUntilItIsLetGo) {
   hold.reset();
   EXPECT_EQ(fs.DeleteFile("C:\\defile"), FsStatus::kOk);
   EXPECT_EQ(fs.HoldOpen("C:\\defile"), nullptr);
+}
+
+// Runs change in a process of its own and waits for its end: a change by another program.
+void InOtherProcess(const std::function<void()>& change) {
+  const pid_t child = fork();
+  if (child == 0) {
+    change();
+    _exit(0);
+  }
+  int status = -1;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST_F(FileSystemPosix, WhatWasLookedUpIsSeenAnewAfterAnotherProgramChangesIt) {
+  struct Row {
+    const char* name;
+    std::function<void(const TempDrives&)> change;
+    std::function<void(PosixFileSystem&, const TempDrives&)> check;
+  };
+  const auto host = [](const TempDrives& d, const char* relative) { return d.Host('C', relative); };
+  const Row rows[] = {
+      {"a file deleted", [&](const TempDrives& d) { unlink(host(d, "A/B/f.txt").c_str()); },
+       [](PosixFileSystem& files, const TempDrives&) {
+         EXPECT_FALSE(files.FileExists("C:\\A\\B\\F.TXT"));
+         EXPECT_FALSE(files.FileLength("C:\\A\\B\\f.txt"));
+       }},
+      {"a file created in another case",
+       [&](const TempDrives& d) { TempDrives::WriteFile(host(d, "A/B/NEW.TXT"), "n"); },
+       [](PosixFileSystem& files, const TempDrives&) { EXPECT_EQ(files.ReadWholeFile("C:\\A\\B\\new.txt"), "n"); }},
+      {"a file renamed",
+       [&](const TempDrives& d) { rename(host(d, "A/B/f.txt").c_str(), host(d, "A/B/g.txt").c_str()); },
+       [](PosixFileSystem& files, const TempDrives&) {
+         EXPECT_FALSE(files.FileExists("C:\\A\\B\\f.txt"));
+         EXPECT_TRUE(files.FileExists("C:\\a\\b\\G.TXT"));
+       }},
+      {"a file's length and time changed",
+       [&](const TempDrives& d) {
+         TempDrives::WriteFile(host(d, "A/B/f.txt"), "12");
+         TempDrives::SetTime(host(d, "A/B/f.txt"), 86400 * 365);
+       },
+       [](PosixFileSystem& files, const TempDrives&) {
+         EXPECT_EQ(files.FileLength("C:\\A\\B\\F.TXT"), 2u);
+         EXPECT_EQ(files.LastWriteTime("C:\\A\\B\\f.txt")->year, 1971);
+       }},
+      {"a folder on the way renamed",
+       [&](const TempDrives& d) { rename(host(d, "A/B").c_str(), host(d, "A/C").c_str()); },
+       [](PosixFileSystem& files, const TempDrives&) {
+         EXPECT_FALSE(files.FileExists("C:\\A\\B\\f.txt"));
+         EXPECT_FALSE(files.FolderExists("C:\\a\\B"));
+         EXPECT_EQ(files.ReadWholeFile("C:\\A\\C\\F.TXT"), "1");
+       }},
+      {"a folder in the exact spelling made beside one in another case",
+       [&](const TempDrives& d) { TempDrives::WriteFile(host(d, "a/B/f.txt"), "exact"); },
+       [](PosixFileSystem& files, const TempDrives&) { EXPECT_EQ(files.ReadWholeFile("C:\\a\\B\\f.txt"), "exact"); }},
+      {"a folder replaced by a link that leads out of the drive",
+       [&](const TempDrives& d) {
+         TempDrives::WriteFile(d.Base() + "/outside/f.txt", "o");
+         rename(host(d, "A/B").c_str(), host(d, "A/old").c_str());
+         if (symlink((d.Base() + "/outside").c_str(), host(d, "A/B").c_str()) != 0) _exit(1);
+       },
+       [](PosixFileSystem& files, const TempDrives& d) {
+         EXPECT_EQ(files.DeleteFile("C:\\A\\B\\f.txt"), FsStatus::kAccessDenied);
+         EXPECT_EQ(files.ClearAttributes("C:\\A\\B\\f.txt"), FsStatus::kAccessDenied);
+         EXPECT_TRUE(TempDrives::Exists(d.Base() + "/outside/f.txt"));
+       }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TempDrives d;
+    PosixFileSystem own;
+    TempDrives::WriteFile(d.Host('C', "A/B/f.txt"), "1");
+    // Everything that can be kept is looked up first: the folders, the entry, its length,
+    // a missing name, and the same file through another case.
+    ASSERT_TRUE(own.FileExists("C:\\A\\B\\F.TXT"));
+    ASSERT_EQ(own.FileLength("C:\\A\\B\\f.txt"), 1u);
+    ASSERT_TRUE(own.LastWriteTime("C:\\A\\B\\f.txt"));
+    ASSERT_EQ(own.ReadWholeFile("C:\\a\\B\\f.txt"), "1");
+    ASSERT_FALSE(own.FileExists("C:\\A\\B\\new.txt"));
+    InOtherProcess([&] { row.change(d); });
+    row.check(own, d);
+  }
+}
+
+TEST_F(FileSystemPosix, AWaitForAHeldFileTellsWhetherItIsHeld) {
+  TempDrives::WriteFile(drives.Host('C', "runtime/defile"), "list");
+  const std::string path = "C:\\runtime\\DEFILE";
+  EXPECT_EQ(fs.WaitUntilLetGo(path, 60000), PosixFileSystem::LetGo::kNotHeld);
+  EXPECT_EQ(fs.WaitUntilLetGo("C:\\runtime\\missing", 60000), PosixFileSystem::LetGo::kLetGoOrChanged);
+  int held[2];
+  int release[2];
+  ASSERT_EQ(pipe(held), 0);
+  ASSERT_EQ(pipe(release), 0);
+  const pid_t holder = fork();
+  if (holder == 0) {
+    // Another program holds the file until the test lets it end.
+    const int fd = open(drives.Host('C', "runtime/defile").c_str(), O_RDONLY);
+    const bool locked = fd >= 0 && flock(fd, LOCK_SH) == 0;
+    close(release[1]);
+    (void)!write(held[1], locked ? "h" : "x", 1);
+    char byte = 0;
+    while (read(release[0], &byte, 1) > 0) {
+    }
+    _exit(0);
+  }
+  close(held[1]);
+  close(release[0]);
+  char byte = 0;
+  ASSERT_EQ(read(held[0], &byte, 1), 1);
+  ASSERT_EQ(byte, 'h');
+  EXPECT_EQ(fs.WaitUntilLetGo(path, 20), PosixFileSystem::LetGo::kStillHeld);
+  EXPECT_EQ(fs.DeleteFile(path), FsStatus::kInUse);
+  close(release[1]);
+  int status = -1;
+  ASSERT_EQ(waitpid(holder, &status, 0), holder);
+  close(held[0]);
+  EXPECT_EQ(fs.WaitUntilLetGo(path, 60000), PosixFileSystem::LetGo::kNotHeld);
+  EXPECT_EQ(fs.DeleteFile(path), FsStatus::kOk);
 }
 
 TEST_F(FileSystemPosix, FoldersAndFilesAreRemovedOnlyAsTheirKind) {
