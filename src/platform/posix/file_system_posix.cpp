@@ -120,16 +120,20 @@ class PosixHold : public FileHold {
 
 }  // namespace
 
-// The temporary file beside its destination; renamed over it by Commit.
+// The temporary file beside its destination; put in its place by Commit. Where the
+// destination is new and the file system allows it, the temporary file has no name until
+// Commit links it as the destination (nothing is left behind even if the program is killed);
+// otherwise it is a named file renamed over the destination.
 class PosixReplacement : public ReplacementFile {
  public:
+  // tempHost: the named temporary file, or "" for one without a name.
   PosixReplacement(PosixFileSystem& fs, int fd, std::string tempHost, std::string destHost)
       : fs_(fs), fd_(fd), tempHost_(std::move(tempHost)), destHost_(std::move(destHost)) {}
   PosixReplacement(const PosixReplacement&) = delete;
   PosixReplacement& operator=(const PosixReplacement&) = delete;
   ~PosixReplacement() override {
     if (fd_ >= 0) close(fd_);
-    if (!committed_) unlink(tempHost_.c_str());
+    if (!committed_ && !tempHost_.empty()) unlink(tempHost_.c_str());
   }
 
   bool Write(const char* data, std::size_t size) override {
@@ -187,15 +191,48 @@ class PosixReplacement : public ReplacementFile {
       if (futimens(fd_, times) != 0) return StatusOfErrno(errno);
     }
     if (fs_.MayExist(destHost_) && PosixFileSystem::HeldElsewhere(destHost_)) return FsStatus::kInUse;
+    if (tempHost_.empty()) {
+      // Linked where the destination is still missing; one that came meanwhile is replaced
+      // through a name of its own, as a named temporary file would be.
+      if (LinkAs(destHost_)) {
+        committed_ = true;
+      } else if (errno != EEXIST || !LinkBesideDestination()) {
+        return StatusOfErrno(errno);
+      }
+    }
     const int fd = fd_;
     fd_ = -1;
-    if (close(fd) != 0) return status_ = StatusOfErrno(errno);
+    if (close(fd) != 0 && !committed_) return status_ = StatusOfErrno(errno);
+    if (committed_) return FsStatus::kOk;
     if (rename(tempHost_.c_str(), destHost_.c_str()) != 0) return StatusOfErrno(errno);
     committed_ = true;
     return FsStatus::kOk;
   }
 
  private:
+  // Gives the file without a name the host path `name`; false with errno set otherwise.
+  bool LinkAs(const std::string& name) {
+    if (linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) return true;
+    if (errno == EEXIST) return false;
+    // Without the privilege to link a descriptor, its entry in /proc serves.
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+  }
+
+  // Gives the file without a name a free temporary name beside the destination.
+  bool LinkBesideDestination() {
+    const std::string folder = destHost_.substr(0, destHost_.rfind('/') + 1);
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+      std::string name = folder + ".tunovar-new-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
+      if (LinkAs(name)) {
+        tempHost_ = std::move(name);
+        return true;
+      }
+      if (errno != EEXIST) return false;
+    }
+    return false;
+  }
+
   PosixFileSystem& fs_;
   int fd_;
   std::string tempHost_;
@@ -794,6 +831,10 @@ std::unique_ptr<ReplacementFile> PosixFileSystem::CreateReplacement(const std::s
   if (!at || !at->parentFound || at->windows.trailingSeparator) return nullptr;
   if (at->found && S_ISDIR(at->st.st_mode)) return nullptr;
   if (!InsideDrive(*at, false)) return nullptr;
+  if (!at->found) {
+    const int fd = open(at->parentHost.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd >= 0) return std::make_unique<PosixReplacement>(*this, fd, std::string(), at->host);
+  }
   std::string temp = Join(at->parentHost, ".tunovar-new-XXXXXX");
   const int fd = mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return nullptr;

@@ -21,6 +21,18 @@ namespace {
 
 using testing::TempDrives;
 
+// Runs change in a process of its own and waits for its end: a change by another program.
+void InOtherProcess(const std::function<void()>& change) {
+  const pid_t child = fork();
+  if (child == 0) {
+    change();
+    _exit(0);
+  }
+  int status = -1;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
 class FileSystemPosix : public ::testing::Test {
  protected:
   TempDrives drives{"CD"};
@@ -169,6 +181,16 @@ TEST_F(FileSystemPosix, AnAbandonedReplacementLeavesTheOldFileAndNoTemporary) {
   EXPECT_EQ(TempDrives::Tree(drives.Root('C')), (std::vector<std::string>{"WINDOWS/", "dest.bin"}));
   EXPECT_EQ(fs.CreateReplacement("C:\\missing\\x.bin"), nullptr);
   EXPECT_EQ(fs.CreateReplacement("C:\\WINDOWS"), nullptr);  // a folder is not replaced
+  // A new file abandoned leaves nothing; one committed after another program made the
+  // destination meanwhile replaces it whole.
+  (void)fs.CreateReplacement("C:\\new.bin");
+  auto late = fs.CreateReplacement("C:\\late.bin");
+  ASSERT_NE(late, nullptr);
+  EXPECT_TRUE(late->Write("mine", 4));
+  InOtherProcess([&] { TempDrives::WriteFile(drives.Host('C', "late.bin"), "theirs"); });
+  EXPECT_EQ(late->Commit(""), FsStatus::kOk);
+  EXPECT_EQ(TempDrives::ReadFile(drives.Host('C', "late.bin")), "mine");
+  EXPECT_EQ(TempDrives::Tree(drives.Root('C')), (std::vector<std::string>{"WINDOWS/", "dest.bin", "late.bin"}));
 }
 
 TEST_F(FileSystemPosix, CommitTakesTheSourcesTimeAndPermissionsAndReplacesReadOnly) {
@@ -218,18 +240,6 @@ TEST_F(FileSystemPosix, AHeldFileCannotBeDeletedOrReplacedUntilItIsLetGo) {
   hold.reset();
   EXPECT_EQ(fs.DeleteFile("C:\\defile"), FsStatus::kOk);
   EXPECT_EQ(fs.HoldOpen("C:\\defile"), nullptr);
-}
-
-// Runs change in a process of its own and waits for its end: a change by another program.
-void InOtherProcess(const std::function<void()>& change) {
-  const pid_t child = fork();
-  if (child == 0) {
-    change();
-    _exit(0);
-  }
-  int status = -1;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST_F(FileSystemPosix, WhatWasLookedUpIsSeenAnewAfterAnotherProgramChangesIt) {
