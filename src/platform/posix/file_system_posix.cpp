@@ -484,7 +484,7 @@ std::optional<PosixFileSystem::Location> PosixFileSystem::Locate(std::string_vie
     for (std::string& step : steps) dependents_[std::move(step)].push_back(folderKey);
   }
   // A folder's own time changes with its names, which are reported only where it is watched.
-  if (keep && !at.isLink && !(at.found && S_ISDIR(at.st.st_mode))) {
+  if (keep && !at.isLink && !(at.found && S_ISDIR(at.st.st_mode)) && written_.count(at.parentHost) == 0) {
     KeptEntry& slot = kept_[nextKept_++ % kKeptEntries];
     slot.path.assign(path);
     slot.at = at;
@@ -508,10 +508,11 @@ bool PosixFileSystem::InsideDrive(const Location& at, bool entry) {
 namespace {
 
 constexpr std::size_t kKeptFoldersMax = 1024;  // a bound on inotify watches
-// Names coming and going, the folder itself going, and changes to an entry's contents,
-// times or permissions (which a kept entry holds).
-constexpr std::uint32_t kFolderEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF |
-                                        IN_MOVE_SELF | IN_ATTRIB | IN_MODIFY | IN_ONLYDIR;
+// Names coming and going and the folder itself going; in a folder this program only reads,
+// also changes to an entry's contents, times or permissions (which a kept entry holds).
+constexpr std::uint32_t kNameEvents =
+    IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+constexpr std::uint32_t kFolderEvents = kNameEvents | IN_ATTRIB | IN_MODIFY;
 
 void ReadNames(const std::string& folder, std::unordered_map<std::string, std::set<std::string>>& byKey) {
   byKey.clear();
@@ -531,12 +532,26 @@ bool PosixFileSystem::Watch(const std::string& folder) {
   if (notify_ < 0) return false;
   if (watchOf_.count(folder) != 0) return true;
   if (watchOf_.size() >= kKeptFoldersMax) return false;
-  const int watch = inotify_add_watch(notify_, folder.c_str(), kFolderEvents);
+  const int watch =
+      inotify_add_watch(notify_, folder.c_str(), written_.count(folder) != 0 ? kNameEvents : kFolderEvents);
   if (watch < 0) return false;
   watchOf_[folder] = watch;
   auto& paths = watched_[watch];
   if (std::find(paths.begin(), paths.end(), folder) == paths.end()) paths.push_back(folder);
   return true;
+}
+
+void PosixFileSystem::WritingIn(const std::string& folder) {
+  // The files this program writes would be reported back change by change (contents, times,
+  // permissions of each new file): a folder it makes files or folders in is watched for its
+  // names only, and no entry of it is kept. A folder it only deletes from stays watched whole.
+  if (!written_.insert(folder).second) return;
+  for (KeptEntry& kept : kept_) {
+    if (kept.at.parentHost == folder) kept.path.clear();
+  }
+  if (const auto it = watchOf_.find(folder); it != watchOf_.end()) {
+    (void)inotify_add_watch(notify_, folder.c_str(), kNameEvents);
+  }
 }
 
 void PosixFileSystem::ForgetFolder(const std::string& folder) { folders_.erase(folder); }
@@ -548,6 +563,7 @@ void PosixFileSystem::ForgetEverything() {
   folders_.clear();
   watchOf_.clear();
   watched_.clear();
+  written_.clear();
   resolved_.clear();
   dependents_.clear();
   for (KeptEntry& kept : kept_) kept.path.clear();
@@ -562,6 +578,7 @@ void PosixFileSystem::Unwatch(const std::string& folder) {
       continue;
     }
     folders_.erase(it->first);
+    written_.erase(it->first);
     auto& paths = watched_[it->second];
     paths.erase(std::remove(paths.begin(), paths.end(), it->first), paths.end());
     if (paths.empty()) {
@@ -773,6 +790,7 @@ FsStatus PosixFileSystem::CreateFolder(const std::string& path) {
   if (at->found || at->windows.components.empty()) return FsStatus::kExists;
   if (!at->parentFound) return FsStatus::kNotFound;
   if (!InsideDrive(*at, false)) return FsStatus::kAccessDenied;
+  WritingIn(at->parentHost);
   if (mkdir(at->host.c_str(), 0777) != 0) return StatusOfErrno(errno);
   return FsStatus::kOk;
 }
@@ -831,6 +849,7 @@ std::unique_ptr<ReplacementFile> PosixFileSystem::CreateReplacement(const std::s
   if (!at || !at->parentFound || at->windows.trailingSeparator) return nullptr;
   if (at->found && S_ISDIR(at->st.st_mode)) return nullptr;
   if (!InsideDrive(*at, false)) return nullptr;
+  WritingIn(at->parentHost);
   if (!at->found) {
     const int fd = open(at->parentHost.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (fd >= 0) return std::make_unique<PosixReplacement>(*this, fd, std::string(), at->host);
@@ -846,6 +865,7 @@ std::unique_ptr<TextFileWriter> PosixFileSystem::OpenForWriting(const std::strin
   const auto at = Locate(path);
   if (!at || !at->parentFound || at->windows.trailingSeparator) return nullptr;
   if (!InsideDrive(*at, false)) return nullptr;
+  WritingIn(at->parentHost);
   if (at->found && (at->isLink || !S_ISREG(at->st.st_mode) || (at->st.st_mode & S_IWUSR) == 0)) {
     return nullptr;  // a folder, a link, or a read-only file
   }

@@ -130,6 +130,8 @@ class PosixFileSystem : public FileSystem {
   void Unwatch(const std::string& folder);
   // Watches a host folder; false when it cannot be watched (nothing below it is then kept).
   bool Watch(const std::string& folder);
+  // Notes that this program is about to make or write an entry in a host folder.
+  void WritingIn(const std::string& folder);
 
   // A folder found from its Windows spelling (drive and components as given): a path below
   // it costs one look at its last name. Kept while no folder on its way changes.
@@ -153,6 +155,7 @@ class PosixFileSystem : public FileSystem {
   std::unordered_map<std::string, FolderNames> folders_;
   std::unordered_map<std::string, int> watchOf_;               // host folder -> watch
   std::unordered_map<int, std::vector<std::string>> watched_;  // watch -> folders (one inode)
+  std::set<std::string> written_;  // host folders this program makes or writes entries in
   std::unordered_map<std::string, ResolvedFolder> resolved_;
   // Host folder, a newline and the key of a name in it -> the kept folders found through it.
   std::unordered_map<std::string, std::vector<std::string>> dependents_;
