@@ -2,7 +2,6 @@
 #include "platform/posix/shell_posix.h"
 
 #include <fcntl.h>
-#include <sched.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -208,11 +207,12 @@ std::uint32_t PosixShell::TimeMs() {
 }
 
 void PosixShell::SleepMs(std::uint32_t ms) {
-  // Sleep(0) gives up the rest of the time slice; a zero nanosleep would wait for the timer.
-  if (ms == 0) {
-    sched_yield();
-    return;
-  }
+  // Sleep(0) returns at once. On Windows it offers the rest of the time slice to a thread
+  // that is ready; here the scheduler shares the processor fairly without being asked, and a
+  // yield at every copied file only hands it to unrelated work: on a machine busy with two
+  // compilers, 1,000 files took 3.9 s instead of 0.13 s of processor time. (A zero nanosleep
+  // would even wait for the timer.)
+  if (ms == 0) return;
   timespec left {static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
   while (nanosleep(&left, &left) != 0 && errno == EINTR) {
   }
