@@ -383,23 +383,22 @@ std::string PosixFileSystem::FolderKey(const WindowsPath& path) {
   return key;
 }
 
-std::optional<PosixFileSystem::Location> PosixFileSystem::Locate(std::string_view path,
-                                                                  FsStatus* status) {
+const PosixFileSystem::Location* PosixFileSystem::Locate(std::string_view path, FsStatus* status) {
   ApplyFolderChanges();
   for (const KeptEntry& kept : kept_) {
     if (!kept.path.empty() && kept.path == path) {
       if (status != nullptr) *status = kept.at.found ? FsStatus::kOk : FsStatus::kNotFound;
-      return kept.at;
+      return &kept.at;
     }
   }
   auto parsed = ParseWindowsPath(path);
   if (!parsed) {
     if (status != nullptr) *status = FsStatus::kInvalidPath;
-    return std::nullopt;
+    return nullptr;
   }
   if (!EnsureDrive(parsed->drive)) {
     if (status != nullptr) *status = FsStatus::kNotFound;
-    return std::nullopt;
+    return nullptr;
   }
   Location at;
   at.root = *drives_.Root(parsed->drive);
@@ -487,9 +486,11 @@ std::optional<PosixFileSystem::Location> PosixFileSystem::Locate(std::string_vie
   if (keep && !at.isLink && !(at.found && S_ISDIR(at.st.st_mode)) && written_.count(at.parentHost) == 0) {
     KeptEntry& slot = kept_[nextKept_++ % kKeptEntries];
     slot.path.assign(path);
-    slot.at = at;
+    slot.at = std::move(at);
+    return &slot.at;
   }
-  return at;
+  last_ = std::move(at);
+  return &last_;
 }
 
 bool PosixFileSystem::InsideDrive(const Location& at, bool entry) {

@@ -93,7 +93,9 @@ class PosixFileSystem : public FileSystem {
     // An existing file, named without a final "\".
     [[nodiscard]] bool IsFile() const { return found && !windows.trailingSeparator && S_ISREG(st.st_mode); }
   };
-  std::optional<Location> Locate(std::string_view path, FsStatus* status = nullptr);
+  // The entry at a Windows path; nullptr for an invalid path or a drive that is not mapped.
+  // The answer stays valid until the next call of Locate.
+  const Location* Locate(std::string_view path, FsStatus* status = nullptr);
   bool EnsureDrive(char letter);
   // True when the folder above the entry (entry: the entry itself, following a link) lies
   // inside the drive folder once every symbolic link is resolved.
@@ -160,6 +162,7 @@ class PosixFileSystem : public FileSystem {
   // Host folder, a newline and the key of a name in it -> the kept folders found through it.
   std::unordered_map<std::string, std::vector<std::string>> dependents_;
   KeptEntry kept_[kKeptEntries];
+  Location last_;  // the answer of the last Locate that was not kept
   std::size_t nextKept_ = 0;
   FolderNames unkept_;  // the names of a folder read without keeping them
   int notify_ = -1;
