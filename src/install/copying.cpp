@@ -45,9 +45,9 @@ std::vector<std::string> DropEntriesOutsideTarget(std::vector<std::string>& sour
                                                   std::vector<std::string>& destinations,
                                                   const std::string& target) {
   std::vector<std::string> refused;
-  std::vector<std::string> keptSources;
-  std::vector<std::string> keptDestinations;
+  // The kept pairs move up in place: a long list is never held twice.
   const std::size_t count = std::min(sources.size(), destinations.size());
+  std::size_t kept = 0;
   for (std::size_t k = 0; k < count; ++k) {
     const std::string& dest = destinations[k];
     if (!StartsWithNoCase(dest, target)) {
@@ -59,11 +59,14 @@ std::vector<std::string> DropEntriesOutsideTarget(std::vector<std::string>& sour
       refused.push_back(line);
       continue;
     }
-    keptSources.push_back(sources[k]);
-    keptDestinations.push_back(dest);
+    if (kept != k) {
+      sources[kept] = std::move(sources[k]);
+      destinations[kept] = std::move(destinations[k]);
+    }
+    ++kept;
   }
-  sources = std::move(keptSources);
-  destinations = std::move(keptDestinations);
+  sources.resize(kept);
+  destinations.resize(kept);
   return refused;
 }
 
