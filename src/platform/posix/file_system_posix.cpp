@@ -555,8 +555,6 @@ void PosixFileSystem::WritingIn(const std::string& folder) {
   }
 }
 
-void PosixFileSystem::ForgetFolder(const std::string& folder) { folders_.erase(folder); }
-
 void PosixFileSystem::ForgetEverything() {
   if (notify_ >= 0) {
     for (const auto& [watch, paths] : watched_) inotify_rm_watch(notify_, watch);
@@ -676,9 +674,10 @@ const PosixFileSystem::FolderNames* PosixFileSystem::NamesOf(const std::string& 
   ApplyFolderChanges();
   // A folder watched with every folder above it cannot have moved unnoticed.
   if (const FolderNames* kept = KeptNamesOf(folder)) return kept;
+  // A watch on a folder that went or was replaced would report another folder's changes.
   struct stat st {};
   if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    ForgetFolder(folder);
+    Unwatch(folder);
     return nullptr;
   }
   const auto it = folders_.find(folder);
@@ -688,7 +687,7 @@ const PosixFileSystem::FolderNames* PosixFileSystem::NamesOf(const std::string& 
       it->second.pathWatched = it->second.pathWatched || pathWatched;
       return &it->second;
     }
-    ForgetFolder(folder);
+    Unwatch(folder);
   }
   // Watched before it is read, so that no change falls between the two.
   if (folders_.size() >= kKeptFoldersMax || !Watch(folder)) {

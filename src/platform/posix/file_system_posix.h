@@ -124,7 +124,6 @@ class PosixFileSystem : public FileSystem {
   // Applies the changes inotify reported to the names, folders and entries that are kept.
   void ApplyFolderChanges();
   void ApplyNameChange(const std::string& folder, std::uint32_t mask, const std::string& name);
-  void ForgetFolder(const std::string& folder);
   // Forgets every kept folder and entry and every watch.
   void ForgetEverything();
   // Forgets a folder that went or moved, the folders watched below it, and whatever was
