@@ -136,14 +136,14 @@ CopyFault CopyWholeFile(FileSystem& fs, const std::string& source, const std::st
 
 // Lets the window run its events and notes the longest time that passed without doing so.
 void EventPoint(Installer& installer) {
-  Shell& shell = installer.platform().shell;
-  const std::uint32_t before = shell.TimeMs();
+  Clock& clock = installer.platform().clock;
+  const std::uint32_t before = clock.TimeMs();
   if (installer.LastEventPointMs) {
     installer.LongestEventGapMs =
         std::max(installer.LongestEventGapMs, before - *installer.LastEventPointMs);
   }
   installer.DoEvents();
-  installer.LastEventPointMs = shell.TimeMs();
+  installer.LastEventPointMs = clock.TimeMs();
 }
 
 }  // namespace
@@ -198,7 +198,7 @@ void Installer::CopyListedFiles(const StringList& sources, const StringList& des
   const std::size_t count = std::min(sources.size(), destinations.size());
   for (std::size_t k = 0; k < count; ++k) {
     EventPoint(*this);
-    platform_.shell.SleepMs(0);
+    platform_.clock.SleepMs(0);
     const bool large = ContainsNoCase(sources[k], kLargeFileMarker);
     if (large) {
       std::optional<std::int64_t> length = kLargeFileLength;
@@ -273,7 +273,7 @@ void Installer::CopyFileInBlocks(const std::string& source, const std::string& d
 
   for (std::int64_t b = 0; b < fullBlocks && written < wanted; ++b) {
     EventPoint(*this);
-    platform_.shell.SleepMs(0);
+    platform_.clock.SleepMs(0);
     const std::uint64_t piece = std::min(static_cast<std::uint64_t>(block), wanted - written);
     fault = CopyPiece(*reader, *out, piece);
     if (fault != CopyFault::kNone) break;
@@ -281,7 +281,7 @@ void Installer::CopyFileInBlocks(const std::string& source, const std::string& d
     ShowProgress(PercentPerByte * static_cast<float>(piece), false);
   }
   if (fault == CopyFault::kNone && tail != 0 && written < wanted) {
-    platform_.shell.SleepMs(5);
+    platform_.clock.SleepMs(5);
     EventPoint(*this);
     const std::uint64_t piece = std::min(static_cast<std::uint64_t>(tail), wanted - written);
     fault = CopyPiece(*reader, *out, piece);

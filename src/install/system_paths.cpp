@@ -34,16 +34,16 @@ void Installer::GetSysDir() {
 }
 
 void Installer::WaitKill(const std::string& pfad) {
-  Shell& shell = platform_.shell;
+  Clock& clock = platform_.clock;
   FileSystem& fs = platform_.fs;
-  const std::uint32_t start = shell.TimeMs();
+  const std::uint32_t start = clock.TimeMs();
   // Retries as fast as it can for at most 800 ms: the file may be let go of by its owner
   // (the product, the help viewer) a moment after it was asked to close.
   for (;;) {
     if (!fs.FileExists(pfad)) return;
     (void)fs.ClearAttributes(pfad);
     (void)fs.DeleteFile(pfad);
-    if (shell.TimeMs() - start > 800) return;
+    if (clock.TimeMs() - start > 800) return;
   }
 }
 

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/clock.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
 #include "platform/shell.h"
@@ -15,6 +16,7 @@ struct Platform {
   Shell& shell;
   Ui& ui;
   Console& console;
+  Clock& clock;
 };
 
 // How this run was started.

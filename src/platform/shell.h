@@ -1,5 +1,5 @@
 // The shell and the system around the installer: opening files, DDE to Program Manager,
-// the uninstall entry, top-level windows, the system folders and path forms, time.
+// the uninstall entry, top-level windows, the system folders and path forms.
 #pragma once
 
 #include <cstdint>
@@ -52,10 +52,6 @@ class Shell {
   // call wrote, "" when it wrote nothing (a missing path, no such conversion).
   [[nodiscard]] virtual std::string ShortPathName(const std::string& path) = 0;
   [[nodiscard]] virtual std::string LongPathName(const std::string& path) = 0;
-
-  // timeGetTime: milliseconds of a monotonic clock, wrapping at 32 bits.
-  [[nodiscard]] virtual std::uint32_t TimeMs() = 0;
-  virtual void SleepMs(std::uint32_t ms) = 0;
 
   // Claims the single-instance lock for this run; true when another instance holds it.
   [[nodiscard]] virtual bool AnotherInstanceRunning() = 0;

@@ -88,7 +88,7 @@ bool Installer::CloseWindowByTitle(const std::string& className, const std::stri
     if (!window) break;
     shell.SendClose(*window);
     // Gives the product time to end after it has handled WM_CLOSE.
-    shell.SleepMs(100);
+    platform_.clock.SleepMs(100);
   }
   return shell.FindTopWindow(className, title).has_value();
 }

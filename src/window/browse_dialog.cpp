@@ -52,7 +52,7 @@ void BrowseDialog1::ShowBrowseDialog_Click() {
 
 void Installer::Browse_P_MouseDown() {
   // The pause blocks the window, as the pressed picture is shown only afterwards.
-  platform_.shell.SleepMs(500);
+  platform_.clock.SleepMs(500);
   form_.SetVisible(Ctl::Browse_A, true);
   form_.SetVisible(Ctl::Browse_P, false);
   BrowseTargetFolder();

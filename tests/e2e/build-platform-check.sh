@@ -18,6 +18,7 @@ x86_64-w64-mingw32-g++ -std=c++20 -static -O1 -Wall -Wextra -Wconversion -Wno-si
   -I "$ROOT/src" "$ROOT/tests/e2e/win32_platform_check.cpp" \
   "$ROOT/src/platform/win32/file_system_win32.cpp" "$ROOT/src/platform/win32/shell_win32.cpp" \
   "$ROOT/src/platform/win32/console_win32.cpp" "$ROOT/src/platform/win32/dll_search.cpp" \
+  "$ROOT/src/platform/win32/clock_win32.cpp" \
   -o "$EXE" -lole32 -lshell32 -luser32 -ladvapi32
 [ "${1:-}" = "--build-only" ] && exit 0
 

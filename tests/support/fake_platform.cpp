@@ -380,16 +380,6 @@ std::string FakeShell::LongPathName(const std::string& path) {
   return "";
 }
 
-std::uint32_t FakeShell::TimeMs() {
-  clock += tick;
-  return clock;
-}
-
-void FakeShell::SleepMs(std::uint32_t ms) {
-  calls.push_back("Sleep " + std::to_string(ms));
-  clock += ms;
-}
-
 // ---- Window system and console ------------------------------------------------------------
 
 class FakeFolderPicker : public FolderPicker {

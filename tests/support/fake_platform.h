@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "support/fake_clock.h"
 
 namespace tunovar::testing {
 
@@ -88,8 +89,8 @@ class FakeFileSystem : public FileSystem {
 class FakeShell : public Shell {
  public:
   // Every call, in order: "Open <file>|<params>|<folder>|<show>", "DDE <service>|<topic>|<cmd>",
-  // "Register <path>|<name>", "Unregister", "FindWindow <class>|<title>", "SendClose",
-  // "Sleep <ms>".
+  // "Register <path>|<name>", "Unregister", "FindWindow <class>|<title>", "SendClose"; in a
+  // FakePlatform also the clock's "Sleep <ms>".
   std::vector<std::string> calls;
   std::vector<std::string> ddeCommands;  // the command strings alone
   std::vector<std::string> opened;       // the files opened alone
@@ -108,8 +109,6 @@ class FakeShell : public Shell {
   std::map<std::string, std::string> longNames;
   bool shortNamesEqualPath = true;  // a path without an entry in shortNames converts to itself
   FakeFileSystem* fs = nullptr;     // for "a missing path gives """
-  std::uint32_t clock = 1000;
-  std::uint32_t tick = 1;  // TimeMs advances by this much on every call
   bool otherInstance = false;
 
   int Open(const std::string& file, const std::string& parameters,
@@ -125,8 +124,6 @@ class FakeShell : public Shell {
   std::optional<std::string> SystemDirectory() override { return systemDirectory; }
   std::string ShortPathName(const std::string& path) override;
   std::string LongPathName(const std::string& path) override;
-  std::uint32_t TimeMs() override;
-  void SleepMs(std::uint32_t ms) override;
   bool AnotherInstanceRunning() override { return otherInstance; }
 
  private:
@@ -177,14 +174,18 @@ class FakeConsole : public Console {
   [[nodiscard]] bool Logged(std::string_view part) const;
 };
 
-// The four fakes as one platform.
+// The five fakes as one platform; the clock's sleeps are noted among the shell's calls.
 struct FakePlatform {
   FakeFileSystem fs;
   FakeShell shell;
   FakeUi ui;
   FakeConsole console;
-  Platform platform{fs, shell, ui, console};
-  FakePlatform() { shell.fs = &fs; }
+  FakeClock clock;
+  Platform platform{fs, shell, ui, console, clock};
+  FakePlatform() {
+    shell.fs = &fs;
+    clock.journal = &shell.calls;
+  }
 };
 
 }  // namespace tunovar::testing

@@ -66,7 +66,7 @@ std::optional<std::string_view> After(std::string_view command, std::string_view
 
 }  // namespace
 
-BatchInterpreter::BatchInterpreter(FileSystem& fs, Shell& clock, std::uint32_t giveUpMs,
+BatchInterpreter::BatchInterpreter(FileSystem& fs, Clock& clock, std::uint32_t giveUpMs,
                                    std::uint32_t pauseMs, Pause pause)
     : fs_(fs), clock_(clock), giveUpMs_(giveUpMs), pauseMs_(pauseMs), pause_(std::move(pause)) {}
 
@@ -155,7 +155,9 @@ BatchInterpreter::Flow BatchInterpreter::Execute(std::string_view command, std::
     // A jump back: a waiting block for a file that is still there.
     const std::uint32_t now = clock_.TimeMs();
     const auto [since, first] = waitingSince_.emplace(label, now);
-    if (!first && now - since->second >= giveUpMs_) {
+    // More than the give-up time: readings are cut to whole milliseconds, and a block must
+    // not give up on a file a fraction of a millisecond before its time.
+    if (!first && now - since->second > giveUpMs_) {
       ++gaveUp_;
       return Flow::kNext;
     }

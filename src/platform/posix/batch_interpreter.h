@@ -22,8 +22,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/clock.h"
 #include "platform/file_system.h"
-#include "platform/shell.h"
 
 namespace tunovar::posix {
 
@@ -33,8 +33,9 @@ class BatchInterpreter {
   // block waits for (a Windows path) and may end as soon as that file is let go of.
   using Pause = std::function<void(const std::string& path, std::uint32_t ms)>;
 
-  // clock gives TimeMs, and SleepMs for the pause when none is given.
-  BatchInterpreter(FileSystem& fs, Shell& clock, std::uint32_t giveUpMs = 120000,
+  // A waiting block pauses between its rounds (pause, else pauseMs on clock) and gives up
+  // once more than giveUpMs have passed on clock since its first jump back.
+  BatchInterpreter(FileSystem& fs, Clock& clock, std::uint32_t giveUpMs = 120000,
                    std::uint32_t pauseMs = 100, Pause pause = nullptr);
 
   // Runs the batch with currentFolder (a Windows path) as the current folder. Returns the
@@ -47,7 +48,7 @@ class BatchInterpreter {
   std::string Resolve(const std::string& path) const;
 
   FileSystem& fs_;
-  Shell& clock_;
+  Clock& clock_;
   std::uint32_t giveUpMs_;
   std::uint32_t pauseMs_;
   Pause pause_;

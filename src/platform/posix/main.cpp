@@ -2,16 +2,16 @@
 #include <limits.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
-#include <cstdint>
 #include <string>
 
 #include "platform/platform.h"
 #include "platform/posix/ansi_utf8.h"
+#include "platform/posix/clock_posix.h"
 #include "platform/posix/console_posix.h"
 #include "platform/posix/drive_map.h"
 #include "platform/posix/file_system_posix.h"
+#include "platform/posix/headless_timers.h"
 #include "platform/posix/host_files.h"
 #include "platform/posix/shell_posix.h"
 #include "platform/posix/ui_headless.h"
@@ -33,39 +33,6 @@ std::string ExecutablePath() {
   std::array<char, PATH_MAX> buffer{};
   const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
   return n > 0 ? std::string(buffer.data(), static_cast<std::size_t>(n)) : "";
-}
-
-// The timers of the window as a headless view runs them: each fires when its interval has
-// passed, in the order they fall due, until the run ends or no timer is armed any more. This
-// build has no window to show and takes no input, so nothing can happen while a timer is
-// pending: its time is counted, not waited for (a silent run does not sit idle for the
-// interval of Timer1 before it starts its work).
-void RunTimers(Installer& installer) {
-  constexpr std::array<Ctl, 4> kTimers = {Ctl::Timer1, Ctl::TextTimerUp, Ctl::TextTimerDown, Ctl::HelpTimer};
-  std::array<std::uint64_t, kTimers.size()> due{};
-  std::array<int, kTimers.size()> armedWith{};
-  std::uint64_t now = 0;  // milliseconds of the run's timer time
-  while (!installer.Ended()) {
-    bool any = false;
-    std::uint64_t next = UINT64_MAX;
-    for (std::size_t i = 0; i < kTimers.size(); ++i) {
-      const int interval = installer.Window()[kTimers[i]].interval;
-      if (interval != armedWith[i]) {
-        armedWith[i] = interval;
-        due[i] = now + static_cast<std::uint64_t>(std::max(interval, 0));
-      }
-      if (interval <= 0) continue;
-      any = true;
-      next = std::min(next, due[i]);
-    }
-    if (!any) return;
-    now = std::max(now, next);
-    for (std::size_t i = 0; i < kTimers.size() && !installer.Ended(); ++i) {
-      if (armedWith[i] <= 0 || due[i] > now) continue;
-      due[i] = now + static_cast<std::uint64_t>(armedWith[i]);
-      installer.Deliver(kTimers[i], Event::kTimer);
-    }
-  }
 }
 
 }  // namespace
@@ -108,7 +75,8 @@ int main(int argc, char** argv) {
   HeadlessUi ui;
   PosixFileSystem fs(std::move(drives));
   PosixShell shell(fs, &console);
-  Platform platform{fs, shell, ui, console};
+  PosixClock clock;
+  Platform platform{fs, shell, ui, console, clock};
   Installer installer(platform, LaunchInfo{*exeFolder, baseName, arguments});
   if (installer.Start()) RunTimers(installer);
   return installer.ExitCodeOfRun();

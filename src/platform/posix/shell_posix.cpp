@@ -7,10 +7,10 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <ctime>
 
 #include "platform/posix/ansi_utf8.h"
 #include "platform/posix/batch_interpreter.h"
+#include "platform/posix/clock_posix.h"
 #include "platform/posix/detached_process.h"
 #include "platform/posix/uninstall_entry.h"
 #include "platform/posix/xdg_dirs.h"
@@ -113,17 +113,19 @@ int PosixShell::Open(const std::string& file, const std::string& parameters,
     if (folder.empty()) folder = file.substr(0, file.find_last_of("\\/"));
     const std::uint32_t giveUp = batchGiveUpMs_;
     const bool started = RunDetached([this, &batch, &folder, giveUp] {
-      // A file system of its own: the installer's watches are not the batch's.
+      // A file system of its own: the installer's watches are not the batch's. The batch
+      // waits in real time, however the installer's time is kept.
       PosixFileSystem own(fs_.Drives());
+      PosixClock clock;
       // A waiting block goes on as soon as its file is let go of, not at the next round. A
       // file that nobody holds (let go of just now, or read-only) is tried again at once the
       // first time, then after the whole pause.
       int unheld = 0;
-      BatchInterpreter interpreter(own, *this, giveUp, 100, [&](const std::string& path, std::uint32_t ms) {
+      BatchInterpreter interpreter(own, clock, giveUp, 100, [&](const std::string& path, std::uint32_t ms) {
         if (own.WaitUntilLetGo(path, ms) != PosixFileSystem::LetGo::kNotHeld) {
           unheld = 0;
         } else if (unheld++ > 0) {
-          SleepMs(ms);
+          clock.SleepMs(ms);
         }
       });
       (void)interpreter.Run(*batch, folder);
@@ -197,25 +199,6 @@ std::string PosixShell::LongPathName(const std::string& path) {
   const auto spelled = fs_.OnDiskSpelling(path);
   if (!spelled || spelled->size() >= kCapacity) return "";
   return *spelled;
-}
-
-std::uint32_t PosixShell::TimeMs() {
-  timespec now {};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  const auto ms = static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
-  return static_cast<std::uint32_t>(ms);
-}
-
-void PosixShell::SleepMs(std::uint32_t ms) {
-  // Sleep(0) returns at once. On Windows it offers the rest of the time slice to a thread
-  // that is ready; here the scheduler shares the processor fairly without being asked, and a
-  // yield at every copied file only hands it to unrelated work: on a machine busy with two
-  // compilers, 1,000 files took 3.9 s instead of 0.13 s of processor time. (A zero nanosleep
-  // would even wait for the timer.)
-  if (ms == 0) return;
-  timespec left {static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
-  while (nanosleep(&left, &left) != 0 && errno == EINTR) {
-  }
 }
 
 std::string PosixShell::InstanceLockPath() {

@@ -47,8 +47,6 @@ class PosixShell : public Shell {
   std::optional<std::string> SystemDirectory() override;
   std::string ShortPathName(const std::string& path) override;
   std::string LongPathName(const std::string& path) override;
-  std::uint32_t TimeMs() override;
-  void SleepMs(std::uint32_t ms) override;
   bool AnotherInstanceRunning() override;
 
   // Opens that were passed over, as "program <file>" or "document <file>", in order.

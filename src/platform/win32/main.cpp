@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/win32/clock_win32.h"
 #include "platform/win32/console_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/shell_win32.h"
@@ -73,7 +74,8 @@ int RunInstaller(HINSTANCE instance) {
   Win32Shell shell;
   Win32Console console(switches.silent, switches.logFile);
   Win32Ui ui(instance);
-  Platform platform{fileSystem, shell, ui, console};
+  Win32Clock clock;
+  Platform platform{fileSystem, shell, ui, console, clock};
   Installer installer(platform, launch);
   ui.Attach(installer);
   if (!installer.Start()) return installer.ExitCodeOfRun();

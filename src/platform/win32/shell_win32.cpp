@@ -1,5 +1,5 @@
 // The shell and system calls of a Windows run: opening files, Program Manager's DDE, the
-// uninstall entry, windows of other programs, system folders, path forms, time, one instance.
+// uninstall entry, windows of other programs, system folders, path forms, one instance.
 #include "platform/win32/shell_win32.h"
 
 #include <objbase.h>
@@ -153,16 +153,6 @@ std::string ConvertedPath(DWORD(WINAPI* call)(LPCSTR, LPSTR, DWORD), const std::
 
 }  // namespace
 
-Win32Shell::Win32Shell() {
-  char folder[MAX_PATH];
-  const UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
-  if (length > 0 && length < MAX_PATH - 11) {
-    const std::string path = std::string(folder, length) + "\\winmm.dll";
-    winmm_.reset(::LoadLibraryA(path.c_str()));
-    if (winmm_) timeGetTime_ = win32::ProcAddress<TimeGetTimeFn>(winmm_.get(), "timeGetTime");
-  }
-}
-
 int Win32Shell::Open(const std::string& file, const std::string& parameters,
                      const std::string& workingFolder, ShowMode show) {
   // An empty file name would open the working folder in Explorer; there is no such file.
@@ -245,12 +235,6 @@ std::string Win32Shell::ShortPathName(const std::string& path) {
 std::string Win32Shell::LongPathName(const std::string& path) {
   return ConvertedPath(::GetLongPathNameA, path);
 }
-
-std::uint32_t Win32Shell::TimeMs() {
-  return timeGetTime_ != nullptr ? timeGetTime_() : ::GetTickCount();
-}
-
-void Win32Shell::SleepMs(std::uint32_t ms) { ::Sleep(ms); }
 
 bool Win32Shell::AnotherInstanceRunning() {
   if (anotherInstance_) return *anotherInstance_;

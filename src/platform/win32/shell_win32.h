@@ -1,12 +1,10 @@
 // The shell and system calls of a Windows run: ShellExecuteA, a DDEML client, the uninstall
-// entry in the registry, top-level windows, system folders and path forms, time, the
-// single-instance mutex.
+// entry in the registry, top-level windows, system folders and path forms, the single-instance
+// mutex.
 #pragma once
 
 #include "platform/shell.h"
 #include "platform/win32/win32.h"
-
-#include <mmsystem.h>  // the declaration of timeGetTime, whose address is looked up
 
 namespace tunovar {
 
@@ -21,7 +19,7 @@ inline constexpr const char* kInstanceMutexName = "Local\\OvriTUNOVARSetup";
 
 class Win32Shell final : public Shell {
  public:
-  Win32Shell();
+  Win32Shell() = default;
   Win32Shell(const Win32Shell&) = delete;
   Win32Shell& operator=(const Win32Shell&) = delete;
 
@@ -44,19 +42,9 @@ class Win32Shell final : public Shell {
   [[nodiscard]] std::string ShortPathName(const std::string& path) override;
   [[nodiscard]] std::string LongPathName(const std::string& path) override;
 
-  [[nodiscard]] std::uint32_t TimeMs() override;
-  void SleepMs(std::uint32_t ms) override;
-
   [[nodiscard]] bool AnotherInstanceRunning() override;
 
  private:
-  using TimeGetTimeFn = decltype(&::timeGetTime);
-
-  // winmm.dll, loaded by full path from the system folder (it is no "known DLL", so a static
-  // import would be looked for beside the program first).
-  win32::UniqueModule winmm_;
-  TimeGetTimeFn timeGetTime_ = nullptr;
-
   win32::UniqueHandle instanceMutex_;
   std::optional<bool> anotherInstance_;
 };

@@ -2,17 +2,18 @@
 #include "platform/posix/batch_interpreter.h"
 
 #include <chrono>
-#include <thread>
 
 #include <gtest/gtest.h>
 
+#include "platform/posix/clock_posix.h"
 #include "platform/posix/file_system_posix.h"
-#include "platform/posix/shell_posix.h"
+#include "support/fake_clock.h"
 #include "support/temp_drives.h"
 
 namespace tunovar::posix {
 namespace {
 
+using testing::FakeClock;
 using testing::TempDrives;
 
 constexpr const char* kRuntime = "C:\\Apps\\TUNOVAR\\TUNOVAR\\runtime";
@@ -30,13 +31,13 @@ class BatchInterpreterPosix : public ::testing::Test {
   }
   std::vector<std::string> Left() { return TempDrives::Tree(drives.Root('C')); }
   int Run(const std::string& batch, const std::string& folder = kRuntime, std::uint32_t giveUpMs = 120000) {
-    BatchInterpreter interpreter(fs, shell, giveUpMs, 10);
+    BatchInterpreter interpreter(fs, clock, giveUpMs, 10);
     return interpreter.Run(batch, folder);
   }
 
   TempDrives drives;
   PosixFileSystem fs;
-  PosixShell shell{fs};
+  FakeClock clock;
 };
 
 TEST_F(BatchInterpreterPosix, TheUninstallBatchRemovesTheRuntimeAndTheEmptyFoldersAbove) {
@@ -132,31 +133,38 @@ TEST_F(BatchInterpreterPosix, AWaitingBlockWaitsForAHeldFileAndGoesOnWhenItIsLet
   Put("Apps/runtime/after.txt");
   auto hold = fs.HoldOpen("C:\\Apps\\runtime\\defile");
   ASSERT_NE(hold, nullptr);
-  std::thread release([h = std::move(hold)]() mutable {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    h.reset();
-  });
-  const auto start = std::chrono::steady_clock::now();
-  const int gaveUp = Run(Block('e', "C:\\Apps\\runtime\\defile") + "del after.txt", "C:\\Apps\\runtime", 10000);
-  const auto waited = std::chrono::steady_clock::now() - start;
-  release.join();
-  EXPECT_EQ(gaveUp, 0);
-  EXPECT_GE(waited, std::chrono::milliseconds(250));
+  // The holder lets go during the third pause.
+  clock.onSleep = [&] {
+    if (clock.sleeps.size() == 3) hold.reset();
+  };
+  EXPECT_EQ(Run(Block('e', "C:\\Apps\\runtime\\defile") + "del after.txt", "C:\\Apps\\runtime", 10000), 0);
+  EXPECT_EQ(clock.sleeps, (std::vector<std::uint32_t>{10, 10, 10}));
   EXPECT_EQ(Left(), (std::vector<std::string>{"Apps/", "Apps/runtime/", "WINDOWS/"}));
 }
 
-TEST_F(BatchInterpreterPosix, AFileThatIsNeverLetGoIsGivenUpAfterTheWaitingTime) {
+TEST_F(BatchInterpreterPosix, AFileThatIsNeverLetGoIsGivenUpOnceMoreThanTheWaitingTimeHasPassed) {
   Put("runtime/defile");
   Put("runtime/after.txt");
   auto hold = fs.HoldOpen("C:\\runtime\\defile");
   ASSERT_NE(hold, nullptr);
-  const auto start = std::chrono::steady_clock::now();
-  const int gaveUp = Run(Block('e', "C:\\runtime\\defile") + "del after.txt", "C:\\runtime", 300);
-  const auto waited = std::chrono::steady_clock::now() - start;
-  EXPECT_EQ(gaveUp, 1);
-  EXPECT_GE(waited, std::chrono::milliseconds(300));
-  EXPECT_LT(waited, std::chrono::seconds(5));
+  const std::string batch = Block('e', "C:\\runtime\\defile") + Block('f', "C:\\runtime\\defile") + "del after.txt";
+  EXPECT_EQ(Run(batch, "C:\\runtime", 300), 2);
+  // Each block: 30 pauses of 10 ms bring it to exactly 300 ms, which is not yet more; the
+  // 31st brings it past.
+  EXPECT_EQ(clock.sleeps, std::vector<std::uint32_t>(62, 10));
   EXPECT_EQ(Left(), (std::vector<std::string>{"WINDOWS/", "runtime/", "runtime/defile"}));
+}
+
+// The one test on the real clock: a block gives up no earlier than its waiting time.
+TEST_F(BatchInterpreterPosix, OnTheRealClockAWaitingBlockGivesUpNoEarlierThanItsWaitingTime) {
+  Put("runtime/defile");
+  auto hold = fs.HoldOpen("C:\\runtime\\defile");
+  ASSERT_NE(hold, nullptr);
+  PosixClock real;
+  BatchInterpreter interpreter(fs, real, 300, 10);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(interpreter.Run(Block('e', "C:\\runtime\\defile"), "C:\\runtime"), 1);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
 }
 
 }  // namespace

@@ -62,7 +62,7 @@ class CountingUi : public testing::FakeUi {
 TEST(WindowInitScaling, EachPropertyReadsTheScreenAfreshAndAFaultSkipsOnlyIt) {
   testing::FakePlatform fake;
   CountingUi ui;
-  Platform platform{fake.fs, fake.shell, ui, fake.console};
+  Platform platform{fake.fs, fake.shell, ui, fake.console, fake.clock};
   // Call 1 and 2 scale the window, 3 and 4 Left and Top of Browse_A.
   ui.answer = [](int call) {
     if (call == 3) return std::numeric_limits<float>::quiet_NaN();

@@ -99,6 +99,8 @@ struct World {
     fs.PutFile(kDir + "\\data\\songs.db", "db");
     fs.PutFile(kApp + "deinstal.exe", "me");
     fs.Find(kApp + "deinstal.exe")->locked = true;  // the running uninstaller
+    // WaitKill retries a held file without sleeping: each reading stands for one attempt.
+    fake.clock.msPerReading = 1;
     fs.PutFile(kApp + "MSVBVM50.DLL", "vb");
     fs.PutFile(kApp + "insttext", InstText());
     fs.PutFile(kApp + "group", GroupFile());
@@ -369,7 +371,7 @@ TEST(RunUninstall, TheProductWindowIsClosedBeforeAnyListedFileIsTouched) {
   shell.files = &w.fs;
   shell.windows["window 0|Ovri TUNOVAR"] = 2;
   w.fs.Find(kDir + "\\tuno.exe")->locked = true;
-  Platform platform{w.fs, shell, w.fake.ui, w.fake.console};
+  Platform platform{w.fs, shell, w.fake.ui, w.fake.console, w.fake.clock};
   Installer installer(platform, LaunchInfo{w.exeFolder, "deinstal", ""});
   ASSERT_TRUE(installer.Start());
   installer.Deliver(Ctl::Timer1, Event::kTimer);
