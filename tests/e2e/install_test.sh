@@ -138,7 +138,6 @@ e2e_check "its display name is \"Ovri TUNOVAR - Deinstallation\"" \
 e2e_check "its uninstall command starts the installed deinstal.exe" \
   grep -q -i -F '"C:\Apps\TUNOVAR\tunovar\runtime\deinstal.exe"' "$reg_out"
 
-sleep 0.5
 e2e_screenshot root install
 e2e_check "a screenshot is written to build/e2e/install.png" test -s "$E2E_OUT/install.png"
 # The group's explorer window stays open: end the session.

@@ -10,8 +10,8 @@
 #   w=$(e2e_wait_window 'Ovri TUNOVAR Setup' 30 [EXCEPT])
 #   e2e_require_window TITLE SECONDS   # a check; sets E2E_WINDOW, or ends the test without it
 #   e2e_click "$w" X Y      # X, Y in the window's client area (e2e_double_click likewise)
-#   e2e_answer "$box" n     # answer a message box by key (Return: Yes/OK, n: No)
-#   e2e_client_shot "$w" NAME X Y W H; e2e_pictures_same/differ NAME1 NAME2
+#   e2e_answer "$box" n     # answer a message box by key (Return: Yes/OK, n: No); a check
+#   e2e_client_shot "$w" NAME X Y W H [TEST...]; e2e_pictures_same/differ NAME1 NAME2
 #   e2e_map_drive d DIR; e2e_poll SECONDS test-command...; e2e_end_session
 #   e2e_group_folder; e2e_group_items DIR; e2e_query_uninstall_entry FILE
 #   e2e_expected_defile LANGUAGE 'C:\Apps\TUNOVAR\' cddb|nocddb; e2e_same_file EXPECTED ACTUAL
@@ -20,6 +20,9 @@
 #
 # Wine runs only as 64-bit here (this kernel cannot execute 32-bit code). Wine's output
 # always goes to files: a Wine child that outlives its command keeps a pipe open for good.
+# Nothing here waits a fixed time for something to have happened: every step polls what it
+# can see (a window, a file, a process, a picture that has stopped changing) with a generous
+# limit, so that a loaded machine makes a test slower, never wrong.
 
 E2E_REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 E2E_OUT=$E2E_REPO/build/e2e
@@ -75,17 +78,23 @@ e2e_start_xvfb() {
   : >"$number"
   Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-1024x768x24}" -nolisten tcp 3>"$number" >"$E2E_LOGS/xvfb.log" 2>&1 &
   E2E_XVFB_PID=$!
-  local waited=0
-  until [ -s "$number" ]; do
-    sleep 0.05
-    waited=$((waited + 1))
-    if [ "$waited" -gt 200 ] || ! kill -0 "$E2E_XVFB_PID" 2>/dev/null; then
-      e2e_log "Xvfb did not start (see $E2E_LOGS/xvfb.log)"
-      exit 2
-    fi
-  done
+  # Xvfb writes its display number once it takes connections.
+  if ! e2e_poll 30 e2e_xvfb_started "$number" || [ ! -s "$number" ]; then
+    e2e_log "Xvfb did not start (see $E2E_LOGS/xvfb.log)"
+    exit 2
+  fi
   DISPLAY=:$(tr -d '[:space:]' <"$number")
   export DISPLAY
+}
+
+# Succeeds once Xvfb has written its display number to FILE, or has ended without it.
+e2e_xvfb_started() { [ -s "$1" ] || ! kill -0 "$E2E_XVFB_PID" 2>/dev/null; }
+
+e2e_stop_xvfb() {
+  if [ -n "$E2E_XVFB_PID" ]; then
+    kill "$E2E_XVFB_PID" 2>/dev/null || true
+    wait "$E2E_XVFB_PID" 2>/dev/null || true
+  fi
 }
 
 # One prefix per run, made once (about 15 s) and copied for every scenario. When run.sh has
@@ -142,10 +151,7 @@ e2e_stop_wine() {
 e2e_cleanup() {
   local status=$?
   e2e_stop_wine
-  if [ -n "$E2E_XVFB_PID" ]; then
-    kill "$E2E_XVFB_PID" 2>/dev/null || true
-    wait "$E2E_XVFB_PID" 2>/dev/null || true
-  fi
+  e2e_stop_xvfb
   if [ -z "${E2E_KEEP:-}" ]; then
     rm -rf "$E2E_RUN"
   else
@@ -396,12 +402,12 @@ e2e_frame_offset() {
   E2E_WY=$Y
 }
 
-# Moves the pointer to client point (X, Y) of WINDOW (800 x 600 client) and lets it rest.
+# Moves the pointer to client point (X, Y) of WINDOW (800 x 600 client). The click that
+# follows reaches Wine after the motion: the X server keeps their order.
 e2e_point_at() {
   local window=$1 x=$2 y=$3
   e2e_frame_offset "$window"
   xdotool mousemove --window "$window" $((x + E2E_OX)) $((y + E2E_OY))
-  sleep 0.1
 }
 
 # Clicks BUTTON (default 1, the left button) at client point (X, Y) of WINDOW.
@@ -416,38 +422,96 @@ e2e_double_click() {
   xdotool click --repeat 2 --delay 80 1
 }
 
-# Answers the message box WINDOW with KEY (Return: Yes or OK; n: No). Another window that
-# opened meanwhile (the explorer window of a program group) may lie over the box and hold the
-# keyboard: the box is raised and a click on its caption makes it the active window first.
+# Succeeds while the X window WINDOW is shown.
+e2e_window_shown() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+e2e_window_gone() { ! e2e_window_shown "$1"; }
+
+# Succeeds once WINDOW holds the keyboard focus.
+e2e_has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
+
+# Answers the message box WINDOW with KEY (Return: Yes or OK; n: No) and succeeds once the box
+# is gone. Another window that opened meanwhile (the explorer window of a program group) may
+# lie over the box and hold the keyboard: each attempt raises the box, clicks its caption to
+# make it the active window, sends the key once the box has the focus and waits for the box to
+# close. After five attempts it says why it failed and keeps the screen as
+# build/e2e/NAME-unanswered.png (NAME: the test's).
 e2e_answer() {
-  local window=$1 key=$2 WIDTH HEIGHT X Y SCREEN WINDOW
-  xdotool windowraise "$window"
-  sleep 0.2
-  eval "$(xdotool getwindowgeometry --shell "$window")"
-  xdotool mousemove --window "$window" $((WIDTH / 2)) 8
-  sleep 0.1
-  xdotool click 1
-  sleep 0.2
-  xdotool key "$key"
+  local window=$1 key=$2 attempt WIDTH HEIGHT X Y SCREEN WINDOW
+  for attempt in 1 2 3 4 5; do
+    e2e_window_gone "$window" && return 0
+    xdotool windowraise "$window" 2>/dev/null
+    if eval "$(xdotool getwindowgeometry --shell "$window" 2>/dev/null)"; then
+      xdotool mousemove --window "$window" $((WIDTH / 2)) 8 click 1 2>/dev/null
+    fi
+    e2e_poll 5 e2e_has_focus "$window" && xdotool key "$key"
+    e2e_poll 10 e2e_window_gone "$window" && return 0
+  done
+  e2e_screenshot root "$E2E_NAME-unanswered"
+  e2e_log "the message box \"$(xdotool getwindowname "$window" 2>/dev/null)\" did not take the key $key" \
+    "in $attempt attempts (focus on $(xdotool getwindowfocus 2>&1)); see build/e2e/$E2E_NAME-unanswered.png"
+  return 1
 }
 
 # Writes build/e2e/NAME.png: the window WINDOW with its frame, or the whole screen when
-# WINDOW is "root".
+# WINDOW is "root", once the picture has settled (e2e_settled_shot).
 e2e_screenshot() {
   local window=$1 name=$2
-  "$IM_IMPORT" -window "$window" "$E2E_OUT/$name.png" >>"$E2E_LOGS/import.log" 2>&1
+  e2e_settled_shot "$E2E_OUT/$name.png" e2e_grab_window "$window"
 }
 
 # Writes build/e2e/NAME.png: the rectangle X, Y, WIDTH x HEIGHT of the client area of WINDOW
-# (800 x 600 client), without Wine's frame.
+# (800 x 600 client), without Wine's frame, once it has settled and, when a TEST command
+# follows, once TEST succeeds on it as well (a change the test waits to see). Fails when
+# neither came about within the limit; the last picture is kept.
 e2e_client_shot() {
   local window=$1 name=$2 x=$3 y=$4 width=$5 height=$6
-  local whole=$E2E_RUN/whole.$name.png
+  shift 6
   e2e_frame_offset "$window"
+  e2e_settled_shot "$E2E_OUT/$name.png" e2e_grab_client "$window" "$x" "$y" "$width" "$height" -- "$@"
+}
+
+# Grabs the window WINDOW (or "root") into the picture file OUT.
+e2e_grab_window() {
+  "$IM_IMPORT" -window "$1" "$2" >>"$E2E_LOGS/import.log" 2>&1
+}
+
+# Grabs the client rectangle X, Y, WIDTH x HEIGHT of WINDOW (frame offset E2E_OX, E2E_OY)
+# into the picture file OUT.
+e2e_grab_client() {
+  local window=$1 x=$2 y=$3 width=$4 height=$5 out=$6
+  local whole=$E2E_RUN/whole.${out##*/}
   "$IM_IMPORT" -window "$window" "$whole" >>"$E2E_LOGS/import.log" 2>&1
   "$IM_CONVERT" "$whole" -crop "${width}x${height}+$((x + E2E_OX))+$((y + E2E_OY))" +repage \
-    "$E2E_OUT/$name.png" >>"$E2E_LOGS/import.log" 2>&1
+    "$out" >>"$E2E_LOGS/import.log" 2>&1
   rm -f "$whole"
+}
+
+# Writes the picture file OUT with GRAB... (a grab command, given OUT as its last argument)
+# once two grabs some 0.1 s apart are the same picture: Wine draws a change a moment after the
+# event that caused it. After "--", a TEST command must succeed on OUT as well. Gives up after
+# 50 rounds (5 s of pauses) and keeps the last grab.
+e2e_settled_shot() {
+  local out=$1 grab=() rounds=0
+  shift
+  while [ $# -gt 0 ] && [ "$1" != -- ]; do grab+=("$1"); shift; done
+  [ $# -gt 0 ] && shift
+  local previous=$E2E_RUN/previous.${out##*/}
+  "${grab[@]}" "$previous"
+  while :; do
+    sleep 0.1
+    "${grab[@]}" "$out"
+    if [ "$(e2e_png_differing "$previous" "$out")" = 0 ] && { [ $# -eq 0 ] || "$@"; }; then
+      rm -f "$previous"
+      return 0
+    fi
+    rounds=$((rounds + 1))
+    if [ "$rounds" -ge 50 ]; then
+      rm -f "$previous"
+      e2e_log "$(basename "$out"): no settled picture${1:+ for which $*} in $rounds rounds"
+      return 1
+    fi
+    cp "$out" "$previous"
+  done
 }
 
 # Prints how many pixels differ between the picture files A and B (ImageMagick's absolute

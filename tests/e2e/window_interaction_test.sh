@@ -36,10 +36,16 @@ R_REQUIRED='300 432 480 22'
 R_CDDB='25 522 280 28'
 R_PATH='228 484 296 17'
 
-shot() {  # NAME REGION
+# Shoots REGION as interaction-NAME.png once it has settled and, when a TEST follows, once
+# TEST succeeds on it (the change a click makes appears a moment later).
+shot() {  # NAME REGION [TEST...]
+  local name=$1 region=$2
+  shift 2
   # shellcheck disable=SC2086  # the region is four numbers
-  e2e_client_shot "$window" "interaction-$1" $2
+  e2e_client_shot "$window" "interaction-$name" $region "$@"
 }
+differ() { e2e_pictures_differ "interaction-$1" "interaction-$2" "$3"; }
+same() { e2e_pictures_same "interaction-$1" "interaction-$2"; }
 click() {  # X Y
   # shellcheck disable=SC2086
   e2e_click "$window" $1
@@ -53,7 +59,6 @@ e2e_start_in "$CD/TUNOVAR/runtime" "$E2E_LOGS/install.log" 'D:\TUNOVAR\runtime\i
 program=$E2E_PID
 e2e_require_window "$TITLE" 60
 window=$E2E_WINDOW
-sleep 1
 
 # ---- Up and Down --------------------------------------------------------------------------
 shot language-1 "$R_LANGUAGE"
@@ -61,68 +66,63 @@ shot required-65 "$R_REQUIRED"
 shot cddb-on "$R_CDDB"
 shot path-default "$R_PATH"
 click "$UP"
-sleep 0.6
-shot language-2 "$R_LANGUAGE"
+shot language-2 "$R_LANGUAGE" differ language-1 language-2 500
 e2e_check "Up shows the next language (pixels changed: $(e2e_pixels_differing interaction-language-1 interaction-language-2))" \
-  e2e_pictures_differ interaction-language-1 interaction-language-2 500
+  differ language-1 language-2 500
 click "$DOWN"
-sleep 0.6
-shot language-1-again "$R_LANGUAGE"
+shot language-1-again "$R_LANGUAGE" same language-1 language-1-again
 e2e_check "Down after Up brings back the same picture (pixels changed: $(e2e_pixels_differing interaction-language-1 interaction-language-1-again))" \
-  e2e_pictures_same interaction-language-1 interaction-language-1-again
+  same language-1 language-1-again
 
 # ---- The CDDB option ----------------------------------------------------------------------
 click "$CDDB"
-sleep 0.4
-shot cddb-off "$R_CDDB"
-shot required-60 "$R_REQUIRED"
+shot cddb-off "$R_CDDB" differ cddb-on cddb-off 20
+shot required-60 "$R_REQUIRED" differ required-65 required-60 10
 e2e_check "a click on the CDDB option clears it (pixels changed: $(e2e_pixels_differing interaction-cddb-on interaction-cddb-off))" \
-  e2e_pictures_differ interaction-cddb-on interaction-cddb-off 20
+  differ cddb-on cddb-off 20
 e2e_check "and lowers the space required (pixels changed: $(e2e_pixels_differing interaction-required-65 interaction-required-60))" \
-  e2e_pictures_differ interaction-required-65 interaction-required-60 10
+  differ required-65 required-60 10
 click "$CDDB"
-sleep 0.4
-shot cddb-on-again "$R_CDDB"
-shot required-65-again "$R_REQUIRED"
-e2e_check "a second click sets it again: the same picture as at the start" \
-  e2e_pictures_same interaction-cddb-on interaction-cddb-on-again
-e2e_check "and the same space required as at the start" \
-  e2e_pictures_same interaction-required-65 interaction-required-65-again
+shot cddb-on-again "$R_CDDB" same cddb-on cddb-on-again
+shot required-65-again "$R_REQUIRED" same required-65 required-65-again
+e2e_check "a second click sets it again: the same picture as at the start" same cddb-on cddb-on-again
+e2e_check "and the same space required as at the start" same required-65 required-65-again
 click "$CDDB"  # off for the installation below
-sleep 0.4
+shot cddb-off-again "$R_CDDB" same cddb-off cddb-off-again
+e2e_check "a third click clears it again" same cddb-off cddb-off-again
 
 # ---- The path box -------------------------------------------------------------------------
 # shellcheck disable=SC2086
 e2e_double_click "$window" $PATH_END
-sleep 0.4
-shot path-selected "$R_PATH"
+shot path-selected "$R_PATH" differ path-default path-selected 200
 e2e_check "a double click on the path marks it (pixels changed: $(e2e_pixels_differing interaction-path-default interaction-path-selected))" \
-  e2e_pictures_differ interaction-path-default interaction-path-selected 200
+  differ path-default path-selected 200
 # Typing replaces the marked text. The new path has two words: a double click on the second
 # marks the whole text, where the edit box alone would mark only the word under the pointer.
 xdotool type --delay 30 'C:\My Apps'
-sleep 0.3
-shot path-typed "$R_PATH"
-e2e_check "the typed path is shown" e2e_pictures_differ interaction-path-selected interaction-path-typed 100
-# shellcheck disable=SC2086
-e2e_double_click "$window" $PATH_SECOND_WORD
-sleep 0.4
-shot path-typed-selected "$R_PATH"
+shot path-typed "$R_PATH" differ path-selected path-typed 100
+e2e_check "the typed path is shown" differ path-selected path-typed 100
 # The first word, "C:\My", at the left end of the box.
 left_typed=$E2E_RUN/left-typed.png
 left_selected=$E2E_RUN/left-selected.png
-"$IM_CONVERT" "$E2E_OUT/interaction-path-typed.png" -crop 30x13+3+2 +repage "$left_typed"
-"$IM_CONVERT" "$E2E_OUT/interaction-path-typed-selected.png" -crop 30x13+3+2 +repage "$left_selected"
+first_word() {  # NAME OUT
+  "$IM_CONVERT" "$E2E_OUT/interaction-$1.png" -crop 30x13+3+2 +repage "$2"
+}
+first_word_marked() {
+  first_word path-typed-selected "$left_selected" && e2e_png_differ "$left_typed" "$left_selected" 100
+}
+first_word path-typed "$left_typed"
+# shellcheck disable=SC2086
+e2e_double_click "$window" $PATH_SECOND_WORD
+shot path-typed-selected "$R_PATH" first_word_marked
 e2e_check "a double click on \"Apps\" marks the first word \"C:\\My\" too (pixels changed there: $(e2e_png_differing "$left_typed" "$left_selected"))" \
   e2e_png_differ "$left_typed" "$left_selected" 100
 # Typed over the whole marking, the text is the new path alone (the installation below shows it).
 xdotool type --delay 30 'C:\My Apps'
-sleep 0.3
 click "$UP"  # English to French
-sleep 0.6
+shot language-3 "$R_LANGUAGE" differ language-1 language-3 500
 shot path-after-up "$R_PATH"
-shot language-3 "$R_LANGUAGE"
-e2e_check "Up switches to the third language" e2e_pictures_differ interaction-language-1 interaction-language-3 500
+e2e_check "Up switches to the third language" differ language-1 language-3 500
 e2e_screenshot "$window" interaction
 
 # ---- Enter: Install, then Yes ---------------------------------------------------------------
@@ -164,9 +164,9 @@ e2e_screenshot root interaction-question
 if [ -n "$question" ]; then
   xdotool mousemove --window "$question" 100 8 click 1
   e2e_poll 10 question_has_keyboard
-  e2e_answer "$question" Return
+  e2e_check "the question takes the answer Yes" e2e_answer "$question" Return
 fi
-e2e_wait_exit "$program" 20
+e2e_wait_exit "$program" 60
 e2e_check "answered Yes, the installer ends with exit code 0 (got $E2E_EXIT)" test "$E2E_EXIT" = 0
 product=$(e2e_poll 30 e2e_visible_window_of tunovar.exe 'Ovri TUNOVAR') || product=
 e2e_check "and starts the product: its window \"Ovri TUNOVAR\" of tunOVAR.exe shows" test -n "$product"

@@ -29,8 +29,7 @@ first=$E2E_PID
 e2e_require_window "$TITLE" 60
 window=$E2E_WINDOW
 
-# Let the first paint settle, then keep the picture.
-sleep 1
+# The picture once the first paint has settled.
 e2e_screenshot "$window" window
 shot=$E2E_OUT/window.png
 e2e_check "a screenshot is written to build/e2e/window.png" test -s "$shot"
@@ -66,10 +65,10 @@ e2e_check "the product's window opens in front of the installer's" \
   eval '[ -n "$cover" ] && e2e_poll 10 e2e_stacked_above "$cover" "$window"'
 e2e_start "$E2E_LOGS/second.log" "$PROGRAM"
 second=$E2E_PID
-e2e_wait_exit "$second" 15
+e2e_wait_exit "$second" 60
 e2e_check "a second start ends by itself (exit code $E2E_EXIT, 5 = another instance)" test "$E2E_EXIT" = 5
 e2e_check "exactly one install.exe runs afterwards" test "$(e2e_count_processes install.exe)" = 1
-window_shown() { e2e_wait_window "$TITLE" 2 >/dev/null; }
+window_shown() { e2e_window_shown "$window"; }
 e2e_check "the first instance keeps its window" window_shown
 e2e_check "the second start has brought it in front of the product's window" \
   eval '[ -n "$cover" ] && e2e_poll 10 e2e_stacked_above "$window" "$cover"'
@@ -77,9 +76,9 @@ e2e_check "the second start has brought it in front of the product's window" \
 # ---- Cancel ends the program --------------------------------------------------------------
 read -r cx cy <<<"$(centre 9180 8580 2745 285)"  # Label_Cancel
 e2e_click "$window" "$cx" "$cy"
-e2e_wait_exit "$first" 15
+e2e_wait_exit "$first" 60
 e2e_check "a click on Cancel at ($cx, $cy) ends the program (exit code $E2E_EXIT)" test "$E2E_EXIT" = 0
-e2e_check "the window is gone" e2e_wait_no_window "$TITLE" 5
+e2e_check "the window is gone" e2e_wait_no_window "$TITLE" 30
 e2e_check "no install.exe runs any more" test "$(e2e_count_processes install.exe)" = 0
 
 e2e_finish
