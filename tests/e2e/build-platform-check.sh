@@ -28,12 +28,12 @@ unset LC_ALL LC_MESSAGES
 WINE=/usr/lib/wine/wine64
 WS=/usr/lib/wine/wineserver64
 
-rm -f "$OUT/disp.num"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$OUT/disp.num" >"$OUT/xvfb.log" 2>&1 &
-XPID=$!
-trap 'timeout 10 $WS -k >/dev/null 2>&1 || true; kill $XPID 2>/dev/null || true' EXIT
-for _ in $(seq 100); do [ -s "$OUT/disp.num" ] && break; sleep 0.05; done
-export DISPLAY=:$(cat "$OUT/disp.num")
+# The display, started as the end-to-end tests start theirs; its files go beside the program.
+# shellcheck source=tests/e2e/lib.sh
+source "$ROOT/tests/e2e/lib.sh"
+E2E_RUN=$OUT E2E_LOGS=$OUT
+trap 'timeout 10 $WS -k >/dev/null 2>&1 || true; e2e_stop_xvfb' EXIT
+e2e_start_xvfb
 
 # Every Wine step has a limit far above its usual time: a check that hangs (a DDE server that
 # never answers) fails instead of holding the run for good.

@@ -1,6 +1,7 @@
 // A check of the Win32 back-end's system side on a real Windows API (run under Wine): files,
-// atomic replacement, holds, path forms, system folders, the instance mutex, the uninstall
-// entry, windows of another process, ShellExecuteA, the console and Program Manager's DDE.
+// atomic replacement, holds, path forms, system folders, the clock, the instance mutex, the
+// uninstall entry, windows of another process, ShellExecuteA, the console and Program
+// Manager's DDE. Every wait for another process polls what it can see, for up to 30 s.
 //
 // Usage: win32_platform_check [--expect-lang=HEX] [--no-dde]   the whole check; prints one
 //                                                              PASS or FAIL line per check,
@@ -89,13 +90,21 @@ int WaitExit(const win32::UniqueHandle& process, DWORD limitMs) {
   return static_cast<int>(code);
 }
 
-bool WaitFor(bool (*condition)(const std::string&), const std::string& arg, DWORD limitMs) {
-  const DWORD start = ::GetTickCount();
-  while (!condition(arg)) {
-    if (::GetTickCount() - start > limitMs) return false;
+// Polls condition every 50 ms until it holds, for up to 30 s.
+constexpr DWORD kPatienceMs = 30000;
+
+template <typename Condition>
+bool Eventually(Condition condition) {
+  const ULONGLONG deadline = ::GetTickCount64() + kPatienceMs;
+  while (!condition()) {
+    if (::GetTickCount64() > deadline) return false;
     ::Sleep(50);
   }
   return true;
+}
+
+bool WaitFor(bool (*condition)(const std::string&), const std::string& arg) {
+  return Eventually([&] { return condition(arg); });
 }
 
 bool FolderThere(const std::string& p) {
@@ -366,7 +375,7 @@ void CheckInstance(Win32Shell& shell) {
   Check(!shell.AnotherInstanceRunning(), "asking again keeps the answer");
   Win32Shell second;
   Check(second.AnotherInstanceRunning(), "a second claim in this process finds the first");
-  Check(WaitExit(StartSelf("--instance-probe"), 10000) == 5, "another process finds the first instance");
+  Check(WaitExit(StartSelf("--instance-probe"), kPatienceMs) == 5, "another process finds the first instance");
 }
 
 void CheckRegistry(Win32Shell& shell) {
@@ -393,14 +402,11 @@ void CheckWindows(Win32Shell& shell) {
   Check(!shell.FindTopWindow(kWindowClass, kWindowTitle), "FindTopWindow before the window exists");
   const win32::UniqueHandle child = StartSelf("--window");
   std::optional<WindowRef> found;
-  for (int i = 0; i < 100 && !found; ++i) {
-    ::Sleep(50);
-    found = shell.FindTopWindow(kWindowClass, kWindowTitle);
-  }
+  Eventually([&] { return (found = shell.FindTopWindow(kWindowClass, kWindowTitle)).has_value(); });
   Check(found.has_value(), "FindTopWindow finds another process's window");
   Check(!shell.FindTopWindow("", "") && !shell.FindTopWindow(kWindowClass, ""), "empty strings are passed as empty strings");
   if (found) shell.SendClose(*found);
-  Check(WaitExit(child, 10000) == 0, "SendClose closes it and the process ends");
+  Check(WaitExit(child, kPatienceMs) == 0, "SendClose closes it and the process ends");
   shell.SendClose(0);
 }
 
@@ -410,7 +416,7 @@ void CheckOpen(Win32Shell& shell, Win32FileSystem& fs) {
   Check(WriteText(fs, bat, WriteMode::kReplace, "@echo ran> ran.txt\r\n"), "a batch file to open");
   const int result = shell.Open(bat, "", kBase, ShowMode::kHidden);
   Check(result > 32, "Open of a .bat: " + std::to_string(result));
-  Check(WaitFor(FileThere, marker, 15000), "the batch ran in its working folder");
+  Check(WaitFor(FileThere, marker), "the batch ran in its working folder");
   Check(shell.Open(kBase + "\\missing.bat", "", kBase, ShowMode::kNormal) == 2, "Open of a missing file gives 2");
   Check(shell.Open("", "", kBase, ShowMode::kNormal) == 2, "Open of an empty name gives 2");
 }
@@ -420,7 +426,7 @@ void CheckConsole() {
   const std::string logFile = kBase + "\\check.log";
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
   const HANDLE err = ::CreateFileA(errFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
-  const int code = WaitExit(StartSelf("--console \"" + logFile + "\"", err), 10000);
+  const int code = WaitExit(StartSelf("--console \"" + logFile + "\"", err), kPatienceMs);
   ::CloseHandle(err);
   Win32FileSystem fs;
   const auto written = fs.ReadWholeFile(errFile);
@@ -446,20 +452,20 @@ void CheckDde(Win32Shell& shell) {
 
   // Program Manager appears with explorer, which may take a moment on a fresh wineserver.
   DdeStatus created = DdeStatus::kRefused;
-  for (int i = 0; i < 20 && created == DdeStatus::kRefused; ++i) {
+  Eventually([&] {
     created = shell.DdeExecute("ProgMan", "Progman", "[CreateGroup(TnvCheck,C:\\WINDOWS\\TNVCHECK.GRP)]", 6000);
-    if (created == DdeStatus::kRefused) ::Sleep(500);
-  }
+    return created != DdeStatus::kRefused;
+  });
   Check(created == DdeStatus::kDone, "DDE CreateGroup done");
-  Check(WaitFor(FolderThere, group, 5000), "the Start Menu group exists: " + group);
+  Check(WaitFor(FolderThere, group), "the Start Menu group exists: " + group);
   Check(shell.DdeExecute("ProgMan", "Progman", "[ShowGroup(TnvCheck,1)]", 6000) == DdeStatus::kDone, "DDE ShowGroup done");
   Check(shell.DdeExecute("ProgMan", "Progman", "[ReplaceItem(Player)]", 6000) == DdeStatus::kNotProcessed,
         "DDE ReplaceItem of a missing item is not processed");
   Check(shell.DdeExecute("ProgMan", "Progman", "[AddItem(C:\\windows\\notepad.exe, Player,,,)]", 6000) == DdeStatus::kDone,
         "DDE AddItem done");
-  Check(WaitFor(FileThere, group + "\\Player.lnk", 5000), "Player.lnk exists");
+  Check(WaitFor(FileThere, group + "\\Player.lnk"), "Player.lnk exists");
   Check(shell.DdeExecute("ProgMan", "Progman", "[DeleteGroup(TnvCheck)]", 6000) == DdeStatus::kDone, "DDE DeleteGroup done");
-  Check(WaitFor(FolderGone, group, 5000), "the Start Menu group is gone");
+  Check(WaitFor(FolderGone, group), "the Start Menu group is gone");
   // The explorer window CreateGroup opened stays; it is closed here so the server can end.
   if (const HWND w = ::FindWindowA(nullptr, "TnvCheck"); w != nullptr) ::PostMessageA(w, WM_CLOSE, 0, 0);
 }
@@ -483,7 +489,7 @@ int RunWindow() {
   const HWND w = ::CreateWindowA(kWindowClass, kWindowTitle, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
                                  nullptr, nullptr, wc.hInstance, nullptr);
   if (w == nullptr) return 2;
-  ::SetTimer(w, 1, 20000, nullptr);  // gives up after 20 s
+  ::SetTimer(w, 1, 60000, nullptr);  // gives up after 60 s, when the check has long stopped waiting
   MSG msg;
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
     if (msg.message == WM_TIMER) return 3;
