@@ -6,22 +6,20 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 
 #include "platform/posix/ansi_utf8.h"
 #include "platform/posix/host_files.h"
 
 namespace tunovar::posix {
-namespace {
 
-std::uint64_t NowNs() {
+std::uint64_t MonotonicNs() {
   timespec now {};
   clock_gettime(CLOCK_MONOTONIC, &now);
   return static_cast<std::uint64_t>(now.tv_sec) * 1000000000u + static_cast<std::uint64_t>(now.tv_nsec);
 }
 
-}  // namespace
-
-HeadlessUi::HeadlessUi() {
+HeadlessUi::HeadlessUi(std::function<std::uint64_t()> nowNs) : nowNs_(std::move(nowNs)) {
   const char* path = std::getenv("TUNOVAR_PUMP_STATS");
   if (path != nullptr) statsPath_ = path;
 }
@@ -42,7 +40,7 @@ MessageAnswer HeadlessUi::ShowMessage(const std::string& title, const std::strin
 
 void HeadlessUi::PumpEvents() {
   if (statsPath_.empty()) return;
-  const std::uint64_t now = NowNs();
+  const std::uint64_t now = nowNs_();
   if (pumps_ > 0 && now - lastNs_ > largestGapNs_) largestGapNs_ = now - lastNs_;
   lastNs_ = now;
   ++pumps_;

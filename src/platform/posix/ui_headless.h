@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -13,9 +14,12 @@
 
 namespace tunovar::posix {
 
+// Nanoseconds of the monotonic clock, which times the event points.
+[[nodiscard]] std::uint64_t MonotonicNs();
+
 class HeadlessUi : public Ui {
  public:
-  HeadlessUi();
+  explicit HeadlessUi(std::function<std::uint64_t()> nowNs = MonotonicNs);
   ~HeadlessUi() override;
   HeadlessUi(const HeadlessUi&) = delete;
   HeadlessUi& operator=(const HeadlessUi&) = delete;
@@ -31,6 +35,7 @@ class HeadlessUi : public Ui {
   [[nodiscard]] double LargestGapMs() const { return static_cast<double>(largestGapNs_) / 1e6; }
 
  private:
+  std::function<std::uint64_t()> nowNs_;
   std::string statsPath_;
   std::uint64_t pumps_ = 0;
   std::uint64_t lastNs_ = 0;
