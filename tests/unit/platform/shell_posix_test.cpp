@@ -2,9 +2,12 @@
 // the single-instance lock, "open", the XDG menu stand-in and the uninstall entry.
 #include "platform/posix/shell_posix.h"
 
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -20,15 +23,30 @@ namespace {
 
 using testing::TempDrives;
 
-// Waits up to five seconds for a condition that a detached process brings about.
+// Polls a condition that a detached process brings about, for up to 30 seconds.
 template <typename Condition>
 bool Eventually(Condition condition) {
-  for (int i = 0; i < 500; ++i) {
-    if (condition()) return true;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  return condition();
+  return true;
 }
+
+// Takes in the processes that detached children leave behind (they live on in sessions of
+// their own), and at its end reaps each once it has ended: no test leaves one running.
+class ReapDetached {
+ public:
+  ReapDetached() { prctl(PR_SET_CHILD_SUBREAPER, 1); }
+  ~ReapDetached() {
+    const bool allEnded = Eventually([] { return waitpid(-1, nullptr, WNOHANG) < 0 && errno == ECHILD; });
+    EXPECT_TRUE(allEnded) << "a process started by the test is still running";
+    prctl(PR_SET_CHILD_SUBREAPER, 0);
+  }
+  ReapDetached(const ReapDetached&) = delete;
+  ReapDetached& operator=(const ReapDetached&) = delete;
+};
 
 class ShellPosix : public ::testing::Test {
  protected:
@@ -36,6 +54,7 @@ class ShellPosix : public ::testing::Test {
   PosixFileSystem fs;
   tunovar::testing::FakeConsole log;
   PosixShell shell{fs, &log};
+  ReapDetached reaper;  // ends first: the drive folders stay until every process has ended
 };
 
 TEST(ShellPosixLanguage, LocaleNamesGiveWindowsLanguageIdentifiers) {
@@ -125,14 +144,19 @@ TEST_F(ShellPosix, ThereAreNoWindows) {
 
 TEST(ShellPosixInstance, OneInstanceHoldsTheLockAndNoChildKeepsIt) {
   TempDrives drives;
+  ReapDetached reaper;
   PosixFileSystem fs;
   auto first = std::make_unique<PosixShell>(fs);
   ASSERT_FALSE(first->AnotherInstanceRunning());
   EXPECT_FALSE(first->AnotherInstanceRunning());  // asked again by the same run
   EXPECT_EQ(PosixShell::InstanceLockPath().rfind(drives.RuntimeDir() + "/", 0), 0u);
-  // Children started while the lock is held: a program and a detached piece of work.
-  ASSERT_TRUE(SpawnDetached("/bin/sleep", {"3"}, ""));
-  ASSERT_TRUE(RunDetached([] { sleep(3); }));
+  // Children started while the lock is held, a program and a detached piece of work, which
+  // run until the file "release" appears.
+  const std::string release = drives.Base() + "/release";
+  ASSERT_TRUE(SpawnDetached("/bin/sh", {"-c", "until [ -e \"$0\" ]; do sleep 0.05; done", release}, ""));
+  ASSERT_TRUE(RunDetached([release] {
+    while (access(release.c_str(), F_OK) != 0) usleep(50000);
+  }));
   PosixShell second(fs);
   EXPECT_TRUE(second.AnotherInstanceRunning());
   // The first run ends: the lock is free although both children still run.
@@ -140,6 +164,7 @@ TEST(ShellPosixInstance, OneInstanceHoldsTheLockAndNoChildKeepsIt) {
   EXPECT_FALSE(second.AnotherInstanceRunning());
   PosixShell third(fs);
   EXPECT_TRUE(third.AnotherInstanceRunning());
+  TempDrives::WriteFile(release, "");
 }
 
 TEST_F(ShellPosix, OpenNamesMissingFilesAndPassesOverWindowsPrograms) {
@@ -160,18 +185,24 @@ TEST_F(ShellPosix, OpeningAPifRunsItsBatchDetached) {
   const std::string runtime = "Apps/TUNOVAR/runtime/";
   TempDrives::WriteFile(drives.Host('C', runtime + "deinst.pif"), "pif");
   TempDrives::WriteFile(drives.Host('C', runtime + "defile"), "0\r\n");
+  // Each round of the waiting block deletes "round.txt": the test sees the batch wait.
   TempDrives::WriteFile(drives.Host('C', runtime + "deinst.bat"),
-                        "echo off\r\n:e\r\ndel C:\\Apps\\TUNOVAR\\runtime\\defile\r\n"
+                        "echo off\r\n:e\r\ndel C:\\Apps\\TUNOVAR\\runtime\\defile\r\ndel round.txt\r\n"
                         "if exist C:\\Apps\\TUNOVAR\\runtime\\defile goto e\r\n"
                         "del deinst.pif | del deinst.bat | cd .. | rd runtime | cd.. | rd TUNOVAR | cd.. | rd Apps");
+  const std::string round = drives.Host('C', runtime + "round.txt");
+  TempDrives::WriteFile(round, "");
   // The uninstaller holds its list until it ends: the batch waits for it.
   auto hold = fs.HoldOpen("C:\\Apps\\TUNOVAR\\runtime\\defile");
   ASSERT_NE(hold, nullptr);
   EXPECT_EQ(shell.Open("C:\\APPS\\TUNOVAR\\RUNTIME\\DEINST.PIF", "", "C:\\Apps\\TUNOVAR\\runtime",
                        ShowMode::kHidden),
             42);
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  EXPECT_TRUE(TempDrives::Exists(drives.Host('C', runtime + "defile")));
+  for (int rounds = 0; rounds < 2; ++rounds) {
+    ASSERT_TRUE(Eventually([&] { return !TempDrives::Exists(round); })) << rounds;
+    EXPECT_TRUE(TempDrives::Exists(drives.Host('C', runtime + "defile"))) << rounds;
+    TempDrives::WriteFile(round, "");  // seen gone again only after another round
+  }
   hold.reset();
   EXPECT_TRUE(Eventually([&] { return !TempDrives::Exists(drives.Host('C', "Apps")); }));
   EXPECT_TRUE(shell.PassedOver().empty());
