@@ -1,4 +1,4 @@
-// Tests of the POSIX shell: language identifiers, system folders and path forms, the clock,
+// Tests of the POSIX shell: language identifiers, system folders and path forms,
 // the single-instance lock, "open", the XDG menu stand-in and the uninstall entry.
 #include "platform/posix/shell_posix.h"
 
