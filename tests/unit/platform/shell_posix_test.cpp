@@ -2,6 +2,7 @@
 // the single-instance lock, "open", the XDG menu stand-in and the uninstall entry.
 #include "platform/posix/shell_posix.h"
 
+#include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -151,8 +152,12 @@ TEST(ShellPosixInstance, OneInstanceHoldsTheLockAndNoChildKeepsIt) {
   EXPECT_FALSE(first->AnotherInstanceRunning());  // asked again by the same run
   EXPECT_EQ(PosixShell::InstanceLockPath().rfind(drives.RuntimeDir() + "/", 0), 0u);
   // Children started while the lock is held, a program and a detached piece of work, which
-  // run until the file "release" appears.
-  const std::string release = drives.Base() + "/release";
+  // run until the file "release" appears; it is made however the test ends.
+  struct ReleaseAtEnd {
+    std::string path;
+    ~ReleaseAtEnd() { close(open(path.c_str(), O_WRONLY | O_CREAT, 0600)); }
+  } atEnd{drives.Base() + "/release"};
+  const std::string& release = atEnd.path;
   ASSERT_TRUE(SpawnDetached("/bin/sh", {"-c", "until [ -e \"$0\" ]; do sleep 0.05; done", release}, ""));
   ASSERT_TRUE(RunDetached([release] {
     while (access(release.c_str(), F_OK) != 0) usleep(50000);
@@ -164,7 +169,6 @@ TEST(ShellPosixInstance, OneInstanceHoldsTheLockAndNoChildKeepsIt) {
   EXPECT_FALSE(second.AnotherInstanceRunning());
   PosixShell third(fs);
   EXPECT_TRUE(third.AnotherInstanceRunning());
-  TempDrives::WriteFile(release, "");
 }
 
 TEST_F(ShellPosix, OpenNamesMissingFilesAndPassesOverWindowsPrograms) {
