@@ -443,8 +443,10 @@ e2e_answer() {
     if eval "$(xdotool getwindowgeometry --shell "$window" 2>/dev/null)"; then
       xdotool mousemove --window "$window" $((WIDTH / 2)) 8 click 1 2>/dev/null
     fi
-    e2e_poll 5 e2e_has_focus "$window" && xdotool key "$key"
-    e2e_poll 10 e2e_window_gone "$window" && return 0
+    if e2e_poll 5 e2e_has_focus "$window"; then
+      xdotool key "$key"
+      e2e_poll 10 e2e_window_gone "$window" && return 0
+    fi
   done
   e2e_screenshot root "$E2E_NAME-unanswered"
   e2e_log "the message box \"$(xdotool getwindowname "$window" 2>/dev/null)\" did not take the key $key" \
