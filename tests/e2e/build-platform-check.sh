@@ -43,6 +43,10 @@ if [ ! -f "$PREFIX/system.reg" ]; then
   timeout 30 $WS -w || $WS -k
 fi
 
+# One server for the check and the steps that read its registry afterwards, kept until the
+# language step: no step meets a server that is still saving the registry on its way out.
+timeout 30 $WS -p >/dev/null 2>&1 || true
+
 status=0
 timeout 300 $WINE "$EXE" >"$OUT/check.out" 2>"$OUT/check.err" || status=1
 cat "$OUT/check.out"
@@ -57,11 +61,13 @@ if grep -q 'DisplayName.*Ovri TUNOVAR - Deinstallation' "$OUT/reg.out" &&
 else
   echo "FAIL reg query shows the uninstall entry"; cat "$OUT/reg.out"; status=1
 fi
-if timeout 60 $WINE "$EXE" --unregister >"$OUT/unregister.out" 2>&1 &&
-   ! timeout 30 $WINE reg query "$KEY" >"$OUT/reg-after.out" 2>&1; then
+unregistered=0
+timeout 60 $WINE "$EXE" --unregister >"$OUT/unregister.out" 2>&1 || unregistered=$?
+if [ "$unregistered" = 0 ] && ! timeout 30 $WINE reg query "$KEY" >"$OUT/reg-after.out" 2>&1; then
   echo "PASS the entry is removed again"
 else
-  echo "FAIL the entry is removed again"; status=1
+  echo "FAIL the entry is removed again (--unregister ended with $unregistered)"; status=1
+  cat "$OUT/unregister.out" "$OUT/reg-after.out" 2>/dev/null
 fi
 
 # The system language follows the locale Wine is started with.
