@@ -156,14 +156,14 @@ question_has_keyboard() {
   list_windows && awk -F'|' '$5 == "Installation TUNOVAR" && $1 == 1 { found = 1 } END { exit !found }' "$windows"
 }
 e2e_check "after a click on the folder window the question still lies in front of it" \
-  eval '[ -n "$lister" ] && e2e_poll 10 question_in_front'
+  eval '[ -n "$lister" ] && e2e_poll 30 question_in_front'
 e2e_check "the question is kept in front of every window and owned by the installer window" \
   awk -F'|' -v owner="$TITLE" '$5 == "Installation TUNOVAR" && $2 == 1 && $4 == owner { found = 1 }
                                 END { exit !found }' "$windows"
 e2e_screenshot root interaction-question
 if [ -n "$question" ]; then
   xdotool mousemove --window "$question" 100 8 click 1
-  e2e_poll 10 question_has_keyboard
+  e2e_poll 30 question_has_keyboard
   e2e_check "the question takes the answer Yes" e2e_answer "$question" Return
 fi
 e2e_wait_exit "$program" 60
@@ -207,8 +207,8 @@ e2e_start_in "$DRIVE_C" "$E2E_LOGS/uninstall.log" "${T}tunovar\\runtime\\deinsta
 e2e_wait_exit "$E2E_PID" 60
 e2e_check "the silent uninstall ends with exit code 0 (got $E2E_EXIT)" test "$E2E_EXIT" = 0
 product_window_gone() { ! e2e_visible_window_of tunovar.exe 'Ovri TUNOVAR' >/dev/null; }
-e2e_check "the product's window is gone" e2e_poll 10 product_window_gone
-e2e_check "the product has ended" e2e_poll 10 eval '[ "$(e2e_count_processes tunOVAR.exe)" = 0 ]'
+e2e_check "the product's window is gone" e2e_poll 30 product_window_gone
+e2e_check "the product has ended" e2e_poll 30 eval '[ "$(e2e_count_processes tunOVAR.exe)" = 0 ]'
 noted_files() { tr -d '\r' <"$NOTE" | sed '1{/^closing$/d}; ${/^end$/d}' | sort; }
 e2e_check "it was asked to close once, with every installed file still there" \
   eval '[ "$(grep -c closing "$NOTE")" = 1 ] && cmp -s "$E2E_RUN/installed-files" <(noted_files)'

@@ -37,7 +37,7 @@ e2e_screenshot root placement
 
 # shellcheck disable=SC2086  # two numbers
 e2e_click "$window" $CANCEL
-e2e_wait_exit "$first" 15
+e2e_wait_exit "$first" 60
 e2e_check "a click on Cancel at ($CANCEL) ends the program (exit code $E2E_EXIT)" test "$E2E_EXIT" = 0
 
 # ---- A long title, and Escape --------------------------------------------------------------
@@ -61,12 +61,12 @@ amber_in() {  # X Y WIDTH HEIGHT: how many pixels of the text's amber the shot h
 title_drawn() {
   "$IM_IMPORT" -window root "$shot" >>"$E2E_LOGS/import.log" 2>&1 && [ "$(amber_in 24 381 178 19)" -gt 200 ]
 }
-e2e_check "the long title is drawn in its box" e2e_poll 10 title_drawn
+e2e_check "the long title is drawn in its box" e2e_poll 30 title_drawn
 e2e_check "and cut there: nothing of it right of the box, before Help (amber pixels: $(amber_in 204 381 326 19))" \
   test "$(amber_in 204 381 326 19)" = 0
 e2e_point_at "$E2E_WINDOW" 400 300
 xdotool key Escape
-e2e_wait_exit "$second" 15
+e2e_wait_exit "$second" 60
 e2e_check "Escape ends the program as Cancel does (exit code $E2E_EXIT)" test "$E2E_EXIT" = 0
 
 e2e_finish

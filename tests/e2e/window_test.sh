@@ -62,7 +62,7 @@ e2e_check "Help_P is drawn at (533, 380) (edge $(at 533 385), face $(at 540 390)
 e2e_start "$E2E_LOGS/product.log" 'C:\cd\TUNOVAR\tunOVAR.exe'
 cover=$(e2e_poll 30 e2e_visible_window_of tunovar.exe 'Ovri TUNOVAR') || cover=
 e2e_check "the product's window opens in front of the installer's" \
-  eval '[ -n "$cover" ] && e2e_poll 10 e2e_stacked_above "$cover" "$window"'
+  eval '[ -n "$cover" ] && e2e_poll 30 e2e_stacked_above "$cover" "$window"'
 e2e_start "$E2E_LOGS/second.log" "$PROGRAM"
 second=$E2E_PID
 e2e_wait_exit "$second" 60
@@ -71,7 +71,7 @@ e2e_check "exactly one install.exe runs afterwards" test "$(e2e_count_processes 
 window_shown() { e2e_window_shown "$window"; }
 e2e_check "the first instance keeps its window" window_shown
 e2e_check "the second start has brought it in front of the product's window" \
-  eval '[ -n "$cover" ] && e2e_poll 10 e2e_stacked_above "$window" "$cover"'
+  eval '[ -n "$cover" ] && e2e_poll 30 e2e_stacked_above "$window" "$cover"'
 
 # ---- Cancel ends the program --------------------------------------------------------------
 read -r cx cy <<<"$(centre 9180 8580 2745 285)"  # Label_Cancel
