@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
-#include "startup/ansi_text.h"
+#include "base/ansi_text.h"
+#include "base/windows_path.h"
 #include "startup/installer.h"
-#include "startup/windows_path.h"
 
 namespace tunovar {
 

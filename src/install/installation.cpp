@@ -2,9 +2,9 @@
 #include <cstdint>
 #include <limits>
 
+#include "base/ansi_text.h"
 #include "install/copying.h"
 #include "install/records.h"
-#include "startup/ansi_text.h"
 #include "startup/installer.h"
 #include "window/target_path.h"
 

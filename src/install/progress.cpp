@@ -2,7 +2,7 @@
 #include <cmath>
 #include <limits>
 
-#include "startup/ansi_text.h"
+#include "base/ansi_text.h"
 #include "startup/installer.h"
 
 namespace tunovar {

@@ -1,7 +1,7 @@
 // Writing the install records: "ovrituno.inf" and the removal list "defile".
 #include "install/records.h"
 
-#include "startup/ansi_text.h"
+#include "base/ansi_text.h"
 #include "startup/installer.h"
 
 namespace tunovar {

@@ -1,5 +1,5 @@
 // System folders, path forms, the retrying delete and the window test.
-#include "startup/ansi_text.h"
+#include "base/ansi_text.h"
 #include "startup/installer.h"
 
 namespace tunovar {
@@ -9,13 +9,13 @@ namespace {
 // removed at the end.
 std::string FolderFromBuffer(const std::string& written) {
   std::string s = written.substr(0, written.find('\0'));
-  s = TrimTrailingBlanks(s);
+  s = TrimRight(s);
   if (s.empty() || s.back() != '\\') s += '\\';
   return UCase(s);
 }
 
 std::string PathFromBuffer(const std::string& written) {
-  std::string s = TrimBlanks(written);
+  std::string s = Trim(written);
   return s.substr(0, s.find('\0'));
 }
 

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "startup/ansi_text.h"
+#include "base/ansi_text.h"
 
 namespace tunovar {
 namespace {
@@ -26,7 +26,7 @@ Switches ParseSwitches(std::string_view arguments) {
     if (StartsWithNoCase(word, "/D=")) {
       // The target path takes the rest of the line, blanks included.
       std::string path(arguments.substr(i + 3));
-      path = TrimTrailingBlanks(path);
+      path = TrimRight(path);
       result.targetPath = path;
       break;
     }

@@ -6,7 +6,7 @@
 #include <limits>
 #include <memory>
 
-#include "startup/ansi_text.h"
+#include "base/ansi_text.h"
 
 namespace tunovar {
 

@@ -7,7 +7,7 @@
 // skipped, every other line is language-neutral.
 #include <cstdio>
 
-#include "startup/ansi_text.h"
+#include "base/ansi_text.h"
 #include "startup/installer.h"
 #include "startup/installer_texts.h"
 

@@ -1,5 +1,5 @@
 // Start-up and mode dispatch: Form_Load and the first tick of Timer1.
-#include "startup/ansi_text.h"
+#include "base/ansi_text.h"
 #include "startup/installer.h"
 
 namespace tunovar {

@@ -1,6 +1,6 @@
 // The switches of an unattended or preset run: they act as the user would in the window, and
 // a silent run then clicks Install.
-#include "startup/ansi_text.h"
+#include "base/ansi_text.h"
 #include "startup/installer.h"
 
 namespace tunovar {

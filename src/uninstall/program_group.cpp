@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "startup/ansi_text.h"
+#include "base/ansi_text.h"
 #include "startup/installer.h"
 
 namespace tunovar {
@@ -32,7 +32,7 @@ std::string DeleteGroupCommand(const std::string& groupName) {
 std::optional<std::string> ResolveOnCdCommand(const std::string& command, const std::string& cdRoot) {
   const std::size_t at = FindNoCase(command, kOnCdMarker);
   if (at == std::string::npos) return std::nullopt;
-  return cdRoot + TrimBlanks(std::string_view(command).substr(at + kOnCdMarker.size()));
+  return cdRoot + Trim(std::string_view(command).substr(at + kOnCdMarker.size()));
 }
 
 namespace {

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "startup/ansi_text.h"
-#include "startup/windows_path.h"
+#include "base/ansi_text.h"
+#include "base/windows_path.h"
 
 namespace tunovar {
 namespace {
@@ -14,11 +14,11 @@ bool IsSeparatorOrOperator(char c) {
   return std::string_view(" ,;=&|<>^()").find(c) != std::string_view::npos;
 }
 
-// Characters that no Windows file name holds; a path with one names nothing we placed.
-bool IsImpossibleInName(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  return u < 0x20 || c == '"' || c == '*' || c == '?';
-}
+// Characters that no Windows name holds (a path with one names nothing we placed) and that
+// double quotes cannot carry: a double quote would end the quotes, a wildcard or a control
+// character would change the command. "<", ">" and "|" are quoted like every operator, and a
+// colon is harmless in a path.
+bool CannotBeCarried(char c) { return ForbiddenInName(c) && !IsSeparatorOrOperator(c) && c != ':'; }
 
 }  // namespace
 
@@ -34,7 +34,7 @@ std::optional<std::string> BatchOperand(std::string_view path) {
   std::string out;
   out.reserve(path.size() + 2);
   for (const char c : path) {
-    if (IsImpossibleInName(c)) return std::nullopt;
+    if (CannotBeCarried(c)) return std::nullopt;
     if (IsSeparatorOrOperator(c)) quote = true;
     // "/" separates components as "\" does, but to "del" and "rd" it starts a switch
     // ("rd C:\x/s" would remove a whole tree): it is written as "\".
@@ -79,20 +79,9 @@ std::optional<std::string> FolderLineText(std::string_view shortPath) {
 }
 
 std::string BuildRemoveDirChain(std::string_view folder) {
-  if (!folder.empty() && folder.back() == '\\') folder.remove_suffix(1);
   const std::size_t drive = folder.find(":\\");
   if (drive == std::string_view::npos) return "";
-  std::string_view rest = folder.substr(drive + 2);
-  if (rest.empty()) return "";
-
-  std::vector<std::string_view> components;
-  for (;;) {
-    const std::size_t at = rest.find('\\');
-    const std::string_view c = rest.substr(0, at);
-    if (!c.empty()) components.push_back(c);
-    if (at == std::string_view::npos) break;
-    rest.remove_prefix(at + 1);
-  }
+  const std::vector<std::string_view> components = PathComponents(folder.substr(drive + 2));
 
   std::string chain;
   for (auto it = components.rbegin(); it != components.rend(); ++it) {

@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "startup/ansi_text.h"
+#include "base/ansi_text.h"
+#include "base/windows_path.h"
 #include "startup/installer.h"
-#include "startup/windows_path.h"
 #include "uninstall/removal_batch.h"
 
 namespace tunovar {
@@ -32,22 +32,11 @@ constexpr const char* kProductWindowClass = "window 0";
 constexpr const char* kProductWindowTitle = "Ovri TUNOVAR";
 constexpr int kSlotClosingMessage = 11;
 constexpr int kSlotUninstallQuestion = 12;
-// "X:\", "\" or "\\": a folder with nothing above it on its drive.
-bool IsRootFolder(const std::string& folder) {
-  const std::string withoutDrive =
-      folder.size() >= 2 && folder[1] == ':' ? folder.substr(2) : folder;
-  return withoutDrive.find_first_not_of('\\') == std::string::npos;
-}
 
 // The shell reports success by a value above 32.
 constexpr int kShellOpenOk = 32;
 
 bool IsSection(std::int32_t index) { return index >= 0 && index < kSections; }
-
-std::string WithFinalBackslash(std::string path) {
-  if (!path.empty() && path.back() != '\\') path += '\\';
-  return path;
-}
 
 // path names something below folder (folder ends in "\"); letter case ignored.
 bool LiesBelow(std::string_view path, std::string_view folder) {
@@ -102,10 +91,7 @@ void Installer::RunUninstall() {
   const std::string installDir = DropRight(AppPath, 9).value_or(std::string());
   const std::string parent = DropRight(AppPath, 8).value_or(std::string());
   // The folder chosen when installing: InstallDir without its last component.
-  std::string target;
-  if (const std::size_t at = installDir.rfind('\\'); at != std::string::npos) {
-    target = installDir.substr(0, at + 1);
-  }
+  std::string target = FolderOfPath(installDir);
   if (IsRootFolder(target)) target.clear();
 
   const std::string textPath = AppPath + "insttext";
@@ -176,7 +162,7 @@ void Installer::RunUninstall() {
   if (!target.empty()) {
     targetForms.push_back(target);
     for (const std::string& form : {GetShortPath(target), GetLongPath(target)}) {
-      if (!form.empty()) targetForms.push_back(WithFinalBackslash(form));
+      if (!form.empty()) targetForms.push_back(WithTrailingBackslash(form));
     }
   }
   auto insideTarget = [&](const std::string& path) {
@@ -208,7 +194,7 @@ void Installer::RunUninstall() {
     const std::string& entry = lines[i];
     const bool folderEntry = !entry.empty() && entry.front() == '#';
     std::string path = folderEntry ? entry.substr(1) : entry;
-    if (TrimBlanks(path).empty()) continue;  // names nothing
+    if (Trim(path).empty()) continue;  // names nothing
     if (!insideTarget(path)) {
       Log("Passed over, outside the installation: " + entry);
       PassedOverEntries.push_back(entry);
@@ -217,7 +203,7 @@ void Installer::RunUninstall() {
     if (folderEntry) {
       if (fs.RemoveFolder(path) == FsStatus::kOk) Log("Removed folder " + path);
       if (!fs.FolderExists(path)) continue;
-      if (path.back() == '\\') path.pop_back();
+      path = WithoutTrailingBackslash(path);
       logLine(batch.AddFolderLine(shortOrSelf(path)), path);
       continue;
     }
@@ -233,7 +219,7 @@ void Installer::RunUninstall() {
       if (existed) Log("Deleted " + path);
       continue;
     }
-    if (path.back() == '\\') path.pop_back();
+    path = WithoutTrailingBackslash(path);
     logLine(batch.AddFileLine(shortOrSelf(path)), path);
   }
 

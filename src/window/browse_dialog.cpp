@@ -1,7 +1,8 @@
 // The folder chooser: BrowseDialog1 with its parameters, and the Browse button of the window.
 #include "window/browse_dialog.h"
 
-#include "startup/ansi_text.h"
+#include "base/ansi_text.h"
+#include "base/windows_path.h"
 #include "startup/installer.h"
 
 namespace tunovar {
@@ -69,7 +70,7 @@ void Installer::BrowseTargetFolder() {
     // A folder named with its trailing "\" lists the files in it, as a directory search does
     // for such a name; a folder without files, or no folder, preselects C:\.
     const std::string pattern =
-        (!current.empty() && current.back() == '\\') ? current + "*" : current;
+        EndsInBackslash(current) ? current + "*" : current;
     if (platform_.fs.ListFiles(pattern).empty()) {
       dialog.SetOpenedFolder("C:\\");
     } else {
@@ -80,7 +81,7 @@ void Installer::BrowseTargetFolder() {
     SetInstPathText(dialog.GetActualPath());
     const std::string chosen = form_[Ctl::Text_InstPath].caption;
     if (!EqualsNoCase(RightPart(chosen, 7), "TUNOVAR")) {
-      SetInstPathText(chosen + (!chosen.empty() && chosen.back() == '\\' ? "TUNOVAR" : "\\TUNOVAR"));
+      SetInstPathText(chosen + (EndsInBackslash(chosen) ? "TUNOVAR" : "\\TUNOVAR"));
     }
   }  // the form is unloaded and its chooser released here
   UpdateTargetDrive();

@@ -4,7 +4,7 @@
 // Up, Down and Help show their pressed picture at once and act on their timer's single tick
 // 100 ms later, so that the window can paint the pressed state first. While pressed, the
 // normal picture is hidden and the pressed one has no handler: further clicks fall through.
-#include "startup/ansi_text.h"
+#include "base/ansi_text.h"
 #include "startup/installer.h"
 
 namespace tunovar {

@@ -5,13 +5,13 @@
 #include <limits>
 #include <optional>
 
-#include "startup/ansi_text.h"
+#include "base/ansi_text.h"
 #include "startup/installer.h"
 
 namespace tunovar {
 
 std::string SanitizeTargetPath(std::string& path) {
-  path = TrimBlanks(path);
+  path = Trim(path);
   // The text is rewritten while it is walked: after a removal the character that moved into
   // the freed place is examined next, so two forbidden characters in a row both go.
   std::size_t i = 0;

@@ -3,7 +3,8 @@
 
 #include <algorithm>
 
-#include "startup/ansi_text.h"
+#include "base/ansi_text.h"
+#include "base/wildcard.h"
 
 namespace tunovar::testing {
 
@@ -272,25 +273,6 @@ std::unique_ptr<FileHold> FakeFileSystem::HoldOpen(const std::string& path) {
   return std::make_unique<FakeHold>(*this, Key(path));
 }
 
-namespace {
-
-bool WildMatch(std::string_view pattern, std::string_view name) {
-  if (pattern.empty()) return name.empty();
-  if (pattern[0] == '*') {
-    for (std::size_t i = 0; i <= name.size(); ++i) {
-      if (WildMatch(pattern.substr(1), name.substr(i))) return true;
-    }
-    return false;
-  }
-  if (name.empty()) return false;
-  if (pattern[0] == '?' || ToUpperAnsi(pattern[0]) == ToUpperAnsi(name[0])) {
-    return WildMatch(pattern.substr(1), name.substr(1));
-  }
-  return false;
-}
-
-}  // namespace
-
 std::vector<std::string> FakeFileSystem::ListFiles(const std::string& pattern) {
   std::vector<std::string> out;
   const auto at = pattern.rfind('\\');
@@ -300,7 +282,7 @@ std::vector<std::string> FakeFileSystem::ListFiles(const std::string& pattern) {
   if (namePattern.empty()) return out;  // a folder path lists no files
   for (const auto& [key, node] : nodes_) {
     if (node.folder || node.hidden || Parent(key) != folder) continue;
-    if (WildMatch(namePattern, node.name)) out.push_back(node.name);
+    if (WildcardMatch(namePattern, node.name)) out.push_back(node.name);
   }
   return out;
 }

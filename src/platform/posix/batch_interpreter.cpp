@@ -3,18 +3,14 @@
 
 #include <vector>
 
-#include "platform/posix/drive_map.h"
-#include "startup/ansi_text.h"
+#include "base/ansi_text.h"
+#include "base/windows_path.h"
 
 namespace tunovar::posix {
 namespace {
 
-std::string Trim(std::string_view s) {
-  std::size_t b = 0, e = s.size();
-  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
-  return std::string(s.substr(b, e - b));
-}
+// Blanks and tabs around a command or an operand do not count.
+std::string TrimLine(std::string_view s) { return Trim(s, kBlanksAndTabs); }
 
 // The position of needle in s outside double quotes (letter case ignored), or npos.
 std::size_t FindOutsideQuotes(std::string_view s, std::string_view needle) {
@@ -37,7 +33,7 @@ std::string Operand(std::string_view text) {
     if (text[i] == '%' && i + 1 < text.size() && text[i + 1] == '%') ++i;
     out += text[i];
   }
-  return Trim(out);
+  return TrimLine(out);
 }
 
 // The commands of a line joined by "|" (a "|" inside double quotes belongs to a path).
@@ -47,10 +43,10 @@ std::vector<std::string> SplitChain(std::string_view line) {
   while (true) {
     const std::size_t bar = FindOutsideQuotes(line.substr(at), "|");
     if (bar == std::string_view::npos) {
-      out.push_back(Trim(line.substr(at)));
+      out.push_back(TrimLine(line.substr(at)));
       return out;
     }
-    out.push_back(Trim(line.substr(at, bar)));
+    out.push_back(TrimLine(line.substr(at, bar)));
     at += bar + 1;
   }
 }
@@ -77,7 +73,7 @@ int BatchInterpreter::Run(std::string_view batch, const std::string& currentFold
   waitingSince_.clear();
   const std::vector<std::string> lines = SplitLines(batch);
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::string line = Trim(lines[i]);
+    const std::string line = TrimLine(lines[i]);
     if (line.size() < 2 || line[0] != ':') continue;
     std::string_view body = std::string_view(line).substr(1);
     body = body.substr(0, body.find_first_of(" \t"));
@@ -85,8 +81,8 @@ int BatchInterpreter::Run(std::string_view batch, const std::string& currentFold
   }
   pc_ = 0;
   while (pc_ < lines.size()) {
-    std::string line = Trim(lines[pc_]);
-    if (!line.empty() && line[0] == '@') line = Trim(std::string_view(line).substr(1));
+    std::string line = TrimLine(lines[pc_]);
+    if (!line.empty() && line[0] == '@') line = TrimLine(std::string_view(line).substr(1));
     std::size_t next = pc_ + 1;
     if (line.empty() || line[0] == ':') {
       pc_ = next;
@@ -119,7 +115,7 @@ BatchInterpreter::Flow BatchInterpreter::Execute(std::string_view command, std::
     if (!path.empty()) (void)fs_.RemoveFolder(Resolve(path));
     return Flow::kNext;
   }
-  if (EqualsNoCase(command, "cd..") || EqualsNoCase(Trim(After(command, "cd").value_or("")), "..")) {
+  if (EqualsNoCase(command, "cd..") || EqualsNoCase(TrimLine(After(command, "cd").value_or("")), "..")) {
     if (auto parsed = ParseWindowsPath(current_)) {
       if (!parsed->components.empty()) parsed->components.pop_back();
       parsed->trailingSeparator = false;
@@ -129,7 +125,7 @@ BatchInterpreter::Flow BatchInterpreter::Execute(std::string_view command, std::
     return Flow::kNext;
   }
   if (auto rest = After(command, "if")) {
-    const std::string condition = Trim(*rest);
+    const std::string condition = TrimLine(*rest);
     const auto operand = After(condition, "exist");
     if (!operand) return Flow::kNext;
     // The blank before an empty operand belongs to " goto ".
@@ -137,12 +133,12 @@ BatchInterpreter::Flow BatchInterpreter::Execute(std::string_view command, std::
     const std::size_t go = FindOutsideQuotes(text, " goto ");
     if (go == std::string::npos) return Flow::kNext;
     const std::string path = Operand(std::string_view(text).substr(0, go));
-    label = Trim(std::string_view(text).substr(go + 6));
+    label = TrimLine(std::string_view(text).substr(go + 6));
     if (path.empty()) return Flow::kNext;
     waitedFor = Resolve(path);
     if (!fs_.EntryExists(waitedFor)) return Flow::kNext;
   } else if (auto target = After(command, "goto")) {
-    label = Trim(*target);
+    label = TrimLine(*target);
   } else {
     return Flow::kNext;  // echo, rem and whatever else: passed over
   }

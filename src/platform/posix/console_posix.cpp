@@ -5,7 +5,7 @@
 
 #include <ctime>
 
-#include "platform/posix/ansi_utf8.h"
+#include "base/ansi_utf8.h"
 #include "platform/posix/host_files.h"
 
 namespace tunovar::posix {

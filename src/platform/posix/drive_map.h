@@ -1,4 +1,4 @@
-// Drive letters mapped to host folders, and Windows paths taken apart.
+// Drive letters mapped to host folders.
 //
 // TUNOVAR_DRIVES="C=/some/dir;D=/media/cd" names the drives; without it C: is
 // ${XDG_DATA_HOME:-$HOME/.local/share}/tunovar-setup/drive_c. Z: is "/" unless the variable
@@ -9,28 +9,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace tunovar::posix {
-
-// A full Windows path: the drive letter (upper case) and the components below its root, with
-// "." and ".." applied as Windows applies them (".." at the root stays at the root), empty
-// components dropped and "/" taken as a separator like "\".
-struct WindowsPath {
-  char drive = 0;
-  std::vector<std::string> components;  // Windows-1252 names
-  bool trailingSeparator = false;       // the text ended in "\" (a folder)
-};
-
-// nullopt for a path without a drive letter (relative, rooted, UNC), a NUL byte, or a name that
-// holds a character no Windows name can hold (< > : " | ? * or a control character).
-[[nodiscard]] std::optional<WindowsPath> ParseWindowsPath(std::string_view path);
-
-// "C:\A\B", with a final "\" for a drive root or when trailingSeparator is set.
-[[nodiscard]] std::string FormatWindowsPath(const WindowsPath& path);
-
-// True for a character no Windows name can hold: < > : " | ? * or a control character.
-[[nodiscard]] bool ForbiddenInName(char c);
 
 // A host path with every symbolic link resolved; nullopt when it does not exist.
 [[nodiscard]] std::optional<std::string> RealPath(const std::string& hostPath);

@@ -18,10 +18,11 @@
 #include <ctime>
 #include <memory>
 
-#include "platform/posix/ansi_utf8.h"
+#include "base/ansi_text.h"
+#include "base/ansi_utf8.h"
+#include "base/wildcard.h"
 #include "platform/posix/host_files.h"
 #include "platform/posix/xdg_dirs.h"
-#include "startup/ansi_text.h"
 
 namespace tunovar::posix {
 
@@ -886,35 +887,11 @@ std::unique_ptr<FileHold> PosixFileSystem::HoldOpen(const std::string& path) {
   return std::make_unique<PosixHold>(fd);
 }
 
-namespace {
-
-bool WildMatch(std::string_view pattern, std::string_view name) {
-  std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || ToUpperAnsi(pattern[p]) == ToUpperAnsi(name[n]))) {
-      ++p;
-      ++n;
-    } else if (p < pattern.size() && pattern[p] == '*') {
-      starP = p++;
-      starN = n;
-    } else if (starP != std::string_view::npos) {
-      p = starP + 1;
-      n = ++starN;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
-}
-
-}  // namespace
-
 std::vector<std::string> PosixFileSystem::ListFiles(const std::string& pattern) {
   std::vector<std::string> out;
   const std::size_t cut = pattern.find_last_of("\\/");
   if (cut == std::string::npos) return out;
-  std::string namePattern = pattern.substr(cut + 1);
+  const std::string namePattern = pattern.substr(cut + 1);
   if (namePattern.empty()) return out;  // a folder path lists no files
   if (namePattern.find_first_of("*?") == std::string::npos) {
     // A plain path matches itself, in its on-disk spelling.
@@ -924,7 +901,6 @@ std::vector<std::string> PosixFileSystem::ListFiles(const std::string& pattern) 
     }
     return out;
   }
-  if (namePattern == "*.*") namePattern = "*";  // Windows: every name, with a dot or without
   for (char c : namePattern) {
     if (c != '*' && c != '?' && ForbiddenInName(c)) return out;
   }
@@ -936,7 +912,7 @@ std::vector<std::string> PosixFileSystem::ListFiles(const std::string& pattern) 
     const std::string_view disk(entry->d_name);
     if (disk == "." || disk == "..") continue;
     const auto ansi = AnsiNameOf(disk);
-    if (!ansi || !WildMatch(namePattern, *ansi)) continue;
+    if (!ansi || !WildcardMatch(namePattern, *ansi)) continue;
     struct stat st {};
     if (stat(Join(at->host, disk).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
     out.push_back(*ansi);

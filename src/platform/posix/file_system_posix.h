@@ -20,6 +20,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/windows_path.h"
 #include "platform/file_system.h"
 #include "platform/posix/drive_map.h"
 

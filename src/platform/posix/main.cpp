@@ -5,8 +5,8 @@
 #include <array>
 #include <string>
 
+#include "base/ansi_utf8.h"
 #include "platform/platform.h"
-#include "platform/posix/ansi_utf8.h"
 #include "platform/posix/clock_posix.h"
 #include "platform/posix/console_posix.h"
 #include "platform/posix/drive_map.h"

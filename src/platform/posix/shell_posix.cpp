@@ -8,13 +8,13 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "platform/posix/ansi_utf8.h"
+#include "base/ansi_text.h"
+#include "base/ansi_utf8.h"
 #include "platform/posix/batch_interpreter.h"
 #include "platform/posix/clock_posix.h"
 #include "platform/posix/detached_process.h"
 #include "platform/posix/uninstall_entry.h"
 #include "platform/posix/xdg_dirs.h"
-#include "startup/ansi_text.h"
 
 namespace tunovar::posix {
 namespace {

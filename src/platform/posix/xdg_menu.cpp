@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <map>
 
-#include "platform/posix/ansi_utf8.h"
+#include "base/ansi_text.h"
+#include "base/ansi_utf8.h"
 #include "platform/posix/file_system_posix.h"
 #include "platform/posix/host_files.h"
-#include "startup/ansi_text.h"
 
 namespace tunovar::posix {
 namespace {
@@ -31,7 +31,7 @@ std::optional<std::vector<Command>> ParseCommands(std::string_view text) {
     Command command;
     std::size_t nameEnd = text.find_first_of("(]", at + 1);
     if (nameEnd == std::string_view::npos) return std::nullopt;
-    command.name = TrimBlanks(text.substr(at + 1, nameEnd - at - 1));
+    command.name = Trim(text.substr(at + 1, nameEnd - at - 1));
     if (text[nameEnd] == ']') {
       at = nameEnd + 1;
     } else {
@@ -64,13 +64,13 @@ std::vector<std::string> SplitArguments(std::string_view text) {
     if (c == '"') {
       quoted = !quoted;
     } else if (c == ',' && !quoted) {
-      out.push_back(TrimBlanks(current));
+      out.push_back(Trim(current));
       current.clear();
     } else {
       current += c;
     }
   }
-  out.push_back(TrimBlanks(current));
+  out.push_back(Trim(current));
   return out;
 }
 
@@ -208,11 +208,11 @@ DdeStatus XdgMenu::Execute(std::string_view commands) {
     const std::vector<std::string> args = SplitArguments(command.arguments);
     const bool quoted = command.arguments.find('"') != std::string::npos;
     // The whole argument text, or its first argument when it is quoted.
-    const std::string single = quoted ? args[0] : TrimBlanks(command.arguments);
+    const std::string single = quoted ? args[0] : Trim(command.arguments);
     // The group's name, then its file or how to show it: a name holds no path, so the last
     // comma parts them.
     const std::string group =
-        quoted ? args[0] : TrimBlanks(command.arguments.substr(0, command.arguments.rfind(',')));
+        quoted ? args[0] : Trim(command.arguments.substr(0, command.arguments.rfind(',')));
     DdeStatus status = DdeStatus::kNotProcessed;
     if (EqualsNoCase(command.name, "CreateGroup")) {
       status = CreateGroup(group);
@@ -224,8 +224,8 @@ DdeStatus XdgMenu::Execute(std::string_view commands) {
       const std::string& text = command.arguments;
       const std::size_t split = text.find(", ");
       if (!quoted && split != std::string::npos && EndsWithNoCase(text, ",,,")) {
-        status = AddItem(TrimBlanks(text.substr(0, split)),
-                         TrimBlanks(text.substr(split + 2, text.size() - split - 5)));
+        status = AddItem(Trim(text.substr(0, split)),
+                         Trim(text.substr(split + 2, text.size() - split - 5)));
       } else {
         status = AddItem(args[0], args.size() > 1 ? args[1] : "");
       }

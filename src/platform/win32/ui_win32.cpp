@@ -17,8 +17,8 @@
 #include <cstdint>
 #include <new>
 
+#include "base/ansi_text.h"
 #include "platform/win32/resource_ids.h"
-#include "startup/ansi_text.h"
 
 namespace tunovar {
 namespace {

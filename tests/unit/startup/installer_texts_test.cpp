@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "startup/ansi_text.h"
+#include "base/ansi_text.h"
 #include "support/installer_fixture.h"
 
 namespace tunovar {

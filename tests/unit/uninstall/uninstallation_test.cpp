@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "startup/ansi_text.h"
+#include "base/ansi_text.h"
 #include "startup/installer.h"
 #include "support/installer_fixture.h"
 

@@ -35,9 +35,14 @@ bool ReplaceFirstNoCase(std::string& s, std::string_view find, std::string_view 
 // The last n characters, or the whole string when it is shorter.
 [[nodiscard]] std::string_view RightPart(std::string_view s, std::size_t n);
 
-// Blanks (spaces only) removed at both ends / at the end.
-[[nodiscard]] std::string TrimBlanks(std::string_view s);
-[[nodiscard]] std::string TrimTrailingBlanks(std::string_view s);
+// What Trim removes: blanks, as the installer trims its texts; the batch and the command
+// line also take tabs for blanks.
+inline constexpr std::string_view kBlanks = " ";
+inline constexpr std::string_view kBlanksAndTabs = " \t";
+
+// The text without the characters of `what` at both ends / at its end.
+[[nodiscard]] std::string Trim(std::string_view s, std::string_view what = kBlanks);
+[[nodiscard]] std::string TrimRight(std::string_view s, std::string_view what = kBlanks);
 
 // A whole number in the text: blanks and tabs around it allowed, an optional sign, decimal
 // digits. Anything else, or a value outside 32 bits, gives nullopt: the conversion fails and

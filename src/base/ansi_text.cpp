@@ -1,5 +1,5 @@
 // ANSI (Windows-1252) string helpers.
-#include "startup/ansi_text.h"
+#include "base/ansi_text.h"
 
 #include <limits>
 
@@ -91,37 +91,30 @@ std::string_view RightPart(std::string_view s, std::size_t n) {
   return n >= s.size() ? s : s.substr(s.size() - n);
 }
 
-std::string TrimBlanks(std::string_view s) {
-  std::size_t b = 0;
-  std::size_t e = s.size();
-  while (b < e && s[b] == ' ') ++b;
-  while (e > b && s[e - 1] == ' ') --e;
-  return std::string(s.substr(b, e - b));
+std::string Trim(std::string_view s, std::string_view what) {
+  const std::size_t b = s.find_first_not_of(what);
+  if (b == std::string_view::npos) return std::string();
+  return std::string(s.substr(b, s.find_last_not_of(what) - b + 1));
 }
 
-std::string TrimTrailingBlanks(std::string_view s) {
-  std::size_t e = s.size();
-  while (e > 0 && s[e - 1] == ' ') --e;
-  return std::string(s.substr(0, e));
+std::string TrimRight(std::string_view s, std::string_view what) {
+  const std::size_t e = s.find_last_not_of(what);
+  return e == std::string_view::npos ? std::string() : std::string(s.substr(0, e + 1));
 }
 
 std::optional<std::int32_t> ParseWholeNumber(std::string_view s) {
-  std::size_t b = 0;
-  std::size_t e = s.size();
-  auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  while (b < e && blank(s[b])) ++b;
-  while (e > b && blank(s[e - 1])) --e;
-  if (b == e) return std::nullopt;
+  const std::string number = Trim(s, kBlanksAndTabs);
+  std::size_t i = 0;
   bool negative = false;
-  if (s[b] == '+' || s[b] == '-') {
-    negative = s[b] == '-';
-    ++b;
+  if (i < number.size() && (number[i] == '+' || number[i] == '-')) {
+    negative = number[i] == '-';
+    ++i;
   }
-  if (b == e) return std::nullopt;
+  if (i == number.size()) return std::nullopt;
   std::int64_t value = 0;
-  for (std::size_t i = b; i < e; ++i) {
-    if (s[i] < '0' || s[i] > '9') return std::nullopt;
-    value = value * 10 + (s[i] - '0');
+  for (; i < number.size(); ++i) {
+    if (number[i] < '0' || number[i] > '9') return std::nullopt;
+    value = value * 10 + (number[i] - '0');
     if (value > static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::max()) + 1) {
       return std::nullopt;
     }

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace tunovar::posix {
+namespace tunovar {
 
 // Every Windows-1252 byte has a character: the five bytes the code page leaves undefined
 // (0x81, 0x8D, 0x8F, 0x90, 0x9D) stand for the control characters of the same number, as the
@@ -26,4 +26,4 @@ namespace tunovar::posix {
 // after the first indented by indent blanks: a message as a terminal or a log shows it.
 [[nodiscard]] std::string TerminalText(std::string_view ansi, std::size_t indent = 0);
 
-}  // namespace tunovar::posix
+}  // namespace tunovar

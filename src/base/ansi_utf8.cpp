@@ -1,10 +1,10 @@
 // Windows-1252 <-> UTF-8.
-#include "platform/posix/ansi_utf8.h"
+#include "base/ansi_utf8.h"
 
 #include <array>
 #include <cstdint>
 
-namespace tunovar::posix {
+namespace tunovar {
 namespace {
 
 // Characters of the bytes 0x80..0x9F; the undefined ones map to the control character itself.
@@ -138,4 +138,4 @@ std::string TerminalText(std::string_view ansi, std::size_t indent) {
   return out;
 }
 
-}  // namespace tunovar::posix
+}  // namespace tunovar

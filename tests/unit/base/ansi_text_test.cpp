@@ -1,5 +1,5 @@
 // Tests of the ANSI string helpers the whole installer compares and cuts with.
-#include "startup/ansi_text.h"
+#include "base/ansi_text.h"
 
 #include <gtest/gtest.h>
 

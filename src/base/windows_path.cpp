@@ -1,0 +1,123 @@
+// Windows path rules as pure text.
+#include "base/windows_path.h"
+
+namespace tunovar {
+namespace {
+
+char UpperLetter(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+bool IsSeparator(char c) { return kPathSeparators.find(c) != std::string_view::npos; }
+
+// Calls take(component) for each component of path split at the separators, empty ones
+// included.
+template <typename Take>
+void ForEachComponent(std::string_view path, std::string_view separators, Take take) {
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find_first_of(separators, start);
+    if (end == std::string_view::npos) end = path.size();
+    take(path.substr(start, end - start));
+    start = end + 1;
+  }
+}
+
+}  // namespace
+
+bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+bool ForbiddenInName(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  if (u < 0x20) return true;
+  switch (c) {
+    case '<': case '>': case ':': case '"': case '|': case '?': case '*': return true;
+    default: return false;
+  }
+}
+
+bool HoldsForbiddenCharacter(std::string_view text, NameScope scope) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (scope == NameScope::kWholePath) {
+      if (IsSeparator(c)) continue;
+      if (c == ':' && i == 1 && IsDriveLetter(text[0])) continue;  // the drive's colon
+    }
+    if (ForbiddenInName(c)) return true;
+  }
+  return false;
+}
+
+bool IsDotsComponent(std::string_view component) {
+  return !component.empty() && component.find_first_not_of(". ") == std::string_view::npos;
+}
+
+bool HasDotsComponent(std::string_view path) {
+  bool found = false;
+  ForEachComponent(path, kPathSeparators, [&](std::string_view c) { found = found || IsDotsComponent(c); });
+  return found;
+}
+
+std::vector<std::string_view> PathComponents(std::string_view path) {
+  std::vector<std::string_view> components;
+  ForEachComponent(path, kPathSeparators, [&](std::string_view c) {
+    if (!c.empty()) components.push_back(c);
+  });
+  return components;
+}
+
+std::vector<std::string_view> NormalComponents(std::string_view path, std::string_view separators) {
+  std::vector<std::string_view> names;
+  ForEachComponent(path, separators, [&](std::string_view name) {
+    if (name == "..") {
+      if (!names.empty()) names.pop_back();
+    } else if (!name.empty() && name != ".") {
+      names.push_back(name);
+    }
+  });
+  return names;
+}
+
+bool EndsInBackslash(std::string_view path) { return !path.empty() && path.back() == '\\'; }
+
+std::string WithTrailingBackslash(std::string_view path) {
+  std::string out(path);
+  if (!out.empty() && out.back() != '\\') out += '\\';
+  return out;
+}
+
+std::string WithoutTrailingBackslash(std::string_view path) {
+  if (EndsInBackslash(path)) path.remove_suffix(1);
+  return std::string(path);
+}
+
+std::string FolderOfPath(std::string_view path) {
+  const std::size_t at = path.rfind('\\');
+  return at == std::string_view::npos ? std::string() : std::string(path.substr(0, at + 1));
+}
+
+bool IsRootFolder(std::string_view folder) {
+  if (folder.size() >= 2 && folder[1] == ':') folder.remove_prefix(2);
+  return folder.find_first_not_of('\\') == std::string_view::npos;
+}
+
+std::optional<WindowsPath> ParseWindowsPath(std::string_view path) {
+  if (path.size() < 2 || !IsDriveLetter(path[0]) || path[1] != ':') return std::nullopt;
+  // Checked on the whole text: a name that a later ".." takes back is no better.
+  if (HoldsForbiddenCharacter(path, NameScope::kWholePath)) return std::nullopt;
+  const std::string_view rest = path.substr(2);
+  WindowsPath out;
+  out.drive = UpperLetter(path[0]);
+  for (const std::string_view name : NormalComponents(rest)) out.components.emplace_back(name);
+  out.trailingSeparator = !rest.empty() && IsSeparator(rest.back());
+  return out;
+}
+
+std::string FormatWindowsPath(const WindowsPath& path) {
+  std::string out{path.drive, ':'};
+  for (const auto& c : path.components) {
+    out += '\\';
+    out += c;
+  }
+  if (path.components.empty() || path.trailingSeparator) out += '\\';
+  return out;
+}
+
+}  // namespace tunovar

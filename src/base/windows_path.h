@@ -1,0 +1,74 @@
+// Windows path rules as pure text: drive letters, components, trailing backslashes, names that
+// Windows cannot hold or reads as steps. No file system here, so the rules are tested on any
+// host and every layer applies the same ones.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tunovar {
+
+// "\" and "/" both separate the components of a Windows path.
+inline constexpr std::string_view kPathSeparators = "\\/";
+
+// A letter that can name a drive ("A" to "Z", either case).
+[[nodiscard]] bool IsDriveLetter(char c);
+
+// A character no Windows file or folder name can hold: a control character, < > : " | ? *.
+[[nodiscard]] bool ForbiddenInName(char c);
+
+// What a text is checked as: one name, or a whole path, in which "\" and "/" separate the
+// names and the second character may be the colon of a drive letter ("C:").
+enum class NameScope { kComponent, kWholePath };
+// The text holds a character that no name can hold where it stands.
+[[nodiscard]] bool HoldsForbiddenCharacter(std::string_view text, NameScope scope);
+
+// A component that Windows reads as a step upwards or as no step at all ("..", ".", "...",
+// ".. "): it drops trailing dots and blanks from names. An empty component is none of these.
+[[nodiscard]] bool IsDotsComponent(std::string_view component);
+
+// The path holds such a component ("/" separates components as "\" does). The installer
+// places no such list line, the uninstaller acts on no such entry, and the batch's folder
+// chain stops below one.
+[[nodiscard]] bool HasDotsComponent(std::string_view path);
+
+// The components of a path as written, split at "\" and "/"; empty ones ("\\") left out.
+[[nodiscard]] std::vector<std::string_view> PathComponents(std::string_view path);
+
+// The names of a path split at any of the separators, with empty names and "." dropped and
+// ".." taking back the name before it (at the first name it stays there): how Windows, and a
+// POSIX host with "/", walk a path.
+[[nodiscard]] std::vector<std::string_view> NormalComponents(
+    std::string_view path, std::string_view separators = kPathSeparators);
+
+// The text ends in "\" (a folder path as the installer writes it).
+[[nodiscard]] bool EndsInBackslash(std::string_view path);
+// With one "\" added when it does not end in one; an empty text stays empty.
+[[nodiscard]] std::string WithTrailingBackslash(std::string_view path);
+// Without its final "\", when it has one.
+[[nodiscard]] std::string WithoutTrailingBackslash(std::string_view path);
+// The folder the last component lies in: the text up to and including its last "\"; "" when
+// it holds none.
+[[nodiscard]] std::string FolderOfPath(std::string_view path);
+// "X:\", "X:", "\" or "\\": a folder with nothing above it on its drive ("" too).
+[[nodiscard]] bool IsRootFolder(std::string_view folder);
+
+// A full Windows path: the drive letter (upper case) and the components below its root, with
+// "." and ".." applied as Windows applies them (".." at the root stays at the root), empty
+// components dropped and "/" taken as a separator like "\".
+struct WindowsPath {
+  char drive = 0;
+  std::vector<std::string> components;  // Windows-1252 names
+  bool trailingSeparator = false;       // the text ended in "\" (a folder)
+};
+
+// nullopt for a path without a drive letter (relative, rooted, UNC), a NUL byte, or a name that
+// holds a character no Windows name can hold.
+[[nodiscard]] std::optional<WindowsPath> ParseWindowsPath(std::string_view path);
+
+// "C:\A\B", with a final "\" for a drive root or when trailingSeparator is set.
+[[nodiscard]] std::string FormatWindowsPath(const WindowsPath& path);
+
+}  // namespace tunovar
