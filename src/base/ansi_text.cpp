@@ -129,22 +129,4 @@ std::optional<std::int32_t> ParseWholeNumber(std::string_view s) {
 
 std::string DecimalText(std::int64_t value) { return std::to_string(value); }
 
-std::vector<std::string> SplitLines(std::string_view bytes) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    const char c = bytes[i];
-    if (c == '\r' || c == '\n') {
-      lines.emplace_back(bytes.substr(start, i - start));
-      i += (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ? 2 : 1;
-      start = i;
-    } else {
-      ++i;
-    }
-  }
-  if (start < bytes.size()) lines.emplace_back(bytes.substr(start));
-  return lines;
-}
-
 }  // namespace tunovar

@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace tunovar {
 
@@ -51,9 +50,5 @@ inline constexpr std::string_view kBlanksAndTabs = " \t";
 
 // Plain decimal digits, with a minus sign when negative.
 [[nodiscard]] std::string DecimalText(std::int64_t value);
-
-// Splits a text file's bytes into lines as the installer reads them: a line ends at CR LF,
-// a lone CR or a lone LF; a final line without an end counts; an empty file has no lines.
-[[nodiscard]] std::vector<std::string> SplitLines(std::string_view bytes);
 
 }  // namespace tunovar

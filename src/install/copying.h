@@ -1,12 +1,6 @@
-// Pure helpers of the copying: the newer-only rule, list lines that would leave the target
-// folder, and the figures of the large data file.
-//
-// The list files "filedir", "filelist" and "dbfiles" (beside the program) hold one path per
-// line, relative to the CD root and, the same line, to the target folder:
-//   TUNOVAR\                      a folder ("filedir")
-//   TUNOVAR\runtime\deinstal.exe  a file ("filelist", "dbfiles")
-//   TUNOVAR\pdata\1_texte.txt     a language-tagged file, installed as TUNOVAR\pdata\texte.txt
-// A source path containing "pdata" is the large data file, copied in blocks.
+// Pure helpers of the copying: the newer-only rule, list lines (install/list_file.h) that
+// would leave the target folder, and the figures of the large data file, whose source path
+// contains "pdata".
 #pragma once
 
 #include <cstdint>

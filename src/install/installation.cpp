@@ -1,6 +1,7 @@
 // The installation sequence: from the click on Install to the end of the program.
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 #include "base/ansi_text.h"
 #include "install/copying.h"
@@ -49,7 +50,7 @@ void Installer::RunInstallation() {
   if (std::int64_t{FreeMB} * kMegabyte < requiredBytes) {
     Log("Not enough space: " + DecimalText(FreeMB) + " MB free, " + DecimalText(RequiredMB) +
         " MB required");
-    (void)Message(kSpaceTitle, Text(LangIndex, 15), MessageButtons::kOk, MessageAnswer::kOk);
+    (void)Message(kSpaceTitle, Text(LangIndex, TextSlot::kNoSpace), MessageButtons::kOk, MessageAnswer::kOk);
     return;
   }
   // 5., 6.
@@ -65,12 +66,14 @@ void Installer::RunInstallation() {
   ListPair folders;
   ListPair files;
   ListPair cddb;
-  RequireFile(AppPath + "filedir");
-  ReadListFile(AppPath + "filedir", folders.sources, folders.destinations, target);
-  RequireFile(AppPath + "filelist");
-  ReadListFile(AppPath + "filelist", files.sources, files.destinations, target);
-  RequireFile(AppPath + "dbfiles");
-  ReadListFile(AppPath + "dbfiles", cddb.sources, cddb.destinations, target);
+  for (const auto& [name, list] : {std::pair{"filedir", &folders}, std::pair{"filelist", &files},
+                                   std::pair{"dbfiles", &cddb}}) {
+    const std::string path = AppPath + name;
+    RequireFile(path);
+    // A list that cannot be read to its end would install part of the product as if whole.
+    ErrorCode = ReadListFile(path, list->sources, list->destinations, target);
+    if (ErrorCode != 0) ShowFatalError(ErrorCode, path);
+  }
   RefuseEntriesOutsideTarget(*this, folders, target, "filedir");
   RefuseEntriesOutsideTarget(*this, files, target, "filelist");
   // 9.
@@ -120,7 +123,7 @@ void Installer::RunInstallation() {
   }
   // 21., 22.
   const MessageAnswer answer =
-      Message(Text(LangIndex, 1), Text(LangIndex, 8), MessageButtons::kYesNo, MessageAnswer::kNo);
+      Message(Text(LangIndex, TextSlot::kTitle), Text(LangIndex, TextSlot::kStartNow), MessageButtons::kYesNo, MessageAnswer::kNo);
   if (answer == MessageAnswer::kYes) {
     platform_.shell.Open(target + "TUNOVAR\\tunOVAR.exe", "", target + "TUNOVAR", ShowMode::kNormal);
   }

@@ -2,6 +2,7 @@
 #include "install/records.h"
 
 #include "base/ansi_text.h"
+#include "install/removal_list.h"
 #include "startup/installer.h"
 
 namespace tunovar {
@@ -9,35 +10,6 @@ namespace tunovar {
 std::string WindowsFolderRecordText(const std::string& target) {
   std::string text = "\"" + target + "tunovar\\\"";
   text += kCrLf;
-  return text;
-}
-
-std::string RemovalListText(std::int32_t langIndex, const std::vector<std::string>& entries,
-                            const std::string& destPrefix) {
-  // A number is written as the runtime prints it: where a minus sign would stand, a blank;
-  // after it, one blank.
-  std::string text = (langIndex < 0 ? "" : " ") + DecimalText(langIndex) + " ";
-  text += kCrLf;
-  text += destPrefix + "TUNOVAR\\tunodoc.gid";
-  text += kCrLf;
-  text += destPrefix + "TUNOVAR\\burn.lst";
-  text += kCrLf;
-  for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
-    // The batch deletes its own program information file; listing it would make the
-    // uninstaller delete it before the batch could be started through it.
-    if (ContainsNoCase(*it, "runtime\\deinst.pif")) continue;
-    text += *it;
-    text += kCrLf;
-  }
-  return text;
-}
-
-std::string FolderEntriesText(const std::vector<std::string>& folders) {
-  std::string text;
-  for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
-    text += "#" + *it;
-    text += kCrLf;
-  }
   return text;
 }
 

@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "install/group_file.h"
+#include "install/list_file.h"
 #include "startup/command_line.h"
+#include "startup/installer_texts.h"
 #include "window/form.h"
 
 namespace tunovar {
-
-inline constexpr int kSections = 21;  // language sections of TextTable
-inline constexpr int kSlots = 51;     // text slots per section
 
 // The installer runs from "TUNOVAR\runtime\" on the CD: its folder less this many characters
 // is the CD root, which the list files and the group's on-CD items are relative to.
@@ -47,13 +47,6 @@ enum class Event : std::uint8_t { kClick, kMouseDown, kDblClick, kChange, kTimer
 
 // Keys that press a button of the window: Enter in the path box, Escape anywhere in it.
 enum class Key : std::uint8_t { kEnter, kEscape };
-
-struct GroupItem {
-  std::string ItemName;
-  std::string ItemCommand;
-};
-
-using StringList = std::vector<std::string>;
 
 class Installer {
  public:
@@ -85,7 +78,7 @@ class Installer {
   // ---- Part of start-up: state shared by every procedure ------------------------------
   std::string AppPath;
   std::int32_t LanguageCount = 0;
-  std::array<std::array<std::string, kSlots>, kSections> TextTable{};
+  TextTableType TextTable{};
   std::int32_t LangIndex = 0;
   std::int32_t ErrorCode = 0;
   std::int32_t FreeMB = 0;
@@ -100,7 +93,7 @@ class Installer {
   std::int32_t ProgressPercent = 0;
   float PercentPerByte = 0;
   std::int32_t RequiredBytes = 0;
-  // Program group (uninstall/program_group.cpp)
+  // Program group (install/program_group.cpp)
   std::int32_t GroupItemCount = 0;
   std::string GroupFileName;
   std::string GroupName;
@@ -113,15 +106,18 @@ class Installer {
 
   // ---- startup/language.cpp --------------------------------------------------------------
   [[nodiscard]] std::int32_t GetSystemLanguage();
-  void ReadListFile(const std::string& listPath, StringList& sources, StringList& destinations,
-                    const std::string& destPrefix);
+
+  // ---- install/list_file.cpp -------------------------------------------------------------
+  // Appends the pairs of a list file; 1 when it could not be read to its end (corrupted), else 0.
+  std::int32_t ReadListFile(const std::string& listPath, StringList& sources,
+                            StringList& destinations, const std::string& destPrefix);
 
   // ---- startup/installer_texts.cpp -------------------------------------------------------
   [[nodiscard]] std::int32_t ReadInstallerTexts(const std::string& path);
   void ShowLanguageCaptions(std::int32_t langIndex);
   void UpdateInfoText(std::int32_t langIndex);
   // TextTable(section, slot), or "" for an index outside the table.
-  [[nodiscard]] const std::string& Text(std::int32_t section, int slot) const;
+  [[nodiscard]] const std::string& Text(std::int32_t section, TextSlot slot) const;
 
   // ---- startup/window_init.cpp -----------------------------------------------------------
   void InitInstallerWindow();
@@ -193,8 +189,11 @@ class Installer {
   void RunUninstall();
   bool CloseWindowByTitle(const std::string& className, const std::string& title);
 
-  // ---- uninstall/program_group.cpp -------------------------------------------------------
-  void ReadGroupFile(const std::string& path, std::int32_t& result);
+  // ---- install/group_file.cpp ------------------------------------------------------------
+  // 0 when read, 1 when corrupted (an announced item is missing, or a read error).
+  std::int32_t ReadGroupFile(const std::string& path);
+
+  // ---- install/program_group.cpp ---------------------------------------------------------
   void CreateProgramGroup(const std::string& installFolder);
   void DeleteProgramGroup();
   void PerformDDE();

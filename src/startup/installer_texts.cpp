@@ -1,32 +1,37 @@
-// The installer texts: reading "insttext" into TextTable, the captions of a language and the
-// information text with its placeholders.
+// The installer texts: "insttext" parsed into TextTable, and the Installer procedures that
+// read it and show a language's captions and information text.
 #include "startup/installer_texts.h"
 
-#include <algorithm>
 #include <limits>
 #include <memory>
 
 #include "base/ansi_text.h"
+#include "startup/installer.h"
+#include "startup/text_file.h"
 
 namespace tunovar {
 
-InstallerTextsRead ParseInstallerTexts(const std::vector<std::string>& lines,
-                                       TextTableType& table) {
-  InstallerTextsRead read;
-  std::size_t next = 0;
-  // A line past the end of the file reads as empty: the end is tested only between sections.
-  auto readLine = [&]() -> std::string { return next < lines.size() ? lines[next++] : std::string(); };
-  while (next < lines.size()) {
-    const std::string header = readLine();
-    if (!StartsWithNoCase(header, "###")) {
+InstallerTextsRead ParseInstallerTexts(LineSource& lines, TextTableType table) {
+  InstallerTextsRead read{kTextsGood, 0, std::move(table)};
+  std::string header;
+  for (;;) {
+    // The end of the file is tested only between sections.
+    const LineStatus status = lines.Next(header);
+    if (status == LineStatus::kEnd) break;
+    if (status == LineStatus::kReadError || !StartsWithNoCase(header, "###")) {
       read.code = kTextsCorrupted;
       return read;
     }
     const bool stored = read.languageCount < kSections;
-    auto& section = table[static_cast<std::size_t>(stored ? read.languageCount : 0)];
+    auto& section = read.table[static_cast<std::size_t>(stored ? read.languageCount : 0)];
     if (stored) section[0] = header.substr(3);
-    for (const int slot : kSectionSlots) {
-      std::string line = readLine();
+    for (const TextSlot slot : kSectionSlots) {
+      // A line past the end of the file reads as empty.
+      std::string line;
+      if (lines.Next(line) == LineStatus::kReadError) {
+        read.code = kTextsCorrupted;
+        return read;
+      }
       if (stored) section[static_cast<std::size_t>(slot)] = std::move(line);
     }
     // A section beyond the table is read to its end and not kept; nothing after it is read,
@@ -65,60 +70,46 @@ std::string ExpandInfoText(std::string text, std::string_view drive, std::int32_
   return text;
 }
 
-std::optional<std::vector<std::string>> ReadTextFileLines(FileSystem& fs, const std::string& path) {
-  const std::unique_ptr<ByteReader> reader = fs.OpenForReading(path);
-  if (!reader) return std::nullopt;
-  std::string bytes;
-  char buffer[4096];
-  for (;;) {
-    const std::optional<std::size_t> count = reader->Read(buffer, sizeof buffer);
-    if (!count) {
-      // The line being read when the error came is lost; the complete ones before it stay.
-      const std::size_t end = bytes.find_last_of("\r\n");
-      bytes.resize(end == std::string::npos ? 0 : end + 1);
-      break;
-    }
-    if (*count == 0) break;
-    bytes.append(buffer, std::min(*count, sizeof buffer));
-  }
-  return SplitLines(bytes);
-}
-
 std::int32_t Installer::ReadInstallerTexts(const std::string& path) {
   LanguageCount = 0;
-  // A missing or unreadable file is no error: the window then shows empty texts.
-  const std::optional<std::vector<std::string>> lines = ReadTextFileLines(platform_.fs, path);
+  // A missing file is no error: the window then shows empty texts. A file that cannot be read
+  // to its end is corrupted.
+  const std::unique_ptr<LineSource> lines = OpenTextLines(platform_.fs, path);
   if (!lines) return kTextsGood;
-  const InstallerTextsRead read = ParseInstallerTexts(*lines, TextTable);
+  InstallerTextsRead read = ParseInstallerTexts(*lines, std::move(TextTable));
+  TextTable = std::move(read.table);
   LanguageCount = read.languageCount;
   return read.code;
 }
 
-const std::string& Installer::Text(std::int32_t section, int slot) const {
+const std::string& Installer::Text(std::int32_t section, TextSlot slot) const {
   static const std::string kNone;
-  if (section < 0 || section >= kSections || slot < 0 || slot >= kSlots) return kNone;
-  return TextTable[static_cast<std::size_t>(section)][static_cast<std::size_t>(slot)];
+  const int n = static_cast<int>(slot);
+  if (section < 0 || section >= kSections || n < 0 || n >= kSlots) return kNone;
+  return TextTable[static_cast<std::size_t>(section)][static_cast<std::size_t>(n)];
 }
 
 void Installer::ShowLanguageCaptions(std::int32_t langIndex) {
-  form_.SetCaption(Ctl::Label_Cancel, Text(langIndex, 7));
-  form_.SetCaption(Ctl::Label_Install, Text(langIndex, 6));
-  form_.SetCaption(Ctl::Label_Caption, Text(langIndex, 1));
-  form_.SetCaption(Ctl::Label_InstPath, Text(langIndex, 3));
-  form_.SetCaption(Ctl::Label_Language, Text(langIndex, 0));
-  form_.SetCaption(Ctl::Label_CDDB, Text(langIndex, 18));
+  form_.SetCaption(Ctl::Label_Cancel, Text(langIndex, TextSlot::kCancel));
+  form_.SetCaption(Ctl::Label_Install, Text(langIndex, TextSlot::kInstall));
+  form_.SetCaption(Ctl::Label_Caption, Text(langIndex, TextSlot::kTitle));
+  form_.SetCaption(Ctl::Label_InstPath, Text(langIndex, TextSlot::kPathCaption));
+  form_.SetCaption(Ctl::Label_Language, Text(langIndex, TextSlot::kLanguage));
+  form_.SetCaption(Ctl::Label_CDDB, Text(langIndex, TextSlot::kCddbCaption));
   // A change of the path: the drive is evaluated anew and the text kept for every language.
-  SetInstPathText(Text(langIndex, 4));
+  SetInstPathText(Text(langIndex, TextSlot::kTargetPath));
 }
 
 void Installer::UpdateInfoText(std::int32_t langIndex) {
   // Setting an empty box to an empty default would be no change at all; leaving it alone
   // also keeps the change handler, which calls back here, from running without end.
-  if (form_[Ctl::Text_InstPath].caption.empty() && !Text(langIndex, 4).empty()) {
-    SetInstPathText(Text(langIndex, 4));
+  if (form_[Ctl::Text_InstPath].caption.empty() && !Text(langIndex, TextSlot::kTargetPath).empty()) {
+    SetInstPathText(Text(langIndex, TextSlot::kTargetPath));
   }
-  RequiredMB = RequiredMegabytes(Text(langIndex, 13), Text(langIndex, 19), CDDBSelected, RequiredMB);
-  form_.SetCaption(Ctl::Label_Text, ExpandInfoText(Text(langIndex, 2), InstDrive, FreeMB, RequiredMB));
+  RequiredMB = RequiredMegabytes(Text(langIndex, TextSlot::kRequiredMB), Text(langIndex, TextSlot::kCddbMB),
+                                 CDDBSelected, RequiredMB);
+  form_.SetCaption(Ctl::Label_Text,
+                   ExpandInfoText(Text(langIndex, TextSlot::kInfo), InstDrive, FreeMB, RequiredMB));
 }
 
 }  // namespace tunovar

@@ -15,13 +15,16 @@
 // less than two folders below a drive root, so a target at a root ("X:\", "\") comes from a
 // runtime folder moved by hand: with it, no entry counts as inside, or a tampered list could
 // name anything on the drive.
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "base/ansi_text.h"
 #include "base/windows_path.h"
+#include "install/removal_list.h"
 #include "startup/installer.h"
+#include "startup/text_file.h"
 #include "uninstall/removal_batch.h"
 
 namespace tunovar {
@@ -30,8 +33,6 @@ namespace {
 constexpr const char* kUninstallTitle = "Ovri TUNOVAR Deinstallation";
 constexpr const char* kProductWindowClass = "window 0";
 constexpr const char* kProductWindowTitle = "Ovri TUNOVAR";
-constexpr int kSlotClosingMessage = 11;
-constexpr int kSlotUninstallQuestion = 12;
 
 // The shell reports success by a value above 32.
 constexpr int kShellOpenOk = 32;
@@ -44,21 +45,22 @@ bool LiesBelow(std::string_view path, std::string_view folder) {
   return path.substr(folder.size()).find_first_not_of('\\') != std::string_view::npos;
 }
 
-// The lines of the removal list file; none when it cannot be read.
-std::vector<std::string> ReadRemovalList(Installer& in, const std::string& listPath) {
-  const auto bytes = in.platform().fs.ReadWholeFile(listPath);
-  if (!bytes) {
+// The removal list, read whole before anything is removed; a list that cannot be read to its
+// end or is too long to be real ends the program as corrupted. A missing list has no entries.
+RemovalList ReadRemovalList(Installer& in, const std::string& listPath) {
+  const std::unique_ptr<LineSource> lines = OpenTextLines(in.platform().fs, listPath);
+  if (!lines) {
     in.Log("Removal list not readable: " + listPath);
     return {};
   }
-  return SplitLines(*bytes);
+  RemovalList list = ParseRemovalList(*lines);
+  if (list.code != 0) in.ShowFatalError(list.code, listPath);
+  return list;
 }
 
 // Line 1 of the list is the language of the installation.
-void TakeRecordedLanguage(Installer& in, const std::vector<std::string>& lines) {
-  if (!lines.empty()) {
-    if (const auto n = ParseWholeNumber(lines.front())) in.LangIndex = *n;
-  }
+void TakeRecordedLanguage(Installer& in, const std::optional<std::int32_t>& language) {
+  if (language) in.LangIndex = *language;
   // A recorded language without a section of its own shows no text; nothing may index
   // outside the table for it.
   if (IsSection(in.LangIndex)) {
@@ -99,11 +101,19 @@ void Installer::RunUninstall() {
   if (ErrorCode != 0) ShowFatalError(ErrorCode, textPath);
 
   // Nothing has been changed up to the answer; No leaves the installation whole.
-  if (Message(kUninstallTitle, Text(LangIndex, kSlotUninstallQuestion), MessageButtons::kYesNo,
+  if (Message(kUninstallTitle, Text(LangIndex, TextSlot::kUninstallQuestion), MessageButtons::kYesNo,
               MessageAnswer::kYes) != MessageAnswer::kYes) {
     Log("Uninstall declined; nothing changed");
     EndProgram(kExitDeclined);
   }
+
+  // The list is held open from its reading until the program ends: block e of the batch
+  // waits for it, and so the batch deletes nothing of the runtime folder before this program
+  // has let go of its own files.
+  const std::string listPath = AppPath + "defile";
+  const bool listHere = fs.FileExists(listPath);
+  if (RemovalListHold == nullptr) RemovalListHold = fs.HoldOpen(listPath);
+  const RemovalList removalList = ReadRemovalList(*this, listPath);
 
   if (!installDir.empty()) {
     const std::string gid = installDir + "\\tunodoc.gid";
@@ -116,13 +126,7 @@ void Installer::RunUninstall() {
   const std::string record = WinDir + "ovrituno.inf";
   if (fs.DeleteFile(record) == FsStatus::kOk) Log("Deleted " + record);
 
-  // The list is held open from its first reading until the program ends: block e of the
-  // batch waits for it, and so the batch deletes nothing of the runtime folder before this
-  // program has let go of its own files.
-  const std::string listPath = AppPath + "defile";
-  const bool listHere = fs.FileExists(listPath);
-  if (RemovalListHold == nullptr) RemovalListHold = fs.HoldOpen(listPath);
-  TakeRecordedLanguage(*this, ReadRemovalList(*this, listPath));
+  TakeRecordedLanguage(*this, removalList.language);
 
   if (WindowExists(kProductWindowClass, kProductWindowTitle)) {
     Log("Closing the running product");
@@ -148,9 +152,6 @@ void Installer::RunUninstall() {
     (void)batch.WriteFixedBlock(block.label, named ? GetShortPath(path) : std::string());
   }
   if (batch.IsOpen()) Log("Batch: the seven waiting blocks written");
-
-  const std::vector<std::string> lines = ReadRemovalList(*this, listPath);
-  TakeRecordedLanguage(*this, lines);
 
   Log("Deleting the program group");
   DeleteProgramGroup();
@@ -190,11 +191,10 @@ void Installer::RunUninstall() {
     }
   };
 
-  for (std::size_t i = 1; i < lines.size(); ++i) {
-    const std::string& entry = lines[i];
-    const bool folderEntry = !entry.empty() && entry.front() == '#';
-    std::string path = folderEntry ? entry.substr(1) : entry;
-    if (Trim(path).empty()) continue;  // names nothing
+  for (const RemovalEntry& removal : removalList.entries) {
+    const std::string& entry = removal.line;
+    const bool folderEntry = removal.folder;
+    std::string path = removal.path;
     if (!insideTarget(path)) {
       Log("Passed over, outside the installation: " + entry);
       PassedOverEntries.push_back(entry);
@@ -231,7 +231,7 @@ void Installer::RunUninstall() {
   if (listHere && !startBatch) Log("The batch is incomplete and is not started");
 
   if (IsSection(LangIndex)) {
-    (void)Message(kUninstallTitle, Text(LangIndex, kSlotClosingMessage), MessageButtons::kOk,
+    (void)Message(kUninstallTitle, Text(LangIndex, TextSlot::kUninstallDone), MessageButtons::kOk,
                   MessageAnswer::kOk);
   }
 

@@ -43,10 +43,10 @@ void Installer::Text_InstPath_Change() {
   FreeMB = 0;
   UpdateTargetDrive();
   // Every language keeps the path, so that showing another language's captions, which puts
-  // its slot 4 into the box, leaves the typed path in place.
+  // its target path into the box, leaves the typed path in place.
   const std::string& text = form_[Ctl::Text_InstPath].caption;
   for (std::int32_t i = 0; i < LanguageCount && i < kSections; ++i) {
-    TextTable[static_cast<std::size_t>(i)][4] = text;
+    TextTable[static_cast<std::size_t>(i)][static_cast<std::size_t>(TextSlot::kTargetPath)] = text;
   }
   UpdateInfoText(LangIndex);
 }

@@ -169,7 +169,11 @@ FsStatus FakeFileSystem::DeleteFile(const std::string& path) {
 
 std::optional<std::string> FakeFileSystem::ReadWholeFile(const std::string& path) {
   FakeNode* n = Find(path);
-  if (n == nullptr || n->folder || failReads.count(Key(path)) != 0) return std::nullopt;
+  const std::string key = Key(path);
+  if (n == nullptr || n->folder || failReads.count(key) != 0) return std::nullopt;
+  if (const auto it = breakReadsAfter.find(key); it != breakReadsAfter.end() && it->second < n->bytes.size()) {
+    return std::nullopt;
+  }
   return n->bytes;
 }
 
@@ -177,10 +181,12 @@ namespace {
 
 class FakeReader : public ByteReader {
  public:
-  FakeReader(std::string bytes, bool failing) : bytes_(std::move(bytes)), failing_(failing) {}
+  // The bytes up to breakAt can be read; reading on from there fails.
+  FakeReader(std::string bytes, std::size_t breakAt) : bytes_(std::move(bytes)), breakAt_(breakAt) {}
   std::optional<std::size_t> Read(char* buffer, std::size_t size) override {
-    if (failing_) return std::nullopt;
-    const std::size_t n = std::min(size, bytes_.size() - pos_);
+    if (pos_ >= breakAt_ && pos_ < bytes_.size()) return std::nullopt;
+    if (breakAt_ == 0) return std::nullopt;
+    const std::size_t n = std::min({size, bytes_.size() - pos_, breakAt_ - pos_});
     std::copy_n(bytes_.data() + pos_, n, buffer);
     pos_ += n;
     return n;
@@ -188,7 +194,7 @@ class FakeReader : public ByteReader {
 
  private:
   std::string bytes_;
-  bool failing_;
+  std::size_t breakAt_;
   std::size_t pos_ = 0;
 };
 
@@ -250,7 +256,11 @@ class FakeHold : public FileHold {
 std::unique_ptr<ByteReader> FakeFileSystem::OpenForReading(const std::string& path) {
   FakeNode* n = Find(path);
   if (n == nullptr || n->folder) return nullptr;
-  return std::make_unique<FakeReader>(n->bytes, failReads.count(Key(path)) != 0);
+  const std::string key = Key(path);
+  std::size_t breakAt = n->bytes.size() + 1;  // never
+  if (failReads.count(key) != 0) breakAt = 0;
+  if (const auto it = breakReadsAfter.find(key); it != breakReadsAfter.end()) breakAt = it->second;
+  return std::make_unique<FakeReader>(n->bytes, breakAt);
 }
 
 std::unique_ptr<ReplacementFile> FakeFileSystem::CreateReplacement(const std::string& destination) {

@@ -47,6 +47,8 @@ class FakeFileSystem : public FileSystem {
   [[nodiscard]] std::vector<std::string> Tree(const std::string& folder = "");
   // Paths for which reading, writing or committing fails.
   std::set<std::string> failReads;
+  // Paths (upper case) whose reading gives this many bytes and then fails.
+  std::map<std::string, std::size_t> breakReadsAfter;
   std::set<std::string> failWrites;
   // Count of Write calls made on replacements, by destination (upper case).
   std::map<std::string, int> writeCalls;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/ansi_text.h"
+#include "base/text_lines.h"
 #include "base/windows_path.h"
 
 namespace tunovar::posix {

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "base/ansi_text.h"
+#include "base/text_lines.h"
 #include "base/ansi_utf8.h"
 #include "platform/posix/file_system_posix.h"
 #include "platform/posix/host_files.h"

@@ -31,12 +31,5 @@ TEST(AnsiText, WholeNumbers) {
   for (const Row& r : rows) EXPECT_EQ(ParseWholeNumber(r.text), r.value) << "text: '" << r.text << "'";
 }
 
-TEST(AnsiText, LinesEndAtCrLfCrOrLf) {
-  EXPECT_EQ(SplitLines("a\r\nb\r\n"), (std::vector<std::string>{"a", "b"}));
-  EXPECT_EQ(SplitLines("a\r\n\r\n"), (std::vector<std::string>{"a", ""}));
-  EXPECT_EQ(SplitLines("a\nb"), (std::vector<std::string>{"a", "b"}));
-  EXPECT_EQ(SplitLines(""), std::vector<std::string>{});
-}
-
 }  // namespace
 }  // namespace tunovar

@@ -190,6 +190,30 @@ TEST(RunInstallation, AMissingListFileIsFatalBeforeAnyFolderIsMade) {
   }
 }
 
+TEST(RunInstallation, AListOrGroupFileThatBreaksOffIsCorrupted) {
+  struct Row {
+    const char* file;
+    const char* shown;  // the name in the report
+    bool listFile;      // read before anything is made
+  };
+  const Row rows[] = {{"filedir", nullptr, true},
+                      {"filelist", nullptr, true},
+                      {"dbfiles", nullptr, true},
+                      {"group", "group", false}};
+  for (const Row& r : rows) {
+    Cd cd;
+    const std::string path = std::string(kRuntime) + r.file;
+    // The first line arrives whole; the rest of the file cannot be read.
+    cd.fake.fs.breakReadsAfter[testing::FakeFileSystem::Key(path)] = 10;
+    EXPECT_EQ(cd.Run(), kExitFatalFile) << r.file;
+    ASSERT_FALSE(cd.fake.ui.messages.empty()) << r.file;
+    EXPECT_EQ(cd.fake.ui.messages.back().text,
+              "File \"" + (r.shown != nullptr ? std::string(r.shown) : path) + "\" is corrupted")
+        << r.file;
+    if (r.listFile) EXPECT_FALSE(cd.CreatedAnyFolder()) << r.file;
+  }
+}
+
 TEST(RunInstallation, CddbOffReadsTheListButNeitherCopiesNorRecordsIt) {
   Cd on;
   Cd off;

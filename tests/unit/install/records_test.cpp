@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "install/records.h"
+#include "install/removal_list.h"
 #include "startup/installer.h"
 #include "support/fake_platform.h"
 

@@ -21,7 +21,10 @@ using testing::InstallerTextFile;
 using testing::TextSection;
 
 InstallerTextsRead Parse(const std::string& bytes, TextTableType& table) {
-  return ParseInstallerTexts(SplitLines(bytes), table);
+  BytesLines lines(bytes);
+  InstallerTextsRead read = ParseInstallerTexts(lines, std::move(table));
+  table = read.table;
+  return read;
 }
 
 TEST(ParseInstallerTexts, LinesFillTheirSlots) {
@@ -112,34 +115,6 @@ TEST(RequiredMegabytes, BaseAndCddbFigures) {
   for (const Row& r : rows) EXPECT_EQ(RequiredMegabytes(r.slot13, r.slot19, r.cddb, 77), r.expected) << r.name;
 }
 
-TEST(ReadTextFileLines, AReadErrorKeepsTheCompleteLinesBeforeIt) {
-  // A file system whose files break off after their first 7 bytes.
-  class BreakingReader : public ByteReader {
-   public:
-    std::optional<std::size_t> Read(char* buffer, std::size_t size) override {
-      if (done_) return std::nullopt;
-      done_ = true;
-      const std::string part = "ab\r\ncde";
-      const std::size_t n = std::min(size, part.size());
-      part.copy(buffer, n);
-      return n;
-    }
-
-   private:
-    bool done_ = false;
-  };
-  class BreakingFs : public testing::FakeFileSystem {
-   public:
-    std::unique_ptr<ByteReader> OpenForReading(const std::string&) override {
-      return std::make_unique<BreakingReader>();
-    }
-  };
-  BreakingFs fs;
-  EXPECT_EQ(ReadTextFileLines(fs, "C:\\x"), (std::vector<std::string>{"ab"}));
-  testing::FakeFileSystem plain;
-  EXPECT_FALSE(ReadTextFileLines(plain, "C:\\missing").has_value());
-}
-
 // The sample CD's texts: three languages, every slot the program shows filled.
 TEST(SampleCdTexts, ThreeCompleteLanguagesWithEveryPlaceholder) {
   std::string source = __FILE__;  // tests/unit/startup/ below the project
@@ -175,9 +150,9 @@ class Texts : public InstallerFixture {};
 TEST_F(Texts, TextOutsideTheTableIsEmpty) {
   ASSERT_TRUE(Load());
   ASSERT_EQ(app().ReadInstallerTexts(std::string(kAppPath) + "insttext"), 0);
-  EXPECT_EQ(app().Text(1, 6), "Install");
+  EXPECT_EQ(app().Text(1, TextSlot::kInstall), "Install");
   for (const auto& [section, slot] : {std::pair{-1, 0}, {21, 0}, {0, -1}, {0, 51}, {INT32_MAX, 2}}) {
-    EXPECT_EQ(app().Text(section, slot), "") << section << "," << slot;
+    EXPECT_EQ(app().Text(section, static_cast<TextSlot>(slot)), "") << section << "," << slot;
   }
 }
 

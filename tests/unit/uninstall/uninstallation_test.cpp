@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/ansi_text.h"
+#include "install/removal_list.h"
 #include "startup/installer.h"
 #include "support/installer_fixture.h"
 
@@ -443,6 +444,33 @@ TEST(RunUninstall, ACorruptedTextFileEndsBeforeAnythingChanges) {
   EXPECT_TRUE(w.shell.registered);
   ASSERT_EQ(w.fake.ui.messages.size(), 1u);
   EXPECT_EQ(w.fake.ui.messages[0].text, "File \"" + kApp + "insttext\" is corrupted");
+}
+
+TEST(RunUninstall, ATextFileOrRemovalListThatCannotBeReadWholeEndsBeforeAnythingChanges) {
+  struct Row {
+    const char* name;
+    std::string file;
+    std::size_t breakAfter;  // bytes readable; npos: all
+    std::string bytes;       // "": as the world has it
+  };
+  // Far more text than any installation writes: empty lines, as a damaged disk might give.
+  const std::string huge = " 1 \r\n" + std::string(kRemovalListMaxBytes, '\n');
+  const Row rows[] = {
+      {"installer texts break off", kApp + "insttext", 40, ""},
+      {"removal list breaks off", kList, 40, ""},
+      {"removal list too long to be real", kList, std::string::npos, huge},
+  };
+  for (const Row& r : rows) {
+    World w;
+    if (!r.bytes.empty()) w.fs.PutFile(r.file, r.bytes);
+    if (r.breakAfter != std::string::npos) w.fs.breakReadsAfter[FakeFileSystem::Key(r.file)] = r.breakAfter;
+    EXPECT_EQ(w.Run(), kExitFatalFile) << r.name;
+    EXPECT_TRUE(w.fs.journal.empty()) << r.name;
+    EXPECT_TRUE(w.fs.Has("C:\\WINDOWS\\ovrituno.inf")) << r.name;
+    EXPECT_TRUE(w.shell.registered) << r.name;
+    ASSERT_FALSE(w.fake.ui.messages.empty()) << r.name;
+    EXPECT_EQ(w.fake.ui.messages.back().text, "File \"" + r.file + "\" is corrupted") << r.name;
+  }
 }
 
 TEST(RunUninstall, FromAFolderThatHoldsNoInstallation) {

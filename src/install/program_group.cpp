@@ -1,7 +1,5 @@
-// The Program Manager group: reading "group", creating and deleting the group over DDE.
-#include "uninstall/program_group.h"
-
-#include <vector>
+// The Program Manager group: its command strings, and the group created and deleted over DDE.
+#include "install/program_group.h"
 
 #include "base/ansi_text.h"
 #include "startup/installer.h"
@@ -49,53 +47,8 @@ const char* Describe(DdeStatus status) {
 
 }  // namespace
 
-void Installer::ReadGroupFile(const std::string& path, std::int32_t& result) {
-  const std::optional<std::string> bytes = platform_.fs.ReadWholeFile(path);
-  const std::vector<std::string> lines = bytes ? SplitLines(*bytes) : std::vector<std::string>{};
-  std::size_t next = 0;
-  auto readLine = [&]() -> std::optional<std::string> {
-    if (next >= lines.size()) return std::nullopt;
-    return lines[next++];
-  };
-
-  // The head: what cannot be read keeps its previous value, and is not an error.
-  if (const auto line = readLine()) {
-    if (const auto count = ParseWholeNumber(*line)) GroupItemCount = *count;
-  }
-  // Rows 0 to GroupItemCount, columns 0 to LanguageCount. A count that the file cannot hold
-  // (more items than it has lines) is not sized: the reading below fails on it anyway.
-  if (GroupItemCount >= 0 && LanguageCount >= 0 && LanguageCount <= kSections &&
-      static_cast<std::size_t>(GroupItemCount) <= lines.size()) {
-    GroupItems.assign(static_cast<std::size_t>(GroupItemCount) + 1,
-                      std::vector<GroupItem>(static_cast<std::size_t>(LanguageCount) + 1));
-  }
-  if (const auto line = readLine()) GroupFileName = *line;
-  if (const auto line = readLine()) GroupName = *line;
-
-  // The items: every one announced must be there.
-  result = 0;
-  for (std::int32_t j = 0; j < LanguageCount && result == 0; ++j) {
-    for (std::int32_t i = 0; i < GroupItemCount; ++i) {
-      std::optional<std::string> name = readLine();
-      if (name && ContainsNoCase(*name, "###")) name = readLine();
-      const std::optional<std::string> command = readLine();
-      const auto row = static_cast<std::size_t>(i);
-      const auto column = static_cast<std::size_t>(j);
-      if (!name || !command || row >= GroupItems.size() || column >= GroupItems[row].size()) {
-        result = 1;
-        break;
-      }
-      GroupItems[row][column] = GroupItem{*name, *command};
-    }
-  }
-  Log("Group file " + path + (result == 0 ? " read" : " corrupted") + ": " +
-      DecimalText(GroupItemCount) + " items per language");
-}
-
 void Installer::CreateProgramGroup(const std::string& installFolder) {
-  std::int32_t result = 0;
-  ReadGroupFile(AppPath + "group", result);
-  ErrorCode = result;
+  ErrorCode = ReadGroupFile(AppPath + "group");
   if (ErrorCode != 0) ShowFatalError(ErrorCode, "group");
 
   DDECommand = CreateGroupCommand(GroupName, WinDir, GroupFileName);
@@ -133,9 +86,7 @@ void Installer::CreateProgramGroup(const std::string& installFolder) {
 }
 
 void Installer::DeleteProgramGroup() {
-  std::int32_t result = 0;
-  ReadGroupFile(AppPath + "group", result);
-  ErrorCode = result;
+  ErrorCode = ReadGroupFile(AppPath + "group");
   if (ErrorCode != 0) ShowFatalError(ErrorCode, "group");
   DDECommand = DeleteGroupCommand(GroupName);
   PerformDDE();

@@ -16,11 +16,7 @@ struct World : testing::InstallerOnCd {
     installer.WinDir = "C:\\WINDOWS\\";
     installer.LanguageCount = 2;
   }
-  std::int32_t Read() {
-    std::int32_t result = -1;
-    installer.ReadGroupFile(kGroupPath, result);
-    return result;
-  }
+  std::int32_t Read() { return installer.ReadGroupFile(kGroupPath); }
 };
 
 const std::string kTwoLanguages =

@@ -1,15 +1,5 @@
-// The Program Manager group: the command strings sent over DDE, and the group file.
-//
-// "group" (beside the program), ANSI, CR LF:
-//   2                        the number N of items per language
-//   TUNOVAR                  base name of the group's file in the Windows folder (".GRP" added)
-//   Ovri TUNOVAR             the group's title
-//   ### Deutsch              optional marker line: passed over where an item name is expected
-//   Player                   item 0 of language 0: its name,
-//   TUNOVAR\tunOVAR.exe      then its command, relative to the install folder, or
-//   Intro                    item 1 of language 0
-//   ##ONCD: TUNOVAR\i.exe    "##ONCD:" and a path relative to the CD root
-//   ...                      N items for each language section of "insttext", in its order
+// The Program Manager group: the command strings sent over DDE for the group that the group
+// file (install/group_file.h) describes.
 #pragma once
 
 #include <optional>

@@ -1,0 +1,62 @@
+// The list files: the pure reader, and ReadListFile, which reads one for the installation.
+#include "install/list_file.h"
+
+#include <memory>
+
+#include "base/ansi_text.h"
+#include "startup/installer.h"
+#include "startup/text_file.h"
+
+namespace tunovar {
+
+ListFileRead ParseListFile(LineSource& lines, const std::string& cdRoot,
+                           const std::string& destPrefix, std::int32_t langIndex) {
+  ListFileRead read;
+  const std::string tag = DecimalText(langIndex);
+  const std::string textFile = tag + "_texte.txt";
+  const std::string helpFile = tag + "_tunodoc.hlp";
+  std::string line;
+  for (;;) {
+    const LineStatus status = lines.Next(line);
+    if (status == LineStatus::kEnd) return read;
+    if (status == LineStatus::kReadError) return ListFileRead{1, {}, {}};
+    if (!ContainsNoCase(line, "_texte.txt") && !ContainsNoCase(line, "_tunodoc.hlp")) {
+      read.sources.push_back(cdRoot + line);
+      read.destinations.push_back(destPrefix + line);
+    } else if (ContainsNoCase(line, textFile) || ContainsNoCase(line, helpFile)) {
+      // The tagged name is taken to end the line: the tag and "_" are cut from the end.
+      std::string newName;
+      if (ContainsNoCase(line, textFile)) {
+        newName = DropRight(line, textFile.size()).value_or(std::string()) + "texte.txt";
+      } else {
+        newName = DropRight(line, helpFile.size()).value_or(std::string()) + "tunoDoc.hlp";
+      }
+      read.sources.push_back(cdRoot + line);
+      read.destinations.push_back(destPrefix + newName);
+    }
+    // Otherwise the line names a file of another language.
+  }
+}
+
+std::int32_t Installer::ReadListFile(const std::string& listPath, StringList& sources,
+                                     StringList& destinations, const std::string& destPrefix) {
+  // Without a CD root no source can be named; adding destinations alone would put the two
+  // lists out of step, so such a list adds nothing.
+  const std::optional<std::string> cdRoot = DropRight(AppPath, kRuntimeFolderLength);
+  if (!cdRoot) {
+    Log("List " + listPath + " not read: the program's folder is too short to name the CD root");
+    return 0;
+  }
+  const std::unique_ptr<LineSource> lines = OpenTextLines(platform_.fs, listPath);
+  if (!lines) return 0;  // a missing list file simply has no entries
+  ListFileRead read = ParseListFile(*lines, *cdRoot, destPrefix, LangIndex);
+  if (read.code != 0) {
+    Log("List " + listPath + " could not be read to its end");
+    return read.code;
+  }
+  sources.insert(sources.end(), read.sources.begin(), read.sources.end());
+  destinations.insert(destinations.end(), read.destinations.begin(), read.destinations.end());
+  return 0;
+}
+
+}  // namespace tunovar

@@ -1,0 +1,61 @@
+// The removal list "defile": written by the installation, read by the uninstallation.
+#include "install/removal_list.h"
+
+#include "base/ansi_text.h"
+
+namespace tunovar {
+
+std::string RemovalListText(std::int32_t langIndex, const std::vector<std::string>& entries,
+                            const std::string& destPrefix) {
+  // A number is written as the runtime prints it: where a minus sign would stand, a blank;
+  // after it, one blank.
+  std::string text = (langIndex < 0 ? "" : " ") + DecimalText(langIndex) + " ";
+  text += kCrLf;
+  text += destPrefix + "TUNOVAR\\tunodoc.gid";
+  text += kCrLf;
+  text += destPrefix + "TUNOVAR\\burn.lst";
+  text += kCrLf;
+  for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+    // The batch deletes its own program information file; listing it would make the
+    // uninstaller delete it before the batch could be started through it.
+    if (ContainsNoCase(*it, "runtime\\deinst.pif")) continue;
+    text += *it;
+    text += kCrLf;
+  }
+  return text;
+}
+
+std::string FolderEntriesText(const std::vector<std::string>& folders) {
+  std::string text;
+  for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
+    text += "#" + *it;
+    text += kCrLf;
+  }
+  return text;
+}
+
+std::optional<RemovalEntry> ParseRemovalEntry(const std::string& line) {
+  const bool folder = !line.empty() && line.front() == '#';
+  std::string path = folder ? line.substr(1) : line;
+  if (Trim(path).empty()) return std::nullopt;
+  return RemovalEntry{line, folder, std::move(path)};
+}
+
+RemovalList ParseRemovalList(LineSource& lines, std::size_t maxBytes) {
+  RemovalList list;
+  std::size_t bytes = 0;
+  std::string line;
+  for (bool first = true;; first = false) {
+    const LineStatus status = lines.Next(line);
+    if (status == LineStatus::kEnd) return list;
+    bytes += line.size() + kCrLf.size();
+    if (status == LineStatus::kReadError || bytes > maxBytes) return RemovalList{1, std::nullopt, {}};
+    if (first) {
+      list.language = ParseWholeNumber(line);
+    } else if (auto entry = ParseRemovalEntry(line)) {
+      list.entries.push_back(std::move(*entry));
+    }
+  }
+}
+
+}  // namespace tunovar

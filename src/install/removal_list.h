@@ -1,0 +1,61 @@
+// The removal list "defile": its line map, the writer the installation uses and the reader the
+// uninstallation uses. It is the contract between the two.
+//
+// In <target>TUNOVAR\runtime\, ANSI, every line ends in CR LF:
+//   " 2 "                             the language section, a blank on each side
+//   <target>TUNOVAR\tunodoc.gid       always
+//   <target>TUNOVAR\burn.lst          always
+//   <entry n> ... <entry 1>           placed folders and files, last placed first, without
+//                                     any "runtime\deinst.pif" (the batch deletes it itself)
+//   #<folder m> ... #<folder 1>       the listed folders again, last first
+// A line starting with "#" names a folder to remove; any other line a file to delete.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/text_lines.h"
+
+namespace tunovar {
+
+// ---- Writing ---------------------------------------------------------------------------------
+
+// The first part: the language line, the two fixed files and the entries.
+[[nodiscard]] std::string RemovalListText(std::int32_t langIndex,
+                                          const std::vector<std::string>& entries,
+                                          const std::string& destPrefix);
+
+// The "#" lines appended after it.
+[[nodiscard]] std::string FolderEntriesText(const std::vector<std::string>& folders);
+
+// ---- Reading ---------------------------------------------------------------------------------
+
+// A removal list of more text than this (each line counted with its CR LF) is no list the
+// installation wrote: a product of ten thousand files with paths of a hundred characters
+// makes about 1 MiB. Such a list is refused as corrupted before anything is removed.
+inline constexpr std::size_t kRemovalListMaxBytes = std::size_t{4} << 20;
+
+// One entry after the language line.
+struct RemovalEntry {
+  std::string line;  // as written, for the log
+  bool folder;       // a "#" line
+  std::string path;  // the line without its "#"
+};
+
+// The entry of one line; nullopt for a line that names nothing (blank, or "#" and blanks).
+[[nodiscard]] std::optional<RemovalEntry> ParseRemovalEntry(const std::string& line);
+
+struct RemovalList {
+  // 1 when the list could not be read to its end or is longer than the limit: corrupted.
+  std::int32_t code = 0;
+  std::optional<std::int32_t> language;  // line 1, when it holds a whole number
+  std::vector<RemovalEntry> entries;     // lines 2 on, in order, those that name something
+};
+
+[[nodiscard]] RemovalList ParseRemovalList(LineSource& lines,
+                                           std::size_t maxBytes = kRemovalListMaxBytes);
+
+}  // namespace tunovar
