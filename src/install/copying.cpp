@@ -84,6 +84,14 @@ std::string FailedFilesText(const std::vector<std::string>& failed, std::size_t 
   return text;
 }
 
+BlockCopyPlan PlanBlockCopy(std::optional<std::int64_t> length, std::optional<std::int64_t> blockSize,
+                            std::optional<std::uint64_t> sourceLength) {
+  if (!blockSize) blockSize = 1024;
+  if (!length && sourceLength) length = static_cast<std::int64_t>(*sourceLength);
+  if (length.value_or(0) < *blockSize) blockSize = length.value_or(0);
+  return BlockCopyPlan{length.value_or(0), *blockSize};
+}
+
 // ---- Copying on the platform -----------------------------------------------------------------
 
 namespace {
@@ -163,8 +171,8 @@ void Installer::ShowFatalError(std::int32_t code, const std::string& info) {
 
 bool Installer::FolderExists(const std::string& path) { return platform_.fs.EntryExists(path); }
 
-void Installer::CreateFolderPath(std::string& path) {
-  if (!path.empty() && path.back() == '\\') path.pop_back();
+void Installer::CreateFolderPath(const std::string& folder) {
+  std::string path = WithoutTrailingBackslash(folder);
   if (platform_.fs.EntryExists(path)) return;
   path += '\\';
   // From the first place a backslash can follow a drive letter and its colon.
@@ -187,8 +195,7 @@ void Installer::CreateFolderPath(std::string& path) {
 
 void Installer::CreateListedFolders(const StringList& folders, StringList* record) {
   for (const std::string& folder : folders) {
-    std::string copy = folder;
-    CreateFolderPath(copy);
+    CreateFolderPath(folder);
     if (record != nullptr) record->push_back(folder);
   }
 }
@@ -201,9 +208,7 @@ void Installer::CopyListedFiles(const StringList& sources, const StringList& des
     platform_.clock.SleepMs(0);
     const bool large = ContainsNoCase(sources[k], kLargeFileMarker);
     if (large) {
-      std::optional<std::int64_t> length = kLargeFileLength;
-      std::optional<std::int64_t> blockSize = kLargeFileBlockSize;
-      CopyFileInBlocks(sources[k], destinations[k], length, blockSize);
+      CopyFileInBlocks(sources[k], destinations[k], kLargeFileLength, kLargeFileBlockSize);
     } else {
       (void)XFileCopy(sources[k], destinations[k]);
     }
@@ -243,16 +248,14 @@ bool Installer::XFileCopy(const std::string& quelle, const std::string& ziel) {
 }
 
 void Installer::CopyFileInBlocks(const std::string& source, const std::string& dest,
-                                 std::optional<std::int64_t>& length,
-                                 std::optional<std::int64_t>& blockSize) {
+                                 std::optional<std::int64_t> length,
+                                 std::optional<std::int64_t> blockSize) {
   FileSystem& fs = platform_.fs;
   const auto sourceLength = fs.FileLength(source);
-  if (!blockSize) blockSize = 1024;
-  if (!length && sourceLength) length = static_cast<std::int64_t>(*sourceLength);
-  if (length.value_or(0) < *blockSize) blockSize = length.value_or(0);
+  const BlockCopyPlan plan = PlanBlockCopy(length, blockSize, sourceLength);
   // A negative length or block size copies nothing and divides nothing.
-  const std::int64_t total = std::max<std::int64_t>(length.value_or(0), 0);
-  const std::int64_t block = std::max<std::int64_t>(*blockSize, 0);
+  const std::int64_t total = std::max<std::int64_t>(plan.length, 0);
+  const std::int64_t block = std::max<std::int64_t>(plan.blockSize, 0);
   const std::int64_t fullBlocks = block != 0 ? total / block : 0;
   const std::int64_t tail = total - fullBlocks * block;
 

@@ -20,6 +20,16 @@ inline constexpr std::int64_t kLargeFileBlockSize = 524288;
 // The marker of the large data file in a source path.
 inline constexpr std::string_view kLargeFileMarker = "pdata";
 
+// The figures a block copy goes by: a missing block size is 1024, a missing length the
+// source's; a length below the block size becomes the block size too.
+struct BlockCopyPlan {
+  std::int64_t length;
+  std::int64_t blockSize;
+};
+[[nodiscard]] BlockCopyPlan PlanBlockCopy(std::optional<std::int64_t> length,
+                                          std::optional<std::int64_t> blockSize,
+                                          std::optional<std::uint64_t> sourceLength);
+
 // A last-write time as the two whole numbers the newer-only rule compares: yyyymmdd, hhnnss.
 [[nodiscard]] std::int64_t DateNumber(const LocalDateTime& t);
 [[nodiscard]] std::int64_t TimeNumber(const LocalDateTime& t);

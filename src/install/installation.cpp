@@ -1,4 +1,5 @@
-// The installation sequence: from the click on Install to the end of the program.
+// The installation sequence RunInstallation as named steps: from the click on Install to the
+// end of the program.
 #include <cstdint>
 #include <limits>
 #include <utility>
@@ -22,115 +23,155 @@ struct ListPair {
   StringList destinations;
 };
 
+struct InstallLists {
+  ListPair folders;  // "filedir"
+  ListPair files;    // "filelist"
+  ListPair cddb;     // "dbfiles"
+};
+
+// The companion program starts on every click, also when the space check then refuses.
+void StartCompanion(Installer& in) {
+  (void)in.platform().shell.Open(in.AppPath + "oset.exe", "", DropRight(in.AppPath, 1).value_or(""),
+                                 ShowMode::kNormal);
+}
+
+// RequiredMB in bytes. RequiredBytes holds 32 bits: 2048 MB or more cannot be stored and it
+// keeps its value; the checks and the bar use the full figure.
+std::int64_t NoteRequiredBytes(Installer& in) {
+  const std::int64_t requiredBytes = std::int64_t{in.RequiredMB} * kMegabyte;
+  if (requiredBytes >= std::numeric_limits<std::int32_t>::min() &&
+      requiredBytes <= std::numeric_limits<std::int32_t>::max()) {
+    in.RequiredBytes = static_cast<std::int32_t>(requiredBytes);
+  }
+  return requiredBytes;
+}
+
+// A shortfall is said in the language's text and the window comes back.
+bool EnoughSpace(Installer& in, std::int64_t requiredBytes) {
+  if (std::int64_t{in.FreeMB} * kMegabyte >= requiredBytes) return true;
+  in.Log("Not enough space: " + DecimalText(in.FreeMB) + " MB free, " + DecimalText(in.RequiredMB) +
+         " MB required");
+  (void)in.Message(kSpaceTitle, in.Text(in.LangIndex, TextSlot::kNoSpace), MessageButtons::kOk,
+                   MessageAnswer::kOk);
+  return false;
+}
+
+void BeginProgress(Installer& in) {
+  in.DisableControls();
+  in.ProgressPercent = 0;
+  in.ProgressValue = 0;
+  in.ShowProgress(1, false);
+}
+
+// All three lists are required, also "dbfiles" when the CDDB option is off. A list that cannot
+// be read to its end would install part of the product as if whole.
+InstallLists ReadInstallLists(Installer& in, const std::string& target) {
+  InstallLists lists;
+  for (const auto& [name, list] : {std::pair{"filedir", &lists.folders}, std::pair{"filelist", &lists.files},
+                                   std::pair{"dbfiles", &lists.cddb}}) {
+    const std::string path = in.AppPath + name;
+    in.RequireFile(path);
+    in.ErrorCode = in.ReadListFile(path, list->sources, list->destinations, target);
+    if (in.ErrorCode != 0) in.ShowFatalError(in.ErrorCode, path);
+  }
+  return lists;
+}
+
 // Entries that would be placed outside the target folder are taken out and reported.
-void RefuseEntriesOutsideTarget(Installer& installer, ListPair& list, const std::string& target,
+void RefuseEntriesOutsideTarget(Installer& in, ListPair& list, const std::string& target,
                                 const char* listName) {
   for (const std::string& line : DropEntriesOutsideTarget(list.sources, list.destinations, target)) {
-    installer.Log(std::string("Refused line of ") + listName + " (outside the target folder): " + line);
-    installer.FailedFiles.push_back(line);
+    in.Log(std::string("Refused line of ") + listName + " (outside the target folder): " + line);
+    in.FailedFiles.push_back(line);
   }
+}
+
+// From the full figure, so that the bar also advances for 2048 MB or more; with 0 the
+// division is not made and PercentPerByte keeps its value.
+void SetPercentPerByte(Installer& in, std::int64_t requiredBytes) {
+  if (requiredBytes != 0) in.PercentPerByte = static_cast<float>(100.0 / static_cast<double>(requiredBytes));
+}
+
+void CopyProgramFiles(Installer& in, const ListPair& files, StringList& removalList) {
+  in.LongestEventGapMs = 0;
+  in.LastEventPointMs.reset();
+  in.CopyListedFiles(files.sources, files.destinations, &removalList);
+}
+
+void CopyCddbFiles(Installer& in, ListPair& cddb, const std::string& target, StringList& removalList) {
+  if (in.CDDBSelected) {
+    RefuseEntriesOutsideTarget(in, cddb, target, "dbfiles");
+    in.CopyListedFiles(cddb.sources, cddb.destinations, &removalList);
+  } else {
+    in.Log("CDDB files not chosen: not copied");
+  }
+  in.Log("Longest time between two event points while copying: " + DecimalText(in.LongestEventGapMs) +
+         " ms");
+}
+
+// Written after all copying, so that the list names the CDDB files too.
+void WriteRemovalList(Installer& in, const std::string& target, const StringList& removalList,
+                      const StringList& folders) {
+  const std::string removalListPath = target + "TUNOVAR\\runtime\\defile";
+  in.WriteUninstallRecord(removalListPath, removalList, target);
+  in.AppendFolderEntries(removalListPath, folders);
+}
+
+void RegisterUninstaller(Installer& in, const std::string& target) {
+  const std::string uninstaller = target + "tunovar\\runtime\\deinstal.exe";
+  const bool registered = in.platform().shell.RegisterUninstaller(uninstaller, kUninstallerName);
+  in.Log((registered ? "Uninstaller registered: " : "Uninstaller not registered: ") + uninstaller);
+}
+
+// Files that could not be placed are named before the closing question; Yes starts the product.
+void CloseInstallation(Installer& in, const std::string& target) {
+  in.EnableControls();
+  in.ShowProgress(0, true);
+  if (!in.FailedFiles.empty()) {
+    (void)in.Message("Error", FailedFilesText(in.FailedFiles), MessageButtons::kOk, MessageAnswer::kOk);
+  }
+  const MessageAnswer answer = in.Message(in.Text(in.LangIndex, TextSlot::kTitle),
+                                          in.Text(in.LangIndex, TextSlot::kStartNow),
+                                          MessageButtons::kYesNo, MessageAnswer::kNo);
+  if (answer == MessageAnswer::kYes) {
+    (void)in.platform().shell.Open(target + "TUNOVAR\\tunOVAR.exe", "", target + "TUNOVAR",
+                                   ShowMode::kNormal);
+  }
+  in.Log(in.FailedFiles.empty()
+             ? "Installation done"
+             : "Installation done; " + DecimalText(static_cast<std::int64_t>(in.FailedFiles.size())) +
+                   " files could not be placed");
+  in.EndProgram(in.FailedFiles.empty() ? kExitDone : kExitIncomplete);
 }
 
 }  // namespace
 
 void Installer::RunInstallation() {
   Log("Installation started");
-  // 1.
   GetWindowsDir();
-  // 2. The companion program starts on every click, also when the space check then refuses.
-  platform_.shell.Open(AppPath + "oset.exe", "", DropRight(AppPath, 1).value_or(""),
-                       ShowMode::kNormal);
-  // 3. RequiredBytes holds 32 bits: 2048 MB or more cannot be stored and it keeps its value.
-  const std::int64_t requiredBytes = std::int64_t{RequiredMB} * kMegabyte;
-  if (requiredBytes >= std::numeric_limits<std::int32_t>::min() &&
-      requiredBytes <= std::numeric_limits<std::int32_t>::max()) {
-    RequiredBytes = static_cast<std::int32_t>(requiredBytes);
-  }
-  // 4. The space check is made on the full figures, so that it also holds for 2048 MB or more.
-  if (std::int64_t{FreeMB} * kMegabyte < requiredBytes) {
-    Log("Not enough space: " + DecimalText(FreeMB) + " MB free, " + DecimalText(RequiredMB) +
-        " MB required");
-    (void)Message(kSpaceTitle, Text(LangIndex, TextSlot::kNoSpace), MessageButtons::kOk, MessageAnswer::kOk);
-    return;
-  }
-  // 5., 6.
-  DisableControls();
-  ProgressPercent = 0;
-  ProgressValue = 0;
-  ShowProgress(1, false);
-  // 7. The text box keeps the text as typed.
-  std::string pathText = Window()[Ctl::Text_InstPath].caption;
-  const std::string target = SanitizeTargetPath(pathText);
+  StartCompanion(*this);
+  const std::int64_t requiredBytes = NoteRequiredBytes(*this);
+  if (!EnoughSpace(*this, requiredBytes)) return;
+  BeginProgress(*this);
+  // The text box keeps the text as typed.
+  const std::string target = SanitizeTargetPath(form_[Ctl::Text_InstPath].caption);
   Log("Target folder " + target);
-  // 8. All three lists are required, also "dbfiles" when the CDDB option is off.
-  ListPair folders;
-  ListPair files;
-  ListPair cddb;
-  for (const auto& [name, list] : {std::pair{"filedir", &folders}, std::pair{"filelist", &files},
-                                   std::pair{"dbfiles", &cddb}}) {
-    const std::string path = AppPath + name;
-    RequireFile(path);
-    // A list that cannot be read to its end would install part of the product as if whole.
-    ErrorCode = ReadListFile(path, list->sources, list->destinations, target);
-    if (ErrorCode != 0) ShowFatalError(ErrorCode, path);
-  }
-  RefuseEntriesOutsideTarget(*this, folders, target, "filedir");
-  RefuseEntriesOutsideTarget(*this, files, target, "filelist");
-  // 9.
-  if (!FolderExists(target)) {
-    std::string copy = target;
-    CreateFolderPath(copy);
-  }
-  // 10.
+  InstallLists lists = ReadInstallLists(*this, target);
+  RefuseEntriesOutsideTarget(*this, lists.folders, target, "filedir");
+  RefuseEntriesOutsideTarget(*this, lists.files, target, "filelist");
+
+  if (!FolderExists(target)) CreateFolderPath(target);
   StringList removalList;
-  CreateListedFolders(folders.destinations, &removalList);
-  // 11. From the full figure, so that the bar also advances for 2048 MB or more; with 0 the
-  // division is not made and PercentPerByte keeps its value.
-  if (requiredBytes != 0) {
-    PercentPerByte = static_cast<float>(100.0 / static_cast<double>(requiredBytes));
-  }
-  // 12.
-  LongestEventGapMs = 0;
-  LastEventPointMs.reset();
-  CopyListedFiles(files.sources, files.destinations, &removalList);
-  // 13. After the program files, before the CDDB files.
+  CreateListedFolders(lists.folders.destinations, &removalList);
+  SetPercentPerByte(*this, requiredBytes);
+  CopyProgramFiles(*this, lists.files, removalList);
+  // After the program files, before the CDDB files.
   WriteWindowsFolderRecord(*this, target);
-  // 14.
-  if (CDDBSelected) {
-    RefuseEntriesOutsideTarget(*this, cddb, target, "dbfiles");
-    CopyListedFiles(cddb.sources, cddb.destinations, &removalList);
-  } else {
-    Log("CDDB files not chosen: not copied");
-  }
-  Log("Longest time between two event points while copying: " + DecimalText(LongestEventGapMs) +
-      " ms");
-  // 15., 16. Written after all copying, so that the list names the CDDB files too.
-  const std::string removalListPath = target + "TUNOVAR\\runtime\\defile";
-  WriteUninstallRecord(removalListPath, removalList, target);
-  AppendFolderEntries(removalListPath, folders.destinations);
-  // 17.
+  CopyCddbFiles(*this, lists.cddb, target, removalList);
+  WriteRemovalList(*this, target, removalList, lists.folders.destinations);
   CreateProgramGroup(target);
-  // 18.
-  const std::string uninstaller = target + "tunovar\\runtime\\deinstal.exe";
-  const bool registered = platform_.shell.RegisterUninstaller(uninstaller, kUninstallerName);
-  Log((registered ? "Uninstaller registered: " : "Uninstaller not registered: ") + uninstaller);
-  // 19., 20.
-  EnableControls();
-  ShowProgress(0, true);
-  // Files that could not be placed are named before the closing question.
-  if (!FailedFiles.empty()) {
-    (void)Message("Error", FailedFilesText(FailedFiles), MessageButtons::kOk, MessageAnswer::kOk);
-  }
-  // 21., 22.
-  const MessageAnswer answer =
-      Message(Text(LangIndex, TextSlot::kTitle), Text(LangIndex, TextSlot::kStartNow), MessageButtons::kYesNo, MessageAnswer::kNo);
-  if (answer == MessageAnswer::kYes) {
-    platform_.shell.Open(target + "TUNOVAR\\tunOVAR.exe", "", target + "TUNOVAR", ShowMode::kNormal);
-  }
-  Log(FailedFiles.empty() ? "Installation done"
-                          : "Installation done; " + DecimalText(static_cast<std::int64_t>(FailedFiles.size())) +
-                                " files could not be placed");
-  EndProgram(FailedFiles.empty() ? kExitDone : kExitIncomplete);
+  RegisterUninstaller(*this, target);
+  CloseInstallation(*this, target);
 }
 
 }  // namespace tunovar

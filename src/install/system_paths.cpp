@@ -1,4 +1,4 @@
-// System folders, path forms, the retrying delete and the window test.
+// System folders, path forms and the window test.
 #include "base/ansi_text.h"
 #include "startup/installer.h"
 
@@ -31,20 +31,6 @@ void Installer::GetSysDir() {
   const auto written = platform_.shell.SystemDirectory();
   SysDir = written ? FolderFromBuffer(*written) : "c:\\windows\\system\\";
   SysDirCopy = SysDir;
-}
-
-void Installer::WaitKill(const std::string& pfad) {
-  Clock& clock = platform_.clock;
-  FileSystem& fs = platform_.fs;
-  const std::uint32_t start = clock.TimeMs();
-  // Retries as fast as it can for at most 800 ms: the file may be let go of by its owner
-  // (the product, the help viewer) a moment after it was asked to close.
-  for (;;) {
-    if (!fs.FileExists(pfad)) return;
-    (void)fs.ClearAttributes(pfad);
-    (void)fs.DeleteFile(pfad);
-    if (clock.TimeMs() - start > 800) return;
-  }
 }
 
 bool Installer::WindowExists(const std::string& className, const std::string& title) {

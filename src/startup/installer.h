@@ -160,9 +160,8 @@ class Installer {
                        StringList* record);
   bool XFileCopy(const std::string& quelle, const std::string& ziel);
   void CopyFileInBlocks(const std::string& source, const std::string& dest,
-                        std::optional<std::int64_t>& length,
-                        std::optional<std::int64_t>& blockSize);
-  void CreateFolderPath(std::string& path);
+                        std::optional<std::int64_t> length, std::optional<std::int64_t> blockSize);
+  void CreateFolderPath(const std::string& folder);
   [[nodiscard]] bool FolderExists(const std::string& path);
   // The longest time in ms between two points where the copying let events run, for the log:
   // how long the window went without answering while files were copied.
@@ -180,7 +179,6 @@ class Installer {
   // ---- install/system_paths.cpp ----------------------------------------------------------
   void GetWindowsDir();
   void GetSysDir();
-  void WaitKill(const std::string& pfad);
   [[nodiscard]] bool WindowExists(const std::string& className, const std::string& title);
   [[nodiscard]] std::string GetShortPath(const std::string& path);
   [[nodiscard]] std::string GetLongPath(const std::string& path);
@@ -188,6 +186,7 @@ class Installer {
   // ---- uninstall/uninstallation.cpp ------------------------------------------------------
   void RunUninstall();
   bool CloseWindowByTitle(const std::string& className, const std::string& title);
+  void WaitKill(const std::string& pfad);
 
   // ---- install/group_file.cpp ------------------------------------------------------------
   // 0 when read, 1 when corrupted (an announced item is missing, or a read error).

@@ -24,6 +24,7 @@ bool CannotBeCarried(char c) { return ForbiddenInName(c) && !IsSeparatorOrOperat
 
 std::string FixedBlockPath(const FixedWaitBlock& block, std::string_view appPath,
                            std::string_view installDir) {
+  if (block.inInstallDir && installDir.empty()) return std::string();
   std::string path(block.inInstallDir ? installDir : appPath);
   path += block.name;
   return path;

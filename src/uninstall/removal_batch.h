@@ -63,7 +63,9 @@ inline constexpr std::array<FixedWaitBlock, 7> kFixedWaitBlocks{{
 inline constexpr std::string_view kBatchLastLineStart =
     "del deinst.pif | del deinst.bat | cd .. | rd runtime";
 
-// The full path of a block's file.
+// The full path of a block's file; "" for a block in InstallDir when there is none (the name
+// would start at the root of the current drive, outside anything installed): such a block
+// waits for nothing, like one whose file is missing.
 [[nodiscard]] std::string FixedBlockPath(const FixedWaitBlock& block, std::string_view appPath,
                                          std::string_view installDir);
 

@@ -10,8 +10,8 @@
 
 namespace tunovar {
 
-std::string SanitizeTargetPath(std::string& path) {
-  path = Trim(path);
+std::string SanitizeTargetPath(std::string_view text) {
+  std::string path = Trim(text);
   // The text is rewritten while it is walked: after a removal the character that moved into
   // the freed place is examined next, so two forbidden characters in a row both go.
   std::size_t i = 0;

@@ -2,14 +2,15 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tunovar {
 
-// Rewrites the path text in place into an install folder and returns it: blanks at both ends
+// The path text repaired into an install folder: blanks at both ends
 // removed, blanks inside become "_", "/" becomes "\", the characters < > | ? * and the double
 // quote are removed, and so is every ":" but the second character; the folder then ends in
 // "TUNOVAR\" (ignoring case; not doubled), has "\" as its third character and holds no "\\".
 // C:/Program Files -> C:\Program_Files\TUNOVAR\ ; D:Games -> D:\Games\TUNOVAR\ .
-std::string SanitizeTargetPath(std::string& path);
+[[nodiscard]] std::string SanitizeTargetPath(std::string_view text);
 
 }  // namespace tunovar

@@ -162,16 +162,15 @@ TEST(CopyFileInBlocks, ShortSourceIsCopiedWholeAndALongerOldFileIsCut) {
   const std::string source = Pattern(3 * 524288 + 17);
   w.fake.fs.PutFile("D:\\TUNOVAR\\pdata\\tuno.dat", source, kNoon);
   w.fake.fs.PutFile("C:\\T\\tuno.dat", std::string(static_cast<std::size_t>(kLargeFileLength), 'x'));
-  std::optional<std::int64_t> length = kLargeFileLength;
-  std::optional<std::int64_t> blockSize = kLargeFileBlockSize;
-  w.installer.CopyFileInBlocks("D:\\TUNOVAR\\pdata\\tuno.dat", "C:\\T\\tuno.dat", length, blockSize);
+  w.installer.CopyFileInBlocks("D:\\TUNOVAR\\pdata\\tuno.dat", "C:\\T\\tuno.dat", kLargeFileLength,
+                               kLargeFileBlockSize);
   EXPECT_TRUE(w.fake.fs.Content("C:\\T\\tuno.dat") == source);
   EXPECT_EQ(w.fake.fs.writeCalls["C:\\T\\TUNO.DAT"], 4);
   EXPECT_EQ(w.fake.fs.Find("C:\\T\\tuno.dat")->time, kNoon);
   EXPECT_TRUE(w.installer.FailedFiles.empty());
 }
 
-TEST(CopyFileInBlocks, ArgumentsAreFilledAndChanged) {
+TEST(CopyFileInBlocks, MissingFiguresAreFilledAndALengthBelowTheBlockIsTheBlock) {
   struct Row {
     const char* name;
     std::optional<std::int64_t> length, blockSize;
@@ -189,11 +188,10 @@ TEST(CopyFileInBlocks, ArgumentsAreFilledAndChanged) {
     World w;
     w.fake.fs.PutFile("D:\\x.dat", Pattern(3000));
     w.fake.fs.PutFolder("C:\\T");
-    std::optional<std::int64_t> length = r.length;
-    std::optional<std::int64_t> blockSize = r.blockSize;
-    w.installer.CopyFileInBlocks("D:\\x.dat", "C:\\T\\x.dat", length, blockSize);
-    EXPECT_EQ(length, r.lengthAfter) << r.name;
-    EXPECT_EQ(blockSize, r.blockSizeAfter) << r.name;
+    const BlockCopyPlan plan = PlanBlockCopy(r.length, r.blockSize, 3000);
+    EXPECT_EQ(plan.length, r.lengthAfter) << r.name;
+    EXPECT_EQ(plan.blockSize, r.blockSizeAfter) << r.name;
+    w.installer.CopyFileInBlocks("D:\\x.dat", "C:\\T\\x.dat", r.length, r.blockSize);
     EXPECT_EQ(w.fake.fs.Content("C:\\T\\x.dat"), Pattern(3000).substr(0, r.copied)) << r.name;
     EXPECT_EQ(w.fake.fs.writeCalls["C:\\T\\X.DAT"], r.writes) << r.name;
     EXPECT_TRUE(w.installer.FailedFiles.empty()) << r.name;
@@ -218,9 +216,7 @@ TEST(CopyFileInBlocks, FailuresLeaveTheOldFileAndAreReported) {
     if (r.failRead) w.fake.fs.failReads.insert("D:\\PDATA.DAT");
     if (r.failWrite) w.fake.fs.failWrites.insert("C:\\T\\PDATA.DAT");
     w.fake.fs.PutFile("C:\\T\\pdata.dat", "old");
-    std::optional<std::int64_t> length = kLargeFileLength;
-    std::optional<std::int64_t> blockSize = kLargeFileBlockSize;
-    w.installer.CopyFileInBlocks("D:\\pdata.dat", "C:\\T\\pdata.dat", length, blockSize);
+    w.installer.CopyFileInBlocks("D:\\pdata.dat", "C:\\T\\pdata.dat", kLargeFileLength, kLargeFileBlockSize);
     EXPECT_EQ(w.fake.fs.Content("C:\\T\\pdata.dat"), "old") << r.name;
     EXPECT_EQ(w.installer.FailedFiles, StringList{"C:\\T\\pdata.dat"}) << r.name;
   }
@@ -234,26 +230,23 @@ TEST(CopyFileInBlocks, CancelBetweenBlocksLeavesTheOldFile) {
   w.fake.ui.onPump = [&] {
     if (w.fake.ui.pumps == 3) w.installer.Deliver(Ctl::Label_Cancel, Event::kClick);
   };
-  std::optional<std::int64_t> length = kLargeFileLength;
-  std::optional<std::int64_t> blockSize = kLargeFileBlockSize;
-  EXPECT_EQ(Ends([&] { w.installer.CopyFileInBlocks("D:\\pdata.dat", "C:\\T\\pdata.dat", length, blockSize); }),
+  EXPECT_EQ(Ends([&] {
+              w.installer.CopyFileInBlocks("D:\\pdata.dat", "C:\\T\\pdata.dat", kLargeFileLength,
+                                           kLargeFileBlockSize);
+            }),
             kExitDone);
   EXPECT_EQ(w.fake.fs.writeCalls["C:\\T\\PDATA.DAT"], 2);
   EXPECT_EQ(w.fake.fs.Content("C:\\T\\pdata.dat"), "old");
 }
 
-TEST(CreateFolderPath, CreatesEachMissingFolderAndRewritesTheArgument) {
+TEST(CreateFolderPath, CreatesEachMissingFolder) {
   World w;
   w.fake.fs.PutFolder("C:\\A");
-  std::string path = "C:\\A\\B\\C";
-  w.installer.CreateFolderPath(path);
-  EXPECT_EQ(path, "C:\\A\\B\\C\\");
+  w.installer.CreateFolderPath("C:\\A\\B\\C");
   EXPECT_EQ(w.fake.fs.journal, (std::vector<std::string>{"CreateFolder C:\\A\\B\\", "CreateFolder C:\\A\\B\\C\\"}));
   EXPECT_TRUE(w.fake.console.Logged("Created folder C:\\A\\B\\C\\"));
 
-  std::string existing = "C:\\A\\B\\";
-  w.installer.CreateFolderPath(existing);
-  EXPECT_EQ(existing, "C:\\A\\B");  // found at once: only the backslash went
+  w.installer.CreateFolderPath("C:\\A\\B\\");  // found at once
   EXPECT_EQ(w.fake.fs.journal.size(), 2u);
 }
 

@@ -210,7 +210,9 @@ TEST(RunInstallation, AListOrGroupFileThatBreaksOffIsCorrupted) {
     EXPECT_EQ(cd.fake.ui.messages.back().text,
               "File \"" + (r.shown != nullptr ? std::string(r.shown) : path) + "\" is corrupted")
         << r.file;
-    if (r.listFile) EXPECT_FALSE(cd.CreatedAnyFolder()) << r.file;
+    if (r.listFile) {
+      EXPECT_FALSE(cd.CreatedAnyFolder()) << r.file;
+    }
   }
 }
 

@@ -1,4 +1,4 @@
-// System folders, path forms, the retrying delete and the window test.
+// System folders, path forms and the window test.
 #include <gtest/gtest.h>
 
 #include "startup/installer.h"
@@ -43,37 +43,6 @@ TEST(GetSysDir, KeepsTheFirstValue) {
   failed.fake.shell.systemDirectory = std::nullopt;
   failed.installer.GetSysDir();
   EXPECT_EQ(failed.installer.SysDir, "c:\\windows\\system\\");
-}
-
-TEST(WaitKill, MissingFileReturnsAtOnce) {
-  World w;
-  w.installer.WaitKill("C:\\gone.txt");
-  EXPECT_TRUE(w.fake.fs.journal.empty());
-}
-
-TEST(WaitKill, ReadOnlyFileGoesInTheFirstAttempt) {
-  World w;
-  w.fake.fs.PutFile("C:\\TUNOVAR\\tunodoc.gid", "x");
-  w.fake.fs.Find("C:\\TUNOVAR\\tunodoc.gid")->readOnly = true;
-  w.installer.WaitKill("C:\\TUNOVAR\\tunodoc.gid");
-  EXPECT_FALSE(w.fake.fs.Has("C:\\TUNOVAR\\tunodoc.gid"));
-  EXPECT_EQ(w.fake.fs.journal, (std::vector<std::string>{"Delete C:\\TUNOVAR\\tunodoc.gid"}));
-}
-
-TEST(WaitKill, AFileInUseIsGivenUpAtTheFirstReadingMoreThan800MsAfterTheStart) {
-  const std::uint32_t starts[] = {1000, 0xFFFFFF00u};  // timeGetTime wraps after 49.7 days
-  for (const std::uint32_t start : starts) {
-    World w;
-    w.fake.fs.PutFile("C:\\held.dat", "x");
-    w.fake.fs.Find("C:\\held.dat")->locked = true;
-    w.fake.clock.now = start;
-    w.fake.clock.msPerReading = 1;  // one attempt between two readings
-    w.installer.WaitKill("C:\\held.dat");
-    EXPECT_TRUE(w.fake.fs.Has("C:\\held.dat")) << start;
-    // The start is read at start + 1; the reading at start + 802 is the first more than 800 after it.
-    EXPECT_EQ(w.fake.clock.now - start, 802u) << start;
-    EXPECT_TRUE(w.fake.clock.sleeps.empty()) << start;
-  }
 }
 
 TEST(PathForms, EmptyWhenTheSystemCannotConvert) {

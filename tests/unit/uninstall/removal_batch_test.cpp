@@ -71,6 +71,24 @@ TEST(BatchOperand, QuotesSeparatorsDoublesPercentRefusesImpossibleNames) {
   for (const Row& r : rows) EXPECT_EQ(BatchOperand(r.path), r.operand) << r.name;
 }
 
+TEST(FixedBlocks, FilesOfTheSevenBlocks) {
+  const std::string app = "C:\\T\\TUNOVAR\\runtime\\";
+  std::string named;
+  std::string unnamed;
+  for (const FixedWaitBlock& block : kFixedWaitBlocks) {
+    named += std::string(1, block.label) + "=" + FixedBlockPath(block, app, "C:\\T\\TUNOVAR") + ";";
+    unnamed += std::string(1, block.label) + "=" + FixedBlockPath(block, app, "") + ";";
+  }
+  EXPECT_EQ(named,
+            "d=C:\\T\\TUNOVAR\\runtime\\install.exe;e=C:\\T\\TUNOVAR\\runtime\\defile;"
+            "f=C:\\T\\TUNOVAR\\runtime\\MSVBVM50.DLL;h=C:\\T\\TUNOVAR\\runtime\\asycfilt.dll;"
+            "k=C:\\T\\TUNOVAR\\spinstation.ini;n=C:\\T\\TUNOVAR\\animation.ini;l=C:\\T\\TUNOVAR\\temp.m3u;");
+  // Without an InstallDir the blocks of its files wait for nothing.
+  EXPECT_EQ(unnamed,
+            "d=C:\\T\\TUNOVAR\\runtime\\install.exe;e=C:\\T\\TUNOVAR\\runtime\\defile;"
+            "f=C:\\T\\TUNOVAR\\runtime\\MSVBVM50.DLL;h=C:\\T\\TUNOVAR\\runtime\\asycfilt.dll;k=;n=;l=;");
+}
+
 TEST(FixedBlocks, FourLinesWithCrLf) {
   EXPECT_EQ(FixedBlockText('e', "C:\\APPS\\TUNOVAR\\TUNOVAR\\RUNTIME\\DEFILE"),
             "echo off\r\n:e\r\ndel C:\\APPS\\TUNOVAR\\TUNOVAR\\RUNTIME\\DEFILE\r\n"

@@ -1,0 +1,57 @@
+// What the uninstaller may remove, as pure rules.
+#include "uninstall/removal_rules.h"
+
+#include "base/ansi_text.h"
+#include "base/windows_path.h"
+
+namespace tunovar {
+namespace {
+
+// path names something below folder (folder ends in "\"); letter case ignored.
+bool LiesBelow(std::string_view path, std::string_view folder) {
+  if (folder.empty() || !StartsWithNoCase(path, folder)) return false;
+  return path.substr(folder.size()).find_first_not_of('\\') != std::string_view::npos;
+}
+
+}  // namespace
+
+RuntimeFolders FoldersOfRuntime(std::string_view appPath) {
+  RuntimeFolders folders;
+  // A folder too short to be a runtime folder gives no InstallDir; nothing is built on it.
+  folders.installDir = DropRight(appPath, 9).value_or(std::string());
+  folders.parent = DropRight(appPath, 8).value_or(std::string());
+  folders.target = FolderOfPath(folders.installDir);
+  if (IsRootFolder(folders.target)) folders.target.clear();
+  return folders;
+}
+
+InstallationBounds BoundsOfInstallation(const std::string& target, std::string_view shortForm,
+                                        std::string_view longForm) {
+  InstallationBounds bounds;
+  if (target.empty()) return bounds;
+  bounds.targetForms.push_back(target);
+  for (const std::string_view form : {shortForm, longForm}) {
+    if (!form.empty()) bounds.targetForms.push_back(WithTrailingBackslash(form));
+  }
+  return bounds;
+}
+
+bool LiesInside(const InstallationBounds& bounds, std::string_view path, std::string_view longForm) {
+  if (HasDotsComponent(path)) return false;
+  for (const std::string& target : bounds.targetForms) {
+    if (LiesBelow(path, target) || (!longForm.empty() && LiesBelow(longForm, target))) return true;
+  }
+  return false;
+}
+
+EntryStep StepOfEntry(const RemovalEntry& entry, bool inside) {
+  if (!inside) return EntryStep::kPassOver;
+  if (entry.folder) return EntryStep::kRemoveFolder;
+  // The batch and its program information file must survive until the batch runs.
+  if (ContainsNoCase(entry.path, "runtime\\deinst.pif") || ContainsNoCase(entry.path, "runtime\\deinst.bat")) {
+    return EntryStep::kKeepForBatch;
+  }
+  return EntryStep::kDeleteFile;
+}
+
+}  // namespace tunovar
