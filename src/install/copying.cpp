@@ -113,7 +113,7 @@ const char* Describe(CopyFault fault) {
 
 void NoteFailure(Installer& installer, const std::string& dest, CopyFault fault) {
   installer.Log("Failed " + dest + ": " + Describe(fault));
-  installer.FailedFiles.push_back(dest);
+  installer.report.FailedFiles.push_back(dest);
 }
 
 // Copies exactly `size` bytes from reader to out.
@@ -146,12 +146,12 @@ CopyFault CopyWholeFile(FileSystem& fs, const std::string& source, const std::st
 void EventPoint(Installer& installer) {
   Clock& clock = installer.platform().clock;
   const std::uint32_t before = clock.TimeMs();
-  if (installer.LastEventPointMs) {
-    installer.LongestEventGapMs =
-        std::max(installer.LongestEventGapMs, before - *installer.LastEventPointMs);
+  if (installer.progress.LastEventPointMs) {
+    installer.progress.LongestEventGapMs =
+        std::max(installer.progress.LongestEventGapMs, before - *installer.progress.LastEventPointMs);
   }
   installer.DoEvents();
-  installer.LastEventPointMs = clock.TimeMs();
+  installer.progress.LastEventPointMs = clock.TimeMs();
 }
 
 }  // namespace
@@ -193,8 +193,8 @@ void Installer::CreateFolderPath(const std::string& folder) {
   }
 }
 
-void Installer::CreateListedFolders(const StringList& folders, StringList* record) {
-  for (const std::string& folder : folders) {
+void Installer::CreateListedFolders(const StringList& folderList, StringList* record) {
+  for (const std::string& folder : folderList) {
     CreateFolderPath(folder);
     if (record != nullptr) record->push_back(folder);
   }
@@ -216,7 +216,7 @@ void Installer::CopyListedFiles(const StringList& sources, const StringList& des
     if (!large) {
       // The destination as it now is: a newer file that was kept counts with its own length.
       if (const auto length = platform_.fs.FileLength(destinations[k])) {
-        ShowProgress(PercentPerByte * static_cast<float>(*length), false);
+        ShowProgress(progress.PercentPerByte * static_cast<float>(*length), false);
       }
     }
   }
@@ -281,7 +281,7 @@ void Installer::CopyFileInBlocks(const std::string& source, const std::string& d
     fault = CopyPiece(*reader, *out, piece);
     if (fault != CopyFault::kNone) break;
     written += piece;
-    ShowProgress(PercentPerByte * static_cast<float>(piece), false);
+    ShowProgress(progress.PercentPerByte * static_cast<float>(piece), false);
   }
   if (fault == CopyFault::kNone && tail != 0 && written < wanted) {
     platform_.clock.SleepMs(5);
@@ -290,7 +290,7 @@ void Installer::CopyFileInBlocks(const std::string& source, const std::string& d
     fault = CopyPiece(*reader, *out, piece);
     if (fault == CopyFault::kNone) {
       written += piece;
-      ShowProgress(PercentPerByte * static_cast<float>(piece), false);
+      ShowProgress(progress.PercentPerByte * static_cast<float>(piece), false);
     }
   }
   if (fault == CopyFault::kNone && out->Commit(source) != FsStatus::kOk) {

@@ -12,9 +12,9 @@
 
 namespace tunovar {
 
-GroupFileRead ParseGroupFile(LineSource& lines, std::int32_t languageCount, GroupFileRead previous) {
-  GroupFileRead read = std::move(previous);
-  read.result = 0;
+GroupFileRead ParseGroupFile(LineSource& lines, std::int32_t languageCount, ProgramGroup previous) {
+  GroupFileRead read{0, std::move(previous)};
+  ProgramGroup& group = read.group;
   std::size_t lineCount = 0;
   bool readError = false;
   auto readLine = [&]() -> std::optional<std::string> {
@@ -28,10 +28,10 @@ GroupFileRead ParseGroupFile(LineSource& lines, std::int32_t languageCount, Grou
 
   // The head: what cannot be read keeps its previous value, and is not an error.
   if (const auto line = readLine()) {
-    if (const auto count = ParseWholeNumber(*line)) read.GroupItemCount = *count;
+    if (const auto count = ParseWholeNumber(*line)) group.GroupItemCount = *count;
   }
-  if (const auto line = readLine()) read.GroupFileName = *line;
-  if (const auto line = readLine()) read.GroupName = *line;
+  if (const auto line = readLine()) group.GroupFileName = *line;
+  if (const auto line = readLine()) group.GroupName = *line;
 
   // The items in file order: every one announced must be there.
   struct Placed {
@@ -41,7 +41,7 @@ GroupFileRead ParseGroupFile(LineSource& lines, std::int32_t languageCount, Grou
   std::vector<Placed> items;
   bool complete = true;
   for (std::int32_t j = 0; j < languageCount && complete; ++j) {
-    for (std::int32_t i = 0; i < read.GroupItemCount; ++i) {
+    for (std::int32_t i = 0; i < group.GroupItemCount; ++i) {
       std::optional<std::string> name = readLine();
       if (name && ContainsNoCase(*name, "###")) name = readLine();
       const std::optional<std::string> command = readLine();
@@ -58,38 +58,30 @@ GroupFileRead ParseGroupFile(LineSource& lines, std::int32_t languageCount, Grou
 
   // Rows 0 to GroupItemCount, columns 0 to languageCount. A count that the file cannot hold
   // (more items than it has lines) is not sized: the reading fails on it below.
-  if (read.GroupItemCount >= 0 && languageCount >= 0 && languageCount <= kSections &&
-      static_cast<std::size_t>(read.GroupItemCount) <= lineCount) {
-    read.GroupItems.assign(static_cast<std::size_t>(read.GroupItemCount) + 1,
+  if (group.GroupItemCount >= 0 && languageCount >= 0 && languageCount <= kSections &&
+      static_cast<std::size_t>(group.GroupItemCount) <= lineCount) {
+    group.GroupItems.assign(static_cast<std::size_t>(group.GroupItemCount) + 1,
                            std::vector<GroupItem>(static_cast<std::size_t>(languageCount) + 1));
   }
   for (Placed& placed : items) {
-    if (placed.row >= read.GroupItems.size() || placed.column >= read.GroupItems[placed.row].size()) {
+    if (placed.row >= group.GroupItems.size() || placed.column >= group.GroupItems[placed.row].size()) {
       complete = false;
       break;
     }
-    read.GroupItems[placed.row][placed.column] = std::move(placed.item);
+    group.GroupItems[placed.row][placed.column] = std::move(placed.item);
   }
   read.result = (complete && !readError) ? 0 : 1;
   return read;
 }
 
 std::int32_t Installer::ReadGroupFile(const std::string& path) {
-  GroupFileRead previous{0, GroupItemCount, GroupFileName, GroupName, std::move(GroupItems)};
-  GroupFileRead read;
-  if (const std::unique_ptr<LineSource> lines = OpenTextLines(platform_.fs, path)) {
-    read = ParseGroupFile(*lines, LanguageCount, std::move(previous));
-  } else {
-    // A missing file reads as one without lines.
-    BytesLines none("");
-    read = ParseGroupFile(none, LanguageCount, std::move(previous));
-  }
-  GroupItemCount = read.GroupItemCount;
-  GroupFileName = std::move(read.GroupFileName);
-  GroupName = std::move(read.GroupName);
-  GroupItems = std::move(read.GroupItems);
+  std::unique_ptr<LineSource> lines = OpenTextLines(platform_.fs, path);
+  // A missing file reads as one without lines.
+  BytesLines none("");
+  GroupFileRead read = ParseGroupFile(lines ? *lines : none, texts.LanguageCount, std::move(group));
+  group = std::move(read.group);
   Log("Group file " + path + (read.result == 0 ? " read" : " corrupted") + ": " +
-      DecimalText(GroupItemCount) + " items per language");
+      DecimalText(group.GroupItemCount) + " items per language");
   return read.result;
 }
 

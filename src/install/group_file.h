@@ -25,21 +25,26 @@ struct GroupItem {
   std::string ItemCommand;
 };
 
-// What the group file gives the program group.
-struct GroupFileRead {
-  // 0: read; 1: an announced item is missing or the file could not be read to its end.
-  std::int32_t result = 0;
+// The program group: what the group file gives it, and the command being sent for it.
+struct ProgramGroup {
   std::int32_t GroupItemCount = 0;
   std::string GroupFileName;
   std::string GroupName;
   std::vector<std::vector<GroupItem>> GroupItems;  // [item][language]
+  std::string DDECommand;                          // the command PerformDDE sends
 };
 
-// The group file's lines read over the values before (previous.result is not used): what
-// cannot be read keeps its previous value. The table gets rows 0 to GroupItemCount and columns
-// 0 to languageCount, unless the count is more than the file has lines (the reading then
-// fails on the table as it was) or languageCount lies outside 0..21.
+struct GroupFileRead {
+  // 0: read; 1: an announced item is missing or the file could not be read to its end.
+  std::int32_t result = 0;
+  ProgramGroup group;
+};
+
+// The group file's lines read over the group as it was: what cannot be read keeps its
+// previous value. The table gets rows 0 to GroupItemCount and columns 0 to languageCount,
+// unless the count is more than the file has lines (the reading then fails on the table as it
+// was) or languageCount lies outside 0..21.
 [[nodiscard]] GroupFileRead ParseGroupFile(LineSource& lines, std::int32_t languageCount,
-                                           GroupFileRead previous);
+                                           ProgramGroup previous);
 
 }  // namespace tunovar

@@ -31,35 +31,35 @@ struct InstallLists {
 
 // The companion program starts on every click, also when the space check then refuses.
 void StartCompanion(Installer& in) {
-  (void)in.platform().shell.Open(in.AppPath + "oset.exe", "", DropRight(in.AppPath, 1).value_or(""),
+  (void)in.platform().shell.Open(in.folders.AppPath + "oset.exe", "", DropRight(in.folders.AppPath, 1).value_or(""),
                                  ShowMode::kNormal);
 }
 
 // RequiredMB in bytes. RequiredBytes holds 32 bits: 2048 MB or more cannot be stored and it
 // keeps its value; the checks and the bar use the full figure.
 std::int64_t NoteRequiredBytes(Installer& in) {
-  const std::int64_t requiredBytes = std::int64_t{in.RequiredMB} * kMegabyte;
+  const std::int64_t requiredBytes = std::int64_t{in.space.RequiredMB} * kMegabyte;
   if (requiredBytes >= std::numeric_limits<std::int32_t>::min() &&
       requiredBytes <= std::numeric_limits<std::int32_t>::max()) {
-    in.RequiredBytes = static_cast<std::int32_t>(requiredBytes);
+    in.progress.RequiredBytes = static_cast<std::int32_t>(requiredBytes);
   }
   return requiredBytes;
 }
 
 // A shortfall is said in the language's text and the window comes back.
 bool EnoughSpace(Installer& in, std::int64_t requiredBytes) {
-  if (std::int64_t{in.FreeMB} * kMegabyte >= requiredBytes) return true;
-  in.Log("Not enough space: " + DecimalText(in.FreeMB) + " MB free, " + DecimalText(in.RequiredMB) +
+  if (std::int64_t{in.space.FreeMB} * kMegabyte >= requiredBytes) return true;
+  in.Log("Not enough space: " + DecimalText(in.space.FreeMB) + " MB free, " + DecimalText(in.space.RequiredMB) +
          " MB required");
-  (void)in.Message(kSpaceTitle, in.Text(in.LangIndex, TextSlot::kNoSpace), MessageButtons::kOk,
+  (void)in.Message(kSpaceTitle, in.Text(in.texts.LangIndex, TextSlot::kNoSpace), MessageButtons::kOk,
                    MessageAnswer::kOk);
   return false;
 }
 
 void BeginProgress(Installer& in) {
   in.DisableControls();
-  in.ProgressPercent = 0;
-  in.ProgressValue = 0;
+  in.progress.ProgressPercent = 0;
+  in.progress.ProgressValue = 0;
   in.ShowProgress(1, false);
 }
 
@@ -69,10 +69,10 @@ InstallLists ReadInstallLists(Installer& in, const std::string& target) {
   InstallLists lists;
   for (const auto& [name, list] : {std::pair{"filedir", &lists.folders}, std::pair{"filelist", &lists.files},
                                    std::pair{"dbfiles", &lists.cddb}}) {
-    const std::string path = in.AppPath + name;
+    const std::string path = in.folders.AppPath + name;
     in.RequireFile(path);
-    in.ErrorCode = in.ReadListFile(path, list->sources, list->destinations, target);
-    if (in.ErrorCode != 0) in.ShowFatalError(in.ErrorCode, path);
+    in.report.ErrorCode = in.ReadListFile(path, list->sources, list->destinations, target);
+    if (in.report.ErrorCode != 0) in.ShowFatalError(in.report.ErrorCode, path);
   }
   return lists;
 }
@@ -82,30 +82,30 @@ void RefuseEntriesOutsideTarget(Installer& in, ListPair& list, const std::string
                                 const char* listName) {
   for (const std::string& line : DropEntriesOutsideTarget(list.sources, list.destinations, target)) {
     in.Log(std::string("Refused line of ") + listName + " (outside the target folder): " + line);
-    in.FailedFiles.push_back(line);
+    in.report.FailedFiles.push_back(line);
   }
 }
 
 // From the full figure, so that the bar also advances for 2048 MB or more; with 0 the
 // division is not made and PercentPerByte keeps its value.
 void SetPercentPerByte(Installer& in, std::int64_t requiredBytes) {
-  if (requiredBytes != 0) in.PercentPerByte = static_cast<float>(100.0 / static_cast<double>(requiredBytes));
+  if (requiredBytes != 0) in.progress.PercentPerByte = static_cast<float>(100.0 / static_cast<double>(requiredBytes));
 }
 
 void CopyProgramFiles(Installer& in, const ListPair& files, StringList& removalList) {
-  in.LongestEventGapMs = 0;
-  in.LastEventPointMs.reset();
+  in.progress.LongestEventGapMs = 0;
+  in.progress.LastEventPointMs.reset();
   in.CopyListedFiles(files.sources, files.destinations, &removalList);
 }
 
 void CopyCddbFiles(Installer& in, ListPair& cddb, const std::string& target, StringList& removalList) {
-  if (in.CDDBSelected) {
+  if (in.space.CDDBSelected) {
     RefuseEntriesOutsideTarget(in, cddb, target, "dbfiles");
     in.CopyListedFiles(cddb.sources, cddb.destinations, &removalList);
   } else {
     in.Log("CDDB files not chosen: not copied");
   }
-  in.Log("Longest time between two event points while copying: " + DecimalText(in.LongestEventGapMs) +
+  in.Log("Longest time between two event points while copying: " + DecimalText(in.progress.LongestEventGapMs) +
          " ms");
 }
 
@@ -127,21 +127,21 @@ void RegisterUninstaller(Installer& in, const std::string& target) {
 void CloseInstallation(Installer& in, const std::string& target) {
   in.EnableControls();
   in.ShowProgress(0, true);
-  if (!in.FailedFiles.empty()) {
-    (void)in.Message("Error", FailedFilesText(in.FailedFiles), MessageButtons::kOk, MessageAnswer::kOk);
+  if (!in.report.FailedFiles.empty()) {
+    (void)in.Message("Error", FailedFilesText(in.report.FailedFiles), MessageButtons::kOk, MessageAnswer::kOk);
   }
-  const MessageAnswer answer = in.Message(in.Text(in.LangIndex, TextSlot::kTitle),
-                                          in.Text(in.LangIndex, TextSlot::kStartNow),
+  const MessageAnswer answer = in.Message(in.Text(in.texts.LangIndex, TextSlot::kTitle),
+                                          in.Text(in.texts.LangIndex, TextSlot::kStartNow),
                                           MessageButtons::kYesNo, MessageAnswer::kNo);
   if (answer == MessageAnswer::kYes) {
     (void)in.platform().shell.Open(target + "TUNOVAR\\tunOVAR.exe", "", target + "TUNOVAR",
                                    ShowMode::kNormal);
   }
-  in.Log(in.FailedFiles.empty()
+  in.Log(in.report.FailedFiles.empty()
              ? "Installation done"
-             : "Installation done; " + DecimalText(static_cast<std::int64_t>(in.FailedFiles.size())) +
+             : "Installation done; " + DecimalText(static_cast<std::int64_t>(in.report.FailedFiles.size())) +
                    " files could not be placed");
-  in.EndProgram(in.FailedFiles.empty() ? kExitDone : kExitIncomplete);
+  in.EndProgram(in.report.FailedFiles.empty() ? kExitDone : kExitIncomplete);
 }
 
 }  // namespace

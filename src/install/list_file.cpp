@@ -42,14 +42,14 @@ std::int32_t Installer::ReadListFile(const std::string& listPath, StringList& so
                                      StringList& destinations, const std::string& destPrefix) {
   // Without a CD root no source can be named; adding destinations alone would put the two
   // lists out of step, so such a list adds nothing.
-  const std::optional<std::string> cdRoot = DropRight(AppPath, kRuntimeFolderLength);
+  const std::optional<std::string> cdRoot = DropRight(folders.AppPath, kRuntimeFolderLength);
   if (!cdRoot) {
     Log("List " + listPath + " not read: the program's folder is too short to name the CD root");
     return 0;
   }
   const std::unique_ptr<LineSource> lines = OpenTextLines(platform_.fs, listPath);
   if (!lines) return 0;  // a missing list file simply has no entries
-  ListFileRead read = ParseListFile(*lines, *cdRoot, destPrefix, LangIndex);
+  ListFileRead read = ParseListFile(*lines, *cdRoot, destPrefix, texts.LangIndex);
   if (read.code != 0) {
     Log("List " + listPath + " could not be read to its end");
     return read.code;

@@ -48,28 +48,28 @@ const char* Describe(DdeStatus status) {
 }  // namespace
 
 void Installer::CreateProgramGroup(const std::string& installFolder) {
-  ErrorCode = ReadGroupFile(AppPath + "group");
-  if (ErrorCode != 0) ShowFatalError(ErrorCode, "group");
+  report.ErrorCode = ReadGroupFile(folders.AppPath + "group");
+  if (report.ErrorCode != 0) ShowFatalError(report.ErrorCode, "group");
 
-  DDECommand = CreateGroupCommand(GroupName, WinDir, GroupFileName);
+  group.DDECommand = CreateGroupCommand(group.GroupName, folders.WinDir, group.GroupFileName);
   PerformDDE();
-  DDECommand = ShowGroupCommand(GroupName);
+  group.DDECommand = ShowGroupCommand(group.GroupName);
   PerformDDE();
 
-  const std::optional<std::string> cdRoot = DropRight(AppPath, kRuntimeFolderLength);
+  const std::optional<std::string> cdRoot = DropRight(folders.AppPath, kRuntimeFolderLength);
   std::string name;
   std::string command;
-  for (std::int32_t i = 0; i < GroupItemCount; ++i) {
+  for (std::int32_t i = 0; i < group.GroupItemCount; ++i) {
     const auto row = static_cast<std::size_t>(i);
     // A count the table was not sized to (announced for no language section at all) names
     // no items: sending one pair per announced item could mean millions of conversations.
-    if (row >= GroupItems.size()) break;
-    const auto column = static_cast<std::size_t>(LangIndex);
+    if (row >= group.GroupItems.size()) break;
+    const auto column = static_cast<std::size_t>(texts.LangIndex);
     // An item outside the table (a language without a column) leaves name and command as
     // they were.
     GroupItem* item = nullptr;
-    if (LangIndex >= 0 && column < GroupItems[row].size()) {
-      item = &GroupItems[row][column];
+    if (texts.LangIndex >= 0 && column < group.GroupItems[row].size()) {
+      item = &group.GroupItems[row][column];
       name = item->ItemName;
       command = item->ItemCommand;
     }
@@ -78,17 +78,17 @@ void Installer::CreateProgramGroup(const std::string& installFolder) {
       command = *ResolveOnCdCommand(command, *cdRoot);
       if (item != nullptr) item->ItemCommand = command;
     }
-    DDECommand = ReplaceItemCommand(name);
+    group.DDECommand = ReplaceItemCommand(name);
     PerformDDE();
-    DDECommand = AddItemCommand(onCd ? command : installFolder + command, name);
+    group.DDECommand = AddItemCommand(onCd ? command : installFolder + command, name);
     PerformDDE();
   }
 }
 
 void Installer::DeleteProgramGroup() {
-  ErrorCode = ReadGroupFile(AppPath + "group");
-  if (ErrorCode != 0) ShowFatalError(ErrorCode, "group");
-  DDECommand = DeleteGroupCommand(GroupName);
+  report.ErrorCode = ReadGroupFile(folders.AppPath + "group");
+  if (report.ErrorCode != 0) ShowFatalError(report.ErrorCode, "group");
+  group.DDECommand = DeleteGroupCommand(group.GroupName);
   PerformDDE();
 }
 
@@ -96,9 +96,9 @@ void Installer::PerformDDE() {
   // The conversation with "ProgMan" on "Progman" is opened, the command executed with a
   // limit of 6 seconds, and the conversation closed again: one conversation per command.
   for (int k = 0; k < 8; ++k) DoEvents();
-  const DdeStatus status = platform_.shell.DdeExecute("ProgMan", "Progman", DDECommand, 6000);
+  const DdeStatus status = platform_.shell.DdeExecute("ProgMan", "Progman", group.DDECommand, 6000);
   DoEvents();
-  Log("DDE " + DDECommand + ": " + Describe(status));
+  Log("DDE " + group.DDECommand + ": " + Describe(status));
   DoEvents();
 }
 

@@ -32,17 +32,17 @@ void WriteRecord(Installer& installer, const std::string& path, WriteMode mode,
 }  // namespace
 
 void WriteWindowsFolderRecord(Installer& installer, const std::string& target) {
-  WriteRecord(installer, installer.WinDir + "ovrituno.inf", WriteMode::kReplace,
+  WriteRecord(installer, installer.folders.WinDir + "ovrituno.inf", WriteMode::kReplace,
               WindowsFolderRecordText(target));
 }
 
 void Installer::WriteUninstallRecord(const std::string& listPath, const StringList& entries,
                                      const std::string& destPrefix) {
-  WriteRecord(*this, listPath, WriteMode::kReplace, RemovalListText(LangIndex, entries, destPrefix));
+  WriteRecord(*this, listPath, WriteMode::kReplace, RemovalListText(texts.LangIndex, entries, destPrefix));
 }
 
-void Installer::AppendFolderEntries(const std::string& listPath, const StringList& folders) {
-  WriteRecord(*this, listPath, WriteMode::kAppend, FolderEntriesText(folders));
+void Installer::AppendFolderEntries(const std::string& listPath, const StringList& folderList) {
+  WriteRecord(*this, listPath, WriteMode::kAppend, FolderEntriesText(folderList));
 }
 
 }  // namespace tunovar

@@ -23,14 +23,14 @@ std::string PathFromBuffer(const std::string& written) {
 
 void Installer::GetWindowsDir() {
   const auto written = platform_.shell.WindowsDirectory();
-  WinDir = written ? FolderFromBuffer(*written) : "c:\\windows\\";
+  folders.WinDir = written ? FolderFromBuffer(*written) : "c:\\windows\\";
 }
 
 void Installer::GetSysDir() {
-  if (!SysDir.empty()) return;
+  if (!folders.SysDir.empty()) return;
   const auto written = platform_.shell.SystemDirectory();
-  SysDir = written ? FolderFromBuffer(*written) : "c:\\windows\\system\\";
-  SysDirCopy = SysDir;
+  folders.SysDir = written ? FolderFromBuffer(*written) : "c:\\windows\\system\\";
+  folders.SysDirCopy = folders.SysDir;
 }
 
 bool Installer::WindowExists(const std::string& className, const std::string& title) {

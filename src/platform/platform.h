@@ -19,11 +19,10 @@ struct Platform {
   Clock& clock;
 };
 
-// How this run was started.
+// How this run was started (its command line is handed over parsed, as Switches).
 struct LaunchInfo {
   std::string exeFolder;    // Windows path of the executable's folder, as the system gives it
   std::string exeBaseName;  // file name without extension ("install", "deinstal")
-  std::string arguments;    // the command line after the program's name
 };
 
 }  // namespace tunovar

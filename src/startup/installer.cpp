@@ -6,8 +6,13 @@
 
 namespace tunovar {
 
-Installer::Installer(Platform& platform, LaunchInfo launch)
-    : platform_(platform), launch_(std::move(launch)), switches_(ParseSwitches(launch_.arguments)) {}
+Installer::Installer(Platform& platform, LaunchInfo launch, Switches switches)
+    : platform_(platform), launch_(std::move(launch)), switches_(std::move(switches)) {}
+
+std::unique_ptr<InstallerRun> CreateInstallerRun(Platform& platform, LaunchInfo launch,
+                                                 Switches switches) {
+  return std::make_unique<Installer>(platform, std::move(launch), std::move(switches));
+}
 
 bool Installer::Start() {
   if (!switches_.usageError.empty()) {
@@ -36,6 +41,15 @@ void Installer::EndProgram(int code) {
     exitCode_ = code;
   }
   throw ProgramEnd{exitCode_};
+}
+
+void Installer::RequestEnd() {
+  if (ended_) return;
+  try {
+    EndProgram(kExitDone);
+  } catch (const ProgramEnd&) {
+    // ended_ and the exit code are set; the procedure that runs stops at its next pause.
+  }
 }
 
 void Installer::DoEvents() {

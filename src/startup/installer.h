@@ -1,21 +1,23 @@
-// The window object Installer: the state of one run and every procedure of the installer.
+// The window object Installer: the state of one run, in named parts, and every procedure of
+// the installer.
 //
-// Procedures keep the names the system gives them. Each group below is implemented in the
-// file named above it. Pure procedures (text in, text out) are free functions in their own
-// headers; what touches the shared state is a member here.
+// Procedures and members keep the names the system gives them. Each group of procedures below
+// is implemented in the file named above it. Pure procedures (text in, text out) are free
+// functions in their own headers; what touches the shared state is a member here. Views and
+// main see a run only as an InstallerRun (startup/installer_run.h).
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
 #include "install/group_file.h"
 #include "install/list_file.h"
+#include "platform/platform.h"
 #include "startup/command_line.h"
+#include "startup/installer_run.h"
 #include "startup/installer_texts.h"
 #include "window/form.h"
 
@@ -25,49 +27,78 @@ namespace tunovar {
 // is the CD root, which the list files and the group's on-CD items are relative to.
 inline constexpr std::size_t kRuntimeFolderLength = 16;
 
-// Exit codes of a run (meaningful for unattended runs).
-enum ExitCode : int {
-  kExitDone = 0,
-  kExitDeclined = 1,      // No to the uninstall question
-  kExitNoSpace = 2,       // not enough space on the target drive
-  kExitFatalFile = 3,     // "is corrupted"
-  kExitIncomplete = 4,    // done, but some files were not placed / entries passed over
-  kExitOtherInstance = 5,
-  kExitUsage = 64,
-};
-
 // Thrown by EndProgram to unwind every procedure at once; caught where the view or main
 // delivered the event, never across a platform call.
 struct ProgramEnd {
   int code;
 };
 
-// Events a view delivers to the installer window.
-enum class Event : std::uint8_t { kClick, kMouseDown, kDblClick, kChange, kTimer };
+// ---- The state of a run, in named parts ------------------------------------------------------
 
-// Keys that press a button of the window: Enter in the path box, Escape anywhere in it.
-enum class Key : std::uint8_t { kEnter, kEscape };
+// The program's folder and the system's folders (startup/startup.cpp, install/system_paths.cpp).
+struct SystemFolders {
+  std::string AppPath;
+  std::string WinDir;
+  std::string SysDir;
+  std::string SysDirCopy;
+};
 
-class Installer {
+// The installer texts and the languages (startup/installer_texts.cpp, startup/language.cpp).
+struct TextsAndLanguages {
+  std::int32_t LanguageCount = 0;
+  TextTableType TextTable{};
+  std::int32_t LangIndex = 0;
+};
+
+// The target drive, its space and the space required (window/target_path.cpp).
+struct TargetAndSpace {
+  std::int32_t FreeMB = 0;
+  std::string InstDrive;
+  bool CDDBSelected = false;
+  std::int32_t RequiredMB = 0;
+};
+
+// The progress bar and the copying's pauses for events (install/progress.cpp,
+// install/copying.cpp).
+struct Progress {
+  float ProgressValue = 0;
+  std::int32_t ProgressPercent = 0;
+  float PercentPerByte = 0;
+  std::int32_t RequiredBytes = 0;
+  // The longest time in ms between two points where the copying let events run, for the log:
+  // how long the window went without answering while files were copied.
+  std::uint32_t LongestEventGapMs = 0;
+  std::optional<std::uint32_t> LastEventPointMs;
+};
+
+// What the run has to report: the code of the last file read, what could not be done.
+struct RunReport {
+  std::int32_t ErrorCode = 0;
+  // Files that could not be placed, and list entries refused as leaving the target folder;
+  // shown in a box titled "Error" before the closing question.
+  StringList FailedFiles;
+  // Entries of the removal list passed over as lying outside the installation.
+  StringList PassedOverEntries;
+};
+
+class Installer final : public InstallerRun {
  public:
-  Installer(Platform& platform, LaunchInfo launch);
+  Installer(Platform& platform, LaunchInfo launch, Switches switches = {});
   Installer(const Installer&) = delete;
   Installer& operator=(const Installer&) = delete;
 
   // ---- Running the object (startup/installer.cpp) -------------------------------------
-  // Runs Form_Load; a second instance ends here. Returns false when the run has ended.
-  bool Start();
-  // Delivers an event of the view: passed on only to a control that is visible and enabled,
-  // and, except for timers, only once the window is ready. Catches the end of the program.
-  void Deliver(Ctl control, Event event);
-  // The user changed the text of Text_InstPath in the view.
-  void DeliverTypedText(const std::string& text);
-  // A key that presses a button: Enter is a click on Label_Install, Escape one on
-  // Label_Cancel, gated as the click is (no Install while the window is locked).
-  void DeliverKey(Key key);
-  [[nodiscard]] bool Ended() const { return ended_; }
-  [[nodiscard]] int ExitCodeOfRun() const { return exitCode_; }
+  bool Start() override;
+  // Catches the end of the program.
+  void Deliver(Ctl control, Event event) override;
+  void DeliverTypedText(const std::string& text) override;
+  void DeliverKey(Key key) override;
+  void RequestEnd() override;
+  [[nodiscard]] bool Ended() const override { return ended_; }
+  [[nodiscard]] int ExitCodeOfRun() const override { return exitCode_; }
   [[nodiscard]] Form& Window() { return form_; }
+  [[nodiscard]] const Form& Window() const override { return form_; }
+  void ObserveWindow(FormObserver* observer) override { form_.SetObserver(observer); }
   [[nodiscard]] const Switches& Options() const { return switches_; }
 
   // Ends the program at once: every file of the run is closed as the stack unwinds.
@@ -75,30 +106,15 @@ class Installer {
   // Lets queued window events run; ends here when one of them ended the program.
   void DoEvents();
 
-  // ---- Part of start-up: state shared by every procedure ------------------------------
-  std::string AppPath;
-  std::int32_t LanguageCount = 0;
-  TextTableType TextTable{};
-  std::int32_t LangIndex = 0;
-  std::int32_t ErrorCode = 0;
-  std::int32_t FreeMB = 0;
-  std::string InstDrive;
-  bool CDDBSelected = false;
-  std::int32_t RequiredMB = 0;
-  std::string WinDir;
-  std::string SysDir;
-  std::string SysDirCopy;
-  // Progress (install/progress.cpp)
-  float ProgressValue = 0;
-  std::int32_t ProgressPercent = 0;
-  float PercentPerByte = 0;
-  std::int32_t RequiredBytes = 0;
-  // Program group (install/program_group.cpp)
-  std::int32_t GroupItemCount = 0;
-  std::string GroupFileName;
-  std::string GroupName;
-  std::vector<std::vector<GroupItem>> GroupItems;  // [item][language]
-  std::string DDECommand;
+  // ---- The state, in its named parts ----------------------------------------------------
+  SystemFolders folders;
+  TextsAndLanguages texts;
+  TargetAndSpace space;
+  Progress progress;
+  ProgramGroup group;  // (install/program_group.cpp)
+  RunReport report;
+  // The removal list, held open from its reading to the end of an uninstall run.
+  std::unique_ptr<FileHold> RemovalListHold;
 
   // ---- startup/startup.cpp ---------------------------------------------------------------
   void Form_Load();
@@ -155,7 +171,7 @@ class Installer {
   // ---- install/copying.cpp ---------------------------------------------------------------
   void RequireFile(const std::string& path);
   [[noreturn]] void ShowFatalError(std::int32_t code, const std::string& info);
-  void CreateListedFolders(const StringList& folders, StringList* record);
+  void CreateListedFolders(const StringList& folderList, StringList* record);
   void CopyListedFiles(const StringList& sources, const StringList& destinations,
                        StringList* record);
   bool XFileCopy(const std::string& quelle, const std::string& ziel);
@@ -163,15 +179,11 @@ class Installer {
                         std::optional<std::int64_t> length, std::optional<std::int64_t> blockSize);
   void CreateFolderPath(const std::string& folder);
   [[nodiscard]] bool FolderExists(const std::string& path);
-  // The longest time in ms between two points where the copying let events run, for the log:
-  // how long the window went without answering while files were copied.
-  std::uint32_t LongestEventGapMs = 0;
-  std::optional<std::uint32_t> LastEventPointMs;
 
   // ---- install/records.cpp ---------------------------------------------------------------
   void WriteUninstallRecord(const std::string& listPath, const StringList& entries,
                             const std::string& destPrefix = "");
-  void AppendFolderEntries(const std::string& listPath, const StringList& folders);
+  void AppendFolderEntries(const std::string& listPath, const StringList& folderList);
 
   // ---- install/progress.cpp --------------------------------------------------------------
   void ShowProgress(float step, bool finished);
@@ -210,14 +222,8 @@ class Installer {
   MessageAnswer Message(const std::string& title, const std::string& text,
                         MessageButtons buttons, MessageAnswer silentAnswer);
   void Log(const std::string& line);
-  // Files that could not be placed, and list entries refused as leaving the target folder;
-  // shown in a box titled "Error" before the closing question.
-  StringList FailedFiles;
-  // Entries of the removal list passed over as lying outside the installation.
-  StringList PassedOverEntries;
 
   Platform& platform() { return platform_; }
-  const LaunchInfo& launch() const { return launch_; }
 
  private:
   Platform& platform_;
@@ -226,10 +232,6 @@ class Installer {
   Form form_;
   bool ended_ = false;
   int exitCode_ = kExitDone;
-
- public:
-  // The removal list, held open from the first reading to the end of an uninstall run.
-  std::unique_ptr<FileHold> RemovalListHold;
 };
 
 }  // namespace tunovar

@@ -71,14 +71,14 @@ std::string ExpandInfoText(std::string text, std::string_view drive, std::int32_
 }
 
 std::int32_t Installer::ReadInstallerTexts(const std::string& path) {
-  LanguageCount = 0;
+  texts.LanguageCount = 0;
   // A missing file is no error: the window then shows empty texts. A file that cannot be read
   // to its end is corrupted.
   const std::unique_ptr<LineSource> lines = OpenTextLines(platform_.fs, path);
   if (!lines) return kTextsGood;
-  InstallerTextsRead read = ParseInstallerTexts(*lines, std::move(TextTable));
-  TextTable = std::move(read.table);
-  LanguageCount = read.languageCount;
+  InstallerTextsRead read = ParseInstallerTexts(*lines, std::move(texts.TextTable));
+  texts.TextTable = std::move(read.table);
+  texts.LanguageCount = read.languageCount;
   return read.code;
 }
 
@@ -86,7 +86,7 @@ const std::string& Installer::Text(std::int32_t section, TextSlot slot) const {
   static const std::string kNone;
   const int n = static_cast<int>(slot);
   if (section < 0 || section >= kSections || n < 0 || n >= kSlots) return kNone;
-  return TextTable[static_cast<std::size_t>(section)][static_cast<std::size_t>(n)];
+  return texts.TextTable[static_cast<std::size_t>(section)][static_cast<std::size_t>(n)];
 }
 
 void Installer::ShowLanguageCaptions(std::int32_t langIndex) {
@@ -106,10 +106,10 @@ void Installer::UpdateInfoText(std::int32_t langIndex) {
   if (form_[Ctl::Text_InstPath].caption.empty() && !Text(langIndex, TextSlot::kTargetPath).empty()) {
     SetInstPathText(Text(langIndex, TextSlot::kTargetPath));
   }
-  RequiredMB = RequiredMegabytes(Text(langIndex, TextSlot::kRequiredMB), Text(langIndex, TextSlot::kCddbMB),
-                                 CDDBSelected, RequiredMB);
+  space.RequiredMB = RequiredMegabytes(Text(langIndex, TextSlot::kRequiredMB), Text(langIndex, TextSlot::kCddbMB),
+                                 space.CDDBSelected, space.RequiredMB);
   form_.SetCaption(Ctl::Label_Text,
-                   ExpandInfoText(Text(langIndex, TextSlot::kInfo), InstDrive, FreeMB, RequiredMB));
+                   ExpandInfoText(Text(langIndex, TextSlot::kInfo), space.InstDrive, space.FreeMB, space.RequiredMB));
 }
 
 }  // namespace tunovar

@@ -5,12 +5,12 @@
 namespace tunovar {
 
 void Installer::Form_Load() {
-  AppPath = launch_.exeFolder;
-  if (AppPath.empty() || AppPath.back() != '\\') AppPath += '\\';
+  folders.AppPath = launch_.exeFolder;
+  if (folders.AppPath.empty() || folders.AppPath.back() != '\\') folders.AppPath += '\\';
   // A folder given in short 8.3 form is shown and used in its long form.
-  if (AppPath.find('~') != std::string::npos) {
-    const std::string longForm = GetLongPath(AppPath);
-    if (longForm.size() > 2) AppPath = longForm;
+  if (folders.AppPath.find('~') != std::string::npos) {
+    const std::string longForm = GetLongPath(folders.AppPath);
+    if (longForm.size() > 2) folders.AppPath = longForm;
   }
   if (platform_.shell.AnotherInstanceRunning()) {
     Log("Another instance is running; this one ends.");
@@ -29,11 +29,11 @@ void Installer::Timer1_Timer() {
   const bool uninstall =
       EqualsNoCase(launch_.exeBaseName, "deinstal") || EqualsNoCase(switches_.rest, "d");
   if (uninstall) {
-    Log("Uninstall mode, from " + AppPath);
+    Log("Uninstall mode, from " + folders.AppPath);
     RunUninstall();
-    EndProgram(PassedOverEntries.empty() ? kExitDone : kExitIncomplete);
+    EndProgram(report.PassedOverEntries.empty() ? kExitDone : kExitIncomplete);
   }
-  Log("Install mode, from " + AppPath);
+  Log("Install mode, from " + folders.AppPath);
   InitInstallerWindow();
   ApplyStartSwitches();
   if (Silent()) RunUnattendedInstall();

@@ -9,16 +9,16 @@ void Installer::ApplyStartSwitches() {
   const Switches& options = Options();
   if (options.language) {
     const int n = *options.language;
-    if (n < 0 || n >= LanguageCount) {
+    if (n < 0 || n >= texts.LanguageCount) {
       const std::string text = "/LANG=" + DecimalText(n) + ": the installer texts have " +
-                               DecimalText(LanguageCount) + " language sections (0 to " +
-                               DecimalText(LanguageCount - 1) + ").";
+                               DecimalText(texts.LanguageCount) + " language sections (0 to " +
+                               DecimalText(texts.LanguageCount - 1) + ").";
       (void)Message(kInstallerTitle, text, MessageButtons::kOk, MessageAnswer::kOk);
       EndProgram(kExitUsage);
     }
-    LangIndex = n;
-    UpdateInfoText(LangIndex);
-    ShowLanguageCaptions(LangIndex);
+    texts.LangIndex = n;
+    UpdateInfoText(texts.LangIndex);
+    ShowLanguageCaptions(texts.LangIndex);
   }
   if (options.noCddb) CDDB_a_Click();
   if (options.targetPath) SetInstPathText(*options.targetPath);

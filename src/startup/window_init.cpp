@@ -84,13 +84,13 @@ void Installer::InitInstallerWindow() {
   GetWindowsDir();
 
   // The companion program runs on its own; whether it started is of no concern here.
-  if (const std::optional<std::string> folder = DropRight(AppPath, 1)) {
-    (void)platform_.shell.Open(AppPath + "trelva.exe", "", *folder, ShowMode::kNormal);
+  if (const std::optional<std::string> folder = DropRight(folders.AppPath, 1)) {
+    (void)platform_.shell.Open(folders.AppPath + "trelva.exe", "", *folder, ShowMode::kNormal);
   }
 
-  ErrorCode = 0;
-  ErrorCode = ReadInstallerTexts(AppPath + "insttext");
-  if (ErrorCode != 0) ShowFatalError(ErrorCode, AppPath + "insttext");
+  report.ErrorCode = 0;
+  report.ErrorCode = ReadInstallerTexts(folders.AppPath + "insttext");
+  if (report.ErrorCode != 0) ShowFatalError(report.ErrorCode, folders.AppPath + "insttext");
 
   // The layout was made at 15 twips per pixel; scaled by the screen's ratio it keeps its size
   // in pixels, so the skin bitmaps and the texts stay aligned at any resolution.
@@ -104,10 +104,10 @@ void Installer::InitInstallerWindow() {
 
   for (const Visibility& v : kVisibility) form_.SetVisible(v.control, v.visible);
 
-  CDDBSelected = true;
-  LangIndex = GetSystemLanguage();
-  ShowLanguageCaptions(LangIndex);
-  UpdateInfoText(LangIndex);
+  space.CDDBSelected = true;
+  texts.LangIndex = GetSystemLanguage();
+  ShowLanguageCaptions(texts.LangIndex);
+  UpdateInfoText(texts.LangIndex);
   // From here on the window takes the user's input.
   form_.SetReady(true);
 }

@@ -26,14 +26,14 @@ bool IsSection(std::int32_t index) { return index >= 0 && index < kSections; }
 
 // The installer texts, for the question and the closing message; corrupted texts end here.
 void ReadTexts(Installer& in) {
-  const std::string textPath = in.AppPath + "insttext";
-  in.ErrorCode = in.ReadInstallerTexts(textPath);
-  if (in.ErrorCode != 0) in.ShowFatalError(in.ErrorCode, textPath);
+  const std::string textPath = in.folders.AppPath + "insttext";
+  in.report.ErrorCode = in.ReadInstallerTexts(textPath);
+  if (in.report.ErrorCode != 0) in.ShowFatalError(in.report.ErrorCode, textPath);
 }
 
 // Nothing has been changed up to the answer; No leaves the installation whole.
 void AskToUninstall(Installer& in) {
-  if (in.Message(kUninstallTitle, in.Text(in.LangIndex, TextSlot::kUninstallQuestion),
+  if (in.Message(kUninstallTitle, in.Text(in.texts.LangIndex, TextSlot::kUninstallQuestion),
                  MessageButtons::kYesNo, MessageAnswer::kYes) != MessageAnswer::kYes) {
     in.Log("Uninstall declined; nothing changed");
     in.EndProgram(kExitDeclined);
@@ -68,19 +68,19 @@ void DeleteHelpIndexAndRecord(Installer& in, const std::string& installDir) {
     in.WaitKill(gid);
     if (existed) in.Log((fs.FileExists(gid) ? "Could not delete " : "Deleted ") + gid);
   }
-  const std::string record = in.WinDir + "ovrituno.inf";
+  const std::string record = in.folders.WinDir + "ovrituno.inf";
   if (fs.DeleteFile(record) == FsStatus::kOk) in.Log("Deleted " + record);
 }
 
 // Line 1 of the list is the language of the installation.
 void TakeRecordedLanguage(Installer& in, const std::optional<std::int32_t>& language) {
-  if (language) in.LangIndex = *language;
+  if (language) in.texts.LangIndex = *language;
   // A recorded language without a section of its own shows no text; nothing may index
   // outside the table for it.
-  if (IsSection(in.LangIndex)) {
-    in.UpdateInfoText(in.LangIndex);
+  if (IsSection(in.texts.LangIndex)) {
+    in.UpdateInfoText(in.texts.LangIndex);
   } else {
-    in.Log("Recorded language " + DecimalText(in.LangIndex) + " has no section");
+    in.Log("Recorded language " + DecimalText(in.texts.LangIndex) + " has no section");
   }
 }
 
@@ -105,7 +105,7 @@ RemovalBatchWriter BeginBatch(Installer& in, const std::string& batchPath, bool 
     in.Log("Could not create " + batchPath);
   }
   for (const FixedWaitBlock& block : kFixedWaitBlocks) {
-    const std::string path = FixedBlockPath(block, in.AppPath, installDir);
+    const std::string path = FixedBlockPath(block, in.folders.AppPath, installDir);
     (void)batch.WriteFixedBlock(block.label, path.empty() ? std::string() : in.GetShortPath(path));
   }
   if (batch.IsOpen()) in.Log("Batch: the seven waiting blocks written");
@@ -140,7 +140,7 @@ void RemoveEntry(Installer& in, const RemovalEntry& entry, const InstallationBou
   switch (StepOfEntry(entry, LiesInside(bounds, path, in.GetLongPath(path)))) {
     case EntryStep::kPassOver:
       in.Log("Passed over, outside the installation: " + entry.line);
-      in.PassedOverEntries.push_back(entry.line);
+      in.report.PassedOverEntries.push_back(entry.line);
       return;
     case EntryStep::kRemoveFolder:
       if (fs.RemoveFolder(path) == FsStatus::kOk) in.Log("Removed folder " + path);
@@ -174,16 +174,16 @@ bool FinishBatch(Installer& in, RemovalBatchWriter& batch, const std::string& pa
 }
 
 void SayRemoved(Installer& in) {
-  if (IsSection(in.LangIndex)) {
-    (void)in.Message(kUninstallTitle, in.Text(in.LangIndex, TextSlot::kUninstallDone),
+  if (IsSection(in.texts.LangIndex)) {
+    (void)in.Message(kUninstallTitle, in.Text(in.texts.LangIndex, TextSlot::kUninstallDone),
                      MessageButtons::kOk, MessageAnswer::kOk);
   }
 }
 
 void StartBatch(Installer& in, const std::string& batchPath) {
   Shell& shell = in.platform().shell;
-  const std::string folder = WithoutTrailingBackslash(in.AppPath);
-  const int result = shell.Open(in.AppPath + "deinst.pif", "", folder, ShowMode::kHidden);
+  const std::string folder = WithoutTrailingBackslash(in.folders.AppPath);
+  const int result = shell.Open(in.folders.AppPath + "deinst.pif", "", folder, ShowMode::kHidden);
   in.Log("Started deinst.pif (" + DecimalText(result) + ")");
   if (result <= kShellOpenOk) {
     // No DOS machine to read the program information file (64-bit Windows, Wine): the
@@ -223,29 +223,29 @@ void Installer::WaitKill(const std::string& pfad) {
 
 void Installer::RunUninstall() {
   GetWindowsDir();
-  const RuntimeFolders folders = FoldersOfRuntime(AppPath);
+  const RuntimeFolders runtime = FoldersOfRuntime(folders.AppPath);
   ReadTexts(*this);
   AskToUninstall(*this);
 
-  const std::string listPath = AppPath + "defile";
+  const std::string listPath = folders.AppPath + "defile";
   const bool listHere = platform_.fs.FileExists(listPath);
   const RemovalList removalList = HoldAndReadRemovalList(*this, listPath);
-  DeleteHelpIndexAndRecord(*this, folders.installDir);
+  DeleteHelpIndexAndRecord(*this, runtime.installDir);
   TakeRecordedLanguage(*this, removalList.language);
   CloseRunningProduct(*this);
 
-  const std::string batchPath = AppPath + "deinst.bat";
-  RemovalBatchWriter batch = BeginBatch(*this, batchPath, listHere, folders.installDir);
+  const std::string batchPath = folders.AppPath + "deinst.bat";
+  RemovalBatchWriter batch = BeginBatch(*this, batchPath, listHere, runtime.installDir);
   RemoveGroupAndEntry(*this);
   const InstallationBounds bounds = BoundsOfInstallation(
-      folders.target, folders.target.empty() ? "" : GetShortPath(folders.target),
-      folders.target.empty() ? "" : GetLongPath(folders.target));
+      runtime.target, runtime.target.empty() ? "" : GetShortPath(runtime.target),
+      runtime.target.empty() ? "" : GetLongPath(runtime.target));
   for (const RemovalEntry& entry : removalList.entries) RemoveEntry(*this, entry, bounds, batch);
-  const bool startBatch = FinishBatch(*this, batch, folders.parent, listHere);
+  const bool startBatch = FinishBatch(*this, batch, runtime.parent, listHere);
 
   SayRemoved(*this);
   if (startBatch) StartBatch(*this, batchPath);
-  Log(PassedOverEntries.empty() ? "Uninstall done"
+  Log(report.PassedOverEntries.empty() ? "Uninstall done"
                                 : "Uninstall done; entries outside the installation passed over");
 }
 

@@ -85,7 +85,7 @@ void Installer::BrowseTargetFolder() {
     }
   }  // the form is unloaded and its chooser released here
   UpdateTargetDrive();
-  UpdateInfoText(LangIndex);
+  UpdateInfoText(texts.LangIndex);
 }
 
 }  // namespace tunovar

@@ -26,8 +26,8 @@ constexpr Ctl kLocked[] = {
 void Installer::Up_P_MouseDown() {
   form_.SetVisible(Ctl::Up_A, true);
   form_.SetVisible(Ctl::Up_P, false);
-  const std::int32_t last = LanguageCount > 0 ? LanguageCount - 1 : 0;
-  LangIndex = (LangIndex >= last || LangIndex < 0) ? 0 : LangIndex + 1;
+  const std::int32_t last = texts.LanguageCount > 0 ? texts.LanguageCount - 1 : 0;
+  texts.LangIndex = (texts.LangIndex >= last || texts.LangIndex < 0) ? 0 : texts.LangIndex + 1;
   form_.SetInterval(Ctl::TextTimerUp, kPressMs);
 }
 
@@ -38,8 +38,8 @@ void Installer::TextTimerUp_Timer() {
 void Installer::Down_P_MouseDown() {
   form_.SetVisible(Ctl::Down_A, true);
   form_.SetVisible(Ctl::Down_P, false);
-  const std::int32_t last = LanguageCount > 0 ? LanguageCount - 1 : 0;
-  LangIndex = (LangIndex <= 0 || LangIndex > last) ? last : LangIndex - 1;
+  const std::int32_t last = texts.LanguageCount > 0 ? texts.LanguageCount - 1 : 0;
+  texts.LangIndex = (texts.LangIndex <= 0 || texts.LangIndex > last) ? last : texts.LangIndex - 1;
   form_.SetInterval(Ctl::TextTimerDown, kPressMs);
 }
 
@@ -51,8 +51,8 @@ void Installer::TextTimerDown_Timer() {
 // then the normal picture comes back over the pressed one.
 void Installer::ShowPressedLanguage(Ctl timer, Ctl normal, Ctl active) {
   form_.SetInterval(timer, 0);
-  UpdateInfoText(LangIndex);
-  ShowLanguageCaptions(LangIndex);
+  UpdateInfoText(texts.LangIndex);
+  ShowLanguageCaptions(texts.LangIndex);
   form_.SetVisible(normal, true);
   form_.SetVisible(active, false);
 }
@@ -66,12 +66,12 @@ void Installer::Help_P_MouseDown() {
 void Installer::HelpTimer_Timer() {
   form_.SetInterval(Ctl::HelpTimer, 0);
   // The program runs from "runtime\" right below the product folder, where the help files lie.
-  const std::optional<std::string> helpFolder = DropRight(AppPath, 8);
+  const std::optional<std::string> helpFolder = DropRight(folders.AppPath, 8);
   const std::optional<std::string> workingFolder =
       helpFolder ? DropRight(*helpFolder, 1) : std::nullopt;
   if (helpFolder && workingFolder) {
     // Whatever the shell makes of a missing help file is the shell's to show.
-    (void)platform_.shell.Open(*helpFolder + DecimalText(LangIndex) + "_TunoDoc.hlp", "",
+    (void)platform_.shell.Open(*helpFolder + DecimalText(texts.LangIndex) + "_TunoDoc.hlp", "",
                                *workingFolder, ShowMode::kNormal);
   }
   form_.SetVisible(Ctl::Help_P, true);
@@ -81,15 +81,15 @@ void Installer::HelpTimer_Timer() {
 void Installer::CDDB_a_Click() {
   form_.SetVisible(Ctl::CDDB_a, false);
   form_.SetVisible(Ctl::CDDB_p, true);
-  CDDBSelected = false;
-  UpdateInfoText(LangIndex);
+  space.CDDBSelected = false;
+  UpdateInfoText(texts.LangIndex);
 }
 
 void Installer::CDDB_p_Click() {
   form_.SetVisible(Ctl::CDDB_p, false);
   form_.SetVisible(Ctl::CDDB_a, true);
-  CDDBSelected = true;
-  UpdateInfoText(LangIndex);
+  space.CDDBSelected = true;
+  UpdateInfoText(texts.LangIndex);
 }
 
 void Installer::Label_Install_Click() { RunInstallation(); }

@@ -40,15 +40,15 @@ std::string SanitizeTargetPath(std::string_view text) {
 }
 
 void Installer::Text_InstPath_Change() {
-  FreeMB = 0;
+  space.FreeMB = 0;
   UpdateTargetDrive();
   // Every language keeps the path, so that showing another language's captions, which puts
   // its target path into the box, leaves the typed path in place.
   const std::string& text = form_[Ctl::Text_InstPath].caption;
-  for (std::int32_t i = 0; i < LanguageCount && i < kSections; ++i) {
-    TextTable[static_cast<std::size_t>(i)][static_cast<std::size_t>(TextSlot::kTargetPath)] = text;
+  for (std::int32_t i = 0; i < texts.LanguageCount && i < kSections; ++i) {
+    texts.TextTable[static_cast<std::size_t>(i)][static_cast<std::size_t>(TextSlot::kTargetPath)] = text;
   }
-  UpdateInfoText(LangIndex);
+  UpdateInfoText(texts.LangIndex);
 }
 
 void Installer::Text_InstPath_DblClick() {
@@ -64,7 +64,7 @@ void Installer::UpdateTargetDrive() {
   // drive, as a drive list starts on the current drive.
   if (form_[Ctl::DriveListe].caption.empty()) {
     std::optional<std::string> own;
-    if (!AppPath.empty()) own = platform_.fs.DriveName(AppPath[0]);
+    if (!folders.AppPath.empty()) own = platform_.fs.DriveName(folders.AppPath[0]);
     form_.SetCaption(Ctl::DriveListe, own.value_or("c:"));
   }
   const std::string text = form_[Ctl::Text_InstPath].caption;
@@ -79,15 +79,15 @@ void Installer::UpdateTargetDrive() {
     const int driveNumber = static_cast<unsigned char>(ToUpperAnsi(drive[0])) - 'A';
     if (const std::optional<std::int64_t> free = platform_.fs.FreeMegabytes(driveNumber)) {
       constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
-      FreeMB = static_cast<std::int32_t>(*free > kMax ? kMax : (*free < 0 ? 0 : *free));
+      space.FreeMB = static_cast<std::int32_t>(*free > kMax ? kMax : (*free < 0 ? 0 : *free));
     }
-    InstDrive = UCase(drive.substr(0, 2));
+    space.InstDrive = UCase(drive.substr(0, 2));
   } else {
-    FreeMB = 0;
-    InstDrive = UCase(text.substr(0, 2));
+    space.FreeMB = 0;
+    space.InstDrive = UCase(text.substr(0, 2));
   }
-  if (!InstDrive.empty() && InstDrive.back() == '\\') InstDrive.pop_back();
-  if (InstDrive.empty() || InstDrive.back() != ':') InstDrive = InstDrive.substr(0, 1) + ":";
+  if (!space.InstDrive.empty() && space.InstDrive.back() == '\\') space.InstDrive.pop_back();
+  if (space.InstDrive.empty() || space.InstDrive.back() != ':') space.InstDrive = space.InstDrive.substr(0, 1) + ":";
 }
 
 void Installer::SetInstPathText(const std::string& text) {

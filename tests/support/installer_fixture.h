@@ -80,9 +80,9 @@ int Ends(F&& f) {
 // started: for tests that call its procedures directly.
 struct InstallerOnCd {
   explicit InstallerOnCd(const std::string& arguments = "")
-      : installer(fake.platform, {"D:\\TUNOVAR\\runtime", "install", arguments}) {
+      : installer(fake.platform, {"D:\\TUNOVAR\\runtime", "install"}, ParseSwitches(arguments)) {
     fake.fs.AddDrive('D');
-    installer.AppPath = "D:\\TUNOVAR\\runtime\\";
+    installer.folders.AppPath = "D:\\TUNOVAR\\runtime\\";
   }
   FakePlatform fake;
   Installer installer;
@@ -132,7 +132,7 @@ class InstallerFixture : public ::testing::Test {
   // and runs Form_Load. False when that ended the run.
   bool Load(const std::string& arguments = "", std::string folder = "D:\\TUNOVAR\\runtime") {
     installer = std::make_unique<Installer>(fake.platform,
-                                            LaunchInfo{std::move(folder), "install", arguments});
+                                            LaunchInfo{std::move(folder), "install"}, ParseSwitches(arguments));
     return installer->Start();
   }
 

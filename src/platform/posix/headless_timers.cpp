@@ -7,7 +7,7 @@
 
 namespace tunovar::posix {
 
-void RunTimers(Installer& installer) {
+void RunTimers(InstallerRun& installer) {
   constexpr std::array<Ctl, 4> kTimers = {Ctl::Timer1, Ctl::TextTimerUp, Ctl::TextTimerDown, Ctl::HelpTimer};
   std::array<std::uint64_t, kTimers.size()> due{};
   std::array<int, kTimers.size()> armedWith{};

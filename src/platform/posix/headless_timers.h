@@ -1,7 +1,7 @@
 // The timers of the window as a run without a window fires them.
 #pragma once
 
-#include "startup/installer.h"
+#include "startup/installer_run.h"
 
 namespace tunovar::posix {
 
@@ -10,6 +10,6 @@ namespace tunovar::posix {
 // changes starts counting again from the change. This build has no window to show and takes
 // no input, so nothing can happen while a timer is pending: its time is counted, not waited
 // for (a silent run does not sit idle for the interval of Timer1 before it starts its work).
-void RunTimers(Installer& installer);
+void RunTimers(InstallerRun& installer);
 
 }  // namespace tunovar::posix

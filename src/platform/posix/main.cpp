@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <memory>
 #include <string>
 
 #include "base/ansi_utf8.h"
@@ -15,8 +16,7 @@
 #include "platform/posix/host_files.h"
 #include "platform/posix/shell_posix.h"
 #include "platform/posix/ui_headless.h"
-#include "startup/command_line.h"
-#include "startup/installer.h"
+#include "startup/installer_run.h"
 
 namespace {
 
@@ -77,7 +77,8 @@ int main(int argc, char** argv) {
   PosixShell shell(fs, &console);
   PosixClock clock;
   Platform platform{fs, shell, ui, console, clock};
-  Installer installer(platform, LaunchInfo{*exeFolder, baseName, arguments});
-  if (installer.Start()) RunTimers(installer);
-  return installer.ExitCodeOfRun();
+  const std::unique_ptr<InstallerRun> installer =
+      CreateInstallerRun(platform, LaunchInfo{*exeFolder, baseName}, switches);
+  if (installer->Start()) RunTimers(*installer);
+  return installer->ExitCodeOfRun();
 }

@@ -1,5 +1,6 @@
 // Entry point of install.exe: the Win32 platform objects, the installer object and its window.
 #include <exception>
+#include <memory>
 #include <string>
 
 #include "platform/platform.h"
@@ -9,8 +10,7 @@
 #include "platform/win32/shell_win32.h"
 #include "platform/win32/ui_win32.h"
 #include "platform/win32/win32.h"
-#include "startup/command_line.h"
-#include "startup/installer.h"
+#include "startup/installer_run.h"
 
 namespace tunovar {
 namespace {
@@ -62,23 +62,22 @@ LaunchInfo LaunchOfThisProcess() {
   }
   const std::size_t dot = file.find_last_of('.');
   launch.exeBaseName = dot == std::string::npos ? file : file.substr(0, dot);
-  launch.arguments = ArgumentsOf(::GetCommandLineA());
   return launch;
 }
 
 int RunInstaller(HINSTANCE instance) {
-  const LaunchInfo launch = LaunchOfThisProcess();
-  const Switches switches = ParseSwitches(launch.arguments);
+  // The command line is parsed here once; the console, the view and the run take its switches.
+  const Switches switches = ParseSwitches(ArgumentsOf(::GetCommandLineA()));
 
   Win32FileSystem fileSystem;
   Win32Shell shell;
   Win32Console console(switches.silent, switches.logFile);
-  Win32Ui ui(instance);
+  Win32Ui ui(instance, switches.silent);
   Win32Clock clock;
   Platform platform{fileSystem, shell, ui, console, clock};
-  Installer installer(platform, launch);
-  ui.Attach(installer);
-  if (!installer.Start()) return installer.ExitCodeOfRun();
+  const std::unique_ptr<InstallerRun> installer = CreateInstallerRun(platform, LaunchOfThisProcess(), switches);
+  ui.Attach(*installer);
+  if (!installer->Start()) return installer->ExitCodeOfRun();
   return ui.Run();
 }
 

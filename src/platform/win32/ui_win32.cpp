@@ -4,7 +4,7 @@
 // is drawn here, double-buffered: the background bitmap, the visible picture of each pair at
 // its bitmap's size, the labels with transparent backgrounds and the progress bar on
 // Verlauf. Text_InstPath is a real EDIT control. Window messages become the installer's
-// events through Installer::Deliver, which gates them by visibility, enabled state and
+// events through the run's Deliver, which gates them by visibility, enabled state and
 // readiness.
 #include "platform/win32/ui_win32.h"
 
@@ -252,7 +252,7 @@ class Win32FolderPicker final : public FolderPicker {
 
 // ---- Construction and the loop ------------------------------------------------------------
 
-Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance) {
+Win32Ui::Win32Ui(HINSTANCE instance, bool silent) : instance_(instance), silent_(silent) {
   HDC screen = ::GetDC(nullptr);
   if (screen != nullptr) {
     const int perInch = ::GetDeviceCaps(screen, LOGPIXELSY);
@@ -271,11 +271,11 @@ Win32Ui::~Win32Ui() {
   // The custom pointer is a shared resource cursor: the system frees it with the program.
 }
 
-void Win32Ui::Attach(Installer& installer) {
+void Win32Ui::Attach(InstallerRun& installer) {
   installer_ = &installer;
   LoadSkin();
   CreateMainWindow();
-  installer.Window().SetObserver(this);
+  installer.ObserveWindow(this);
 }
 
 int Win32Ui::Run() {
@@ -286,7 +286,7 @@ int Win32Ui::Run() {
     ::TranslateMessage(&message);
     ::DispatchMessageA(&message);
   }
-  if (installer_ != nullptr) installer_->Window().SetObserver(nullptr);
+  if (installer_ != nullptr) installer_->ObserveWindow(nullptr);
   if (window_ != nullptr) {
     ::DestroyWindow(window_);
     window_ = nullptr;
@@ -357,7 +357,7 @@ void Win32Ui::CreatePathBox() {
 
 void Win32Ui::ShowWhenReady() {
   if (shown_ || window_ == nullptr || installer_ == nullptr) return;
-  if (!installer_->Window().Ready() || installer_->Options().silent) return;
+  if (!installer_->Window().Ready() || silent_) return;
   shown_ = true;
   ::ShowWindow(window_, SW_SHOWNORMAL);
   ::UpdateWindow(window_);
@@ -373,10 +373,7 @@ void Win32Ui::EndLikeCancel() {
   if (installer_ == nullptr || installer_->Ended()) return;
   // The close box ends the program at once, as Cancel does, also while an installation runs:
   // the installation stops at its next pause for window events.
-  try {
-    installer_->EndProgram(kExitDone);
-  } catch (const ProgramEnd&) {
-  }
+  installer_->RequestEnd();
 }
 
 // ---- Ui -------------------------------------------------------------------------------------

@@ -10,8 +10,7 @@
 
 #include "platform/ui.h"
 #include "platform/win32/win32.h"
-#include "startup/installer.h"
-#include "window/form.h"
+#include "startup/installer_run.h"
 
 namespace tunovar {
 
@@ -31,17 +30,17 @@ using UniqueMemoryDc = UniqueHandleOf<HDC, DeleteMemoryDc, std::intptr_t{0}>;
 // The window of an install run. It is created hidden by Attach and shown once the model says
 // it is ready (the end of the window's initialisation), never in a silent run and never in
 // uninstall mode, where the model never becomes ready. Even hidden it carries the timers.
-// Make it before the Installer it is attached to (the installer's platform holds it) and let
-// it end after.
+// Make it before the run it is attached to (the run's platform holds it) and let it end after.
 class Win32Ui final : public Ui, public FormObserver {
  public:
-  explicit Win32Ui(HINSTANCE instance);
+  // silent: a run without a window (/S), whose window is never shown.
+  Win32Ui(HINSTANCE instance, bool silent);
   ~Win32Ui() override;
   Win32Ui(const Win32Ui&) = delete;
   Win32Ui& operator=(const Win32Ui&) = delete;
 
-  // Observes the installer's window model and creates the window (hidden).
-  void Attach(Installer& installer);
+  // Observes the run's window model and creates the window (hidden).
+  void Attach(InstallerRun& installer);
   // Runs the message loop until the run has ended, destroys the window and returns the
   // run's exit code.
   [[nodiscard]] int Run();
@@ -97,7 +96,8 @@ class Win32Ui final : public Ui, public FormObserver {
   };
 
   HINSTANCE instance_;
-  Installer* installer_ = nullptr;
+  bool silent_;
+  InstallerRun* installer_ = nullptr;
   HWND window_ = nullptr;
   HWND edit_ = nullptr;
   WNDPROC editProc_ = nullptr;  // the EDIT class's own procedure, below ours

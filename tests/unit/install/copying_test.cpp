@@ -67,7 +67,7 @@ TEST(XFileCopy, NewerOnlyRuleToTheSecond) {
       EXPECT_EQ(w.fake.fs.Find("C:\\T\\a.dll")->time, r.source) << r.name;
     }
     // Kept by the rule is no failure.
-    EXPECT_TRUE(w.installer.FailedFiles.empty()) << r.name;
+    EXPECT_TRUE(w.installer.report.FailedFiles.empty()) << r.name;
     EXPECT_TRUE(w.fake.console.Logged(r.replaced ? "Placed C:\\T\\a.dll" : "Kept C:\\T\\a.dll")) << r.name;
   }
 }
@@ -93,7 +93,7 @@ TEST(XFileCopy, FailedCopiesAreReportedAndLeaveTheOldFile) {
     EXPECT_FALSE(w.installer.XFileCopy("D:\\src\\a.dll", "C:\\T\\a.dll")) << r.name;
     EXPECT_EQ(w.fake.fs.Content("C:\\T\\a.dll"), "old") << r.name;
     EXPECT_EQ(w.fake.fs.Tree("C:\\T"), (std::vector<std::string>{"C:\\T\\", "C:\\T\\a.dll"})) << r.name;
-    EXPECT_EQ(w.installer.FailedFiles, StringList{"C:\\T\\a.dll"}) << r.name;
+    EXPECT_EQ(w.installer.report.FailedFiles, StringList{"C:\\T\\a.dll"}) << r.name;
     EXPECT_TRUE(w.fake.console.Logged("Failed C:\\T\\a.dll")) << r.name;
   }
 }
@@ -106,7 +106,7 @@ TEST(XFileCopy, EmptySourceGivesAnEmptyFileAndIsNoFailure) {
   EXPECT_FALSE(w.installer.XFileCopy("D:\\src\\empty.txt", "C:\\T\\empty.txt"));
   ASSERT_TRUE(w.fake.fs.FileExists("C:\\T\\empty.txt"));
   EXPECT_EQ(w.fake.fs.Content("C:\\T\\empty.txt"), "");
-  EXPECT_TRUE(w.installer.FailedFiles.empty());
+  EXPECT_TRUE(w.installer.report.FailedFiles.empty());
 }
 
 TEST(CopyListedFiles, RecordsEveryEntryAndStepsByTheDestinationsLength) {
@@ -115,15 +115,15 @@ TEST(CopyListedFiles, RecordsEveryEntryAndStepsByTheDestinationsLength) {
   // Newer destination: kept, and its 300 bytes count, not the source's 200.
   w.fake.fs.PutFile("D:\\TUNOVAR\\b.dll", std::string(200, 'b'), kNoon);
   w.fake.fs.PutFile("C:\\T\\b.dll", std::string(300, 'B'), {2026, 3, 4, 12, 0, 1});
-  w.installer.PercentPerByte = 0.01f;
+  w.installer.progress.PercentPerByte = 0.01f;
   StringList record{"C:\\T\\"};
   w.installer.CopyListedFiles({"D:\\TUNOVAR\\a.dll", "D:\\TUNOVAR\\b.dll", "D:\\TUNOVAR\\gone.dll"},
                               {"C:\\T\\a.dll", "C:\\T\\b.dll", "C:\\T\\gone.dll"}, &record);
   EXPECT_EQ(record, (StringList{"C:\\T\\", "C:\\T\\a.dll", "C:\\T\\b.dll", "C:\\T\\gone.dll"}));
   // 1 + 3 percent; the missing source gives no step.
-  EXPECT_FLOAT_EQ(w.installer.ProgressValue, 4.0f);
+  EXPECT_FLOAT_EQ(w.installer.progress.ProgressValue, 4.0f);
   EXPECT_FALSE(w.fake.fs.Has("C:\\T\\gone.dll"));
-  EXPECT_EQ(w.installer.FailedFiles, StringList{"C:\\T\\gone.dll"});
+  EXPECT_EQ(w.installer.report.FailedFiles, StringList{"C:\\T\\gone.dll"});
   // Events run and the time slice is given up before each file.
   EXPECT_EQ(w.fake.ui.pumps, 3);
   EXPECT_EQ(w.SleepCalls("Sleep 0"), 3);
@@ -137,7 +137,7 @@ TEST(CopyFileInBlocks, LargeSourceGivesExactly54074153BytesIn104Blocks) {
   ProgressDraws draws;
   w.installer.Window().SetObserver(&draws);
   // A full block is 16 percent and the tail over 2: every step is a new whole percent.
-  w.installer.PercentPerByte = 1.0f / 32768.0f;
+  w.installer.progress.PercentPerByte = 1.0f / 32768.0f;
   StringList record;
   w.installer.CopyListedFiles({"D:\\TUNOVAR\\pdata\\tuno.dat"}, {"C:\\T\\TUNOVAR\\pdata\\tuno.dat"},
                               &record);
@@ -146,14 +146,14 @@ TEST(CopyFileInBlocks, LargeSourceGivesExactly54074153BytesIn104Blocks) {
   EXPECT_TRUE(copied == source.substr(0, copied.size()));
   EXPECT_EQ(w.fake.fs.writeCalls["C:\\T\\TUNOVAR\\PDATA\\TUNO.DAT"], 104);
   EXPECT_EQ(draws.count, 104);
-  EXPECT_FLOAT_EQ(w.installer.ProgressValue,
+  EXPECT_FLOAT_EQ(w.installer.progress.ProgressValue,
                   static_cast<float>(kLargeFileLength) / 32768.0f);
   // One event point for the file, one per full block, one before the tail.
   EXPECT_EQ(w.fake.ui.pumps, 1 + 103 + 1);
   EXPECT_EQ(w.SleepCalls("Sleep 0"), 1 + 103);
   EXPECT_EQ(w.SleepCalls("Sleep 5"), 1);
   EXPECT_EQ(record, StringList{"C:\\T\\TUNOVAR\\pdata\\tuno.dat"});
-  EXPECT_TRUE(w.installer.FailedFiles.empty());
+  EXPECT_TRUE(w.installer.report.FailedFiles.empty());
   w.installer.Window().SetObserver(nullptr);
 }
 
@@ -167,7 +167,7 @@ TEST(CopyFileInBlocks, ShortSourceIsCopiedWholeAndALongerOldFileIsCut) {
   EXPECT_TRUE(w.fake.fs.Content("C:\\T\\tuno.dat") == source);
   EXPECT_EQ(w.fake.fs.writeCalls["C:\\T\\TUNO.DAT"], 4);
   EXPECT_EQ(w.fake.fs.Find("C:\\T\\tuno.dat")->time, kNoon);
-  EXPECT_TRUE(w.installer.FailedFiles.empty());
+  EXPECT_TRUE(w.installer.report.FailedFiles.empty());
 }
 
 TEST(CopyFileInBlocks, MissingFiguresAreFilledAndALengthBelowTheBlockIsTheBlock) {
@@ -194,7 +194,7 @@ TEST(CopyFileInBlocks, MissingFiguresAreFilledAndALengthBelowTheBlockIsTheBlock)
     w.installer.CopyFileInBlocks("D:\\x.dat", "C:\\T\\x.dat", r.length, r.blockSize);
     EXPECT_EQ(w.fake.fs.Content("C:\\T\\x.dat"), Pattern(3000).substr(0, r.copied)) << r.name;
     EXPECT_EQ(w.fake.fs.writeCalls["C:\\T\\X.DAT"], r.writes) << r.name;
-    EXPECT_TRUE(w.installer.FailedFiles.empty()) << r.name;
+    EXPECT_TRUE(w.installer.report.FailedFiles.empty()) << r.name;
   }
 }
 
@@ -218,7 +218,7 @@ TEST(CopyFileInBlocks, FailuresLeaveTheOldFileAndAreReported) {
     w.fake.fs.PutFile("C:\\T\\pdata.dat", "old");
     w.installer.CopyFileInBlocks("D:\\pdata.dat", "C:\\T\\pdata.dat", kLargeFileLength, kLargeFileBlockSize);
     EXPECT_EQ(w.fake.fs.Content("C:\\T\\pdata.dat"), "old") << r.name;
-    EXPECT_EQ(w.installer.FailedFiles, StringList{"C:\\T\\pdata.dat"}) << r.name;
+    EXPECT_EQ(w.installer.report.FailedFiles, StringList{"C:\\T\\pdata.dat"}) << r.name;
   }
 }
 

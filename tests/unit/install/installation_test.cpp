@@ -30,17 +30,17 @@ struct Cd : testing::InstallerOnCd {
       fake.fs.PutFile(std::string("D:\\TUNOVAR\\") + f, std::string("bytes of ") + f);
     }
     Installer& in = installer;
-    in.LanguageCount = 2;
+    in.texts.LanguageCount = 2;
     for (int l = 0; l < 2; ++l) {
       const std::string n = std::to_string(l);
-      in.TextTable[static_cast<std::size_t>(l)][1] = "Title " + n;
-      in.TextTable[static_cast<std::size_t>(l)][8] = "Start now? " + n;
-      in.TextTable[static_cast<std::size_t>(l)][15] = "No space " + n;
+      in.texts.TextTable[static_cast<std::size_t>(l)][1] = "Title " + n;
+      in.texts.TextTable[static_cast<std::size_t>(l)][8] = "Start now? " + n;
+      in.texts.TextTable[static_cast<std::size_t>(l)][15] = "No space " + n;
     }
-    in.LangIndex = 1;
-    in.FreeMB = 100;
-    in.RequiredMB = 60;
-    in.CDDBSelected = true;
+    in.texts.LangIndex = 1;
+    in.space.FreeMB = 100;
+    in.space.RequiredMB = 60;
+    in.space.CDDBSelected = true;
     in.Window().SetCaption(Ctl::Text_InstPath, "C:\\Apps");
     in.Window().SetReady(true);
   }
@@ -110,7 +110,7 @@ TEST(RunInstallation, CompleteRunInItsOrder) {
   EXPECT_EQ(cd.fake.ui.messages[0].buttons, MessageButtons::kYesNo);
   EXPECT_EQ(calls.back(), "Open C:\\Apps\\TUNOVAR\\TUNOVAR\\tunOVAR.exe||C:\\Apps\\TUNOVAR\\TUNOVAR|1");
   EXPECT_TRUE(cd.installer.Window()[Ctl::Label_Install].enabled);
-  EXPECT_TRUE(cd.installer.FailedFiles.empty());
+  EXPECT_TRUE(cd.installer.report.FailedFiles.empty());
 }
 
 TEST(RunInstallation, SpaceCheck) {
@@ -127,8 +127,8 @@ TEST(RunInstallation, SpaceCheck) {
   };
   for (const Row& r : rows) {
     Cd cd;
-    cd.installer.FreeMB = r.freeMb;
-    cd.installer.RequiredMB = r.requiredMb;
+    cd.installer.space.FreeMB = r.freeMb;
+    cd.installer.space.RequiredMB = r.requiredMb;
     EXPECT_EQ(cd.Run(), r.refused ? -1 : kExitDone) << r.name;
     // The companion program starts either way.
     EXPECT_EQ(cd.fake.shell.calls.front(), "Open D:\\TUNOVAR\\runtime\\oset.exe||D:\\TUNOVAR\\runtime|1") << r.name;
@@ -161,13 +161,13 @@ TEST(RunInstallation, RequiredBytesAndPercentPerByteWithoutOverflowOrDivisionByZ
   for (const Row& r : rows) {
     Cd cd;
     cd.fake.fs.SetFreeMb('C', 5000);
-    cd.installer.FreeMB = 5000;
-    cd.installer.RequiredMB = r.requiredMb;
-    cd.installer.RequiredBytes = 7;
-    cd.installer.PercentPerByte = 0.5f;
+    cd.installer.space.FreeMB = 5000;
+    cd.installer.space.RequiredMB = r.requiredMb;
+    cd.installer.progress.RequiredBytes = 7;
+    cd.installer.progress.PercentPerByte = 0.5f;
     EXPECT_EQ(cd.Run(), kExitDone) << r.name;
-    EXPECT_EQ(cd.installer.RequiredBytes, r.bytesAfter) << r.name;
-    EXPECT_FLOAT_EQ(cd.installer.PercentPerByte, r.percentAfter) << r.name;
+    EXPECT_EQ(cd.installer.progress.RequiredBytes, r.bytesAfter) << r.name;
+    EXPECT_FLOAT_EQ(cd.installer.progress.PercentPerByte, r.percentAfter) << r.name;
   }
 }
 
@@ -179,7 +179,7 @@ TEST(RunInstallation, AMissingListFileIsFatalBeforeAnyFolderIsMade) {
   const Row rows[] = {{"filedir", true}, {"filelist", true}, {"dbfiles", false}};
   for (const Row& r : rows) {
     Cd cd;
-    cd.installer.CDDBSelected = r.cddb;
+    cd.installer.space.CDDBSelected = r.cddb;
     ASSERT_EQ(cd.fake.fs.DeleteFile(std::string(kRuntime) + r.list), FsStatus::kOk);
     EXPECT_EQ(cd.Run(), kExitFatalFile) << r.list;
     ASSERT_EQ(cd.fake.ui.messages.size(), 1u) << r.list;
@@ -219,7 +219,7 @@ TEST(RunInstallation, AListOrGroupFileThatBreaksOffIsCorrupted) {
 TEST(RunInstallation, CddbOffReadsTheListButNeitherCopiesNorRecordsIt) {
   Cd on;
   Cd off;
-  off.installer.CDDBSelected = false;
+  off.installer.space.CDDBSelected = false;
   EXPECT_EQ(on.Run(), kExitDone);
   EXPECT_EQ(off.Run(), kExitDone);
   const std::string db = std::string(kProduct) + "cddb\\disc.idx";
@@ -254,7 +254,7 @@ TEST(RunInstallation, LinesLeavingTheTargetAreNeitherPlacedNorRecorded) {
                      "\\WINDOWS\\evil3.dll\r\n");
   cd.fake.fs.PutFile("D:\\TUNOVAR\\runtime\\dbfiles", "\\\\server\\share\\db\r\n");
   EXPECT_EQ(cd.Run(), kExitIncomplete);
-  EXPECT_EQ(cd.installer.FailedFiles,
+  EXPECT_EQ(cd.installer.report.FailedFiles,
             (StringList{"..\\..\\Evil\\", "TUNOVAR\\..\\..\\..\\WINDOWS\\evil.dll", "C:\\WINDOWS\\evil2.dll",
                         "\\WINDOWS\\evil3.dll", "\\\\server\\share\\db"}));
   const std::string defile = cd.fake.fs.Content(kDefile);

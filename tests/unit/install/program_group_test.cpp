@@ -13,8 +13,8 @@ constexpr const char* kGroupPath = "D:\\TUNOVAR\\runtime\\group";
 
 struct World : testing::InstallerOnCd {
   World() {
-    installer.WinDir = "C:\\WINDOWS\\";
-    installer.LanguageCount = 2;
+    installer.folders.WinDir = "C:\\WINDOWS\\";
+    installer.texts.LanguageCount = 2;
   }
   std::int32_t Read() { return installer.ReadGroupFile(kGroupPath); }
 };
@@ -29,19 +29,19 @@ TEST(ReadGroupFile, FillsTheItemsOfEveryLanguage) {
   w.fake.fs.PutFile(kGroupPath, kTwoLanguages);
   EXPECT_EQ(w.Read(), 0);
   const Installer& in = w.installer;
-  EXPECT_EQ(in.GroupItemCount, 2);
-  EXPECT_EQ(in.GroupFileName, "TUNOVAR");
-  EXPECT_EQ(in.GroupName, "Ovri TUNOVAR");
-  ASSERT_EQ(in.GroupItems.size(), 3u);
-  for (const auto& row : in.GroupItems) ASSERT_EQ(row.size(), 3u);
-  EXPECT_EQ(in.GroupItems[0][0].ItemName, "Spieler");
-  EXPECT_EQ(in.GroupItems[1][0].ItemCommand, "##ONCD: TUNOVAR\\intro.exe ");
-  EXPECT_EQ(in.GroupItems[0][1].ItemName, "Player");
-  EXPECT_EQ(in.GroupItems[1][1].ItemName, "Intro");
+  EXPECT_EQ(in.group.GroupItemCount, 2);
+  EXPECT_EQ(in.group.GroupFileName, "TUNOVAR");
+  EXPECT_EQ(in.group.GroupName, "Ovri TUNOVAR");
+  ASSERT_EQ(in.group.GroupItems.size(), 3u);
+  for (const auto& row : in.group.GroupItems) ASSERT_EQ(row.size(), 3u);
+  EXPECT_EQ(in.group.GroupItems[0][0].ItemName, "Spieler");
+  EXPECT_EQ(in.group.GroupItems[1][0].ItemCommand, "##ONCD: TUNOVAR\\intro.exe ");
+  EXPECT_EQ(in.group.GroupItems[0][1].ItemName, "Player");
+  EXPECT_EQ(in.group.GroupItems[1][1].ItemName, "Intro");
   // The row and the column beyond the file stay empty.
   for (int k = 0; k < 3; ++k) {
-    EXPECT_TRUE(in.GroupItems[2][static_cast<std::size_t>(k)].ItemName.empty());
-    EXPECT_TRUE(in.GroupItems[static_cast<std::size_t>(k)][2].ItemCommand.empty());
+    EXPECT_TRUE(in.group.GroupItems[2][static_cast<std::size_t>(k)].ItemName.empty());
+    EXPECT_TRUE(in.group.GroupItems[static_cast<std::size_t>(k)][2].ItemCommand.empty());
   }
 }
 
@@ -65,10 +65,10 @@ TEST(ReadGroupFile, EdgeCases) {
     World w;
     if (r.file != nullptr) w.fake.fs.PutFile(kGroupPath, r.file);
     EXPECT_EQ(w.Read(), r.result) << r.name;
-    EXPECT_EQ(w.installer.GroupItemCount, r.count) << r.name;
+    EXPECT_EQ(w.installer.group.GroupItemCount, r.count) << r.name;
     if (r.firstName != nullptr) {
-      ASSERT_FALSE(w.installer.GroupItems.empty()) << r.name;
-      EXPECT_EQ(w.installer.GroupItems[0][0].ItemName, r.firstName) << r.name;
+      ASSERT_FALSE(w.installer.group.GroupItems.empty()) << r.name;
+      EXPECT_EQ(w.installer.group.GroupItems[0][0].ItemName, r.firstName) << r.name;
     }
   }
 }
@@ -76,7 +76,7 @@ TEST(ReadGroupFile, EdgeCases) {
 TEST(CreateProgramGroup, SendsTheCommandsOfTheCurrentLanguage) {
   World w;
   w.fake.fs.PutFile(kGroupPath, kTwoLanguages);
-  w.installer.LangIndex = 1;
+  w.installer.texts.LangIndex = 1;
   w.installer.CreateProgramGroup("C:\\Apps\\TUNOVAR\\");
   EXPECT_EQ(w.fake.shell.ddeCommands,
             (std::vector<std::string>{
@@ -88,8 +88,8 @@ TEST(CreateProgramGroup, SendsTheCommandsOfTheCurrentLanguage) {
                 // The CD root is AppPath less "TUNOVAR\runtime\"; text before the marker goes.
                 "[AddItem(D:\\TUNOVAR\\intro.exe, Intro,,,)]",
             }));
-  EXPECT_EQ(w.installer.GroupItems[1][1].ItemCommand, "D:\\TUNOVAR\\intro.exe");
-  EXPECT_EQ(w.installer.GroupItems[1][0].ItemCommand, "##ONCD: TUNOVAR\\intro.exe ");
+  EXPECT_EQ(w.installer.group.GroupItems[1][1].ItemCommand, "D:\\TUNOVAR\\intro.exe");
+  EXPECT_EQ(w.installer.group.GroupItems[1][0].ItemCommand, "##ONCD: TUNOVAR\\intro.exe ");
   EXPECT_EQ(w.fake.shell.calls.front(),
             "DDE ProgMan|Progman|[CreateGroup(Ovri TUNOVAR,C:\\WINDOWS\\TUNOVAR.GRP)]|6000");
   EXPECT_TRUE(w.fake.console.Logged("DDE [ShowGroup(Ovri TUNOVAR,1)]: done"));
@@ -107,7 +107,7 @@ TEST(CreateProgramGroup, WithoutItemsOnlyTheGroupCommands) {
 
   // No language sections (the texts are missing): a count that no item follows adds none.
   World noTexts;
-  noTexts.installer.LanguageCount = 0;
+  noTexts.installer.texts.LanguageCount = 0;
   noTexts.fake.fs.PutFile(kGroupPath, "5000\r\nTUNOVAR\r\nOvri TUNOVAR\r\n");
   noTexts.installer.CreateProgramGroup("C:\\Apps\\TUNOVAR\\");
   EXPECT_EQ(noTexts.fake.shell.ddeCommands,
@@ -119,7 +119,7 @@ TEST(CreateProgramGroup, CorruptedGroupFileEndsTheProgram) {
   World w;
   w.fake.fs.PutFile(kGroupPath, "3\r\nG\r\nN\r\na\r\ncmd\r\n");
   EXPECT_EQ(Ends([&] { w.installer.CreateProgramGroup("C:\\T\\"); }), kExitFatalFile);
-  EXPECT_EQ(w.installer.ErrorCode, 1);
+  EXPECT_EQ(w.installer.report.ErrorCode, 1);
   ASSERT_EQ(w.fake.ui.messages.size(), 1u);
   EXPECT_EQ(w.fake.ui.messages[0].title, "Error");
   EXPECT_EQ(w.fake.ui.messages[0].text, "File \"group\" is corrupted");

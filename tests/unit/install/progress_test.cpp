@@ -15,8 +15,8 @@ class Progress : public InstallerFixture {
   void SetUp() override { ASSERT_TRUE(Load()); }
   // Sets the accumulated value as the copy steps would have left it.
   void At(float value, std::int32_t shown) {
-    app().ProgressValue = value;
-    app().ProgressPercent = shown;
+    app().progress.ProgressValue = value;
+    app().progress.ProgressPercent = shown;
   }
   [[nodiscard]] int Bar() { return window().Progress().barPercent; }
   [[nodiscard]] std::string Text() { return window().Progress().text; }
@@ -28,7 +28,7 @@ TEST_F(Progress, FirstStepAfterAResetShowsOnePercent) {
   EXPECT_TRUE(window().Progress().drawn);
   EXPECT_EQ(Bar(), 1);
   EXPECT_EQ(Text(), "1%");
-  EXPECT_EQ(app().ProgressPercent, 1);
+  EXPECT_EQ(app().progress.ProgressPercent, 1);
 }
 
 TEST_F(Progress, StepsWithinTheSameWholePercentDrawNothing) {
@@ -51,11 +51,11 @@ TEST_F(Progress, HeldAtNinetyNineUntilTheFinalCall) {
   app().ShowProgress(0.3f, false);  // 100.2: a full bar beside 99%
   EXPECT_EQ(Bar(), 100);
   EXPECT_EQ(Text(), "99%");
-  EXPECT_EQ(app().ProgressPercent, 99);
+  EXPECT_EQ(app().progress.ProgressPercent, 99);
   app().ShowProgress(0, true);
   EXPECT_EQ(Bar(), 100);
   EXPECT_EQ(Text(), "100%");
-  EXPECT_EQ(app().ProgressPercent, 100);
+  EXPECT_EQ(app().progress.ProgressPercent, 100);
 }
 
 TEST_F(Progress, FinalCallBelowTheLastShownPercentChangesNothing) {
@@ -63,7 +63,7 @@ TEST_F(Progress, FinalCallBelowTheLastShownPercentChangesNothing) {
   testing::FormRecorder recorder(window());
   app().ShowProgress(0, true);
   EXPECT_EQ(recorder.Count(Prop::kProgress), 0);
-  EXPECT_EQ(app().ProgressPercent, 97);
+  EXPECT_EQ(app().progress.ProgressPercent, 97);
 }
 
 TEST_F(Progress, AValueThatIsNoNumberDrawsNothing) {
@@ -72,12 +72,12 @@ TEST_F(Progress, AValueThatIsNoNumberDrawsNothing) {
   app().ShowProgress(std::numeric_limits<float>::quiet_NaN(), false);
   app().ShowProgress(std::numeric_limits<float>::infinity(), false);
   EXPECT_EQ(recorder.Count(Prop::kProgress), 0);
-  EXPECT_EQ(app().ProgressPercent, 5);
+  EXPECT_EQ(app().progress.ProgressPercent, 5);
 }
 
 TEST(ProgressSilent, TheTerminalBarShowsThePercentOfTheText) {
   testing::FakePlatform fake;
-  Installer app(fake.platform, {"D:\\TUNOVAR\\runtime", "install", "/S"});
+  Installer app(fake.platform, {"D:\\TUNOVAR\\runtime", "install"}, ParseSwitches("/S"));
   ASSERT_TRUE(app.Start());
   app.ShowProgress(1, false);
   app.ShowProgress(0.5f, false);

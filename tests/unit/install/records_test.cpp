@@ -16,7 +16,7 @@ constexpr const char* kList = "C:\\Apps\\TUNOVAR\\TUNOVAR\\runtime\\defile";
 
 struct World {
   FakePlatform fake;
-  Installer installer{fake.platform, {"D:\\TUNOVAR\\runtime", "install", ""}};
+  Installer installer{fake.platform, {"D:\\TUNOVAR\\runtime", "install"}};
   World() { fake.fs.PutFolder("C:\\Apps\\TUNOVAR\\TUNOVAR\\runtime"); }
 };
 
@@ -32,7 +32,7 @@ TEST(RemovalList, EmptyListsGiveExactlyTheThreeFixedLines) {
 
 TEST(RemovalList, EntriesReversedThenTheFolderLines) {
   World w;
-  w.installer.LangIndex = 2;
+  w.installer.texts.LangIndex = 2;
   const StringList folders{"C:\\Apps\\TUNOVAR\\TUNOVAR\\", "C:\\Apps\\TUNOVAR\\TUNOVAR\\runtime\\"};
   StringList entries = folders;
   entries.insert(entries.end(), {"C:\\Apps\\TUNOVAR\\TUNOVAR\\a.exe", "C:\\Apps\\TUNOVAR\\TUNOVAR\\b, \"c\".txt",
@@ -68,7 +68,7 @@ TEST(WindowsFolderRecord, OneQuotedLineNamingTheProductFolder) {
   World w;
   w.fake.fs.PutFolder("C:\\WINDOWS");
   w.fake.fs.PutFile("C:\\WINDOWS\\ovrituno.inf", "an older record\r\nwith two lines\r\n");
-  w.installer.WinDir = "C:\\WINDOWS\\";
+  w.installer.folders.WinDir = "C:\\WINDOWS\\";
   WriteWindowsFolderRecord(w.installer, kT);
   EXPECT_EQ(w.fake.fs.Content("C:\\WINDOWS\\ovrituno.inf"), "\"C:\\Apps\\TUNOVAR\\tunovar\\\"\r\n");
 }

@@ -11,7 +11,7 @@ using testing::FakePlatform;
 
 struct World {
   FakePlatform fake;
-  Installer installer{fake.platform, {"C:\\TUNOVAR\\runtime", "install", ""}};
+  Installer installer{fake.platform, {"C:\\TUNOVAR\\runtime", "install"}};
 };
 
 TEST(GetWindowsDir, UpperCaseWithOneTrailingBackslash) {
@@ -26,23 +26,23 @@ TEST(GetWindowsDir, UpperCaseWithOneTrailingBackslash) {
     World w;
     w.fake.shell.windowsDirectory = r.reported;
     w.installer.GetWindowsDir();
-    EXPECT_EQ(w.installer.WinDir, r.winDir) << r.name;
+    EXPECT_EQ(w.installer.folders.WinDir, r.winDir) << r.name;
   }
 }
 
 TEST(GetSysDir, KeepsTheFirstValue) {
   World w;
   w.installer.GetSysDir();
-  EXPECT_EQ(w.installer.SysDir, "C:\\WINDOWS\\SYSTEM32\\");
-  EXPECT_EQ(w.installer.SysDirCopy, w.installer.SysDir);
+  EXPECT_EQ(w.installer.folders.SysDir, "C:\\WINDOWS\\SYSTEM32\\");
+  EXPECT_EQ(w.installer.folders.SysDirCopy, w.installer.folders.SysDir);
   w.fake.shell.systemDirectory = "E:\\Other";
   w.installer.GetSysDir();
-  EXPECT_EQ(w.installer.SysDir, "C:\\WINDOWS\\SYSTEM32\\");
+  EXPECT_EQ(w.installer.folders.SysDir, "C:\\WINDOWS\\SYSTEM32\\");
 
   World failed;
   failed.fake.shell.systemDirectory = std::nullopt;
   failed.installer.GetSysDir();
-  EXPECT_EQ(failed.installer.SysDir, "c:\\windows\\system\\");
+  EXPECT_EQ(failed.installer.folders.SysDir, "c:\\windows\\system\\");
 }
 
 TEST(PathForms, EmptyWhenTheSystemCannotConvert) {

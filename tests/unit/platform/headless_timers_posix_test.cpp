@@ -13,12 +13,12 @@ using HeadlessTimers = testing::InstallerFixture;
 TEST_F(HeadlessTimers, ArmedTimersFireWithoutWaitingUntilNoneIsArmed) {
   ASSERT_TRUE(Load());
   RunTimers(app());  // Timer1's first tick opens the window and stops Timer1
-  EXPECT_EQ(app().LangIndex, 1);
+  EXPECT_EQ(app().texts.LangIndex, 1);
   // Up and Help pressed together: both timers fire, and each stops itself.
   app().Deliver(Ctl::Up_P, Event::kMouseDown);
   app().Deliver(Ctl::Help_P, Event::kMouseDown);
   RunTimers(app());
-  EXPECT_EQ(app().LangIndex, 2);
+  EXPECT_EQ(app().texts.LangIndex, 2);
   EXPECT_TRUE(window()[Ctl::Up_P].visible);
   EXPECT_TRUE(window()[Ctl::Help_P].visible);
   EXPECT_FALSE(app().Ended());

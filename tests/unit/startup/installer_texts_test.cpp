@@ -168,18 +168,18 @@ TEST_F(Texts, CaptionsOfALanguageAndItsPathForEverySection) {
   EXPECT_EQ(Caption(Ctl::Label_CDDB), "CDDB FR");
   EXPECT_EQ(Caption(Ctl::Text_InstPath), "C:\\Programmes\\TUNOVAR\\");
   // The change handler ran: the path is every language's now.
-  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(app().TextTable[i][4], "C:\\Programmes\\TUNOVAR\\");
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(app().texts.TextTable[i][4], "C:\\Programmes\\TUNOVAR\\");
 }
 
 TEST_F(Texts, InfoTextFillsAnEmptyPathBoxFirst) {
   ASSERT_TRUE(Load());
   ASSERT_EQ(app().ReadInstallerTexts(std::string(kAppPath) + "insttext"), 0);
-  app().CDDBSelected = true;
+  app().space.CDDBSelected = true;
   app().UpdateInfoText(1);
   EXPECT_EQ(Caption(Ctl::Text_InstPath), "C:\\Programs\\TUNOVAR\\");
   EXPECT_EQ(Caption(Ctl::Label_Text), "C:|1000|65");
-  EXPECT_EQ(app().RequiredMB, 65);
-  app().CDDBSelected = false;
+  EXPECT_EQ(app().space.RequiredMB, 65);
+  app().space.CDDBSelected = false;
   app().UpdateInfoText(2);  // French: 70 MB, 8 more with CDDB
   EXPECT_EQ(Caption(Ctl::Label_Text), "C:|1000|70");
   EXPECT_EQ(Caption(Ctl::Text_InstPath), "C:\\Programs\\TUNOVAR\\");

@@ -35,7 +35,7 @@ class ListFile : public InstallerFixture {
 
   void Read(const std::string& bytes, std::int32_t langIndex) {
     fake.fs.PutFile(listPath, bytes);
-    app().LangIndex = langIndex;
+    app().texts.LangIndex = langIndex;
     app().ReadListFile(listPath, sources, destinations, "C:\\Apps\\");
   }
   void SetUp() override { ASSERT_TRUE(Load()); }
@@ -98,7 +98,7 @@ TEST(ListFileFolder, AppPathTooShortForACdRootAddsNoPairsAndKeepsTheListsInStep)
   testing::FakePlatform fake;
   fake.fs.AddDrive('E');
   fake.fs.PutFile("E:\\setup\\filedir", "TUNOVAR\\a.txt\r\nTUNOVAR\\b.txt\r\n");
-  Installer app(fake.platform, {"E:\\setup", "install", ""});
+  Installer app(fake.platform, {"E:\\setup", "install"});
   ASSERT_TRUE(app.Start());
   StringList sources{"s"}, destinations{"d"};
   app.ReadListFile("E:\\setup\\filedir", sources, destinations, "C:\\T\\");

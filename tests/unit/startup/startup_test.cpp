@@ -12,7 +12,8 @@ using testing::FakePlatform;
 struct Started {
   FakePlatform fake;
   Installer installer;
-  explicit Started(LaunchInfo launch) : installer(fake.platform, std::move(launch)) {}
+  explicit Started(LaunchInfo launch, const std::string& arguments = "")
+      : installer(fake.platform, std::move(launch), ParseSwitches(arguments)) {}
 };
 
 TEST(FormLoad, AppPathEndsInOneBackslash) {
@@ -23,28 +24,28 @@ TEST(FormLoad, AppPathEndsInOneBackslash) {
       {"drive root", "E:\\", "E:\\"},
   };
   for (const Row& r : rows) {
-    Started s({r.folder, "install", ""});
+    Started s({r.folder, "install"});
     ASSERT_TRUE(s.installer.Start()) << r.name;
-    EXPECT_EQ(s.installer.AppPath, r.appPath) << r.name;
+    EXPECT_EQ(s.installer.folders.AppPath, r.appPath) << r.name;
   }
 }
 
 TEST(FormLoad, ShortFolderIsTurnedIntoItsLongForm) {
-  Started s({"C:\\PROGRA~1\\TUNOVAR\\runtime", "install", ""});
+  Started s({"C:\\PROGRA~1\\TUNOVAR\\runtime", "install"});
   s.fake.shell.longNames["C:\\PROGRA~1\\TUNOVAR\\RUNTIME\\"] = "C:\\Program Files\\TUNOVAR\\runtime\\";
   ASSERT_TRUE(s.installer.Start());
-  EXPECT_EQ(s.installer.AppPath, "C:\\Program Files\\TUNOVAR\\runtime\\");
+  EXPECT_EQ(s.installer.folders.AppPath, "C:\\Program Files\\TUNOVAR\\runtime\\");
 }
 
 TEST(FormLoad, ShortFolderStaysWhenTheLongFormCannotBeHad) {
-  Started s({"C:\\PROGRA~1\\X", "install", ""});
+  Started s({"C:\\PROGRA~1\\X", "install"});
   s.fake.shell.longNames["C:\\PROGRA~1\\X\\"] = "C:";  // two characters: not taken
   ASSERT_TRUE(s.installer.Start());
-  EXPECT_EQ(s.installer.AppPath, "C:\\PROGRA~1\\X\\");
+  EXPECT_EQ(s.installer.folders.AppPath, "C:\\PROGRA~1\\X\\");
 }
 
 TEST(FormLoad, ArmsTimer1AndClearsReady) {
-  Started s({"D:\\TUNOVAR\\runtime", "install", ""});
+  Started s({"D:\\TUNOVAR\\runtime", "install"});
   ASSERT_TRUE(s.installer.Start());
   EXPECT_EQ(s.installer.Window()[Ctl::Timer1].interval, 100);
   EXPECT_FALSE(s.installer.Window().Ready());
@@ -59,7 +60,7 @@ TEST(FormLoad, SecondInstanceEndsSilentlyBeforeTheTimer) {
       {"silent install", "install", "/S", 0},
   };
   for (const Row& r : rows) {
-    Started s({"D:\\TUNOVAR\\runtime", r.exe, r.arguments});
+    Started s({"D:\\TUNOVAR\\runtime", r.exe}, r.arguments);
     s.fake.shell.otherInstance = true;
     EXPECT_FALSE(s.installer.Start()) << r.name;
     EXPECT_TRUE(s.installer.Ended()) << r.name;
@@ -72,17 +73,17 @@ TEST(FormLoad, SecondInstanceEndsSilentlyBeforeTheTimer) {
 }
 
 TEST(FormLoad, UsageErrorEndsWith64BeforeAnything) {
-  Started s({"D:\\TUNOVAR\\runtime", "install", "/S /BOGUS"});
+  Started s({"D:\\TUNOVAR\\runtime", "install"}, "/S /BOGUS");
   EXPECT_FALSE(s.installer.Start());
   EXPECT_EQ(s.installer.ExitCodeOfRun(), kExitUsage);
-  EXPECT_TRUE(s.installer.AppPath.empty());
+  EXPECT_TRUE(s.installer.folders.AppPath.empty());
   ASSERT_FALSE(s.fake.console.errors.empty());
   EXPECT_NE(s.fake.console.errors[0].find("/BOGUS"), std::string::npos);
 }
 
 // Which mode the first tick chose: the installer says so in its log.
 bool ChoseUninstall(const char* baseName, const char* arguments) {
-  Started s({"D:\\TUNOVAR\\runtime", baseName, arguments});
+  Started s({"D:\\TUNOVAR\\runtime", baseName}, arguments);
   EXPECT_TRUE(s.installer.Start());
   s.installer.Deliver(Ctl::Timer1, Event::kTimer);
   const bool uninstall = s.fake.console.Logged("Uninstall mode");
@@ -105,7 +106,7 @@ TEST(Timer1, ChoosesTheMode) {
 }
 
 TEST(Timer1, ActsOnItsFirstTickOnly) {
-  Started s({"D:\\TUNOVAR\\runtime", "install", ""});
+  Started s({"D:\\TUNOVAR\\runtime", "install"});
   ASSERT_TRUE(s.installer.Start());
   s.installer.Deliver(Ctl::Timer1, Event::kTimer);
   EXPECT_EQ(s.installer.Window()[Ctl::Timer1].interval, 0);

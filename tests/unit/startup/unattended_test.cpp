@@ -27,7 +27,7 @@ struct SilentRun {
   FakePlatform fake;
   Installer installer;
   explicit SilentRun(const char* arguments)
-      : installer(fake.platform, {"D:\\TUNOVAR\\runtime", "install", arguments}) {
+      : installer(fake.platform, {"D:\\TUNOVAR\\runtime", "install"}, ParseSwitches(arguments)) {
     fake.fs.AddDrive('D');
     fake.fs.PutFolder("C:\\WINDOWS");
     const std::string rt = "D:\\TUNOVAR\\runtime\\";
@@ -55,8 +55,8 @@ struct SilentRun {
 TEST(RunUnattendedInstall, SwitchesActAsTheUserWould) {
   SilentRun run("/S /LANG=2 /NOCDDB /D=C:\\My Apps");
   EXPECT_EQ(run.Run(), kExitDone);
-  EXPECT_EQ(run.installer.LangIndex, 2);
-  EXPECT_FALSE(run.installer.CDDBSelected);
+  EXPECT_EQ(run.installer.texts.LangIndex, 2);
+  EXPECT_FALSE(run.installer.space.CDDBSelected);
   const std::string p = "C:\\My_Apps\\TUNOVAR\\TUNOVAR\\";
   EXPECT_EQ(run.fake.fs.Content(p + "texte.txt"), "2_texte.txt");
   EXPECT_FALSE(run.fake.fs.Has(p + "cddb\\disc.idx"));
@@ -80,8 +80,8 @@ TEST(ApplyStartSwitches, WithoutSilentTheyPresetTheWindowAndNothingIsInstalled) 
   run.installer.Deliver(Ctl::Timer1, Event::kTimer);
   EXPECT_FALSE(run.installer.Ended());
   EXPECT_TRUE(run.installer.Window().Ready());
-  EXPECT_EQ(run.installer.LangIndex, 2);
-  EXPECT_FALSE(run.installer.CDDBSelected);
+  EXPECT_EQ(run.installer.texts.LangIndex, 2);
+  EXPECT_FALSE(run.installer.space.CDDBSelected);
   EXPECT_EQ(run.installer.Window()[Ctl::Text_InstPath].caption, "C:\\My Apps");
   EXPECT_FALSE(run.fake.fs.Has("C:\\My_Apps"));
 
@@ -135,11 +135,11 @@ TEST(SampleCd, InstallsCompletelyInEveryLanguage) {
     }
     fake.fs.PutFile("D:\\TUNOVAR\\runtime\\deinstal.exe", "the program");
     fake.fs.PutFile("D:\\TUNOVAR\\pdata\\tunovar.dat", std::string(3000, 'p'));
-    Installer installer(fake.platform, {"D:\\TUNOVAR\\runtime", "install", r.arguments});
+    Installer installer(fake.platform, {"D:\\TUNOVAR\\runtime", "install"}, ParseSwitches(r.arguments));
     ASSERT_TRUE(installer.Start()) << r.arguments;
     installer.Deliver(Ctl::Timer1, Event::kTimer);
     EXPECT_EQ(installer.ExitCodeOfRun(), kExitDone) << r.arguments;
-    EXPECT_TRUE(installer.FailedFiles.empty()) << r.arguments;
+    EXPECT_TRUE(installer.report.FailedFiles.empty()) << r.arguments;
     const std::string p = "C:\\Apps\\TUNOVAR\\TUNOVAR\\";
     EXPECT_NE(fake.fs.Content(p + "texte.txt").find(r.texts), std::string::npos) << r.arguments;
     EXPECT_TRUE(fake.fs.FileExists(p + "tunoDoc.hlp")) << r.arguments;

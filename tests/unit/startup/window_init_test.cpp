@@ -69,7 +69,7 @@ TEST(WindowInitScaling, EachPropertyReadsTheScreenAfreshAndAFaultSkipsOnlyIt) {
     if (call == 4) return 1e38f;  // overflows a single
     return 12.0f;
   };
-  Installer app(platform, {"D:\\TUNOVAR\\runtime", "install", ""});
+  Installer app(platform, {"D:\\TUNOVAR\\runtime", "install"});
   ASSERT_TRUE(app.Start());
   app.Deliver(Ctl::Timer1, Event::kTimer);
   EXPECT_EQ(ui.calls, 66);  // 2 for the window, 10 pictures x 2, Verlauf 4, 8 labels and the box x 5
@@ -85,19 +85,19 @@ TEST_F(WindowInit, StepsRunInOrderAndLeaveTheWindowReady) {
   fake.shell.windowsDirectory = "C:\\WINNT";
   OpenWindow();
   ASSERT_FALSE(app().Ended());
-  EXPECT_EQ(app().WinDir, "C:\\WINNT\\");
+  EXPECT_EQ(app().folders.WinDir, "C:\\WINNT\\");
   ASSERT_FALSE(fake.shell.calls.empty());
   EXPECT_EQ(fake.shell.calls[0], "Open D:\\TUNOVAR\\runtime\\trelva.exe||D:\\TUNOVAR\\runtime|1");
-  EXPECT_EQ(app().LanguageCount, 3);
-  EXPECT_EQ(app().LangIndex, 2);
-  EXPECT_TRUE(app().CDDBSelected);
+  EXPECT_EQ(app().texts.LanguageCount, 3);
+  EXPECT_EQ(app().texts.LangIndex, 2);
+  EXPECT_TRUE(app().space.CDDBSelected);
   EXPECT_EQ(Caption(Ctl::Label_Language), "Fran\xE7" "ais");
   EXPECT_EQ(Caption(Ctl::Text_InstPath), "C:\\Programmes\\TUNOVAR\\");
   // French: 70 MB and 8 more for the CDDB option, which starts chosen.
   EXPECT_EQ(Caption(Ctl::Label_Text), "C:|1000|78");
-  EXPECT_EQ(app().RequiredMB, 78);
+  EXPECT_EQ(app().space.RequiredMB, 78);
   // Every section has the first language's path from the first display on.
-  EXPECT_EQ(app().TextTable[0][4], "C:\\Programmes\\TUNOVAR\\");
+  EXPECT_EQ(app().texts.TextTable[0][4], "C:\\Programmes\\TUNOVAR\\");
   EXPECT_TRUE(window().Ready());
 }
 
@@ -132,8 +132,8 @@ TEST_F(WindowInit, CorruptedTextsEndTheProgramBeforeAnythingIsScaled) {
   EXPECT_EQ(window()[Ctl::Label_Text].left, 435.0f);
   EXPECT_EQ(window()[Ctl::Installer].width, 12000.0f);
   EXPECT_TRUE(window()[Ctl::Up_A].visible);
-  EXPECT_EQ(app().LangIndex, 0);
-  EXPECT_FALSE(app().CDDBSelected);
+  EXPECT_EQ(app().texts.LangIndex, 0);
+  EXPECT_FALSE(app().space.CDDBSelected);
   EXPECT_FALSE(window().Ready());
 }
 
@@ -141,7 +141,7 @@ TEST_F(WindowInit, MissingTextsGiveAnEmptyButWorkingWindow) {
   (void)fake.fs.DeleteFile(std::string(kAppPath) + "insttext");
   OpenWindow();
   EXPECT_FALSE(app().Ended());
-  EXPECT_EQ(app().LanguageCount, 0);
+  EXPECT_EQ(app().texts.LanguageCount, 0);
   EXPECT_EQ(Caption(Ctl::Label_Text), "");
   EXPECT_EQ(Caption(Ctl::Label_Caption), "");
   EXPECT_TRUE(window().Ready());

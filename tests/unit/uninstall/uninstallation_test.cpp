@@ -122,7 +122,7 @@ struct World {
   // Starts the program and delivers the first tick, as the view does; the exit code.
   int Run() {
     installer =
-        std::make_unique<Installer>(fake.platform, LaunchInfo{exeFolder, exeName, arguments});
+        std::make_unique<Installer>(fake.platform, LaunchInfo{exeFolder, exeName}, ParseSwitches(arguments));
     if (!installer->Start()) return installer->ExitCodeOfRun();
     installer->Deliver(Ctl::Timer1, Event::kTimer);
     EXPECT_TRUE(installer->Ended());
@@ -330,7 +330,7 @@ TEST(RunUninstall, EntriesOutsideTheInstallationArePassedOver) {
   const auto outsideBefore = w.fs.Tree("C:\\WINDOWS\\system32");
 
   EXPECT_EQ(w.Run(), kExitIncomplete);
-  EXPECT_EQ(w.installer->PassedOverEntries, outside);
+  EXPECT_EQ(w.installer->report.PassedOverEntries, outside);
   EXPECT_TRUE(w.fs.Has("C:\\x"));
   EXPECT_TRUE(w.fs.Has("C:\\Apps\\TUNOVARX\\x"));
   EXPECT_EQ(w.fs.Tree("C:\\WINDOWS\\system32"), outsideBefore);
@@ -351,7 +351,7 @@ TEST(RunUninstall, EntriesInTheShortFormOfTheTargetCountAsInside) {
   w.WriteList(" 0 ",
               {"C:\\APPS\\TUNOVA~1\\TUNOVAR\\gone.txt", "c:\\apps\\tunovar\\TUNOVAR\\TUNO.EXE"});
   EXPECT_EQ(w.Run(), kExitDone);
-  EXPECT_TRUE(w.installer->PassedOverEntries.empty());
+  EXPECT_TRUE(w.installer->report.PassedOverEntries.empty());
   EXPECT_FALSE(w.fs.Has(kDir + "\\tuno.exe"));
 }
 
@@ -373,7 +373,7 @@ TEST(RunUninstall, TheProductWindowIsClosedBeforeAnyListedFileIsTouched) {
   shell.windows["window 0|Ovri TUNOVAR"] = 2;
   w.fs.Find(kDir + "\\tuno.exe")->locked = true;
   Platform platform{w.fs, shell, w.fake.ui, w.fake.console, w.fake.clock};
-  Installer installer(platform, LaunchInfo{w.exeFolder, "deinstal", ""});
+  Installer installer(platform, LaunchInfo{w.exeFolder, "deinstal"});
   ASSERT_TRUE(installer.Start());
   installer.Deliver(Ctl::Timer1, Event::kTimer);
   EXPECT_EQ(installer.ExitCodeOfRun(), kExitDone);
@@ -400,7 +400,7 @@ TEST(CloseWindowByTitle, AtMostTenRequestsThenOneLook) {
   for (const Row& r : rows) {
     FakePlatform fake;
     if (r.closesAfter != 0) fake.shell.windows["window 0|Ovri TUNOVAR"] = r.closesAfter;
-    Installer installer(fake.platform, LaunchInfo{kDir + "\\runtime", "deinstal", ""});
+    Installer installer(fake.platform, LaunchInfo{kDir + "\\runtime", "deinstal"});
     EXPECT_EQ(installer.CloseWindowByTitle("window 0", "Ovri TUNOVAR"), r.stillThere) << r.name;
     std::vector<std::string> expected;
     for (int i = 0; i < r.sends; ++i) {
@@ -529,13 +529,13 @@ TEST(RunUninstall, ARuntimeFolderDirectlyBelowTheTopFolderActsOnNoEntry) {
   EXPECT_EQ(w.Run(), kExitIncomplete);
   EXPECT_TRUE(w.fs.Has("D:\\photos\\holiday.jpg"));
   EXPECT_TRUE(w.fs.Has("D:\\Tuno\\x.txt"));
-  EXPECT_EQ(w.installer->PassedOverEntries.size(), 2u);
+  EXPECT_EQ(w.installer->report.PassedOverEntries.size(), 2u);
 }
 
 // The installer with nothing around it, for the retrying delete.
 struct Bare {
   FakePlatform fake;
-  Installer installer{fake.platform, {"C:\\TUNOVAR\\runtime", "install", ""}};
+  Installer installer{fake.platform, {"C:\\TUNOVAR\\runtime", "install"}};
 };
 
 TEST(WaitKill, MissingFileReturnsAtOnce) {

@@ -103,10 +103,10 @@ TEST_F(Browse, PreselectsTheTypedFolderOnlyWhenItListsFiles) {
 
 TEST_F(Browse, InfoTextShowsTheNewDriveAndItsFreeSpace) {
   BrowseFrom("C:\\Programs\\TUNOVAR", "E:\\Music");
-  EXPECT_EQ(app().InstDrive, "E:");
-  EXPECT_EQ(app().FreeMB, 300);
+  EXPECT_EQ(app().space.InstDrive, "E:");
+  EXPECT_EQ(app().space.FreeMB, 300);
   EXPECT_EQ(Caption(Ctl::Label_Text), "E:|300|65");
-  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(app().TextTable[i][4], "E:\\Music\\TUNOVAR");
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(app().texts.TextTable[i][4], "E:\\Music\\TUNOVAR");
 }
 
 TEST_F(Browse, PressedPictureShowsAfterThePauseAndWhileTheChooserRuns) {

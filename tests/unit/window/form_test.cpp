@@ -61,7 +61,7 @@ TEST(FormModel, EverySetterTellsTheView) {
 
 TEST(Dispatch, NoInputBeforeTheWindowIsReady) {
   testing::FakePlatform fake;
-  Installer installer(fake.platform, {"C:\\TUNOVAR\\runtime", "install", ""});
+  Installer installer(fake.platform, {"C:\\TUNOVAR\\runtime", "install"});
   ASSERT_TRUE(installer.Start());
   installer.Deliver(Ctl::Label_Cancel, Event::kClick);
   EXPECT_FALSE(installer.Ended());
@@ -81,7 +81,7 @@ TEST(Dispatch, NoInputBeforeTheWindowIsReady) {
 
 TEST(Dispatch, ControlsWithoutHandlersChangeNothing) {
   testing::FakePlatform fake;
-  Installer installer(fake.platform, {"C:\\TUNOVAR\\runtime", "install", ""});
+  Installer installer(fake.platform, {"C:\\TUNOVAR\\runtime", "install"});
   ASSERT_TRUE(installer.Start());
   installer.Window().SetReady(true);
   installer.Window().SetVisible(Ctl::FileListe, true);

@@ -25,11 +25,11 @@ TEST_F(Buttons, UpShowsThePressedPictureAndActsOnTheTimer) {
   EXPECT_TRUE(window()[Ctl::Up_A].visible);
   EXPECT_FALSE(window()[Ctl::Up_P].visible);
   EXPECT_EQ(window()[Ctl::TextTimerUp].interval, 100);
-  EXPECT_EQ(app().LangIndex, 2);
+  EXPECT_EQ(app().texts.LangIndex, 2);
   EXPECT_EQ(Caption(Ctl::Label_Language), "English");  // not yet redrawn
   // While pressed the normal picture is hidden: a second press falls through.
   app().Deliver(Ctl::Up_P, Event::kMouseDown);
-  EXPECT_EQ(app().LangIndex, 2);
+  EXPECT_EQ(app().texts.LangIndex, 2);
 
   app().Deliver(Ctl::TextTimerUp, Event::kTimer);
   EXPECT_EQ(window()[Ctl::TextTimerUp].interval, 0);
@@ -39,7 +39,7 @@ TEST_F(Buttons, UpShowsThePressedPictureAndActsOnTheTimer) {
   EXPECT_FALSE(window()[Ctl::Up_A].visible);
   // The timer fires once.
   app().Deliver(Ctl::TextTimerUp, Event::kTimer);
-  EXPECT_EQ(app().LangIndex, 2);
+  EXPECT_EQ(app().texts.LangIndex, 2);
 }
 
 TEST_F(Buttons, LanguagesFormARing) {
@@ -50,14 +50,14 @@ TEST_F(Buttons, LanguagesFormARing) {
       {"down from the first", 0, false, 2}, {"down", 2, false, 1},
   };
   for (const Row& r : rows) {
-    app().LangIndex = r.from;
+    app().texts.LangIndex = r.from;
     r.up ? Up() : Down();
-    EXPECT_EQ(app().LangIndex, r.to) << r.name;
+    EXPECT_EQ(app().texts.LangIndex, r.to) << r.name;
   }
-  app().LangIndex = 2;
+  app().texts.LangIndex = 2;
   Up();
   Down();
-  EXPECT_EQ(app().LangIndex, 2);
+  EXPECT_EQ(app().texts.LangIndex, 2);
   EXPECT_EQ(Caption(Ctl::Label_Caption), "Titre FR");
 }
 
@@ -65,23 +65,23 @@ TEST_F(Buttons, TheRingNeverLeavesTheStoredSections) {
   PutTexts(InstallerTextFile({EnglishTexts()}));
   fake.shell.langId = 0x040C;  // French: section 2, which this file lacks
   OpenWindow();
-  ASSERT_EQ(app().LangIndex, 2);
+  ASSERT_EQ(app().texts.LangIndex, 2);
   Up();
-  EXPECT_EQ(app().LangIndex, 0);
+  EXPECT_EQ(app().texts.LangIndex, 0);
   // The empty section shown first left the stored section's default path in place.
   EXPECT_EQ(Caption(Ctl::Text_InstPath), "C:\\Programs\\TUNOVAR\\");
   Up();
-  EXPECT_EQ(app().LangIndex, 0);
-  app().LangIndex = 2;
+  EXPECT_EQ(app().texts.LangIndex, 0);
+  app().texts.LangIndex = 2;
   Down();
-  EXPECT_EQ(app().LangIndex, 0);
+  EXPECT_EQ(app().texts.LangIndex, 0);
   EXPECT_EQ(Caption(Ctl::Label_Language), "English");
   // With no section read at all, the ring is the one empty section 0.
-  app().LanguageCount = 0;
+  app().texts.LanguageCount = 0;
   Down();
-  EXPECT_EQ(app().LangIndex, 0);
+  EXPECT_EQ(app().texts.LangIndex, 0);
   Up();
-  EXPECT_EQ(app().LangIndex, 0);
+  EXPECT_EQ(app().texts.LangIndex, 0);
 }
 
 TEST_F(Buttons, SwitchingTheLanguageKeepsTheTypedPath) {
@@ -113,15 +113,15 @@ TEST_F(Buttons, CddbOptionChangesTheRequiredSpaceAtOnce) {
   OpenWindow();
   EXPECT_EQ(Caption(Ctl::Label_Text), "C:|1000|65");
   app().Deliver(Ctl::CDDB_a, Event::kClick);
-  EXPECT_FALSE(app().CDDBSelected);
+  EXPECT_FALSE(app().space.CDDBSelected);
   EXPECT_FALSE(window()[Ctl::CDDB_a].visible);
   EXPECT_TRUE(window()[Ctl::CDDB_p].visible);
   EXPECT_EQ(Caption(Ctl::Label_Text), "C:|1000|60");
   // The click lands on the visible picture only.
   app().Deliver(Ctl::CDDB_a, Event::kClick);
-  EXPECT_FALSE(app().CDDBSelected);
+  EXPECT_FALSE(app().space.CDDBSelected);
   app().Deliver(Ctl::CDDB_p, Event::kClick);
-  EXPECT_TRUE(app().CDDBSelected);
+  EXPECT_TRUE(app().space.CDDBSelected);
   EXPECT_TRUE(window()[Ctl::CDDB_a].visible);
   EXPECT_FALSE(window()[Ctl::CDDB_p].visible);
   EXPECT_EQ(Caption(Ctl::Label_Text), "C:|1000|65");
@@ -153,8 +153,8 @@ TEST_F(Buttons, LockedWindowIgnoresEveryButtonButCancel) {
   app().Deliver(Ctl::CDDB_a, Event::kClick);
   app().Deliver(Ctl::Text_InstPath, Event::kDblClick);
   app().DeliverTypedText("E:\\x");
-  EXPECT_EQ(app().LangIndex, 1);
-  EXPECT_TRUE(app().CDDBSelected);
+  EXPECT_EQ(app().texts.LangIndex, 1);
+  EXPECT_TRUE(app().space.CDDBSelected);
   EXPECT_EQ(window()[Ctl::HelpTimer].interval, 0);
   EXPECT_EQ(window()[Ctl::Text_InstPath].selLength, 0);
   EXPECT_EQ(Caption(Ctl::Text_InstPath), "C:\\Programs\\TUNOVAR\\");
@@ -164,7 +164,7 @@ TEST_F(Buttons, LockedWindowIgnoresEveryButtonButCancel) {
   for (const Ctl c : locked) EXPECT_TRUE(window()[c].enabled) << DesignOf(c).name;
   EXPECT_EQ(window().WindowPointer(), MousePointer::kDefault);
   app().Deliver(Ctl::CDDB_a, Event::kClick);
-  EXPECT_FALSE(app().CDDBSelected);
+  EXPECT_FALSE(app().space.CDDBSelected);
 }
 
 TEST_F(Buttons, EnterPressesInstallAndEscapeCancelGatedAsTheirClicks) {

@@ -58,8 +58,8 @@ TEST_F(TargetPath, DriveAndFreeSpaceFollowTheText) {
   };
   for (const Row& r : rows) {
     app().DeliverTypedText(r.text);
-    EXPECT_EQ(app().InstDrive, r.drive) << r.name;
-    EXPECT_EQ(app().FreeMB, r.free) << r.name;
+    EXPECT_EQ(app().space.InstDrive, r.drive) << r.name;
+    EXPECT_EQ(app().space.FreeMB, r.free) << r.name;
   }
 }
 
@@ -73,14 +73,14 @@ TEST_F(TargetPath, ARefusedDriveLeavesTheDriveListWhereItWas) {
 TEST_F(TargetPath, FreeSpaceBeyond32BitsIsCapped) {
   fake.fs.SetFreeMb('E', std::int64_t{5} << 32);
   app().DeliverTypedText("E:\\big");
-  EXPECT_EQ(app().FreeMB, std::numeric_limits<std::int32_t>::max());
+  EXPECT_EQ(app().space.FreeMB, std::numeric_limits<std::int32_t>::max());
   EXPECT_EQ(Caption(Ctl::Label_Text), "E:|2147483647|65");
 }
 
 TEST_F(TargetPath, AChangeKeepsThePathForEveryLanguageAndRedrawsTheInfoText) {
   app().DeliverTypedText("E:\\Musik");
-  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(app().TextTable[i][4], "E:\\Musik") << i;
-  EXPECT_EQ(app().TextTable[3][4], "");
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(app().texts.TextTable[i][4], "E:\\Musik") << i;
+  EXPECT_EQ(app().texts.TextTable[3][4], "");
   EXPECT_EQ(Caption(Ctl::Label_Text), "E:|300|65");
 }
 
@@ -89,7 +89,7 @@ TEST_F(TargetPath, SettingTheTextFromCodeRunsTheChangeOnce) {
   app().SetInstPathText("E:\\x");
   // One caption for the box, one for the drive list, one for the information text.
   EXPECT_EQ(recorder.Count(Prop::kCaption), 3);
-  EXPECT_EQ(app().InstDrive, "E:");
+  EXPECT_EQ(app().space.InstDrive, "E:");
 }
 
 TEST_F(TargetPath, ClearingTheBoxLeavesItEmpty) {

@@ -1,0 +1,69 @@
+// What a back-end's main and its view see of the core: a run of the installer. The one header
+// of the core that a back-end includes.
+//
+// main parses the command line once, creates the run on its platform objects, starts it and
+// returns its exit code; a view mirrors the window model, delivers the user's events and asks
+// to end the program when its window is closed.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+#include "startup/command_line.h"
+#include "window/form.h"
+
+namespace tunovar {
+
+// Exit codes of a run (meaningful for unattended runs).
+enum ExitCode : int {
+  kExitDone = 0,
+  kExitDeclined = 1,      // No to the uninstall question
+  kExitNoSpace = 2,       // not enough space on the target drive
+  kExitFatalFile = 3,     // "is corrupted"; also a run that failed in a way no step foresaw
+  kExitIncomplete = 4,    // done, but some files were not placed / entries passed over
+  kExitOtherInstance = 5,
+  kExitUsage = 64,
+};
+
+// Events a view delivers to the installer window.
+enum class Event : std::uint8_t { kClick, kMouseDown, kDblClick, kChange, kTimer };
+
+// Keys that press a button of the window: Enter in the path box, Escape anywhere in it.
+enum class Key : std::uint8_t { kEnter, kEscape };
+
+class InstallerRun {
+ public:
+  virtual ~InstallerRun() = default;
+
+  // Runs Form_Load; a second instance or a bad command line ends here. False when the run
+  // has ended.
+  virtual bool Start() = 0;
+  // An event of the view: passed on only to a control that is visible and enabled, and,
+  // except for timers, only once the window is ready.
+  virtual void Deliver(Ctl control, Event event) = 0;
+  // The user changed the text of Text_InstPath in the view.
+  virtual void DeliverTypedText(const std::string& text) = 0;
+  // A key that presses a button: Enter is a click on Label_Install, Escape one on
+  // Label_Cancel, gated as the click is (no Install while the window is locked).
+  virtual void DeliverKey(Key key) = 0;
+  // The user closed the window: the program ends at once, as with Cancel, also while an
+  // installation runs (it stops at its next pause for window events).
+  virtual void RequestEnd() = 0;
+
+  // The window model to draw, and the one observer told of its changes (nullptr: none).
+  [[nodiscard]] virtual const Form& Window() const = 0;
+  virtual void ObserveWindow(FormObserver* observer) = 0;
+
+  [[nodiscard]] virtual bool Ended() const = 0;
+  [[nodiscard]] virtual int ExitCodeOfRun() const = 0;
+};
+
+// A run of the installer on the platform's objects, started as launch says, with the
+// switches of its command line.
+[[nodiscard]] std::unique_ptr<InstallerRun> CreateInstallerRun(Platform& platform, LaunchInfo launch,
+                                                               Switches switches);
+
+}  // namespace tunovar
