@@ -111,8 +111,10 @@ const char* Describe(CopyFault fault) {
   return "failed";
 }
 
-void NoteFailure(Installer& installer, const std::string& dest, CopyFault fault) {
-  installer.Log("Failed " + dest + ": " + Describe(fault));
+// why: the file system's answer, when the failed step gave one.
+void NoteFailure(Installer& installer, const std::string& dest, CopyFault fault,
+                 std::optional<FsStatus> why = std::nullopt) {
+  installer.Log("Failed " + dest + ": " + Describe(fault) + (why ? std::string(" (") + Describe(*why) + ")" : ""));
   installer.report.FailedFiles.push_back(dest);
 }
 
@@ -124,22 +126,30 @@ CopyFault CopyPiece(ByteReader& reader, ReplacementFile& out, std::uint64_t size
   return copied.bytes == size ? CopyFault::kNone : CopyFault::kShortSource;
 }
 
+// How a copy ended: its fault, the file system's answer when the failed step gave one, and
+// the bytes copied.
+struct CopyResult {
+  CopyFault fault = CopyFault::kNone;
+  std::optional<FsStatus> why;
+  std::uint64_t copied = 0;
+};
+
 // Copies a whole file, to its end, into a replacement of dest and puts it in place with the
 // source's time and permissions. Nothing of dest changes unless every byte was copied; then
 // both files are `copied` bytes long. The platform streams the bytes; nothing holds a file whole.
-CopyFault CopyWholeFile(FileSystem& fs, const std::string& source, const std::string& dest,
-                        std::uint64_t& copied) {
+CopyResult CopyWholeFile(FileSystem& fs, const std::string& source, const std::string& dest) {
   // The caller found the source as an ordinary file: one that cannot be opened is unreadable.
   auto reader = fs.OpenForReading(source);
-  if (!reader) return CopyFault::kReadError;
+  if (!reader) return {CopyFault::kReadError, std::nullopt, 0};
   auto out = fs.CreateReplacement(dest);
-  if (!out) return CopyFault::kCannotCreate;
+  if (!out) return {CopyFault::kCannotCreate, std::nullopt, 0};
   const ReplacementFile::Copied all = out->CopyFrom(*reader, UINT64_MAX);
-  if (all.readFailed) return CopyFault::kReadError;
-  if (all.writeFailed) return CopyFault::kWriteError;
-  if (out->Commit(source) != FsStatus::kOk) return CopyFault::kCommitFailed;
-  copied = all.bytes;
-  return CopyFault::kNone;
+  if (all.readFailed) return {CopyFault::kReadError, std::nullopt, 0};
+  if (all.writeFailed) return {CopyFault::kWriteError, std::nullopt, 0};
+  if (const FsStatus status = out->Commit(source); status != FsStatus::kOk) {
+    return {CopyFault::kCommitFailed, status, 0};
+  }
+  return {CopyFault::kNone, std::nullopt, all.bytes};
 }
 
 // Lets the window run its events and notes the longest time that passed without doing so.
@@ -186,7 +196,7 @@ void Installer::CreateFolderPath(const std::string& folder) {
       if (status == FsStatus::kOk) {
         Log("Created folder " + prefix);
       } else {
-        Log("Could not create folder " + prefix);
+        Log("Could not create folder " + prefix + ": " + Describe(status));
       }
     }
     p = at + 1;
@@ -236,11 +246,12 @@ bool Installer::XFileCopy(const std::string& quelle, const std::string& ziel) {
     // A read-only destination can be replaced.
     (void)fs.ClearAttributes(ziel);
   }
-  std::uint64_t copied = 0;
-  if (const CopyFault fault = CopyWholeFile(fs, quelle, ziel, copied); fault != CopyFault::kNone) {
-    NoteFailure(*this, ziel, fault);
+  const CopyResult result = CopyWholeFile(fs, quelle, ziel);
+  if (result.fault != CopyFault::kNone) {
+    NoteFailure(*this, ziel, result.fault, result.why);
     return false;
   }
+  const std::uint64_t copied = result.copied;
   Log("Placed " + ziel + " (" + DecimalText(static_cast<std::int64_t>(copied)) + " bytes)");
   // Source and destination are now both `copied` bytes long. An empty file copied as an empty
   // file is placed, but, as always, does not count as true.
@@ -293,11 +304,15 @@ void Installer::CopyFileInBlocks(const std::string& source, const std::string& d
       ShowProgress(progress.PercentPerByte * static_cast<float>(piece), false);
     }
   }
-  if (fault == CopyFault::kNone && out->Commit(source) != FsStatus::kOk) {
-    fault = CopyFault::kCommitFailed;
+  std::optional<FsStatus> why;
+  if (fault == CopyFault::kNone) {
+    if (const FsStatus status = out->Commit(source); status != FsStatus::kOk) {
+      fault = CopyFault::kCommitFailed;
+      why = status;
+    }
   }
   if (fault != CopyFault::kNone) {
-    NoteFailure(*this, dest, fault);
+    NoteFailure(*this, dest, fault, why);
     return;
   }
   Log("Placed " + dest + " (" + DecimalText(static_cast<std::int64_t>(written)) +

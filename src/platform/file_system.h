@@ -28,6 +28,22 @@ enum class FsStatus {
   kIoError,       // anything else
 };
 
+// The status in words, for a log line that says why a step failed.
+[[nodiscard]] constexpr const char* Describe(FsStatus status) {
+  switch (status) {
+    case FsStatus::kOk: return "done";
+    case FsStatus::kNotFound: return "not found";
+    case FsStatus::kAccessDenied: return "access denied";
+    case FsStatus::kInUse: return "in use by another program";
+    case FsStatus::kDiskFull: return "the disk is full";
+    case FsStatus::kExists: return "it exists already";
+    case FsStatus::kNotEmpty: return "the folder is not empty";
+    case FsStatus::kInvalidPath: return "no valid name";
+    case FsStatus::kIoError: return "an input/output error";
+  }
+  return "failed";
+}
+
 // A last-write time as local date and time, to the second.
 struct LocalDateTime {
   int year = 0;

@@ -69,7 +69,12 @@ void DeleteHelpIndexAndRecord(Installer& in, const std::string& installDir) {
     if (existed) in.Log((fs.FileExists(gid) ? "Could not delete " : "Deleted ") + gid);
   }
   const std::string record = in.folders.WinDir + "ovrituno.inf";
-  if (fs.DeleteFile(record) == FsStatus::kOk) in.Log("Deleted " + record);
+  const FsStatus status = fs.DeleteFile(record);
+  if (status == FsStatus::kOk) {
+    in.Log("Deleted " + record);
+  } else if (status != FsStatus::kNotFound) {
+    in.Log("Could not delete " + record + ": " + Describe(status));
+  }
 }
 
 // Line 1 of the list is the language of the installation.
@@ -142,10 +147,14 @@ void RemoveEntry(Installer& in, const RemovalEntry& entry, const InstallationBou
       in.Log("Passed over, outside the installation: " + entry.line);
       in.report.PassedOverEntries.push_back(entry.line);
       return;
-    case EntryStep::kRemoveFolder:
-      if (fs.RemoveFolder(path) == FsStatus::kOk) in.Log("Removed folder " + path);
-      if (fs.FolderExists(path)) LeaveToBatch(in, batch, WithoutTrailingBackslash(path), true);
+    case EntryStep::kRemoveFolder: {
+      const FsStatus status = fs.RemoveFolder(path);
+      if (status == FsStatus::kOk) in.Log("Removed folder " + path);
+      if (!fs.FolderExists(path)) return;
+      in.Log("Could not remove folder " + path + ": " + Describe(status));
+      LeaveToBatch(in, batch, WithoutTrailingBackslash(path), true);
       return;
+    }
     case EntryStep::kKeepForBatch:
       in.Log("Kept for the batch: " + path);
       return;

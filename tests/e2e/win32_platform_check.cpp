@@ -25,6 +25,7 @@
 #include "platform/win32/win32.h"
 
 using namespace tunovar;
+using namespace tunovar::win32;
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace tunovar {
+namespace tunovar::win32 {
 
 Win32Clock::Win32Clock() {
   char folder[MAX_PATH];
@@ -21,4 +21,4 @@ std::uint32_t Win32Clock::TimeMs() {
 
 void Win32Clock::SleepMs(std::uint32_t ms) { ::Sleep(ms); }
 
-}  // namespace tunovar
+}  // namespace tunovar::win32

@@ -6,7 +6,7 @@
 
 #include <mmsystem.h>  // the declaration of timeGetTime, whose address is looked up
 
-namespace tunovar {
+namespace tunovar::win32 {
 
 class Win32Clock final : public Clock {
  public:
@@ -26,4 +26,4 @@ class Win32Clock final : public Clock {
   TimeGetTimeFn timeGetTime_ = nullptr;
 };
 
-}  // namespace tunovar
+}  // namespace tunovar::win32

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace tunovar {
+namespace tunovar::win32 {
 namespace {
 
 // A handle that stands for an open file, pipe or console. A program of the window subsystem
@@ -135,4 +135,4 @@ void Win32Console::ShowProgressBar(int percent) {
   progressLineOpen_ = percent != 100;
 }
 
-}  // namespace tunovar
+}  // namespace tunovar::win32

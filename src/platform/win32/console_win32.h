@@ -7,7 +7,7 @@
 #include "platform/console.h"
 #include "platform/win32/win32.h"
 
-namespace tunovar {
+namespace tunovar::win32 {
 
 class Win32Console final : public Console {
  public:
@@ -36,4 +36,4 @@ class Win32Console final : public Console {
   bool progressLineOpen_ = false;  // the bar's line has not been ended yet
 };
 
-}  // namespace tunovar
+}  // namespace tunovar::win32

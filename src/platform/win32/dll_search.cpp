@@ -1,7 +1,7 @@
 // Restricting where the program loads DLLs from.
 #include "platform/win32/win32.h"
 
-namespace tunovar {
+namespace tunovar::win32 {
 
 void RestrictDllSearchToSystem() {
   // SetDefaultDllDirectories came with an update of Windows 7; resolved at run time so the
@@ -15,4 +15,4 @@ void RestrictDllSearchToSystem() {
   ::SetDllDirectoryA("");
 }
 
-}  // namespace tunovar
+}  // namespace tunovar::win32

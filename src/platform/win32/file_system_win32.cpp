@@ -7,9 +7,9 @@
 #include <limits>
 #include <utility>
 
-namespace tunovar {
+namespace tunovar::win32 {
 
-FsStatus FsStatusFromWin32Error(DWORD error) {
+FsStatus StatusOfWin32Error(DWORD error) {
   switch (error) {
     case ERROR_SUCCESS:
       return FsStatus::kOk;
@@ -77,7 +77,7 @@ bool IsOrdinaryFile(DWORD attributes) {
   return attributes != kInvalidAttributes && (attributes & kNotOrdinary) == 0;
 }
 
-FsStatus LastStatus() { return FsStatusFromWin32Error(::GetLastError()); }
+FsStatus LastStatus() { return StatusOfWin32Error(::GetLastError()); }
 
 bool WriteAll(HANDLE file, const char* data, std::size_t size) {
   while (size > 0) {
@@ -263,7 +263,7 @@ FsStatus Win32FileSystem::RemoveFolder(const std::string& path) {
                                    EntryExists(path))) {
     return FsStatus::kNotFound;
   }
-  return FsStatusFromWin32Error(error);
+  return StatusOfWin32Error(error);
 }
 
 FsStatus Win32FileSystem::DeleteFile(const std::string& path) {
@@ -272,7 +272,7 @@ FsStatus Win32FileSystem::DeleteFile(const std::string& path) {
   const DWORD error = ::GetLastError();
   // DeleteFileA answers "access denied" for a folder; there is no file of that name.
   if (error == ERROR_ACCESS_DENIED && FolderExists(path)) return FsStatus::kNotFound;
-  return FsStatusFromWin32Error(error);
+  return StatusOfWin32Error(error);
 }
 
 std::optional<std::string> Win32FileSystem::ReadWholeFile(const std::string& path) {
@@ -377,4 +377,4 @@ std::optional<std::int64_t> Win32FileSystem::FreeMegabytes(int driveNumber) {
       std::min<std::uint64_t>(megabytes, std::numeric_limits<std::int64_t>::max()));
 }
 
-}  // namespace tunovar
+}  // namespace tunovar::win32

@@ -4,10 +4,10 @@
 #include "platform/file_system.h"
 #include "platform/win32/win32.h"
 
-namespace tunovar {
+namespace tunovar::win32 {
 
 // The one mapping from a system error (GetLastError) to the status the core understands.
-[[nodiscard]] FsStatus FsStatusFromWin32Error(DWORD error);
+[[nodiscard]] FsStatus StatusOfWin32Error(DWORD error);
 
 // Paths are Windows-1252 strings handed to the A calls unchanged; the system reads them in
 // its ANSI code page, which is 1252 on the Western systems the product is sold for.
@@ -45,4 +45,4 @@ class Win32FileSystem final : public FileSystem {
   unsigned tempCounter_ = 0;
 };
 
-}  // namespace tunovar
+}  // namespace tunovar::win32

@@ -12,7 +12,7 @@
 #include "platform/win32/win32.h"
 #include "startup/installer_run.h"
 
-namespace tunovar {
+namespace tunovar::win32 {
 namespace {
 
 // The full path of the running executable, however long it is.
@@ -82,13 +82,13 @@ int RunInstaller(HINSTANCE instance) {
 }
 
 }  // namespace
-}  // namespace tunovar
+}  // namespace tunovar::win32
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // Before anything can load a DLL: none may come from the program's own folder.
-  tunovar::RestrictDllSearchToSystem();
+  tunovar::win32::RestrictDllSearchToSystem();
   try {
-    return tunovar::RunInstaller(instance);
+    return tunovar::win32::RunInstaller(instance);
   } catch (...) {
     // Only a failure of the program itself (out of memory) gets here; the run could not go
     // on, which unattended callers see as a failed installation.

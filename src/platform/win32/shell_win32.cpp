@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <climits>
 
-namespace tunovar {
+namespace tunovar::win32 {
 namespace {
 
 bool HasNul(const std::string& text) { return text.find('\0') != std::string::npos; }
@@ -246,4 +246,4 @@ bool Win32Shell::AnotherInstanceRunning() {
   return *anotherInstance_;
 }
 
-}  // namespace tunovar
+}  // namespace tunovar::win32

@@ -6,7 +6,7 @@
 #include "platform/shell.h"
 #include "platform/win32/win32.h"
 
-namespace tunovar {
+namespace tunovar::win32 {
 
 // The uninstall entry lives under this key, below HKEY_LOCAL_MACHINE when the user may write
 // there, else below HKEY_CURRENT_USER (Programs and Features lists both).
@@ -49,4 +49,4 @@ class Win32Shell final : public Shell {
   std::optional<bool> anotherInstance_;
 };
 
-}  // namespace tunovar
+}  // namespace tunovar::win32

@@ -20,7 +20,7 @@
 #include "base/ansi_text.h"
 #include "platform/win32/resource_ids.h"
 
-namespace tunovar {
+namespace tunovar::win32 {
 namespace {
 
 constexpr const char* kWindowClass = "OvriTunovarSetupWindow";
@@ -884,4 +884,4 @@ LRESULT CALLBACK Win32Ui::PathBoxProc(HWND edit, UINT message, WPARAM wParam, LP
   return ::CallWindowProcA(own, edit, message, wParam, lParam);
 }
 
-}  // namespace tunovar
+}  // namespace tunovar::win32

@@ -12,9 +12,8 @@
 #include "platform/win32/win32.h"
 #include "startup/installer_run.h"
 
-namespace tunovar {
+namespace tunovar::win32 {
 
-namespace win32 {
 template <typename Object>
 void DeleteGdiObject(Object object) {
   ::DeleteObject(object);
@@ -25,7 +24,6 @@ using UniqueBitmap = UniqueHandleOf<HBITMAP, DeleteGdiObject<HBITMAP>, std::intp
 using UniqueFont = UniqueHandleOf<HFONT, DeleteGdiObject<HFONT>, std::intptr_t{0}>;
 using UniqueBrush = UniqueHandleOf<HBRUSH, DeleteGdiObject<HBRUSH>, std::intptr_t{0}>;
 using UniqueMemoryDc = UniqueHandleOf<HDC, DeleteMemoryDc, std::intptr_t{0}>;
-}  // namespace win32
 
 // The window of an install run. It is created hidden by Attach and shown once the model says
 // it is ready (the end of the window's initialisation), never in a silent run and never in
@@ -117,4 +115,4 @@ class Win32Ui final : public Ui, public FormObserver {
   std::vector<CachedFont> fonts_;
 };
 
-}  // namespace tunovar
+}  // namespace tunovar::win32

@@ -101,13 +101,9 @@ Function ProcAddress(HMODULE module, const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
 }
 
-}  // namespace tunovar::win32
-
-namespace tunovar {
-
 // Loads DLLs only from the system folder from here on, never from the program's own folder
 // or the current one: the installer runs from a CD or a download folder where a planted
 // DLL would otherwise be loaded in its place. Call it first thing in WinMain.
 void RestrictDllSearchToSystem();
 
-}  // namespace tunovar
+}  // namespace tunovar::win32

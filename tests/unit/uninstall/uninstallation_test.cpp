@@ -200,6 +200,8 @@ TEST(RunUninstall, RemovesTheInstallationAndLeavesTheRestToTheBatch) {
   EXPECT_LT(w.CallIndex("Unregister"), w.CallIndex("Open "));
   EXPECT_TRUE(w.fake.console.Logged("Deleted " + kDir + "\\tuno.exe"));
   EXPECT_TRUE(w.fake.console.Logged("Batch: rd C:\\APPS\\TUNOVAR\\TUNOVAR\\RUNTIME"));
+  // A step that failed says why.
+  EXPECT_TRUE(w.fake.console.Logged("Could not remove folder " + kApp + ": the folder is not empty"));
 }
 
 TEST(RunUninstall, NoChangesNothing) {
