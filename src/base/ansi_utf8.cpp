@@ -123,19 +123,4 @@ std::string Utf8ToAnsiLossy(std::string_view utf8) {
   return out;
 }
 
-std::string TerminalText(std::string_view ansi, std::size_t indent) {
-  const std::string utf8 = AnsiToUtf8(ansi);
-  std::string out;
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    if (utf8[i] == '\r' || utf8[i] == '\n') {
-      if (utf8[i] == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
-      out += '\n';
-      out.append(indent, ' ');
-    } else {
-      out += utf8[i];
-    }
-  }
-  return out;
-}
-
 }  // namespace tunovar

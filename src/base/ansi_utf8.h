@@ -22,8 +22,4 @@ namespace tunovar {
 // "?", as the system's conversion of a command line does.
 [[nodiscard]] std::string Utf8ToAnsiLossy(std::string_view utf8);
 
-// The text in UTF-8 with the installer's line ends (CR LF, a lone CR or LF) as LF, each line
-// after the first indented by indent blanks: a message as a terminal or a log shows it.
-[[nodiscard]] std::string TerminalText(std::string_view ansi, std::size_t indent = 0);
-
 }  // namespace tunovar

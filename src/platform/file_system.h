@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/local_date_time.h"
+
 namespace tunovar {
 
 // The outcome of a file operation, mapped from the system's error in one place per back-end.
@@ -43,17 +45,6 @@ enum class FsStatus {
   }
   return "failed";
 }
-
-// A last-write time as local date and time, to the second.
-struct LocalDateTime {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-  friend bool operator==(const LocalDateTime&, const LocalDateTime&) = default;
-};
 
 // Sequential read access to one file's bytes.
 class ByteReader {

@@ -6,14 +6,10 @@
 #include <ctime>
 
 #include "base/ansi_utf8.h"
+#include "base/console_text.h"
 #include "platform/posix/host_files.h"
 
 namespace tunovar::posix {
-namespace {
-
-constexpr int kBarWidth = 40;
-
-}  // namespace
 
 PosixConsole::PosixConsole(std::string logFile, int errorFd)
     : logPath_(AnsiToUtf8(logFile)), errorFd_(errorFd), terminal_(isatty(errorFd) == 1) {}
@@ -46,25 +42,13 @@ void PosixConsole::WriteLog(std::string_view line) {
       return;
     }
   }
-  char stamp[32] = "";
   const time_t now = time(nullptr);
   std::tm local {};
-  if (localtime_r(&now, &local) != nullptr) std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S ", &local);
-  const std::string prefix(stamp);
-  (void)WriteAll(logFd_, prefix + TerminalText(line, prefix.size()) + "\n");
-}
-
-std::string PosixConsole::ProgressBarText(int percent) {
-  if (percent < 0) percent = 0;
-  if (percent > 100) percent = 100;
-  const int filled = percent * kBarWidth / 100;
-  std::string text = "[";
-  text.append(static_cast<std::size_t>(filled), '#');
-  text.append(static_cast<std::size_t>(kBarWidth - filled), '-');
-  text += "] ";
-  const std::string number = std::to_string(percent);
-  text.append(3 - number.size(), ' ');
-  return text + number + "%";
+  LocalDateTime when;
+  if (localtime_r(&now, &local) != nullptr) {
+    when = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+  }
+  (void)WriteAll(logFd_, AnsiToUtf8(LogLineText(when, line, "\n")));
 }
 
 void PosixConsole::ShowProgressBar(int percent) {

@@ -21,12 +21,10 @@ class PosixConsole : public Console {
 
   // The line in UTF-8 with a line end.
   void WriteError(std::string_view line) override;
-  // Appended to the log, UTF-8, after the local date and time ("2026-12-08 10:00:00 ").
+  // Appended to the log as LogLineText writes it, in UTF-8.
   void WriteLog(std::string_view line) override;
-  // "[##########------------------------------]  25%", redrawn in place; only on a terminal.
+  // The bar of ProgressBarText, redrawn in place; only on a terminal.
   void ShowProgressBar(int percent) override;
-
-  [[nodiscard]] static std::string ProgressBarText(int percent);
 
  private:
   void Put(const std::string& bytes);

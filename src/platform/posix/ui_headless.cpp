@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "base/ansi_utf8.h"
+#include "base/console_text.h"
 #include "platform/posix/host_files.h"
 
 namespace tunovar::posix {

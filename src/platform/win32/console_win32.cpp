@@ -2,7 +2,8 @@
 #include "platform/win32/console_win32.h"
 
 #include <algorithm>
-#include <cstdio>
+
+#include "base/console_text.h"
 
 namespace tunovar::win32 {
 namespace {
@@ -13,19 +14,6 @@ bool IsUsableHandle(HANDLE handle) {
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
   ::SetLastError(NO_ERROR);
   return ::GetFileType(handle) != FILE_TYPE_UNKNOWN || ::GetLastError() == NO_ERROR;
-}
-
-// Lines end in CR LF in the log and on the console; a message made of several lines may
-// carry bare LFs between them.
-std::string WithCrLf(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + 2);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
-    out += text[i];
-  }
-  out += "\r\n";
-  return out;
 }
 
 bool WriteBytes(HANDLE handle, std::string_view bytes) {
@@ -94,23 +82,21 @@ void Win32Console::EndProgressLine() {
 
 void Win32Console::WriteError(std::string_view line) {
   EndProgressLine();
-  WriteToError(WithCrLf(line));
+  // Lines end in CR LF on the console; a message of several lines may carry bare LFs.
+  WriteToError(WithLineEnds(line, "\r\n") + "\r\n");
 }
 
 void Win32Console::WriteLog(std::string_view line) {
   if (!logFile_) return;
   SYSTEMTIME now{};
   ::GetLocalTime(&now);
-  char stamp[32];
-  std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u  ", unsigned{now.wYear},
-                unsigned{now.wMonth}, unsigned{now.wDay}, unsigned{now.wHour},
-                unsigned{now.wMinute}, unsigned{now.wSecond});
+  const LocalDateTime when{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
   // Opened for each line and closed again: the log never holds a file open while the
   // uninstaller hands its folder to the removal batch, and survives a run that is killed.
   const win32::UniqueFileHandle file(::CreateFileA(logFile_->c_str(), FILE_APPEND_DATA,
                                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file && WriteBytes(file.get(), stamp + WithCrLf(line))) return;
+  if (file && WriteBytes(file.get(), LogLineText(when, line, "\r\n"))) return;
   if (!logFailed_) {
     logFailed_ = true;
     WriteError("The log file " + *logFile_ + " cannot be written.");
@@ -123,12 +109,7 @@ void Win32Console::ShowProgressBar(int percent) {
   if (!errorIsCharDevice_) return;
   percent = std::clamp(percent, 0, 100);
   if (percent == shownPercent_) return;
-  constexpr int kWidth = 30;
-  const int filled = percent * kWidth / 100;
-  char figure[8];
-  std::snprintf(figure, sizeof figure, "%3d%%", percent);
-  std::string bar = "\r[" + std::string(static_cast<std::size_t>(filled), '#') +
-                    std::string(static_cast<std::size_t>(kWidth - filled), '-') + "] " + figure;
+  std::string bar = "\r" + ProgressBarText(percent);
   if (percent == 100) bar += "\r\n";
   WriteToError(bar);
   shownPercent_ = percent;

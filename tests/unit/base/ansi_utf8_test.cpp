@@ -24,10 +24,5 @@ TEST(AnsiUtf8, TextWithoutAWindows1252SpellingIsRefusedOrReplaced) {
   EXPECT_EQ(Utf8ToAnsiLossy("M\xC3\xBCsik"), "M\xFCsik");
 }
 
-TEST(AnsiUtf8, MessagesTakeTheTerminalsLineEnds) {
-  EXPECT_EQ(TerminalText("a\r\nb\rc\nd\r\n"), "a\nb\nc\nd\n");
-  EXPECT_EQ(TerminalText("M\xFCsik\r\n\r\nx", 3), "M\xC3\xBCsik\n   \n   x");  // an empty line counts
-}
-
 }  // namespace
 }  // namespace tunovar
