@@ -9,11 +9,6 @@ namespace tunovar {
 Installer::Installer(Platform& platform, LaunchInfo launch, Switches switches)
     : platform_(platform), launch_(std::move(launch)), switches_(std::move(switches)) {}
 
-std::unique_ptr<InstallerRun> CreateInstallerRun(Platform& platform, LaunchInfo launch,
-                                                 Switches switches) {
-  return std::make_unique<Installer>(platform, std::move(launch), std::move(switches));
-}
-
 bool Installer::Start() {
   if (!switches_.usageError.empty()) {
     // A bad command line changes nothing: it is reported and the run ends.
@@ -141,5 +136,13 @@ MessageAnswer Installer::Message(const std::string& title, const std::string& te
 }
 
 void Installer::Log(const std::string& line) { platform_.console.WriteLog(line); }
+
+void Installer::LogUnexpected(std::string_view what) noexcept {
+  // A log line that cannot be written (no memory left) leaves nothing else to tell.
+  try {
+    Log("Unexpected failure; the event was dropped: " + std::string(what));
+  } catch (...) {
+  }
+}
 
 }  // namespace tunovar

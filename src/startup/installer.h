@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "install/group_file.h"
@@ -99,6 +100,7 @@ class Installer final : public InstallerRun {
   [[nodiscard]] Form& Window() { return form_; }
   [[nodiscard]] const Form& Window() const override { return form_; }
   void ObserveWindow(FormObserver* observer) override { form_.SetObserver(observer); }
+  void LogUnexpected(std::string_view what) noexcept override;
   [[nodiscard]] const Switches& Options() const { return switches_; }
 
   // Ends the program at once: every file of the run is closed as the stack unwinds.

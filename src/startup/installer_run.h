@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -59,11 +60,27 @@ class InstallerRun {
 
   [[nodiscard]] virtual bool Ended() const = 0;
   [[nodiscard]] virtual int ExitCodeOfRun() const = 0;
+
+  // A view that caught a failure no step foresaw while it handled an event says so here; the
+  // event is dropped and the window goes on. Nothing is thrown.
+  virtual void LogUnexpected(std::string_view what) noexcept = 0;
 };
 
 // A run of the installer on the platform's objects, started as launch says, with the
 // switches of its command line.
 [[nodiscard]] std::unique_ptr<InstallerRun> CreateInstallerRun(Platform& platform, LaunchInfo launch,
                                                                Switches switches);
+
+// What the exception being handled says: its what(), or that it is of no known kind. Call it
+// only inside a catch.
+[[nodiscard]] std::string CurrentExceptionText();
+
+// The text said when a run ends on a failure that no step foresaw.
+[[nodiscard]] std::string UnexpectedEndText(std::string_view what);
+
+// Runs run() and returns its exit code. An exception that no step caught (a failure of the
+// program itself, such as memory running out) is said on the console's standard error and in
+// its log, and the run ends with kExitFatalFile, which unattended callers see as a failed run.
+[[nodiscard]] int RunReportingUnexpected(Console& console, const std::function<int()>& run);
 
 }  // namespace tunovar

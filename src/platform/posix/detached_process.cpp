@@ -84,6 +84,8 @@ bool RunDetached(const std::function<void()>& work) {
     try {
       work();
     } catch (...) {
+      // The detached process has no log and its outputs go to /dev/null: its exit status is
+      // the one report it can give of a failure.
       _exit(1);
     }
     _exit(0);

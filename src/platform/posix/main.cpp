@@ -35,9 +35,7 @@ std::string ExecutablePath() {
   return n > 0 ? std::string(buffer.data(), static_cast<std::size_t>(n)) : "";
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int RunInstaller(int argc, char** argv) {
   // The argument string is the arguments joined with one blank, in the installer's code page.
   std::string arguments;
   for (int i = 1; i < argc; ++i) {
@@ -72,13 +70,31 @@ int main(int argc, char** argv) {
   if (const std::size_t dot = baseName.rfind('.'); dot != std::string::npos && dot > 0) baseName.erase(dot);
 
   PosixConsole console(switches.logFile.value_or(""));
-  HeadlessUi ui;
-  PosixFileSystem fs(std::move(drives));
-  PosixShell shell(fs, &console);
-  PosixClock clock;
-  Platform platform{fs, shell, ui, console, clock};
-  const std::unique_ptr<InstallerRun> installer =
-      CreateInstallerRun(platform, LaunchInfo{*exeFolder, baseName}, switches);
-  if (installer->Start()) RunTimers(*installer);
-  return installer->ExitCodeOfRun();
+  return RunReportingUnexpected(console, [&] {
+    HeadlessUi ui;
+    PosixFileSystem fs(std::move(drives));
+    PosixShell shell(fs, &console);
+    PosixClock clock;
+    Platform platform{fs, shell, ui, console, clock};
+    const std::unique_ptr<InstallerRun> installer =
+        CreateInstallerRun(platform, LaunchInfo{*exeFolder, baseName}, switches);
+    if (installer->Start()) RunTimers(*installer);
+    return installer->ExitCodeOfRun();
+  });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return RunInstaller(argc, argv);
+  } catch (...) {
+    // Before the console was made: said on standard error alone, ending as every run that
+    // fails unexpectedly ends.
+    try {
+      SayOnStandardError(UnexpectedEndText(CurrentExceptionText()));
+    } catch (...) {
+    }
+    return kExitFatalFile;
+  }
 }

@@ -68,17 +68,28 @@ LaunchInfo LaunchOfThisProcess() {
 int RunInstaller(HINSTANCE instance) {
   // The command line is parsed here once; the console, the view and the run take its switches.
   const Switches switches = ParseSwitches(ArgumentsOf(::GetCommandLineA()));
-
-  Win32FileSystem fileSystem;
-  Win32Shell shell;
   Win32Console console(switches.silent, switches.logFile);
-  Win32Ui ui(instance, switches.silent);
-  Win32Clock clock;
-  Platform platform{fileSystem, shell, ui, console, clock};
-  const std::unique_ptr<InstallerRun> installer = CreateInstallerRun(platform, LaunchOfThisProcess(), switches);
-  ui.Attach(*installer);
-  if (!installer->Start()) return installer->ExitCodeOfRun();
-  return ui.Run();
+  return RunReportingUnexpected(console, [&] {
+    Win32FileSystem fileSystem;
+    Win32Shell shell;
+    Win32Ui ui(instance, switches.silent);
+    Win32Clock clock;
+    Platform platform{fileSystem, shell, ui, console, clock};
+    const std::unique_ptr<InstallerRun> installer =
+        CreateInstallerRun(platform, LaunchOfThisProcess(), switches);
+    ui.Attach(*installer);
+    if (!installer->Start()) return installer->ExitCodeOfRun();
+    return ui.Run();
+  });
+}
+
+// Before the console was made: said on standard error when the parent gave one.
+void SayOnStandardError(const std::string& text) {
+  HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
+  if (error == nullptr || error == INVALID_HANDLE_VALUE) return;
+  const std::string line = text + "\r\n";
+  DWORD written = 0;
+  ::WriteFile(error, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
 }  // namespace
@@ -90,8 +101,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   try {
     return tunovar::win32::RunInstaller(instance);
   } catch (...) {
-    // Only a failure of the program itself (out of memory) gets here; the run could not go
-    // on, which unattended callers see as a failed installation.
+    // Ends as every run that fails unexpectedly ends: said, and exit code 3.
+    try {
+      tunovar::win32::SayOnStandardError(tunovar::UnexpectedEndText(tunovar::CurrentExceptionText()));
+    } catch (...) {
+    }
     return tunovar::kExitFatalFile;
   }
 }

@@ -764,11 +764,12 @@ LRESULT CALLBACK Win32Ui::WindowProc(HWND window, UINT message, WPARAM wParam, L
     return ::DefWindowProcA(window, message, wParam, lParam);
   }
   if (self->installer_ == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
-  // Nothing thrown may cross into the system: a failed step of a handler is dropped and the
-  // window goes on, as every step of the installer does.
+  // Nothing thrown may cross into the system: a failed step of a handler is dropped, said in
+  // the log, and the window goes on, as every step of the installer does.
   try {
     return self->Handle(message, wParam, lParam);
   } catch (...) {
+    self->installer_->LogUnexpected(CurrentExceptionText());
     return ::DefWindowProcA(window, message, wParam, lParam);
   }
 }
@@ -878,6 +879,7 @@ LRESULT CALLBACK Win32Ui::PathBoxProc(HWND edit, UINT message, WPARAM wParam, LP
     try {
       self->installer_->Deliver(Ctl::Text_InstPath, Event::kDblClick);
     } catch (...) {
+      self->installer_->LogUnexpected(CurrentExceptionText());
     }
     return result;
   }
