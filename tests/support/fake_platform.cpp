@@ -160,7 +160,8 @@ FsStatus FakeFileSystem::DeleteFile(const std::string& path) {
   journal.push_back("Delete " + path);
   const std::string key = Key(path);
   FakeNode* n = Find(key);
-  if (n == nullptr || n->folder) return FsStatus::kNotFound;
+  // A path ending in "\" names a folder, never a file to delete.
+  if (n == nullptr || n->folder || path.back() == '\\') return FsStatus::kNotFound;
   if (n->locked || held.count(key) != 0) return FsStatus::kInUse;
   if (n->readOnly) return FsStatus::kAccessDenied;
   nodes_.erase(key);
@@ -212,7 +213,7 @@ class FakeReplacement : public ReplacementFile {
     const std::string key = FakeFileSystem::Key(destination_);
     if (fs_.failWrites.count(key) != 0) return FsStatus::kIoError;
     FakeNode* old = fs_.Find(destination_);
-    if (old != nullptr && (old->locked || old->folder)) return FsStatus::kInUse;
+    if (old != nullptr && (old->locked || old->folder || fs_.held.count(key) != 0)) return FsStatus::kInUse;
     LocalDateTime time{2026, 12, 8, 10, 0, 0};
     if (FakeNode* src = fs_.Find(timesFrom); src != nullptr) time = src->time;
     fs_.journal.push_back("Replace " + destination_);
@@ -285,7 +286,7 @@ std::unique_ptr<FileHold> FakeFileSystem::HoldOpen(const std::string& path) {
 
 std::vector<std::string> FakeFileSystem::ListFiles(const std::string& pattern) {
   std::vector<std::string> out;
-  const auto at = pattern.rfind('\\');
+  const auto at = pattern.find_last_of("\\/");
   if (at == std::string::npos) return out;
   const std::string folder = Key(pattern.substr(0, at));
   const std::string namePattern = pattern.substr(at + 1);
