@@ -19,7 +19,7 @@ x86_64-w64-mingw32-g++ -std=c++20 -static -O1 -Wall -Wextra -Wconversion -Wno-si
   "$ROOT/src/platform/win32/file_system_win32.cpp" "$ROOT/src/platform/win32/shell_win32.cpp" \
   "$ROOT/src/platform/win32/console_win32.cpp" "$ROOT/src/platform/win32/dll_search.cpp" \
   "$ROOT/src/platform/win32/clock_win32.cpp" \
-  -o "$EXE" -lole32 -lshell32 -luser32 -ladvapi32
+  "$ROOT"/src/base/*.cpp -o "$EXE" -lole32 -lshell32 -luser32 -ladvapi32
 [ "${1:-}" = "--build-only" ] && exit 0
 
 export WINEPREFIX=$PREFIX WINEARCH=win64 WINEDEBUG=-all

@@ -183,9 +183,9 @@ std::string RegString(HKEY root, const char* value) {
 
 // ---- Checks ---------------------------------------------------------------------------------
 
-// "2024-05-06 07:08:09  text"
+// "2024-05-06 07:08:09 text"
 bool StampedLine(const std::string& line, const std::string& text) {
-  const std::string form = "dddd-dd-dd dd:dd:dd  ";
+  const std::string form = "dddd-dd-dd dd:dd:dd ";  // as LogLineText writes it on every back-end
   if (line.size() != form.size() + text.size()) return false;
   for (std::size_t i = 0; i < form.size(); ++i) {
     if (form[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(line[i])) : line[i] != form[i]) return false;
