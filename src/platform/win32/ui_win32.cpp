@@ -1,4 +1,4 @@
-// The Win32 view of the installer window, message boxes and the system's folder dialog.
+// The Win32 view of the installer window and the message boxes of a Windows run.
 //
 // The window model (window/form.h) holds every property; this view only mirrors it. The skin
 // is drawn here, double-buffered: the background bitmap, the visible picture of each pair at
@@ -8,16 +8,13 @@
 // readiness.
 #include "platform/win32/ui_win32.h"
 
-#include <ole2.h>
-#include <shlobj.h>
-
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <new>
 
-#include "base/ansi_text.h"
+#include "platform/win32/folder_picker_win32.h"
 #include "platform/win32/resource_ids.h"
 
 namespace tunovar::win32 {
@@ -166,87 +163,6 @@ void FillSolid(HDC dc, const RECT& area, COLORREF colour) {
   ::SetBkColor(dc, colour);
   ::ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &area, nullptr, 0, nullptr);
 }
-
-// ---- The folder chooser -------------------------------------------------------------------
-//
-// The component's three options map onto the dialog's flags as follows: the first and the
-// second value are read as BIF_ bits, of which only BIF_RETURNONLYFSDIRS (1) and
-// BIF_DONTGOBELOWDOMAIN (2) are taken (1 and 3 give both: only folders of the file system,
-// no network computers); the third, when true, asks for the newer, resizable dialog with its
-// "Make New Folder" button (BIF_NEWDIALOGSTYLE).
-class Win32FolderPicker final : public FolderPicker {
- public:
-  explicit Win32FolderPicker(HWND owner) : owner_(owner) {}
-
-  void SetOptions(int first, int second, bool third) override {
-    const UINT bits = static_cast<UINT>(first | second) & (BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN);
-    flags_ = bits | (third ? BIF_NEWDIALOGSTYLE : 0u);
-  }
-
-  void SetRoot(const std::string& root) override { root_ = root; }
-
-  bool Preselect(const std::string& folder) override {
-    const DWORD attributes = ::GetFileAttributesA(folder.c_str());
-    if (folder.empty() || attributes == INVALID_FILE_ATTRIBUTES ||
-        (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-      return false;
-    }
-    preselected_ = folder;
-    return true;
-  }
-
-  std::optional<std::string> ShowModal() override {
-    // The newer dialog style needs OLE on this thread; an earlier initialisation is kept.
-    const HRESULT ole = ::OleInitialize(nullptr);
-    PIDLIST_ABSOLUTE root = RootFolder();
-
-    std::array<char, MAX_PATH> displayName{};
-    BROWSEINFOA info{};
-    info.hwndOwner = (owner_ != nullptr && ::IsWindowVisible(owner_)) ? owner_ : nullptr;
-    info.pidlRoot = root;
-    info.pszDisplayName = displayName.data();
-    info.ulFlags = flags_;
-    info.lpfn = &Callback;
-    info.lParam = reinterpret_cast<LPARAM>(this);
-
-    std::optional<std::string> chosen;
-    if (PIDLIST_ABSOLUTE item = ::SHBrowseForFolderA(&info)) {
-      std::array<char, MAX_PATH> path{};
-      // A choice outside the file system (a printer, the network) counts as no choice.
-      if (::SHGetPathFromIDListA(item, path.data()) && path[0] != '\0') chosen = std::string(path.data());
-      ::CoTaskMemFree(item);
-    }
-    if (root != nullptr) ::CoTaskMemFree(root);
-    if (SUCCEEDED(ole)) ::OleUninitialize();
-    return chosen;
-  }
-
- private:
-  // "Desktop" (or nothing) is the desktop namespace; any other root is a folder of its own.
-  PIDLIST_ABSOLUTE RootFolder() const {
-    if (root_.empty() || EqualsNoCase(root_, "Desktop")) return nullptr;
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, root_.c_str(), -1, nullptr, 0);
-    if (length <= 0) return nullptr;
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, root_.c_str(), -1, wide.data(), length);
-    PIDLIST_ABSOLUTE root = nullptr;
-    if (FAILED(::SHParseDisplayName(wide.c_str(), nullptr, &root, 0, nullptr))) return nullptr;
-    return root;
-  }
-
-  static int CALLBACK Callback(HWND dialog, UINT message, LPARAM, LPARAM data) {
-    const auto* self = reinterpret_cast<const Win32FolderPicker*>(data);
-    if (message == BFFM_INITIALIZED && self != nullptr && !self->preselected_.empty()) {
-      ::SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(self->preselected_.c_str()));
-    }
-    return 0;
-  }
-
-  HWND owner_;
-  UINT flags_ = BIF_RETURNONLYFSDIRS;
-  std::string root_ = "Desktop";
-  std::string preselected_;
-};
 
 }  // namespace
 
