@@ -71,6 +71,14 @@ class InstallerRun {
 [[nodiscard]] std::unique_ptr<InstallerRun> CreateInstallerRun(Platform& platform, LaunchInfo launch,
                                                                Switches switches);
 
+// Fires the window's timers as a view without a window does: each when its interval has
+// passed, in the order they fall due, until the run ends or no timer is armed any more; a
+// timer whose interval changes starts counting again from the change. Such a
+// view shows nothing and takes no input, so nothing can happen while a timer is pending: its
+// time is counted, not waited for (a silent run does not sit idle for the interval of Timer1
+// before it starts its work).
+void RunTimersHeadless(InstallerRun& run);
+
 // What the exception being handled says: its what(), or that it is of no known kind. Call it
 // only inside a catch.
 [[nodiscard]] std::string CurrentExceptionText();

@@ -12,7 +12,6 @@
 #include "platform/posix/console_posix.h"
 #include "platform/posix/drive_map.h"
 #include "platform/posix/file_system_posix.h"
-#include "platform/posix/headless_timers.h"
 #include "platform/posix/host_files.h"
 #include "platform/posix/shell_posix.h"
 #include "platform/posix/ui_headless.h"
@@ -78,7 +77,7 @@ int RunInstaller(int argc, char** argv) {
     Platform platform{fs, shell, ui, console, clock};
     const std::unique_ptr<InstallerRun> installer =
         CreateInstallerRun(platform, LaunchInfo{*exeFolder, baseName}, switches);
-    if (installer->Start()) RunTimers(*installer);
+    if (installer->Start()) RunTimersHeadless(*installer);
     return installer->ExitCodeOfRun();
   });
 }

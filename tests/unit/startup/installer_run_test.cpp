@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "support/fake_platform.h"
+#include "support/installer_fixture.h"
 
 namespace tunovar {
 namespace {
@@ -32,6 +33,30 @@ TEST(RunReportingUnexpected, AFailureNoStepCaughtIsSaidAndEndsWithExitCode3) {
     EXPECT_EQ(console.errors, said) << r.name;
     EXPECT_EQ(console.log, said) << r.name;
   }
+}
+
+using HeadlessTimers = testing::InstallerFixture;
+
+TEST_F(HeadlessTimers, ArmedTimersFireWithoutWaitingUntilNoneIsArmed) {
+  ASSERT_TRUE(Load());
+  RunTimersHeadless(app());  // Timer1's first tick opens the window and stops Timer1
+  EXPECT_EQ(app().texts.LangIndex, 1);
+  // Up and Help pressed together: both timers fire, and each stops itself.
+  app().Deliver(Ctl::Up_P, Event::kMouseDown);
+  app().Deliver(Ctl::Help_P, Event::kMouseDown);
+  RunTimersHeadless(app());
+  EXPECT_EQ(app().texts.LangIndex, 2);
+  EXPECT_TRUE(window()[Ctl::Up_P].visible);
+  EXPECT_TRUE(window()[Ctl::Help_P].visible);
+  EXPECT_FALSE(app().Ended());
+  EXPECT_TRUE(fake.clock.sleeps.empty());  // the timers' time is counted, not waited for
+}
+
+TEST_F(HeadlessTimers, TheyStopWhenTheRunEnds) {
+  // A silent install of a CD without its list files ends on Timer1's first tick.
+  ASSERT_TRUE(Load("/S /D=C:\\Apps"));
+  RunTimersHeadless(app());
+  EXPECT_TRUE(app().Ended());
 }
 
 }  // namespace
