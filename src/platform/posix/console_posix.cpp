@@ -14,10 +14,7 @@ namespace tunovar::posix {
 PosixConsole::PosixConsole(std::string logFile, int errorFd)
     : logPath_(AnsiToUtf8(logFile)), errorFd_(errorFd), terminal_(isatty(errorFd) == 1) {}
 
-PosixConsole::~PosixConsole() {
-  EndBarLine();
-  if (logFd_ >= 0) close(logFd_);
-}
+PosixConsole::~PosixConsole() { EndBarLine(); }
 
 void PosixConsole::Put(const std::string& bytes) { (void)WriteAll(errorFd_, bytes); }
 
@@ -34,9 +31,9 @@ void PosixConsole::WriteError(std::string_view line) {
 
 void PosixConsole::WriteLog(std::string_view line) {
   if (logPath_.empty() || logFailed_) return;
-  if (logFd_ < 0) {
-    logFd_ = open(logPath_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-    if (logFd_ < 0) {
+  if (!log_) {
+    log_.reset(open(logPath_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
+    if (!log_) {
       logFailed_ = true;
       WriteError("The log file " + logPath_ + " cannot be written; the run goes on without it.");
       return;
@@ -48,7 +45,7 @@ void PosixConsole::WriteLog(std::string_view line) {
   if (localtime_r(&now, &local) != nullptr) {
     when = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
   }
-  (void)WriteAll(logFd_, AnsiToUtf8(LogLineText(when, line, "\n")));
+  (void)WriteAll(log_.get(), AnsiToUtf8(LogLineText(when, line, "\n")));
 }
 
 void PosixConsole::ShowProgressBar(int percent) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/console.h"
+#include "platform/posix/unique_fd.h"
 
 namespace tunovar::posix {
 
@@ -31,9 +32,9 @@ class PosixConsole : public Console {
   void EndBarLine();
 
   std::string logPath_;
-  int errorFd_;
+  int errorFd_;  // not owned: standard error, or what a test hands in
   bool terminal_;
-  int logFd_ = -1;
+  UniqueFd log_;
   bool logFailed_ = false;
   int lastPercent_ = -1;
   bool barOpen_ = false;

@@ -1,5 +1,6 @@
 // Work and programs started in a process of their own.
 #include "platform/posix/detached_process.h"
+#include "platform/posix/unique_fd.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -16,31 +17,35 @@ extern char** environ;
 namespace tunovar::posix {
 namespace {
 
+// Lets go of every descriptor inherited beyond the standard three: closing them by number is
+// this function's job, as none of them is owned by anything of the detached work.
 void CloseInheritedFiles() {
   if (close_range(3, ~0U, 0) == 0) return;
-  DIR* dir = opendir("/proc/self/fd");
-  if (dir == nullptr) {
-    // Nothing tells which are open: every number below the limit is closed, the pipe whose end
-    // RunDetached waits for among them, so that the wait ends.
-    const long limit = sysconf(_SC_OPEN_MAX);
-    for (long fd = 3; fd < (limit > 0 ? limit : 1024); ++fd) close(static_cast<int>(fd));
-    return;
-  }
   std::vector<int> open;
-  const int own = dirfd(dir);
-  while (const dirent* entry = readdir(dir)) {
-    const int fd = std::atoi(entry->d_name);
-    if (fd > 2 && fd != own) open.push_back(fd);
+  {
+    const UniqueDir dir(opendir("/proc/self/fd"));
+    if (!dir) {
+      // Nothing tells which are open: every number below the limit is closed, the pipe whose
+      // end RunDetached waits for among them, so that the wait ends.
+      const long limit = sysconf(_SC_OPEN_MAX);
+      for (long fd = 3; fd < (limit > 0 ? limit : 1024); ++fd) close(static_cast<int>(fd));
+      return;
+    }
+    const int own = dirfd(dir.get());
+    while (const dirent* entry = readdir(dir.get())) {
+      const int fd = std::atoi(entry->d_name);
+      if (fd > 2 && fd != own) open.push_back(fd);
+    }
   }
-  closedir(dir);
   for (int fd : open) close(fd);
 }
 
 void StandardFilesToNull() {
-  const int null = open("/dev/null", O_RDWR);
-  if (null < 0) return;
-  for (int fd = 0; fd <= 2; ++fd) dup2(null, fd);
-  if (null > 2) close(null);
+  UniqueFd null(open("/dev/null", O_RDWR));
+  if (!null) return;
+  for (int fd = 0; fd <= 2; ++fd) dup2(null.get(), fd);
+  // Opened as one of the three itself, it stays open as that one.
+  if (null.get() <= 2) (void)null.release();
 }
 
 // Forks a child that starts a session of its own and runs inSession there, then reaps it.
@@ -66,14 +71,16 @@ bool RunDetached(const std::function<void()>& work) {
     // The grandchild lets go of every inherited file before RunDetached returns: the pipe's
     // writing end is among them, so its end of file tells that the lock and the held files
     // of the installer are no longer shared with it.
-    int closed[2];
-    if (pipe2(closed, O_CLOEXEC) != 0) return 1;
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) return 1;
+    UniqueFd readEnd(ends[0]);
+    UniqueFd writeEnd(ends[1]);
     const pid_t grandchild = fork();
     if (grandchild != 0) {
-      close(closed[1]);
+      writeEnd.reset();
       char byte = 0;
       for (ssize_t n = 1; grandchild > 0 && n != 0;) {
-        n = read(closed[0], &byte, 1);
+        n = read(readEnd.get(), &byte, 1);
         if (n < 0 && errno != EINTR) break;
       }
       return grandchild < 0 ? 1 : 0;

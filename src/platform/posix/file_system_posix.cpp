@@ -1,11 +1,11 @@
-// The file system of a Linux run: Windows paths on drive letters mapped to host folders.
+// The file system of a Linux run: Windows paths on drive letters mapped to host folders, and
+// its files. What it keeps of folders and entries is in folder_names_posix.cpp.
 #include "platform/posix/file_system_posix.h"
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <poll.h>
-#include <signal.h>
 #include <stdlib.h>
 #include <sys/file.h>
 #include <sys/inotify.h>
@@ -13,7 +13,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <ctime>
 #include <memory>
@@ -21,7 +20,9 @@
 #include "base/ansi_text.h"
 #include "base/ansi_utf8.h"
 #include "base/wildcard.h"
+#include "platform/posix/disk_names.h"
 #include "platform/posix/host_files.h"
+#include "platform/posix/unique_fd.h"
 #include "platform/posix/xdg_dirs.h"
 
 namespace tunovar::posix {
@@ -55,68 +56,37 @@ namespace {
 
 constexpr int kOpenRead = O_RDONLY | O_CLOEXEC;
 
-std::string Join(const std::string& folder, std::string_view name) {
-  std::string out = folder;
-  if (out.empty() || out.back() != '/') out += '/';
-  out += name;
-  return out;
-}
-
-bool IsAscii(std::string_view s) {
-  return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-// The Windows-1252 spelling of a name on disk: its UTF-8 converted; for a name that is no
-// valid UTF-8 at all (an old Latin-1 medium), its bytes as they are; nullopt for a UTF-8 name
-// with a character that Windows-1252 cannot write.
-std::optional<std::string> AnsiNameOf(std::string_view diskName) {
-  if (IsAscii(diskName)) return std::string(diskName);
-  if (auto ansi = Utf8ToAnsi(diskName)) return ansi;
-  if (IsValidUtf8(diskName)) return std::nullopt;
-  return std::string(diskName);
-}
-
-// The key of a name on disk: its Windows-1252 spelling in upper case.
-std::optional<std::string> KeyOfDiskName(std::string_view diskName) {
-  auto ansi = AnsiNameOf(diskName);
-  if (!ansi) return std::nullopt;
-  return UCase(*ansi);
-}
-
 class PosixReader : public ByteReader {
  public:
-  explicit PosixReader(int fd) : fd_(fd) {}
-  ~PosixReader() override { close(fd_); }
-  [[nodiscard]] int Fd() const { return fd_; }
+  explicit PosixReader(UniqueFd fd) : fd_(std::move(fd)) {}
+  [[nodiscard]] int Fd() const { return fd_.get(); }
   std::optional<std::size_t> Read(char* buffer, std::size_t size) override {
     for (;;) {
-      const ssize_t n = read(fd_, buffer, size);
+      const ssize_t n = read(fd_.get(), buffer, size);
       if (n >= 0) return static_cast<std::size_t>(n);
       if (errno != EINTR) return std::nullopt;
     }
   }
 
  private:
-  int fd_;
+  UniqueFd fd_;
 };
 
 class PosixWriter : public TextFileWriter {
  public:
-  explicit PosixWriter(int fd) : fd_(fd) {}
-  ~PosixWriter() override { close(fd_); }
-  bool Write(std::string_view bytes) override { return WriteAll(fd_, bytes); }
+  explicit PosixWriter(UniqueFd fd) : fd_(std::move(fd)) {}
+  bool Write(std::string_view bytes) override { return WriteAll(fd_.get(), bytes); }
 
  private:
-  int fd_;
+  UniqueFd fd_;
 };
 
 class PosixHold : public FileHold {
  public:
-  explicit PosixHold(int fd) : fd_(fd) {}
-  ~PosixHold() override { close(fd_); }
+  explicit PosixHold(UniqueFd fd) : fd_(std::move(fd)) {}
 
  private:
-  int fd_;
+  UniqueFd fd_;
 };
 
 }  // namespace
@@ -128,18 +98,18 @@ class PosixHold : public FileHold {
 class PosixReplacement : public ReplacementFile {
  public:
   // tempHost: the named temporary file, or "" for one without a name.
-  PosixReplacement(PosixFileSystem& fs, int fd, std::string tempHost, std::string destHost)
-      : fs_(fs), fd_(fd), tempHost_(std::move(tempHost)), destHost_(std::move(destHost)) {}
+  PosixReplacement(PosixFileSystem& fs, UniqueFd fd, std::string tempHost, std::string destHost)
+      : fs_(fs), fd_(std::move(fd)), tempHost_(std::move(tempHost)), destHost_(std::move(destHost)) {}
   PosixReplacement(const PosixReplacement&) = delete;
   PosixReplacement& operator=(const PosixReplacement&) = delete;
   ~PosixReplacement() override {
-    if (fd_ >= 0) close(fd_);
+    fd_.reset();
     if (!committed_ && !tempHost_.empty()) unlink(tempHost_.c_str());
   }
 
   bool Write(const char* data, std::size_t size) override {
-    if (fd_ < 0 || status_ != FsStatus::kOk) return false;
-    if (WriteAll(fd_, std::string_view(data, size))) return true;
+    if (!fd_ || status_ != FsStatus::kOk) return false;
+    if (WriteAll(fd_.get(), std::string_view(data, size))) return true;
     status_ = StatusOfErrno(errno);
     return false;
   }
@@ -149,11 +119,11 @@ class PosixReplacement : public ReplacementFile {
     // kind of reader, a file system that does not support it), the bytes go through a buffer.
     const auto* source = dynamic_cast<PosixReader*>(&reader);
     Copied done;
-    if (source == nullptr || fd_ < 0 || status_ != FsStatus::kOk) return ReplacementFile::CopyFrom(reader, limit);
+    if (source == nullptr || !fd_ || status_ != FsStatus::kOk) return ReplacementFile::CopyFrom(reader, limit);
     while (done.bytes < limit) {
       constexpr std::uint64_t kMostAtOnce = 1 << 30;
       const auto want = static_cast<std::size_t>(std::min(limit - done.bytes, kMostAtOnce));
-      const ssize_t n = copy_file_range(source->Fd(), nullptr, fd_, nullptr, want, 0);
+      const ssize_t n = copy_file_range(source->Fd(), nullptr, fd_.get(), nullptr, want, 0);
       if (n > 0) {
         done.bytes += static_cast<std::uint64_t>(n);
         continue;
@@ -177,7 +147,7 @@ class PosixReplacement : public ReplacementFile {
 
   FsStatus Commit(const std::string& timesFrom) override {
     if (committed_) return FsStatus::kOk;
-    if (fd_ < 0) return FsStatus::kIoError;
+    if (!fd_) return FsStatus::kIoError;
     if (status_ != FsStatus::kOk) return status_;
     // The permission bits and times of the source: an installed program stays runnable, and
     // the newer-only rule compares the source's own time on the next run. The owner may always
@@ -186,10 +156,10 @@ class PosixReplacement : public ReplacementFile {
     const auto source = timesFrom.empty() ? std::nullopt : fs_.FileStat(timesFrom);
     const bool haveSource = source.has_value();
     const mode_t mode = haveSource ? ((source->st_mode & 0777) | S_IWUSR) : fs_.NewFileMode();
-    if (fchmod(fd_, mode) != 0) return StatusOfErrno(errno);
+    if (fchmod(fd_.get(), mode) != 0) return StatusOfErrno(errno);
     if (haveSource) {
       const timespec times[2] = {source->st_atim, source->st_mtim};
-      if (futimens(fd_, times) != 0) return StatusOfErrno(errno);
+      if (futimens(fd_.get(), times) != 0) return StatusOfErrno(errno);
     }
     if (fs_.MayExist(destHost_) && PosixFileSystem::HeldElsewhere(destHost_)) return FsStatus::kInUse;
     if (tempHost_.empty()) {
@@ -201,9 +171,7 @@ class PosixReplacement : public ReplacementFile {
         return StatusOfErrno(errno);
       }
     }
-    const int fd = fd_;
-    fd_ = -1;
-    if (close(fd) != 0 && !committed_) return status_ = StatusOfErrno(errno);
+    if (!fd_.Close() && !committed_) return status_ = StatusOfErrno(errno);
     if (committed_) return FsStatus::kOk;
     if (rename(tempHost_.c_str(), destHost_.c_str()) != 0) return StatusOfErrno(errno);
     committed_ = true;
@@ -213,10 +181,10 @@ class PosixReplacement : public ReplacementFile {
  private:
   // Gives the file without a name the host path `name`; false with errno set otherwise.
   bool LinkAs(const std::string& name) {
-    if (linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) return true;
+    if (linkat(fd_.get(), "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) return true;
     if (errno == EEXIST) return false;
     // Without the privilege to link a descriptor, its entry in /proc serves.
-    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_.get());
     return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
   }
 
@@ -235,7 +203,7 @@ class PosixReplacement : public ReplacementFile {
   }
 
   PosixFileSystem& fs_;
-  int fd_;
+  UniqueFd fd_;
   std::string tempHost_;
   std::string destHost_;
   FsStatus status_ = FsStatus::kOk;
@@ -244,76 +212,33 @@ class PosixReplacement : public ReplacementFile {
 
 PosixFileSystem::PosixFileSystem() : PosixFileSystem(DriveMap::FromEnvironment()) {}
 
-namespace {
-
-// The count of change signals received, for every file system of the process: a signal
-// handler has nothing else to write to. A file system reads its changes only when the count
-// has moved since it last read them, so that a lookup with nothing changed costs no call.
-std::atomic<std::uint32_t> changeSignals{0};
-
-void CountChangeSignal(int) { changeSignals.fetch_add(1, std::memory_order_relaxed); }
-
-// Asks the system to signal this process whenever changes are queued on fd.
-bool SignalChanges(int fd) {
-  static const bool handled = [] {
-    struct sigaction action {};
-    action.sa_handler = CountChangeSignal;
-    action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    return sigaction(SIGIO, &action, nullptr) == 0;
-  }();
-  if (!handled || fcntl(fd, F_SETOWN, getpid()) != 0) return false;
-  const int flags = fcntl(fd, F_GETFL);
-  return flags >= 0 && fcntl(fd, F_SETFL, flags | O_ASYNC) == 0;
-}
-
-}  // namespace
-
 PosixFileSystem::PosixFileSystem(DriveMap drives)
     : drives_(std::move(drives)), notify_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
   // The umask can only be read by setting it; the program is single-threaded here.
   umask_ = umask(022);
   umask(umask_);
-  signalled_ = notify_ >= 0 && SignalChanges(notify_);
+  StartWatching();
 }
 
-PosixFileSystem::~PosixFileSystem() {
-  if (notify_ >= 0) close(notify_);
-}
-
-bool PosixFileSystem::MayExist(const std::string& hostPath) {
-  const std::size_t slash = hostPath.rfind('/');
-  if (slash == std::string::npos) return true;
-  ApplyFolderChanges();
-  const FolderNames* names = KeptNamesOf(hostPath.substr(0, slash));
-  if (names == nullptr) return true;
-  const std::string name = hostPath.substr(slash + 1);
-  const auto key = KeyOfDiskName(name);
-  if (!key) return true;
-  const auto spellings = names->byKey.find(*key);
-  return spellings != names->byKey.end() && spellings->second.count(name) != 0;
-}
+PosixFileSystem::~PosixFileSystem() = default;
 
 bool PosixFileSystem::HeldElsewhere(const std::string& hostPath) {
-  const int fd = open(hostPath.c_str(), kOpenRead | O_NOFOLLOW | O_NONBLOCK);
-  if (fd < 0) return false;
-  const bool held = flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-  close(fd);  // also lets go of the probe's own lock
-  return held;
+  // Closing the probe also lets go of its own lock.
+  const UniqueFd fd(open(hostPath.c_str(), kOpenRead | O_NOFOLLOW | O_NONBLOCK));
+  return fd && flock(fd.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
 }
 
 PosixFileSystem::LetGo PosixFileSystem::WaitUntilLetGo(const std::string& path, std::uint32_t maxMs) {
   const auto at = Locate(path);
   if (!at || !at->found) return LetGo::kLetGoOrChanged;
   if (!at->IsFile() || at->isLink) return LetGo::kNotHeld;
-  const int fd = open(at->host.c_str(), kOpenRead | O_NOFOLLOW | O_NONBLOCK);
-  if (fd < 0) return errno == ENOENT ? LetGo::kLetGoOrChanged : LetGo::kNotHeld;
-  const int changes = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  // Closing the probe at the end also lets go of its own lock.
+  const UniqueFd fd(open(at->host.c_str(), kOpenRead | O_NOFOLLOW | O_NONBLOCK));
+  if (!fd) return errno == ENOENT ? LetGo::kLetGoOrChanged : LetGo::kNotHeld;
+  const UniqueFd changes(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
   // Watched before the first probe, so that a closing between the two is not missed.
-  if (changes < 0 || inotify_add_watch(changes, at->host.c_str(),
-                                       IN_CLOSE | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF) < 0) {
-    if (changes >= 0) close(changes);
-    close(fd);
+  if (!changes || inotify_add_watch(changes.get(), at->host.c_str(),
+                                    IN_CLOSE | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF) < 0) {
     return LetGo::kNotHeld;
   }
   const auto nowMs = [] {
@@ -327,20 +252,20 @@ PosixFileSystem::LetGo PosixFileSystem::WaitUntilLetGo(const std::string& path, 
   LetGo outcome = LetGo::kNotHeld;
   bool closed = false;
   for (;;) {
-    if (flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) {
+    if (flock(fd.get(), LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) {
       if (outcome == LetGo::kStillHeld) outcome = LetGo::kLetGoOrChanged;
       break;
     }
     outcome = LetGo::kStillHeld;
     const std::int64_t left = deadline - nowMs();
     if (left <= 0) break;
-    pollfd wait {changes, POLLIN, 0};
+    pollfd wait {changes.get(), POLLIN, 0};
     const int ready = poll(&wait, 1, static_cast<int>(closed ? std::min<std::int64_t>(left, 1) : left));
     if (ready < 0 && errno != EINTR) break;
     closed = ready > 0;
     std::uint32_t seen = 0;
     alignas(inotify_event) char events[4096];
-    for (ssize_t n; closed && (n = read(changes, events, sizeof events)) > 0;) {
+    for (ssize_t n; closed && (n = read(changes.get(), events, sizeof events)) > 0;) {
       for (ssize_t i = 0; i < n;) {
         const auto* event = reinterpret_cast<const inotify_event*>(events + i);
         seen |= event->mask;
@@ -353,8 +278,6 @@ PosixFileSystem::LetGo PosixFileSystem::WaitUntilLetGo(const std::string& path, 
       break;
     }
   }
-  close(changes);
-  close(fd);  // also lets go of the probe's own lock
   return outcome;
 }
 
@@ -421,7 +344,7 @@ const PosixFileSystem::Location* PosixFileSystem::Locate(std::string_view path, 
     }
   }
   // What a folder found on the way depends on: each folder and the key of the next name.
-  bool keep = notify_ >= 0;
+  bool keep = notify_.valid();
   std::vector<std::string> steps;
   for (std::size_t i = first; i < count; ++i) {
     std::string name = AnsiToUtf8(at.windows.components[i]);
@@ -505,213 +428,6 @@ bool PosixFileSystem::InsideDrive(const Location& at, bool entry) {
   return *real == realRoot ||
          (real->size() > realRoot.size() && real->compare(0, realRoot.size(), realRoot) == 0 &&
           (*real)[realRoot.size()] == '/');
-}
-
-namespace {
-
-constexpr std::size_t kKeptFoldersMax = 1024;  // a bound on inotify watches
-// Names coming and going and the folder itself going; in a folder this program only reads,
-// also changes to an entry's contents, times or permissions (which a kept entry holds).
-constexpr std::uint32_t kNameEvents =
-    IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
-constexpr std::uint32_t kFolderEvents = kNameEvents | IN_ATTRIB | IN_MODIFY;
-
-void ReadNames(const std::string& folder, std::unordered_map<std::string, std::set<std::string>>& byKey) {
-  byKey.clear();
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) return;
-  while (const dirent* entry = readdir(dir)) {
-    const std::string_view disk(entry->d_name);
-    if (disk == "." || disk == "..") continue;
-    if (auto key = KeyOfDiskName(disk)) byKey[*key].emplace(disk);
-  }
-  closedir(dir);
-}
-
-}  // namespace
-
-bool PosixFileSystem::Watch(const std::string& folder) {
-  if (notify_ < 0) return false;
-  if (watchOf_.count(folder) != 0) return true;
-  if (watchOf_.size() >= kKeptFoldersMax) return false;
-  const int watch =
-      inotify_add_watch(notify_, folder.c_str(), written_.count(folder) != 0 ? kNameEvents : kFolderEvents);
-  if (watch < 0) return false;
-  watchOf_[folder] = watch;
-  auto& paths = watched_[watch];
-  if (std::find(paths.begin(), paths.end(), folder) == paths.end()) paths.push_back(folder);
-  return true;
-}
-
-void PosixFileSystem::WritingIn(const std::string& folder) {
-  // The files this program writes would be reported back change by change (contents, times,
-  // permissions of each new file): a folder it makes files or folders in is watched for its
-  // names only, and no entry of it is kept. A folder it only deletes from stays watched whole.
-  if (!written_.insert(folder).second) return;
-  for (KeptEntry& kept : kept_) {
-    if (kept.at.parentHost == folder) kept.path.clear();
-  }
-  if (const auto it = watchOf_.find(folder); it != watchOf_.end()) {
-    (void)inotify_add_watch(notify_, folder.c_str(), kNameEvents);
-  }
-}
-
-void PosixFileSystem::ForgetEverything() {
-  if (notify_ >= 0) {
-    for (const auto& [watch, paths] : watched_) inotify_rm_watch(notify_, watch);
-  }
-  folders_.clear();
-  watchOf_.clear();
-  watched_.clear();
-  written_.clear();
-  resolved_.clear();
-  dependents_.clear();
-  for (KeptEntry& kept : kept_) kept.path.clear();
-}
-
-void PosixFileSystem::Unwatch(const std::string& folder) {
-  // The folders below a folder that went or moved are no longer where their paths say.
-  const std::string below = folder + '/';
-  for (auto it = watchOf_.begin(); it != watchOf_.end();) {
-    if (it->first != folder && it->first.compare(0, below.size(), below) != 0) {
-      ++it;
-      continue;
-    }
-    folders_.erase(it->first);
-    written_.erase(it->first);
-    auto& paths = watched_[it->second];
-    paths.erase(std::remove(paths.begin(), paths.end(), it->first), paths.end());
-    if (paths.empty()) {
-      watched_.erase(it->second);
-      inotify_rm_watch(notify_, it->second);
-    }
-    it = watchOf_.erase(it);
-  }
-  resolved_.clear();
-  dependents_.clear();
-  for (KeptEntry& kept : kept_) kept.path.clear();
-}
-
-void PosixFileSystem::ApplyNameChange(const std::string& folder, std::uint32_t mask, const std::string& name) {
-  for (KeptEntry& kept : kept_) {
-    // An entry in this folder; any entry when a folder changed, since an entry below it is
-    // below it only by its path.
-    if ((mask & IN_ISDIR) != 0 || kept.at.parentHost == folder) kept.path.clear();
-  }
-  // A name without a Windows spelling is never found, so no folder is found through it.
-  const auto key = KeyOfDiskName(name);
-  if (!key) return;
-  if (const auto through = dependents_.find(folder + '\n' + *key); through != dependents_.end()) {
-    for (const std::string& below : through->second) resolved_.erase(below);
-    dependents_.erase(through);
-  }
-  const auto names = folders_.find(folder);
-  if (names == folders_.end()) return;
-  auto& byKey = names->second.byKey;
-  if ((mask & (IN_CREATE | IN_MOVED_TO)) != 0) {
-    byKey[*key].insert(name);
-  } else if ((mask & (IN_DELETE | IN_MOVED_FROM)) != 0) {
-    const auto entry = byKey.find(*key);
-    if (entry != byKey.end()) {
-      entry->second.erase(name);
-      if (entry->second.empty()) byKey.erase(entry);
-    }
-  }
-}
-
-void PosixFileSystem::ApplyFolderChanges() {
-  if (notify_ < 0) return;
-  if (signalled_) {
-    // Taken before reading: a change queued after this has its own signal.
-    const std::uint32_t count = changeSignals.load(std::memory_order_acquire);
-    if (count == signalsSeen_) return;
-    signalsSeen_ = count;
-  }
-  alignas(inotify_event) char buffer[16384];
-  for (;;) {
-    const ssize_t n = read(notify_, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n < 0 && errno != EAGAIN) {
-        // The watch is lost: nothing is kept any more, every lookup reads its folder.
-        ForgetEverything();
-        close(notify_);
-        notify_ = -1;
-      }
-      return;
-    }
-    for (ssize_t at = 0; at < n;) {
-      const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-      if ((event->mask & IN_Q_OVERFLOW) != 0) {
-        ForgetEverything();  // changes were lost
-        continue;
-      }
-      const auto owners = watched_.find(event->wd);
-      if (owners == watched_.end()) continue;
-      if ((event->mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT)) != 0) {
-        // A watched folder went: whatever was found through it is looked up again.
-        const std::vector<std::string> paths = owners->second;
-        for (const std::string& path : paths) Unwatch(path);
-        continue;
-      }
-      if (event->len == 0) continue;
-      const std::string name(event->name);
-      const std::vector<std::string> paths = owners->second;
-      for (const std::string& path : paths) ApplyNameChange(path, event->mask, name);
-    }
-    // A read with room left for another event took all that was queued; whatever comes later
-    // is signalled again.
-    if (signalled_ && static_cast<std::size_t>(n) + sizeof(inotify_event) + NAME_MAX + 1 <= sizeof buffer) return;
-  }
-}
-
-const PosixFileSystem::FolderNames* PosixFileSystem::KeptNamesOf(const std::string& folder) const {
-  const auto it = folders_.find(folder);
-  return it != folders_.end() && it->second.pathWatched ? &it->second : nullptr;
-}
-
-const PosixFileSystem::FolderNames* PosixFileSystem::NamesOf(const std::string& folder, bool pathWatched) {
-  ApplyFolderChanges();
-  // A folder watched with every folder above it cannot have moved unnoticed.
-  if (const FolderNames* kept = KeptNamesOf(folder)) return kept;
-  // A watch on a folder that went or was replaced would report another folder's changes.
-  struct stat st {};
-  if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    Unwatch(folder);
-    return nullptr;
-  }
-  const auto it = folders_.find(folder);
-  if (it != folders_.end()) {
-    // The same path may have come to name another folder (a folder above it was renamed).
-    if (it->second.dev == st.st_dev && it->second.ino == st.st_ino) {
-      it->second.pathWatched = it->second.pathWatched || pathWatched;
-      return &it->second;
-    }
-    Unwatch(folder);
-  }
-  // Watched before it is read, so that no change falls between the two.
-  if (folders_.size() >= kKeptFoldersMax || !Watch(folder)) {
-    ReadNames(folder, unkept_.byKey);
-    return &unkept_;
-  }
-  FolderNames& names = folders_[folder];
-  names.dev = st.st_dev;
-  names.ino = st.st_ino;
-  names.pathWatched = pathWatched;
-  ReadNames(folder, names.byKey);
-  ApplyFolderChanges();
-  const auto kept = folders_.find(folder);
-  return kept != folders_.end() ? &kept->second : nullptr;
-}
-
-std::optional<std::string> PosixFileSystem::FindNoCase(const std::string& folder, std::string_view name,
-                                                       bool pathWatched) {
-  const FolderNames* names = NamesOf(folder, pathWatched);
-  if (names == nullptr) return std::nullopt;
-  const auto it = names->byKey.find(UCase(name));
-  if (it == names->byKey.end() || it->second.empty()) return std::nullopt;
-  return *it->second.begin();
 }
 
 std::optional<struct stat> PosixFileSystem::FileStat(const std::string& windowsPath) {
@@ -840,9 +556,9 @@ std::optional<std::string> PosixFileSystem::ReadWholeFile(const std::string& pat
 std::unique_ptr<ByteReader> PosixFileSystem::OpenForReading(const std::string& path) {
   const auto at = Locate(path);
   if (!at || !at->IsFile()) return nullptr;
-  const int fd = open(at->host.c_str(), kOpenRead);
-  if (fd < 0) return nullptr;
-  return std::make_unique<PosixReader>(fd);
+  UniqueFd fd(open(at->host.c_str(), kOpenRead));
+  if (!fd) return nullptr;
+  return std::make_unique<PosixReader>(std::move(fd));
 }
 
 std::unique_ptr<ReplacementFile> PosixFileSystem::CreateReplacement(const std::string& destination) {
@@ -852,13 +568,13 @@ std::unique_ptr<ReplacementFile> PosixFileSystem::CreateReplacement(const std::s
   if (!InsideDrive(*at, false)) return nullptr;
   WritingIn(at->parentHost);
   if (!at->found) {
-    const int fd = open(at->parentHost.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd >= 0) return std::make_unique<PosixReplacement>(*this, fd, std::string(), at->host);
+    UniqueFd unnamed(open(at->parentHost.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    if (unnamed) return std::make_unique<PosixReplacement>(*this, std::move(unnamed), std::string(), at->host);
   }
   std::string temp = Join(at->parentHost, ".tunovar-new-XXXXXX");
-  const int fd = mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  return std::make_unique<PosixReplacement>(*this, fd, std::move(temp), at->host);
+  UniqueFd fd(mkostemp(temp.data(), O_CLOEXEC));
+  if (!fd) return nullptr;
+  return std::make_unique<PosixReplacement>(*this, std::move(fd), std::move(temp), at->host);
 }
 
 std::unique_ptr<TextFileWriter> PosixFileSystem::OpenForWriting(const std::string& path,
@@ -872,19 +588,19 @@ std::unique_ptr<TextFileWriter> PosixFileSystem::OpenForWriting(const std::strin
   }
   const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW |
                     (mode == WriteMode::kAppend ? O_APPEND : O_TRUNC);
-  const int fd = open(at->host.c_str(), flags, 0666);
-  if (fd < 0) return nullptr;
-  return std::make_unique<PosixWriter>(fd);
+  UniqueFd fd(open(at->host.c_str(), flags, 0666));
+  if (!fd) return nullptr;
+  return std::make_unique<PosixWriter>(std::move(fd));
 }
 
 std::unique_ptr<FileHold> PosixFileSystem::HoldOpen(const std::string& path) {
   const auto at = Locate(path);
   if (!at || !at->IsFile()) return nullptr;
-  const int fd = open(at->host.c_str(), kOpenRead);
-  if (fd < 0) return nullptr;
+  UniqueFd fd(open(at->host.c_str(), kOpenRead));
+  if (!fd) return nullptr;
   // A shared lock: a delete or a replacement probes for it and is refused while it is held.
-  (void)flock(fd, LOCK_SH | LOCK_NB);
-  return std::make_unique<PosixHold>(fd);
+  (void)flock(fd.get(), LOCK_SH | LOCK_NB);
+  return std::make_unique<PosixHold>(std::move(fd));
 }
 
 std::vector<std::string> PosixFileSystem::ListFiles(const std::string& pattern) {
@@ -906,9 +622,9 @@ std::vector<std::string> PosixFileSystem::ListFiles(const std::string& pattern) 
   }
   const auto at = Locate(pattern.substr(0, cut + 1));
   if (!at || !at->found || !S_ISDIR(at->st.st_mode)) return out;
-  DIR* dir = opendir(at->host.c_str());
-  if (dir == nullptr) return out;
-  while (const dirent* entry = readdir(dir)) {
+  const UniqueDir dir(opendir(at->host.c_str()));
+  if (!dir) return out;
+  while (const dirent* entry = readdir(dir.get())) {
     const std::string_view disk(entry->d_name);
     if (disk == "." || disk == "..") continue;
     const auto ansi = AnsiNameOf(disk);
@@ -917,7 +633,6 @@ std::vector<std::string> PosixFileSystem::ListFiles(const std::string& pattern) 
     if (stat(Join(at->host, disk).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
     out.push_back(*ansi);
   }
-  closedir(dir);
   std::sort(out.begin(), out.end(),
             [](const std::string& a, const std::string& b) { return UCase(a) < UCase(b); });
   return out;

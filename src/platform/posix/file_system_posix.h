@@ -23,6 +23,7 @@
 #include "base/windows_path.h"
 #include "platform/file_system.h"
 #include "platform/posix/drive_map.h"
+#include "platform/posix/unique_fd.h"
 
 namespace tunovar::posix {
 
@@ -102,6 +103,11 @@ class PosixFileSystem : public FileSystem {
   // inside the drive folder once every symbolic link is resolved.
   bool InsideDrive(const Location& at, bool entry);
 
+  // ---- Kept answers (folder_names_posix.cpp) ----------------------------------------------
+  // Asks the system to signal queued changes of the watches, so that a lookup with nothing
+  // changed reads nothing.
+  void StartWatching();
+
   // Every folder that a kept answer below depends on is watched with inotify, and every
   // change reported, this program's own or another's, is applied before a kept answer is
   // used: so an answer is as good as a fresh look at the disk. Without inotify nothing is
@@ -165,7 +171,7 @@ class PosixFileSystem : public FileSystem {
   Location last_;  // the answer of the last Locate that was not kept
   std::size_t nextKept_ = 0;
   FolderNames unkept_;  // the names of a folder read without keeping them
-  int notify_ = -1;
+  UniqueFd notify_;
   bool signalled_ = false;        // the system signals queued changes (else: read every time)
   std::uint32_t signalsSeen_ = 0;  // the signal count when the changes were last read
   std::map<std::string, std::string> realRoots_;

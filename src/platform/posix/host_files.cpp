@@ -7,6 +7,7 @@
 
 #include <cerrno>
 
+#include "platform/posix/unique_fd.h"
 #include "platform/posix/xdg_dirs.h"
 
 namespace tunovar::posix {
@@ -16,25 +17,24 @@ bool WriteHostFile(const std::string& path, const std::string& bytes) {
   const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
   if (path.empty() || !MakeHostFolders(folder)) return false;
   std::string temp = path + ".XXXXXX";
-  const int fd = mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return false;
-  bool ok = fchmod(fd, 0644) == 0 && WriteAll(fd, bytes);
-  ok = close(fd) == 0 && ok;
+  UniqueFd fd(mkostemp(temp.data(), O_CLOEXEC));
+  if (!fd) return false;
+  bool ok = fchmod(fd.get(), 0644) == 0 && WriteAll(fd.get(), bytes);
+  ok = fd.Close() && ok;
   ok = ok && rename(temp.c_str(), path.c_str()) == 0;
   if (!ok) unlink(temp.c_str());
   return ok;
 }
 
 std::optional<std::string> ReadHostFile(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
+  const UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd) return std::nullopt;
   std::string bytes;
   char buffer[8192];
   for (;;) {
-    const ssize_t n = read(fd, buffer, sizeof buffer);
+    const ssize_t n = read(fd.get(), buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      close(fd);
       if (n < 0) return std::nullopt;
       return bytes;
     }

@@ -15,6 +15,7 @@
 #include "platform/posix/detached_process.h"
 #include "platform/posix/uninstall_entry.h"
 #include "platform/posix/xdg_dirs.h"
+#include "platform/posix/unique_fd.h"
 
 namespace tunovar::posix {
 namespace {
@@ -85,9 +86,7 @@ std::string MessagesLocale() {
 PosixShell::PosixShell(PosixFileSystem& fs, Console* log)
     : fs_(fs), log_(log), setupDataFolder_(SetupDataFolder()), menu_(fs, DataHome(), ConfigHome()) {}
 
-PosixShell::~PosixShell() {
-  if (lockFd_ >= 0) close(lockFd_);
-}
+PosixShell::~PosixShell() = default;
 
 void PosixShell::PassOver(const std::string& kind, const std::string& file) {
   passedOver_.push_back(kind + " " + file);
@@ -206,16 +205,12 @@ std::string PosixShell::InstanceLockPath() {
 }
 
 bool PosixShell::AnotherInstanceRunning() {
-  if (lockFd_ >= 0) return false;  // this run holds the lock already
+  if (lock_) return false;  // this run holds the lock already
   // Close-on-exec, and never handed to the batch's process: no child keeps the lock.
-  const int fd = open(InstanceLockPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (fd < 0) return false;  // no lock to be had: the run goes on
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    const bool held = errno == EWOULDBLOCK;
-    close(fd);
-    return held;
-  }
-  lockFd_ = fd;
+  UniqueFd fd(open(InstanceLockPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+  if (!fd) return false;  // no lock to be had: the run goes on
+  if (flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return errno == EWOULDBLOCK;
+  lock_ = std::move(fd);
   return false;
 }
 

@@ -17,6 +17,7 @@
 #include "platform/posix/file_system_posix.h"
 #include "platform/posix/xdg_menu.h"
 #include "platform/shell.h"
+#include "platform/posix/unique_fd.h"
 
 namespace tunovar::posix {
 
@@ -66,7 +67,7 @@ class PosixShell : public Shell {
   XdgMenu menu_;
   std::vector<std::string> passedOver_;
   std::uint32_t batchGiveUpMs_ = 120000;
-  int lockFd_ = -1;
+  UniqueFd lock_;  // the single-instance lock, held to the end of the run
 };
 
 }  // namespace tunovar::posix

@@ -12,6 +12,7 @@
 #include "base/ansi_utf8.h"
 #include "platform/posix/file_system_posix.h"
 #include "platform/posix/host_files.h"
+#include "platform/posix/unique_fd.h"
 
 namespace tunovar::posix {
 namespace {
@@ -124,16 +125,15 @@ std::optional<std::string> KeyOf(std::string_view entry, std::string_view key) {
 // Names in folder that start with prefix and end with suffix, sorted.
 std::vector<std::string> FilesOf(const std::string& folder, std::string_view prefix, std::string_view suffix) {
   std::vector<std::string> out;
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) return out;
-  while (const dirent* entry = readdir(dir)) {
+  const UniqueDir dir(opendir(folder.c_str()));
+  if (!dir) return out;
+  while (const dirent* entry = readdir(dir.get())) {
     const std::string_view name(entry->d_name);
     if (name.size() > prefix.size() + suffix.size() && name.substr(0, prefix.size()) == prefix &&
         name.substr(name.size() - suffix.size()) == suffix) {
       out.emplace_back(name);
     }
   }
-  closedir(dir);
   std::sort(out.begin(), out.end());
   return out;
 }

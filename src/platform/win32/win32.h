@@ -28,46 +28,20 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "base/unique_resource.h"
+
 namespace tunovar::win32 {
 
 // Owns one handle of a kind closed by Close (CloseHandle, FindClose, RegCloseKey...).
 // Invalid is the value the opening call gives on failure.
-template <typename Handle, auto Close, auto Invalid>
-class UniqueHandleOf {
- public:
-  UniqueHandleOf() = default;
-  explicit UniqueHandleOf(Handle handle) : handle_(handle) {}
-  UniqueHandleOf(const UniqueHandleOf&) = delete;
-  UniqueHandleOf& operator=(const UniqueHandleOf&) = delete;
-  UniqueHandleOf(UniqueHandleOf&& other) noexcept : handle_(other.release()) {}
-  UniqueHandleOf& operator=(UniqueHandleOf&& other) noexcept {
-    if (this != &other) reset(other.release());
-    return *this;
-  }
-  ~UniqueHandleOf() { reset(); }
-
-  [[nodiscard]] Handle get() const { return handle_; }
-  [[nodiscard]] bool valid() const { return handle_ != InvalidValue(); }
-  explicit operator bool() const { return valid(); }
-  // For calls that fill a handle through a pointer (RegOpenKeyExA...); closes the old one.
-  [[nodiscard]] Handle* put() {
-    reset();
-    return &handle_;
-  }
-  [[nodiscard]] Handle release() {
-    Handle handle = handle_;
-    handle_ = InvalidValue();
-    return handle;
-  }
-  void reset(Handle handle = InvalidValue()) {
-    if (valid()) Close(handle_);
-    handle_ = handle;
-  }
-
- private:
-  static Handle InvalidValue() { return reinterpret_cast<Handle>(Invalid); }
-  Handle handle_ = InvalidValue();
+template <typename H, auto Close, auto Invalid>
+struct HandleTraits {
+  using Handle = H;
+  static Handle None() { return reinterpret_cast<Handle>(Invalid); }
+  static void Release(Handle handle) { Close(handle); }
 };
+template <typename Handle, auto Close, auto Invalid>
+using UniqueHandleOf = UniqueResource<HandleTraits<Handle, Close, Invalid>>;
 
 namespace detail {
 inline void CloseKernelHandle(HANDLE handle) { ::CloseHandle(handle); }

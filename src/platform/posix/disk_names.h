@@ -1,0 +1,21 @@
+// Names of the host's files as the POSIX back-end joins them and reads them in Windows-1252.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tunovar::posix {
+
+// folder & "/" & name (no "/" doubled).
+[[nodiscard]] std::string Join(const std::string& folder, std::string_view name);
+
+// The Windows-1252 spelling of a name on disk: its UTF-8 converted; for a name that is no
+// valid UTF-8 at all (an old Latin-1 medium), its bytes as they are; nullopt for a UTF-8 name
+// with a character that Windows-1252 cannot write.
+[[nodiscard]] std::optional<std::string> AnsiNameOf(std::string_view diskName);
+
+// The key of a name on disk: its Windows-1252 spelling in upper case.
+[[nodiscard]] std::optional<std::string> KeyOfDiskName(std::string_view diskName);
+
+}  // namespace tunovar::posix
