@@ -110,6 +110,29 @@ std::optional<WindowsPath> ParseWindowsPath(std::string_view path) {
   return out;
 }
 
+std::optional<std::string> ResolvedFolderPath(std::string_view path) {
+  if (path.size() < 3 || !IsDriveLetter(path[0]) || path[1] != ':' || !IsSeparator(path[2])) return std::nullopt;
+  if (HoldsForbiddenCharacter(path, NameScope::kWholePath)) return std::nullopt;
+  std::vector<std::string_view> names;
+  bool refused = false;
+  ForEachComponent(path.substr(3), kPathSeparators, [&](std::string_view name) {
+    if (name == "..") {
+      if (!names.empty()) names.pop_back();
+    } else if (IsDotsComponent(name)) {
+      refused = refused || name != ".";
+    } else if (!name.empty()) {
+      names.push_back(name.substr(0, name.find_last_not_of(". ") + 1));
+    }
+  });
+  if (refused) return std::nullopt;
+  std::string out{path[0], ':', '\\'};  // the drive as written: records keep its case
+  for (const std::string_view name : names) {
+    out += name;
+    out += '\\';
+  }
+  return out;
+}
+
 std::string FormatWindowsPath(const WindowsPath& path) {
   std::string out{path.drive, ':'};
   for (const auto& c : path.components) {

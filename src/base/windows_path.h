@@ -71,4 +71,13 @@ struct WindowsPath {
 // "C:\A\B", with a final "\" for a drive root or when trailingSeparator is set.
 [[nodiscard]] std::string FormatWindowsPath(const WindowsPath& path);
 
+// A folder path in the form Windows resolves it to, ending in "\": "X:\" followed by its names
+// ("/" separates them as "\" does),
+// "." dropped, ".." taking back the name before it (at the root it stays there), and the
+// trailing dots and blanks of each name removed ("C:\Games...\" is the folder C:\Games\).
+// nullopt when the text does not start with a drive letter, ":" and "\" (a relative or
+// rooted path, "C:x", a network path), holds a character no name can hold, or a name of dots
+// and blanks only other than "." and "..", whose meaning differs between Windows versions.
+[[nodiscard]] std::optional<std::string> ResolvedFolderPath(std::string_view path);
+
 }  // namespace tunovar

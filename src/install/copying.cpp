@@ -70,20 +70,6 @@ std::vector<std::string> DropEntriesOutsideTarget(std::vector<std::string>& sour
   return refused;
 }
 
-std::string FailedFilesText(const std::vector<std::string>& failed, std::size_t shown) {
-  std::string text = "These files could not be installed:";
-  const std::size_t listed = std::min(failed.size(), shown);
-  for (std::size_t k = 0; k < listed; ++k) {
-    text += kCrLf;
-    text += failed[k];
-  }
-  if (failed.size() > listed) {
-    text += kCrLf;
-    text += "... and " + DecimalText(static_cast<std::int64_t>(failed.size() - listed)) + " more.";
-  }
-  return text;
-}
-
 BlockCopyPlan PlanBlockCopy(std::optional<std::int64_t> length, std::optional<std::int64_t> blockSize,
                             std::optional<std::uint64_t> sourceLength) {
   if (!blockSize) blockSize = 1024;

@@ -56,9 +56,4 @@ struct BlockCopyPlan {
                                                                 std::vector<std::string>& destinations,
                                                                 const std::string& target);
 
-// The text of the box titled "Error" that names the files that could not be installed; at
-// most `shown` names, then a line saying how many more there are.
-[[nodiscard]] std::string FailedFilesText(const std::vector<std::string>& failed,
-                                          std::size_t shown = 20);
-
 }  // namespace tunovar

@@ -2,12 +2,14 @@
 // end of the program.
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <utility>
 
 #include "base/ansi_text.h"
 #include "install/copying.h"
 #include "install/records.h"
 #include "startup/installer.h"
+#include "startup/path_list_text.h"
 #include "window/target_path.h"
 
 namespace tunovar {
@@ -46,13 +48,32 @@ std::int64_t NoteRequiredBytes(Installer& in) {
   return requiredBytes;
 }
 
-// A shortfall is said in the language's text and the window comes back.
-bool EnoughSpace(Installer& in, std::int64_t requiredBytes) {
-  if (std::int64_t{in.space.FreeMB} * kMegabyte >= requiredBytes) return true;
-  in.Log("Not enough space: " + DecimalText(in.space.FreeMB) + " MB free, " + DecimalText(in.space.RequiredMB) +
-         " MB required");
+// The refusal of the space check: said in the language's text, and the window comes back.
+void RefuseTarget(Installer& in, const std::string& why) {
+  in.Log(why);
+  // Unattended, the reason is said too: the language's text speaks of space only.
+  if (in.Silent()) in.platform().console.WriteError(why);
   (void)in.Message(kSpaceTitle, in.Text(in.texts.LangIndex, TextSlot::kNoSpace), MessageButtons::kOk,
                    MessageAnswer::kOk);
+}
+
+// The install folder of the path box, resolved as Windows resolves it before anything is
+// checked or recorded, so that the records name the folder that really exists. A text that
+// gives no full path on a drive is refused as a missing drive is: the space check's message.
+std::optional<std::string> TargetFolder(Installer& in) {
+  // The text box keeps the text as typed.
+  const std::string& text = in.Window()[Ctl::Text_InstPath].caption;
+  std::optional<std::string> target = TargetFolderOfText(text);
+  if (!target) {
+    RefuseTarget(in, "The target folder " + SanitizeTargetPath(text) + " is no full path on a drive (X:\\...)");
+  }
+  return target;
+}
+
+bool EnoughSpace(Installer& in, std::int64_t requiredBytes) {
+  if (std::int64_t{in.space.FreeMB} * kMegabyte >= requiredBytes) return true;
+  RefuseTarget(in, "Not enough space: " + DecimalText(in.space.FreeMB) + " MB free, " +
+                       DecimalText(in.space.RequiredMB) + " MB required");
   return false;
 }
 
@@ -123,12 +144,42 @@ void RegisterUninstaller(Installer& in, const std::string& target) {
   in.Log((registered ? "Uninstaller registered: " : "Uninstaller not registered: ") + uninstaller);
 }
 
-// Files that could not be placed are named before the closing question; Yes starts the product.
+// The target folder must exist as a folder before anything is placed or recorded: a target
+// that names a file, or lies below one, would leave records, a group and an uninstall entry
+// that point at nothing.
+void RequireTargetFolder(Installer& in, const std::string& target) {
+  if (!in.FolderExists(target)) in.CreateFolderPath(target);
+  if (in.platform().fs.FolderExists(target)) return;
+  in.Log("The target folder cannot be created: " + target);
+  (void)in.Message("Error", "The target folder " + target + " could not be created.", MessageButtons::kOk,
+                   MessageAnswer::kOk);
+  in.EndProgram(kExitIncomplete);
+}
+
+// What could not be placed or recorded, for the box titled "Error".
+std::string FailuresText(const RunReport& report) {
+  std::string text;
+  if (!report.FailedFiles.empty()) text = PathListText("These files could not be installed:", report.FailedFiles);
+  if (!report.FailedRecords.empty()) {
+    if (!text.empty()) text += std::string(kCrLf) + std::string(kCrLf);
+    text += PathListText("These install records could not be written completely:", report.FailedRecords);
+  }
+  return text;
+}
+
+// After a failure the run is no success: the box titled "Error" names what is missing and the
+// run ends without the success question. The records of what was placed stay, so that the
+// uninstaller can remove a partial installation.
 void CloseInstallation(Installer& in, const std::string& target) {
   in.EnableControls();
   in.ShowProgress(0, true);
-  if (!in.report.FailedFiles.empty()) {
-    (void)in.Message("Error", FailedFilesText(in.report.FailedFiles), MessageButtons::kOk, MessageAnswer::kOk);
+  const RunReport& report = in.report;
+  if (!report.FailedFiles.empty() || !report.FailedRecords.empty()) {
+    (void)in.Message("Error", FailuresText(report), MessageButtons::kOk, MessageAnswer::kOk);
+    in.Log("Installation incomplete: " + DecimalText(static_cast<std::int64_t>(report.FailedFiles.size())) +
+           " files could not be placed, " + DecimalText(static_cast<std::int64_t>(report.FailedRecords.size())) +
+           " records not written");
+    in.EndProgram(kExitIncomplete);
   }
   const MessageAnswer answer = in.Message(in.Text(in.texts.LangIndex, TextSlot::kTitle),
                                           in.Text(in.texts.LangIndex, TextSlot::kStartNow),
@@ -137,11 +188,8 @@ void CloseInstallation(Installer& in, const std::string& target) {
     (void)in.platform().shell.Open(target + "TUNOVAR\\tunOVAR.exe", "", target + "TUNOVAR",
                                    ShowMode::kNormal);
   }
-  in.Log(in.report.FailedFiles.empty()
-             ? "Installation done"
-             : "Installation done; " + DecimalText(static_cast<std::int64_t>(in.report.FailedFiles.size())) +
-                   " files could not be placed");
-  in.EndProgram(in.report.FailedFiles.empty() ? kExitDone : kExitIncomplete);
+  in.Log("Installation done");
+  in.EndProgram(kExitDone);
 }
 
 }  // namespace
@@ -151,16 +199,16 @@ void Installer::RunInstallation() {
   GetWindowsDir();
   StartCompanion(*this);
   const std::int64_t requiredBytes = NoteRequiredBytes(*this);
-  if (!EnoughSpace(*this, requiredBytes)) return;
+  const std::optional<std::string> resolved = TargetFolder(*this);
+  if (!resolved || !EnoughSpace(*this, requiredBytes)) return;
+  const std::string& target = *resolved;
   BeginProgress(*this);
-  // The text box keeps the text as typed.
-  const std::string target = SanitizeTargetPath(form_[Ctl::Text_InstPath].caption);
   Log("Target folder " + target);
   InstallLists lists = ReadInstallLists(*this, target);
   RefuseEntriesOutsideTarget(*this, lists.folders, target, "filedir");
   RefuseEntriesOutsideTarget(*this, lists.files, target, "filelist");
 
-  if (!FolderExists(target)) CreateFolderPath(target);
+  RequireTargetFolder(*this, target);
   StringList removalList;
   CreateListedFolders(lists.folders.destinations, &removalList);
   SetPercentPerByte(*this, requiredBytes);

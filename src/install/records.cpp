@@ -15,15 +15,15 @@ std::string WindowsFolderRecordText(const std::string& target) {
 
 namespace {
 
+// A record that could not be written whole is noted for the closing report: the uninstaller
+// could not find everything it names, and the run is no success.
 void WriteRecord(Installer& installer, const std::string& path, WriteMode mode,
                  const std::string& text) {
   auto writer = installer.platform().fs.OpenForWriting(path, mode);
-  if (!writer) {
-    installer.Log("Record not written (cannot open): " + path);
-    return;
-  }
-  if (!writer->Write(text)) {
-    installer.Log("Record not written (write failed): " + path);
+  if (!writer || !writer->Write(text)) {
+    installer.Log(std::string("Record not written (") + (writer ? "write failed" : "cannot open") + "): " + path);
+    StringList& failed = installer.report.FailedRecords;
+    if (failed.empty() || failed.back() != path) failed.push_back(path);
     return;
   }
   installer.Log((mode == WriteMode::kAppend ? "Record appended: " : "Record written: ") + path);

@@ -44,6 +44,10 @@ class Shell {
 
   // GetSystemDefaultLangID.
   [[nodiscard]] virtual std::uint16_t SystemDefaultLangId() = 0;
+  // True when the interpreter that runs a batch runs the commands of a "|" chain one after
+  // the other in one current folder (DOS-based Windows); false where each side of a pipe
+  // runs in an interpreter of its own at the same time (NT-family Windows).
+  [[nodiscard]] virtual bool BatchPipesRunInOrder() = 0;
   // GetWindowsDirectoryA / GetSystemDirectoryA: the text the call wrote, nullopt when it
   // returned less than 1.
   [[nodiscard]] virtual std::optional<std::string> WindowsDirectory() = 0;

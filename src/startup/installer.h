@@ -78,6 +78,8 @@ struct RunReport {
   // Files that could not be placed, and list entries refused as leaving the target folder;
   // shown in a box titled "Error" before the closing question.
   StringList FailedFiles;
+  // Install records ("ovrituno.inf", "defile") that could not be written completely.
+  StringList FailedRecords;
   // Entries of the removal list passed over as lying outside the installation.
   StringList PassedOverEntries;
 };

@@ -79,7 +79,7 @@ std::optional<std::string> FolderLineText(std::string_view shortPath) {
   return "rd " + *p + std::string(kCrLf);
 }
 
-std::string BuildRemoveDirChain(std::string_view folder) {
+std::string BuildRemoveDirChain(std::string_view folder, ChainJoin join) {
   const std::size_t drive = folder.find(":\\");
   if (drive == std::string_view::npos) return "";
   const std::vector<std::string_view> components = PathComponents(folder.substr(drive + 2));
@@ -91,13 +91,21 @@ std::string BuildRemoveDirChain(std::string_view folder) {
     if (IsDotsComponent(*it)) break;
     const auto operand = BatchOperand(*it);
     if (!operand) break;
-    chain += " | cd.. | rd " + *operand;
+    chain += JoinText(join);
+    chain += "cd..";
+    chain += JoinText(join);
+    chain += "rd " + *operand;
   }
   return chain;
 }
 
-std::string LastLineText(std::string_view parentFolder) {
-  return std::string(kBatchLastLineStart) + BuildRemoveDirChain(parentFolder);
+std::string LastLineText(std::string_view parentFolder, ChainJoin join) {
+  std::string line;
+  for (const std::string_view command : kBatchLastLineCommands) {
+    if (!line.empty()) line += JoinText(join);
+    line += command;
+  }
+  return line + BuildRemoveDirChain(parentFolder, join);
 }
 
 void RemovalBatchWriter::Put(std::string_view text) {
@@ -122,8 +130,8 @@ std::optional<std::string> RemovalBatchWriter::AddFolderLine(std::string_view sh
   return text;
 }
 
-std::string RemovalBatchWriter::WriteLastLine(std::string_view parentFolder) {
-  std::string text = LastLineText(parentFolder);
+std::string RemovalBatchWriter::WriteLastLine(std::string_view parentFolder, ChainJoin join) {
+  std::string text = LastLineText(parentFolder, join);
   Put(text);
   return text;
 }

@@ -18,7 +18,9 @@
 //   29..  del S                         a listed file still present (S its short form)
 //         rd S                          a listed folder still present (no final "\")
 //   last  del deinst.pif | del deinst.bat | cd .. | rd runtime | cd.. | rd cn ... | cd.. | rd c1
-//                                       c1..cn the components of InstallDir; no CR LF
+//                                       c1..cn the components of InstallDir; no CR LF. Where
+//                                       the interpreter runs the sides of a pipe at the same
+//                                       time (NT-family Windows), " & " joins them instead
 //
 // Each block deletes its file and jumps back while it still exists, so the batch does not
 // pass block e until the uninstaller has let go of "defile", which it holds until it ends.
@@ -60,8 +62,19 @@ inline constexpr std::array<FixedWaitBlock, 7> kFixedWaitBlocks{{
     {'l', true, "\\temp.m3u"},
 }};
 
-inline constexpr std::string_view kBatchLastLineStart =
-    "del deinst.pif | del deinst.bat | cd .. | rd runtime";
+// How the commands of the last line are joined. DOS-based Windows runs the commands of a
+// "|" chain one after the other, each in the folder the one before left. NT-family Windows
+// runs each side of a pipe in an interpreter of its own, all at the same time: "cd .." would
+// never carry over and no folder would go, so there " & " joins them, which runs them in order.
+enum class ChainJoin { kPipe, kAmpersand };
+
+[[nodiscard]] constexpr std::string_view JoinText(ChainJoin join) {
+  return join == ChainJoin::kPipe ? " | " : " & ";
+}
+
+// The commands of the last line before the folder chain.
+inline constexpr std::array<std::string_view, 4> kBatchLastLineCommands{
+    "del deinst.pif", "del deinst.bat", "cd ..", "rd runtime"};
 
 // The full path of a block's file; "" for a block in InstallDir when there is none (the name
 // would start at the root of the current drive, outside anything installed): such a block
@@ -84,11 +97,12 @@ inline constexpr std::string_view kBatchLastLineStart =
 // The folder-removal chain for a folder path: " | cd.. | rd " and a component, for each
 // component below the drive root from the deepest upwards; "" for a drive root or a path
 // without ":\". Empty components ("\\") are no folder level and are left out; the chain
-// stops below a component that cannot be written or that is made of dots only.
-[[nodiscard]] std::string BuildRemoveDirChain(std::string_view folder);
+// stops below a component that cannot be written or that is made of dots only. With
+// ChainJoin::kAmpersand " & " stands for each " | ".
+[[nodiscard]] std::string BuildRemoveDirChain(std::string_view folder, ChainJoin join = ChainJoin::kPipe);
 
 // The last line for the product folder (InstallDir followed by "\"), without line end.
-[[nodiscard]] std::string LastLineText(std::string_view parentFolder);
+[[nodiscard]] std::string LastLineText(std::string_view parentFolder, ChainJoin join = ChainJoin::kPipe);
 
 // Writes "deinst.bat" piece by piece. Built on a writer that may be missing (the folder is
 // not writable): the writes then go nowhere, as a file that cannot be opened is not written.
@@ -106,7 +120,7 @@ class RemovalBatchWriter {
   // nullopt (and nothing written) when the path cannot be written.
   std::optional<std::string> AddFileLine(std::string_view shortPath);
   std::optional<std::string> AddFolderLine(std::string_view shortPath);
-  std::string WriteLastLine(std::string_view parentFolder);
+  std::string WriteLastLine(std::string_view parentFolder, ChainJoin join = ChainJoin::kPipe);
   // Closes the file; later writes go nowhere.
   void Close() { file_.reset(); }
 

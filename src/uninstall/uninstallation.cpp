@@ -174,7 +174,8 @@ void RemoveEntry(Installer& in, const RemovalEntry& entry, const InstallationBou
 // The last line with the folder chain; every file but the held list is closed before the
 // batch starts. True when the batch may be started.
 bool FinishBatch(Installer& in, RemovalBatchWriter& batch, const std::string& parent, bool listHere) {
-  const std::string lastLine = batch.WriteLastLine(parent);
+  const ChainJoin join = in.platform().shell.BatchPipesRunInOrder() ? ChainJoin::kPipe : ChainJoin::kAmpersand;
+  const std::string lastLine = batch.WriteLastLine(parent, join);
   if (batch.IsOpen()) in.Log("Batch: " + lastLine);
   const bool startBatch = batch.Complete();
   batch.Close();

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "base/ansi_text.h"
+#include "base/windows_path.h"
 #include "startup/installer.h"
 
 namespace tunovar {
@@ -37,6 +38,10 @@ std::string SanitizeTargetPath(std::string_view text) {
   while (ReplaceFirstNoCase(path, "\\\\", "\\")) {
   }
   return path;
+}
+
+std::optional<std::string> TargetFolderOfText(std::string_view text) {
+  return ResolvedFolderPath(SanitizeTargetPath(text));
 }
 
 void Installer::Text_InstPath_Change() {

@@ -233,6 +233,13 @@ class FakeWriter : public TextFileWriter {
   bool Write(std::string_view bytes) override {
     FakeNode* n = fs_.Find(path_);
     if (n == nullptr) return false;
+    if (const auto full = fs_.diskFullAt.find(FakeFileSystem::Key(path_)); full != fs_.diskFullAt.end()) {
+      const std::size_t room = full->second > n->bytes.size() ? full->second - n->bytes.size() : 0;
+      if (bytes.size() > room) {
+        n->bytes.append(bytes.substr(0, room));
+        return false;
+      }
+    }
     n->bytes.append(bytes);
     return true;
   }

@@ -50,6 +50,9 @@ class FakeFileSystem : public FileSystem {
   // Paths (upper case) whose reading gives this many bytes and then fails.
   std::map<std::string, std::size_t> breakReadsAfter;
   std::set<std::string> failWrites;
+  // Paths (upper case) of text files that fill the disk at this many bytes: a write beyond
+  // them writes what fits and fails.
+  std::map<std::string, std::size_t> diskFullAt;
   // Count of Write calls made on replacements, by destination (upper case).
   std::map<std::string, int> writeCalls;
   // Every mutating call, in order ("CreateFolder C:\A", "Delete C:\x", ...).
@@ -105,6 +108,7 @@ class FakeShell : public Shell {
   // Windows that exist: class|title -> how many WM_CLOSE it takes to close it (-1: never).
   std::map<std::string, int> windows;
   std::uint16_t langId = 0x0409;
+  bool pipesRunInOrder = true;
   std::optional<std::string> windowsDirectory = std::string("C:\\WINDOWS");
   std::optional<std::string> systemDirectory = std::string("C:\\WINDOWS\\system32");
   std::map<std::string, std::string> shortNames;  // by upper-case path
@@ -122,6 +126,7 @@ class FakeShell : public Shell {
   std::optional<WindowRef> FindTopWindow(const std::string& cls, const std::string& title) override;
   void SendClose(WindowRef window) override;
   std::uint16_t SystemDefaultLangId() override { return langId; }
+  bool BatchPipesRunInOrder() override { return pipesRunInOrder; }
   std::optional<std::string> WindowsDirectory() override { return windowsDirectory; }
   std::optional<std::string> SystemDirectory() override { return systemDirectory; }
   std::string ShortPathName(const std::string& path) override;

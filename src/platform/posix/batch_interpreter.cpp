@@ -1,6 +1,7 @@
 // The interpreter of the self-removal batch.
 #include "platform/posix/batch_interpreter.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "base/ansi_text.h"
@@ -37,12 +38,14 @@ std::string Operand(std::string_view text) {
   return TrimLine(out);
 }
 
-// The commands of a line joined by "|" (a "|" inside double quotes belongs to a path).
+// The commands of a line joined by "|" or "&" (one inside double quotes belongs to a path).
+// Both run in order here: the batch runs where a "|" chain does, and " & " is the same chain
+// as NT-family Windows writes it.
 std::vector<std::string> SplitChain(std::string_view line) {
   std::vector<std::string> out;
   std::size_t at = 0;
   while (true) {
-    const std::size_t bar = FindOutsideQuotes(line.substr(at), "|");
+    const std::size_t bar = std::min(FindOutsideQuotes(line.substr(at), "|"), FindOutsideQuotes(line.substr(at), "&"));
     if (bar == std::string_view::npos) {
       out.push_back(TrimLine(line.substr(at)));
       return out;

@@ -7,7 +7,7 @@
 //   rd PATH                     removes one empty folder
 //   if exist PATH goto x        jumps when a file or folder exists (an empty PATH is false)
 //   cd .. / cd..                goes to the folder above (at a drive's root it stays there)
-//   a | b | c                   runs a, b and c one after the other in one current folder
+//   a | b | c   a & b & c       runs a, b and c one after the other in one current folder
 // Everything after "del ", "rd " or "if exist " up to " goto " is one path, taken without its
 // double quotes, with "%%" read as "%"; a relative path is taken from the current folder.
 // Lines end in CR LF (a lone LF is accepted too). The whole file is read before it runs, so

@@ -44,6 +44,8 @@ class PosixShell : public Shell {
   std::optional<WindowRef> FindTopWindow(const std::string& className, const std::string& title) override;
   void SendClose(WindowRef window) override;
   std::uint16_t SystemDefaultLangId() override;
+  // The built-in interpreter runs a "|" chain in order, as DOS-based Windows does.
+  bool BatchPipesRunInOrder() override { return true; }
   std::optional<std::string> WindowsDirectory() override;
   std::optional<std::string> SystemDirectory() override;
   std::string ShortPathName(const std::string& path) override;

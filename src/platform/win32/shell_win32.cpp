@@ -224,6 +224,8 @@ std::optional<std::string> Win32Shell::WindowsDirectory() {
   return SystemFolder(::GetWindowsDirectoryA);
 }
 
+bool Win32Shell::BatchPipesRunInOrder() { return (::GetVersion() & 0x80000000U) != 0; }
+
 std::optional<std::string> Win32Shell::SystemDirectory() {
   return SystemFolder(::GetSystemDirectoryA);
 }

@@ -37,6 +37,8 @@ class Win32Shell final : public Shell {
   void SendClose(WindowRef window) override;
 
   [[nodiscard]] std::uint16_t SystemDefaultLangId() override;
+  // Only DOS-based Windows (95, 98, Me), whose GetVersion sets the high bit.
+  [[nodiscard]] bool BatchPipesRunInOrder() override;
   [[nodiscard]] std::optional<std::string> WindowsDirectory() override;
   [[nodiscard]] std::optional<std::string> SystemDirectory() override;
   [[nodiscard]] std::string ShortPathName(const std::string& path) override;

@@ -37,6 +37,35 @@ TEST(WindowsPath, TakenApartAsWindowsDoes) {
   EXPECT_FALSE(ParseWindowsPath(std::string("C:\\a\0b", 6)));
 }
 
+TEST(WindowsPath, FolderPathsResolvedAsWindowsResolvesThem) {
+  struct Row {
+    const char* path;
+    std::optional<std::string> resolved;
+  };
+  const Row rows[] = {
+      {"C:\\Apps\\TUNOVAR\\", "C:\\Apps\\TUNOVAR\\"},
+      {"c:\\Apps", "c:\\Apps\\"},  // the drive keeps its case
+      {"C:\\", "C:\\"},
+      {"C:\\Apps\\..\\Games\\TUNOVAR\\", "C:\\Games\\TUNOVAR\\"},
+      {"C:\\..\\..\\TUNOVAR\\", "C:\\TUNOVAR\\"},
+      {"C:\\.\\A\\.\\B\\", "C:\\A\\B\\"},
+      {"C:\\Games...\\TUNOVAR\\", "C:\\Games\\TUNOVAR\\"},
+      {"C:\\Games . .\\x. \\", "C:\\Games\\x\\"},
+      {"C:\\A\\\\B", "C:\\A\\B\\"},
+      {"C:\\A\\...\\B\\", std::nullopt},
+      {"C:\\A\\. .\\B\\", std::nullopt},
+      {"C:/A/B", "C:\\A\\B\\"},
+      {"C\\TUNOVAR\\", std::nullopt},
+      {"C:TUNOVAR\\", std::nullopt},
+      {"\\Apps\\TUNOVAR\\", std::nullopt},
+      {"\\\\server\\share\\", std::nullopt},
+      {"1:\\x\\", std::nullopt},
+      {"C:\\a\tb\\", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const Row& row : rows) EXPECT_EQ(ResolvedFolderPath(row.path), row.resolved) << row.path;
+}
+
 TEST(WindowsPath, ForbiddenCharactersOfAComponentAndOfAWholePath) {
   struct Row {
     const char* text;

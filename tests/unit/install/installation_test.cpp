@@ -230,20 +230,121 @@ TEST(RunInstallation, CddbOffReadsTheListButNeitherCopiesNorRecordsIt) {
   EXPECT_EQ(on.fake.fs.Content("C:\\WINDOWS\\ovrituno.inf"), off.fake.fs.Content("C:\\WINDOWS\\ovrituno.inf"));
 }
 
-TEST(RunInstallation, FailedCopiesAreNamedBeforeTheClosingQuestionAndStillRecorded) {
+TEST(RunInstallation, FailedCopiesAreNamedInsteadOfTheSuccessQuestionAndStillRecorded) {
   Cd cd;
   ASSERT_EQ(cd.fake.fs.DeleteFile("D:\\TUNOVAR\\tunOVAR.exe"), FsStatus::kOk);
   cd.fake.fs.failReads.insert("D:\\TUNOVAR\\PDATA\\TUNO.DAT");
   EXPECT_EQ(cd.Run(), kExitIncomplete);
   const std::string p = kProduct;
-  ASSERT_EQ(cd.fake.ui.messages.size(), 2u);
+  ASSERT_EQ(cd.fake.ui.messages.size(), 1u);
   EXPECT_EQ(cd.fake.ui.messages[0].title, "Error");
   EXPECT_EQ(cd.fake.ui.messages[0].text,
             "These files could not be installed:\r\n" + p + "tunOVAR.exe\r\n" + p + "pdata\\tuno.dat");
-  EXPECT_EQ(cd.fake.ui.messages[1].title, "Title 1");
+  EXPECT_EQ(cd.fake.shell.opened.size(), 1u);  // oset.exe only: the product is not started
+  // What was placed stays recorded, for the uninstaller of a partial installation.
   const std::string defile = cd.fake.fs.Content(kDefile);
   EXPECT_NE(defile.find(p + "tunOVAR.exe\r\n"), std::string::npos);
   EXPECT_NE(defile.find(p + "pdata\\tuno.dat\r\n"), std::string::npos);
+  EXPECT_TRUE(cd.fake.shell.registered);
+}
+
+TEST(RunInstallation, AnErrorBoxNamesFifteenPathsThenHowManyMore) {
+  Cd cd;
+  std::string list;
+  for (int k = 0; k < 17; ++k) list += "TUNOVAR\\missing" + std::to_string(k) + ".txt\r\n";
+  cd.fake.fs.PutFile("D:\\TUNOVAR\\runtime\\filelist", list);
+  EXPECT_EQ(cd.Run(), kExitIncomplete);
+  ASSERT_EQ(cd.fake.ui.messages.size(), 1u);
+  const std::string& text = cd.fake.ui.messages[0].text;
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 16);
+  EXPECT_NE(text.find("missing14.txt\r\nand 2 more"), std::string::npos);
+  EXPECT_EQ(text.substr(text.size() - 10), "and 2 more");
+  // The log names every one.
+  EXPECT_TRUE(cd.fake.console.Logged("Failed " + std::string(kProduct) + "missing16.txt: the source is missing"));
+}
+
+TEST(RunInstallation, ARecordThatCannotBeWrittenWholeEndsWithTheErrorBox) {
+  struct Row {
+    const char* name;
+    std::string path;
+    bool cannotOpen;  // else the disk fills after 20 bytes
+  };
+  const Row rows[] = {
+      {"ovrituno.inf cannot be opened", "C:\\WINDOWS\\ovrituno.inf", true},
+      {"defile cannot be opened", kDefile, true},
+      {"the disk fills while defile is written", kDefile, false},
+  };
+  for (const Row& r : rows) {
+    Cd cd;
+    const std::string key = testing::FakeFileSystem::Key(r.path);
+    if (r.cannotOpen) {
+      cd.fake.fs.failWrites.insert(key);
+    } else {
+      cd.fake.fs.diskFullAt[key] = 20;
+    }
+    EXPECT_EQ(cd.Run(), kExitIncomplete) << r.name;
+    ASSERT_EQ(cd.fake.ui.messages.size(), 1u) << r.name;
+    EXPECT_EQ(cd.fake.ui.messages[0].title, "Error") << r.name;
+    EXPECT_EQ(cd.fake.ui.messages[0].text,
+              "These install records could not be written completely:\r\n" + r.path) << r.name;
+    EXPECT_EQ(cd.fake.shell.opened.size(), 1u) << r.name;
+  }
+}
+
+TEST(RunInstallation, ATargetFolderThatCannotBeCreatedStopsBeforeAnythingIsRecorded) {
+  struct Row {
+    const char* name;
+    const char* file;  // a file in the way
+    const char* text;
+    const char* folder;
+  };
+  const Row rows[] = {
+      {"below a file", "C:\\windows\\win.ini", "C:\\windows\\win.ini", "C:\\windows\\win.ini\\TUNOVAR\\"},
+      {"the target is a file", "C:\\Apps\\TUNOVAR", "C:\\Apps", "C:\\Apps\\TUNOVAR\\"},
+  };
+  for (const Row& r : rows) {
+    Cd cd;
+    cd.fake.fs.PutFile(r.file, "in the way");
+    cd.installer.Window().SetCaption(Ctl::Text_InstPath, r.text);
+    EXPECT_EQ(cd.Run(), kExitIncomplete) << r.name;
+    ASSERT_EQ(cd.fake.ui.messages.size(), 1u) << r.name;
+    EXPECT_EQ(cd.fake.ui.messages[0].title, "Error") << r.name;
+    EXPECT_EQ(cd.fake.ui.messages[0].text, std::string("The target folder ") + r.folder + " could not be created.")
+        << r.name;
+    EXPECT_FALSE(cd.fake.fs.Has("C:\\WINDOWS\\ovrituno.inf")) << r.name;
+    EXPECT_TRUE(cd.fake.shell.ddeCommands.empty()) << r.name;
+    EXPECT_FALSE(cd.fake.shell.registered) << r.name;
+    EXPECT_EQ(cd.fake.fs.Content(r.file), "in the way") << r.name;
+  }
+}
+
+TEST(RunInstallation, TheTargetIsResolvedBeforeTheSpaceCheckAndRefusedWhenNotOnADrive) {
+  struct Row {
+    const char* name;
+    const char* text;
+    const char* recorded;  // "ovrituno.inf"'s folder; nullptr: refused as the space check refuses
+  };
+  const Row rows[] = {
+      {"parent step", "C:\\Apps\\..\\Games", "C:\\Games\\TUNOVAR\\tunovar\\"},
+      {"trailing dots", "C:\\Games...", "C:\\Games\\TUNOVAR\\tunovar\\"},
+      {"a drive letter alone", "C", nullptr},
+      {"no colon", "Ctunovar", nullptr},
+      {"rooted", "\\Apps", nullptr},
+  };
+  for (const Row& r : rows) {
+    Cd cd("/S");
+    cd.installer.Window().SetCaption(Ctl::Text_InstPath, r.text);
+    if (r.recorded == nullptr) {
+      EXPECT_EQ(cd.Run(), -1) << r.name;
+      EXPECT_EQ(cd.fake.console.errors.back(), "Ovri TUNOVAR Installation: No space 1") << r.name;
+      EXPECT_TRUE(cd.fake.fs.journal.empty()) << r.name;
+      continue;
+    }
+    EXPECT_EQ(cd.Run(), kExitDone) << r.name;
+    EXPECT_EQ(cd.fake.fs.Content("C:\\WINDOWS\\ovrituno.inf"), "\"" + std::string(r.recorded) + "\"\r\n") << r.name;
+    EXPECT_EQ(cd.fake.fs.Content("C:\\Games\\TUNOVAR\\TUNOVAR\\runtime\\defile").find(".."), std::string::npos);
+    EXPECT_FALSE(cd.fake.fs.Has("C:\\Apps")) << r.name;
+  }
 }
 
 TEST(RunInstallation, LinesLeavingTheTargetAreNeitherPlacedNorRecorded) {

@@ -9,6 +9,7 @@
 #include "platform/posix/file_system_posix.h"
 #include "support/fake_clock.h"
 #include "support/temp_drives.h"
+#include "uninstall/removal_batch.h"
 
 namespace tunovar::posix {
 namespace {
@@ -42,19 +43,22 @@ class BatchInterpreterPosix : public ::testing::Test {
 
 TEST_F(BatchInterpreterPosix, TheUninstallBatchRemovesTheRuntimeAndTheEmptyFoldersAbove) {
   const std::string rt = std::string(kRuntime) + "\\";
-  for (const char* name : {"install.exe", "defile", "deinst.pif", "deinst.bat"}) {
-    Put(std::string("Apps/TUNOVAR/TUNOVAR/runtime/") + name);
+  // The last line as the uninstaller writes it in either form.
+  for (const ChainJoin join : {ChainJoin::kPipe, ChainJoin::kAmpersand}) {
+    for (const char* name : {"install.exe", "defile", "deinst.pif", "deinst.bat"}) {
+      Put(std::string("Apps/TUNOVAR/TUNOVAR/runtime/") + name);
+    }
+    Put("Apps/TUNOVAR/TUNOVAR/left.dat");
+    TempDrives::MakeFolders(drives.Host('C', "Apps/TUNOVAR/TUNOVAR/Data"));
+    const std::string batch =
+        Block('d', rt + "install.exe") + Block('e', rt + "defile") + Block('f', "") + Block('h', "") +
+        Block('k', "") + Block('n', "") + Block('l', "") +
+        "del C:\\Apps\\TUNOVAR\\TUNOVAR\\left.dat\r\n"
+        "rd C:\\Apps\\TUNOVAR\\TUNOVAR\\Data\r\n" +
+        LastLineText("C:\\Apps\\TUNOVAR\\TUNOVAR\\", join);
+    EXPECT_EQ(Run(batch), 0);
+    EXPECT_EQ(Left(), std::vector<std::string>{"WINDOWS/"}) << JoinText(join);
   }
-  Put("Apps/TUNOVAR/TUNOVAR/left.dat");
-  TempDrives::MakeFolders(drives.Host('C', "Apps/TUNOVAR/TUNOVAR/Data"));
-  const std::string batch =
-      Block('d', rt + "install.exe") + Block('e', rt + "defile") + Block('f', "") + Block('h', "") +
-      Block('k', "") + Block('n', "") + Block('l', "") +
-      "del C:\\Apps\\TUNOVAR\\TUNOVAR\\left.dat\r\n"
-      "rd C:\\Apps\\TUNOVAR\\TUNOVAR\\Data\r\n"
-      "del deinst.pif | del deinst.bat | cd .. | rd runtime | cd.. | rd TUNOVAR | cd.. | rd TUNOVAR | cd.. | rd Apps";
-  EXPECT_EQ(Run(batch), 0);
-  EXPECT_EQ(Left(), std::vector<std::string>{"WINDOWS/"});
 }
 
 TEST_F(BatchInterpreterPosix, TheChainStopsHavingEffectAtAFolderThatStillHoldsSomething) {

@@ -102,13 +102,26 @@ TEST(FixedBlocks, FourLinesWithCrLf) {
   EXPECT_EQ(FixedBlockText('d', "C:\\a\"&x"), FixedBlockText('d', ""));
 }
 
-TEST(LastLine, FixedTextThenChainWithoutLineEnd) {
-  EXPECT_EQ(LastLineText("C:\\Apps\\TUNOVAR\\TUNOVAR\\"),
-            "del deinst.pif | del deinst.bat | cd .. | rd runtime | cd.. | rd TUNOVAR | cd.. | "
-            "rd TUNOVAR | cd.. | rd Apps");
-  EXPECT_EQ(LastLineText("X:\\Tuno\\"),
-            "del deinst.pif | del deinst.bat | cd .. | rd runtime | cd.. | rd Tuno");
-  EXPECT_EQ(LastLineText("E:\\"), "del deinst.pif | del deinst.bat | cd .. | rd runtime");
+TEST(LastLine, FixedTextThenChainWithoutLineEndInEitherForm) {
+  struct Row {
+    const char* name;
+    const char* folder;
+    ChainJoin join;
+    const char* line;
+  };
+  const Row rows[] = {
+      {"pipe, three components", "C:\\Apps\\TUNOVAR\\TUNOVAR\\", ChainJoin::kPipe,
+       "del deinst.pif | del deinst.bat | cd .. | rd runtime | cd.. | rd TUNOVAR | cd.. | rd TUNOVAR | cd.. | rd Apps"},
+      {"pipe, one component", "X:\\Tuno\\", ChainJoin::kPipe,
+       "del deinst.pif | del deinst.bat | cd .. | rd runtime | cd.. | rd Tuno"},
+      {"pipe, drive root", "E:\\", ChainJoin::kPipe, "del deinst.pif | del deinst.bat | cd .. | rd runtime"},
+      {"ampersand, three components", "C:\\Apps\\TUNOVAR\\TUNOVAR\\", ChainJoin::kAmpersand,
+       "del deinst.pif & del deinst.bat & cd .. & rd runtime & cd.. & rd TUNOVAR & cd.. & rd TUNOVAR & cd.. & rd Apps"},
+      {"ampersand, quoted component", "C:\\My Apps\\a&b\\", ChainJoin::kAmpersand,
+       "del deinst.pif & del deinst.bat & cd .. & rd runtime & cd.. & rd \"a&b\" & cd.. & rd \"My Apps\""},
+      {"ampersand, drive root", "E:\\", ChainJoin::kAmpersand, "del deinst.pif & del deinst.bat & cd .. & rd runtime"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(LastLineText(r.folder, r.join), r.line) << r.name;
 }
 
 TEST(RemovalBatchWriter, WritesPiecesInOrderAndEndsWithoutCrLf) {

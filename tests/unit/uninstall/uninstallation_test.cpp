@@ -247,6 +247,19 @@ TEST(RunUninstall, ListWithOnlyTheLanguageGivesTheFixedBlocksAndTheLastLine) {
   EXPECT_EQ(w.fake.ui.messages.back().text, "Bye 0");
 }
 
+TEST(RunUninstall, TheLastLineIsJoinedSoThatTheSystemsInterpreterRunsItInOrder) {
+  for (const bool pipesInOrder : {true, false}) {
+    World w;
+    w.shell.pipesRunInOrder = pipesInOrder;
+    w.WriteList(" 0 ", {});
+    EXPECT_EQ(w.Run(), kExitDone);
+    EXPECT_EQ(w.fs.Content(kBatch),
+              FixedBlocks() + (pipesInOrder ? kLastLine
+                                            : "del deinst.pif & del deinst.bat & cd .. & rd runtime & cd.. & "
+                                              "rd TUNOVAR & cd.. & rd TUNOVAR & cd.. & rd Apps"));
+  }
+}
+
 TEST(RunUninstall, BatchFilesOfTheRuntimeFolderAreNeverTouched) {
   World w;
   w.fs.PutFile(kBatch, "old batch");

@@ -35,6 +35,25 @@ TEST(SanitizeTargetPath, RepairsTheTextIntoTheInstallFolder) {
   for (const Row& r : rows) EXPECT_EQ(SanitizeTargetPath(r.text), r.folder) << r.name;
 }
 
+TEST(TargetFolderOfText, AFullPathOnADriveResolvedAsWindowsDoes) {
+  struct Row { const char* name; const char* text; std::optional<std::string> folder; };
+  const Row rows[] = {
+      {"plain", "C:\\Apps", "C:\\Apps\\TUNOVAR\\"},
+      {"drive without backslash is repaired", "D:Games", "D:\\Games\\TUNOVAR\\"},
+      {"parent step", "C:\\Apps\\..\\Games", "C:\\Games\\TUNOVAR\\"},
+      {"parent step last", "C:\\Apps\\TUNOVAR\\..", "C:\\Apps\\TUNOVAR\\"},
+      {"trailing dots", "C:\\Games...", "C:\\Games\\TUNOVAR\\"},
+      {"trailing dot of the product folder", "C:\\x\\TUNOVAR.", "C:\\x\\TUNOVAR\\TUNOVAR\\"},
+      {"single letter", "C", std::nullopt},
+      {"no colon", "Ctunovar", std::nullopt},
+      {"rooted", "\\Apps", std::nullopt},
+      {"empty", "", std::nullopt},
+      {"network path", "\\\\server\\share", std::nullopt},
+      {"dots only", "C:\\...\\x", std::nullopt},
+  };
+  for (const Row& r : rows) EXPECT_EQ(TargetFolderOfText(r.text), r.folder) << r.name;
+}
+
 class TargetPath : public InstallerFixture {
  protected:
   void SetUp() override {

@@ -1,0 +1,25 @@
+// The text of a message box that names paths.
+#include "startup/path_list_text.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "base/ansi_text.h"
+
+namespace tunovar {
+
+std::string PathListText(std::string_view heading, const std::vector<std::string>& paths, std::size_t shown) {
+  std::string text(heading);
+  const std::size_t listed = std::min(paths.size(), shown);
+  for (std::size_t k = 0; k < listed; ++k) {
+    text += kCrLf;
+    text += paths[k];
+  }
+  if (paths.size() > listed) {
+    text += kCrLf;
+    text += "and " + DecimalText(static_cast<std::int64_t>(paths.size() - listed)) + " more";
+  }
+  return text;
+}
+
+}  // namespace tunovar
