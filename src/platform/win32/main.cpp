@@ -50,6 +50,23 @@ std::string ArgumentsOf(const char* commandLine) {
   return line.substr(i);
 }
 
+// The command line in the installer's code page. Made from the system's own text with no
+// "best fit": a character the code page cannot hold becomes "?", never a look-alike letter
+// ("/D=C:\\Музыка" must not become some other folder that exists).
+std::string CommandLineInCodePage() {
+  const wchar_t* wide = ::GetCommandLineW();
+  if (wide == nullptr) return {};
+  const int size = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 0) {
+    const char* ansi = ::GetCommandLineA();
+    return ansi == nullptr ? std::string() : std::string(ansi);
+  }
+  std::string line(static_cast<std::size_t>(size), '\0');
+  (void)::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, line.data(), size, nullptr, nullptr);
+  line.resize(static_cast<std::size_t>(size) - 1);  // the terminating NUL
+  return line;
+}
+
 LaunchInfo LaunchOfThisProcess() {
   LaunchInfo launch;
   const std::string path = ModulePath();
@@ -67,7 +84,7 @@ LaunchInfo LaunchOfThisProcess() {
 
 int RunInstaller(HINSTANCE instance) {
   // The command line is parsed here once; the console, the view and the run take its switches.
-  const Switches switches = ParseSwitches(ArgumentsOf(::GetCommandLineA()));
+  const Switches switches = ParseSwitches(ArgumentsOf(CommandLineInCodePage().c_str()));
   Win32Console console(switches.silent, switches.logFile);
   return RunReportingUnexpected(console, [&] {
     Win32FileSystem fileSystem;

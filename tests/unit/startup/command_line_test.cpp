@@ -23,19 +23,66 @@ TEST(Switches, TargetPathTakesTheRestWithBlanks) {
   EXPECT_EQ(s.rest, "");
 }
 
-TEST(Switches, EmptyTargetPathIsAnEmptyText) {
-  EXPECT_EQ(ParseSwitches("/S /D=").targetPath, "");
-}
-
-TEST(Switches, UsageErrors) {
-  for (const char* line : {"/X", "/S /LANG=", "/LANG=-1", "/LANG=two", "/LOG=", "/Silent"}) {
-    EXPECT_FALSE(ParseSwitches(line).usageError.empty()) << line;
+TEST(Switches, QuotesAroundASwitchOrItsValueAreRemoved) {
+  struct Row {
+    const char* line;
+    std::optional<std::string> target;
+    std::optional<std::string> log;
+    bool silent;
+  };
+  const Row rows[] = {
+      {"/S \"/D=C:\\My Apps\"", "C:\\My Apps", std::nullopt, true},
+      {"/S /D=\"C:\\My Apps\"", "C:\\My Apps", std::nullopt, true},
+      {"/D=\"C:\\My Apps\" /S", "C:\\My Apps", std::nullopt, true},
+      {"/S /D=C:\\My \"Apps\"", "C:\\My Apps", std::nullopt, true},
+      {"/LOG=\"C:\\my logs\\a b.log\" /S", std::nullopt, "C:\\my logs\\a b.log", true},
+      {"\"/LOG=C:\\x y.log\" \"/S\"", std::nullopt, "C:\\x y.log", true},
+  };
+  for (const Row& r : rows) {
+    const Switches s = ParseSwitches(r.line);
+    EXPECT_EQ(s.targetPath, r.target) << r.line;
+    EXPECT_EQ(s.logFile, r.log) << r.line;
+    EXPECT_EQ(s.silent, r.silent) << r.line;
+    EXPECT_EQ(s.usageError, "") << r.line;
   }
 }
 
-TEST(Switches, WordsThatAreNoSwitchesStay) {
+TEST(Switches, UsageErrors) {
+  struct Row {
+    const char* line;
+    const char* says;  // a part of the message
+  };
+  const Row rows[] = {
+      {"/X", "Unknown switch /X."},
+      {"/S /LANG=", "/LANG= needs"},
+      {"/LANG=-1", "/LANG= needs"},
+      {"/LANG=two", "/LANG= needs"},
+      {"/LOG=", "/LOG= needs"},
+      {"/LOG=\"\"", "/LOG= needs"},
+      {"/Silent", "Unknown switch /Silent."},
+      {"/S /D=", "/D= needs a folder"},
+      {"/S /D=\"\"", "/D= needs a folder"},
+      {"/D=   ", "/D= needs a folder"},
+      {"/S /D=C:\\??????", "Windows-1252"},
+      {"/S -D=C:\\x", "-D=C:\\x is no switch"},
+      {"-S", "-S is no switch"},
+      {"/S -nocddb", "-nocddb is no switch"},
+      {"/S D=C:\\x", "D=C:\\x is no switch"},
+      {"/S -LOG=x", "-LOG=x is no switch"},
+      {"/S x", "Unknown argument \"x\""},
+      {"/S d x", "Unknown argument \"d x\""},
+      {"install.exe /S", "Unknown argument"},
+  };
+  for (const Row& r : rows) {
+    EXPECT_NE(ParseSwitches(r.line).usageError.find(r.says), std::string::npos) << r.line;
+  }
+}
+
+TEST(Switches, WordsThatAreNoSwitchesStayWithoutS) {
   EXPECT_EQ(ParseSwitches("d x").rest, "d x");
+  EXPECT_EQ(ParseSwitches("d x").usageError, "");
   EXPECT_EQ(ParseSwitches("-d").rest, "-d");
+  EXPECT_EQ(ParseSwitches("D /s").usageError, "");
   EXPECT_EQ(ParseSwitches("  d  ").rest, "d");
   EXPECT_TRUE(ParseSwitches("/").usageError.empty());
 }
