@@ -82,6 +82,8 @@ struct RunReport {
   StringList FailedRecords;
   // Entries of the removal list passed over as lying outside the installation.
   StringList PassedOverEntries;
+  // Files of the product stay after the uninstall (or its removal list is missing).
+  bool RemovalIncomplete = false;
 };
 
 class Installer final : public InstallerRun {

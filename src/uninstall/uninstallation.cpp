@@ -9,6 +9,8 @@
 #include "install/removal_list.h"
 #include "startup/installer.h"
 #include "startup/text_file.h"
+#include "startup/path_list_text.h"
+#include "uninstall/files_that_stay.h"
 #include "uninstall/removal_batch.h"
 #include "uninstall/removal_rules.h"
 
@@ -31,9 +33,13 @@ void ReadTexts(Installer& in) {
   if (in.report.ErrorCode != 0) in.ShowFatalError(in.report.ErrorCode, textPath);
 }
 
-// Nothing has been changed up to the answer; No leaves the installation whole.
-void AskToUninstall(Installer& in) {
-  if (in.Message(kUninstallTitle, in.Text(in.texts.LangIndex, TextSlot::kUninstallQuestion),
+// Nothing has been changed up to the answer; No leaves the installation whole. The question
+// is asked in the language the installation recorded, as the closing message is; in section
+// 0 when the texts have no such section.
+void AskToUninstall(Installer& in, const std::optional<std::int32_t>& recorded) {
+  const std::int32_t section =
+      recorded && *recorded >= 0 && *recorded < in.texts.LanguageCount ? *recorded : in.texts.LangIndex;
+  if (in.Message(kUninstallTitle, in.Text(section, TextSlot::kUninstallQuestion),
                  MessageButtons::kYesNo, MessageAnswer::kYes) != MessageAnswer::kYes) {
     in.Log("Uninstall declined; nothing changed");
     in.EndProgram(kExitDeclined);
@@ -183,7 +189,21 @@ bool FinishBatch(Installer& in, RemovalBatchWriter& batch, const std::string& pa
   return startBatch;
 }
 
-void SayRemoved(Installer& in) {
+// "Removed" is said only when nothing of the product stays: an installation whose removal
+// list is missing, or was cut short when it was written (a full disk), leaves files that no
+// entry names.
+void SayRemoved(Installer& in, const StringList& staying, const std::string& missingList) {
+  if (!missingList.empty() || !staying.empty()) {
+    in.report.RemovalIncomplete = true;
+    for (const std::string& path : staying) in.Log("Stays: " + path);
+    (void)in.Message(kUninstallTitle,
+                     missingList.empty()
+                         ? PathListText("TUNOVAR could not be removed completely. These files stay:", staying)
+                         : "TUNOVAR could not be removed completely: the removal list " + missingList +
+                               " is missing, so no installed file was removed.",
+                     MessageButtons::kOk, MessageAnswer::kOk);
+    return;
+  }
   if (IsSection(in.texts.LangIndex)) {
     (void)in.Message(kUninstallTitle, in.Text(in.texts.LangIndex, TextSlot::kUninstallDone),
                      MessageButtons::kOk, MessageAnswer::kOk);
@@ -235,11 +255,11 @@ void Installer::RunUninstall() {
   GetWindowsDir();
   const RuntimeFolders runtime = FoldersOfRuntime(folders.AppPath);
   ReadTexts(*this);
-  AskToUninstall(*this);
-
   const std::string listPath = folders.AppPath + "defile";
   const bool listHere = platform_.fs.FileExists(listPath);
   const RemovalList removalList = HoldAndReadRemovalList(*this, listPath);
+  AskToUninstall(*this, removalList.language);
+
   DeleteHelpIndexAndRecord(*this, runtime.installDir);
   TakeRecordedLanguage(*this, removalList.language);
   CloseRunningProduct(*this);
@@ -253,10 +273,16 @@ void Installer::RunUninstall() {
   for (const RemovalEntry& entry : removalList.entries) RemoveEntry(*this, entry, bounds, batch);
   const bool startBatch = FinishBatch(*this, batch, runtime.parent, listHere);
 
-  SayRemoved(*this);
+  // The installed uninstaller without its list: the installation could not write it.
+  const bool installedWithoutList = !listHere && EqualsNoCase(launch_.exeBaseName, "deinstal");
+  SayRemoved(*this,
+             listHere ? FilesThatStay(platform_.fs, folders.AppPath, runtime.installDir, removalList, startBatch)
+                      : StringList{},
+             installedWithoutList ? listPath : std::string());
   if (startBatch) StartBatch(*this, batchPath);
-  Log(report.PassedOverEntries.empty() ? "Uninstall done"
-                                : "Uninstall done; entries outside the installation passed over");
+  Log(report.PassedOverEntries.empty() && !report.RemovalIncomplete
+          ? "Uninstall done"
+          : "Uninstall done; entries outside the installation passed over, or files stay");
 }
 
 }  // namespace tunovar

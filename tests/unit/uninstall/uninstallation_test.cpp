@@ -99,7 +99,6 @@ struct World {
     fs.PutFile(kDir + "\\tuno.exe", "exe");
     fs.PutFile(kDir + "\\data\\songs.db", "db");
     fs.PutFile(kApp + "deinstal.exe", "me");
-    fs.Find(kApp + "deinstal.exe")->locked = true;  // the running uninstaller
     // WaitKill retries a held file without sleeping: each reading stands for one attempt.
     fake.clock.msPerReading = 1;
     fs.PutFile(kApp + "MSVBVM50.DLL", "vb");
@@ -109,13 +108,18 @@ struct World {
     fs.PutFile(kTarget + "mine.txt", "the user's own file beside the product");
     fs.PutFile("C:\\x", "outside");
     fs.PutFile("C:\\WINDOWS\\system32\\y", "system");
-    WriteList(" 1 ", StandardEntries());
+    WriteList(" 1 ", StandardEntries(), false);
     shell.registered = true;
   }
 
-  void WriteList(const std::string& language, const std::vector<std::string>& entries) {
+  // The list with the entries, then (unless told otherwise) the runtime folder's own files
+  // that every installation lists.
+  void WriteList(const std::string& language, const std::vector<std::string>& entries, bool runtimeFiles = true) {
     std::vector<std::string> lines{language};
     lines.insert(lines.end(), entries.begin(), entries.end());
+    if (runtimeFiles) {
+      for (const char* name : {"group", "insttext", "MSVBVM50.DLL", "deinstal.exe"}) lines.push_back(kApp + name);
+    }
     fs.PutFile(kList, CrLfLines(lines));
   }
 
@@ -141,6 +145,7 @@ struct World {
 
 TEST(RunUninstall, RemovesTheInstallationAndLeavesTheRestToTheBatch) {
   World w;
+  w.fs.Find(kApp + "deinstal.exe")->locked = true;  // the running uninstaller
   w.shell.shortNames[UCase(kApp + "deinstal.exe")] =
       "C:\\APPS\\TUNOVAR\\TUNOVAR\\RUNTIME\\DEINST~1.EXE";
   w.shell.shortNames[UCase(kDir + "\\runtime")] = "C:\\APPS\\TUNOVAR\\TUNOVAR\\RUNTIME";
@@ -180,12 +185,12 @@ TEST(RunUninstall, RemovesTheInstallationAndLeavesTheRestToTheBatch) {
   EXPECT_EQ(w.shell.ddeCommands, std::vector<std::string>{"[DeleteGroup(Ovri TUNOVAR)]"});
   EXPECT_FALSE(w.shell.registered);
 
-  // The order of the sequence: the question in section 0, then the files outside the list,
-  // the batch, the group, the entry, the list's entries, the closing message in the
-  // recorded language, the batch started last.
+  // The order of the sequence: the question and the closing message in the recorded
+  // language, between them the files outside the list, the batch, the group, the entry, the
+  // list's entries; the batch started last.
   ASSERT_EQ(w.fake.ui.messages.size(), 2u);
   EXPECT_EQ(w.fake.ui.messages[0].title, "Ovri TUNOVAR Deinstallation");
-  EXPECT_EQ(w.fake.ui.messages[0].text, "Remove 0?");
+  EXPECT_EQ(w.fake.ui.messages[0].text, "Remove 1?");
   EXPECT_EQ(w.fake.ui.messages[0].buttons, MessageButtons::kYesNo);
   EXPECT_EQ(w.fake.ui.messages[1].title, "Ovri TUNOVAR Deinstallation");
   EXPECT_EQ(w.fake.ui.messages[1].text, "Bye 1");
@@ -232,26 +237,40 @@ TEST(RunUninstall, SilentRunsAnswerYesWithoutABox) {
     EXPECT_EQ(w.Run(), kExitDone) << r.name;
     EXPECT_TRUE(w.fake.ui.messages.empty()) << r.name;
     ASSERT_EQ(w.fake.console.errors.size(), 2u) << r.name;
-    EXPECT_EQ(w.fake.console.errors[0], "Ovri TUNOVAR Deinstallation: Remove 0?") << r.name;
+    EXPECT_EQ(w.fake.console.errors[0], "Ovri TUNOVAR Deinstallation: Remove 1?") << r.name;
     EXPECT_EQ(w.fake.console.errors[1], "Ovri TUNOVAR Deinstallation: Bye 1") << r.name;
     EXPECT_FALSE(w.fs.Has(kDir + "\\tuno.exe")) << r.name;
     EXPECT_EQ(w.shell.opened.size(), 1u) << r.name;
   }
 }
 
-TEST(RunUninstall, ListWithOnlyTheLanguageGivesTheFixedBlocksAndTheLastLine) {
+TEST(RunUninstall, ListWithOnlyTheLanguageGivesTheFixedBlocksAndTheLastLineButNoClaimOfRemoval) {
+  // As the list of an installation whose disk filled while it was written: what it does not
+  // name stays, and the closing message says so instead of "removed".
   World w;
-  w.WriteList(" 0 ", {});
-  EXPECT_EQ(w.Run(), kExitDone);
+  w.WriteList(" 0 ", {}, false);
+  EXPECT_EQ(w.Run(), kExitIncomplete);
   EXPECT_EQ(w.fs.Content(kBatch), FixedBlocks() + kLastLine);
-  EXPECT_EQ(w.fake.ui.messages.back().text, "Bye 0");
+  EXPECT_EQ(w.fake.ui.messages.back().text,
+            "TUNOVAR could not be removed completely. These files stay:\r\n" + kApp + "deinstal.exe\r\n" + kApp +
+                "group\r\n" + kApp + "insttext\r\n" + kDir + "\\tuno.exe");
+  EXPECT_TRUE(w.fake.console.Logged("Stays: " + kDir + "\\tuno.exe"));
+}
+
+TEST(RunUninstall, TheInstalledUninstallerWithoutItsListClaimsNoRemoval) {
+  World w;
+  ASSERT_EQ(w.fs.DeleteFile(kList), FsStatus::kOk);
+  EXPECT_EQ(w.Run(), kExitIncomplete);
+  EXPECT_EQ(w.fake.ui.messages.back().text, "TUNOVAR could not be removed completely: the removal list " + kList +
+                                                 " is missing, so no installed file was removed.");
+  EXPECT_TRUE(w.fs.Has(kDir + "\\tuno.exe"));
 }
 
 TEST(RunUninstall, TheLastLineIsJoinedSoThatTheSystemsInterpreterRunsItInOrder) {
   for (const bool pipesInOrder : {true, false}) {
     World w;
     w.shell.pipesRunInOrder = pipesInOrder;
-    w.WriteList(" 0 ", {});
+    w.WriteList(" 0 ", {kDir + "\\tuno.exe", kDir + "\\data\\songs.db"});
     EXPECT_EQ(w.Run(), kExitDone);
     EXPECT_EQ(w.fs.Content(kBatch),
               FixedBlocks() + (pipesInOrder ? kLastLine
@@ -283,12 +302,15 @@ TEST(RunUninstall, WhatStaysGetsABatchLineWithOperandsThatCannotSplit) {
   }
   w.fs.PutFile(kDir + "\\free, too.txt", "not held");
   entries.push_back(kDir + "\\free, too.txt");
+  entries.insert(entries.end(), {kDir + "\\tuno.exe", kDir + "\\data\\songs.db"});
   w.fs.PutFile(kDir + "\\full folder\\keep.txt", "held");
   w.fs.Find(kDir + "\\full folder\\keep.txt")->locked = true;
   entries.push_back("#" + kDir + "\\full folder\\");
   w.WriteList(" 0 ", entries);
 
-  EXPECT_EQ(w.Run(), kExitDone);
+  // The held file of the listed folder is named by no entry: it stays, and so does its folder.
+  EXPECT_EQ(w.Run(), kExitIncomplete);
+  EXPECT_NE(w.fake.ui.messages.back().text.find(kDir + "\\full folder\\keep.txt"), std::string::npos);
   EXPECT_FALSE(w.fs.Has(kDir + "\\free, too.txt"));  // a comma is part of the one path
   EXPECT_EQ(w.fs.Content(kBatch),
             FixedBlocks() + "del \"" + kDir + "\\a, b.txt\"\r\n" + "del \"" + kDir +
@@ -296,19 +318,20 @@ TEST(RunUninstall, WhatStaysGetsABatchLineWithOperandsThatCannotSplit) {
                 kDir + "\\x=y;z.dat\"\r\n" + "rd \"" + kDir + "\\full folder\"\r\n" + kLastLine);
 }
 
-TEST(RunUninstall, TheRecordedLanguageChoosesTheClosingMessage) {
+TEST(RunUninstall, TheRecordedLanguageChoosesTheQuestionAndTheClosingMessage) {
   struct Row {
     const char* name;
     const char* line;
+    const char* question;
     std::vector<std::string> closing;
   };
   const Row rows[] = {
-      {"section 2", " 2 ", {"Bye 2"}},
-      {"not a number keeps section 0", "two", {"Bye 0"}},
-      {"an empty section gives an empty text", " 20 ", {""}},
-      {"outside the table: no closing message", " 21 ", {}},
-      {"negative: no closing message", " -1 ", {}},
-      {"far outside: no closing message", " 2147483647 ", {}},
+      {"section 2", " 2 ", "Remove 2?", {"Bye 2"}},
+      {"not a number keeps section 0", "two", "Remove 0?", {"Bye 0"}},
+      {"an empty section gives an empty text; the question is asked in section 0", " 20 ", "Remove 0?", {""}},
+      {"outside the table: no closing message", " 21 ", "Remove 0?", {}},
+      {"negative: no closing message", " -1 ", "Remove 0?", {}},
+      {"far outside: no closing message", " 2147483647 ", "Remove 0?", {}},
   };
   for (const Row& r : rows) {
     World w;
@@ -318,7 +341,7 @@ TEST(RunUninstall, TheRecordedLanguageChoosesTheClosingMessage) {
     for (std::size_t i = 1; i < w.fake.ui.messages.size(); ++i)
       shown.push_back(w.fake.ui.messages[i].text);
     EXPECT_EQ(shown, r.closing) << r.name;
-    EXPECT_EQ(w.fake.ui.messages.front().text, "Remove 0?") << r.name;
+    EXPECT_EQ(w.fake.ui.messages.front().text, r.question) << r.name;
     EXPECT_FALSE(w.fs.Has(kDir + "\\tuno.exe")) << r.name;
     EXPECT_EQ(w.shell.opened.size(), 1u) << r.name;
   }
@@ -523,7 +546,7 @@ TEST(RunUninstall, AFolderTooShortForInstallDirNamesNoFileAtTheDriveRoot) {
   w.fs.PutFile("C:\\temp.m3u", "the user's playlist");
   w.shell.shortNames["\\TEMP.M3U"] = "C:\\TEMP.M3U";
   w.exeFolder = "C:\\abcde";
-  EXPECT_EQ(w.Run(), kExitDone);
+  EXPECT_EQ(w.Run(), kExitIncomplete);  // "insttext" and "group", which no entry names, stay
   const std::string batch = w.fs.Content("C:\\abcde\\deinst.bat");
   EXPECT_NE(batch.find("echo off\r\n:l\r\ndel \r\nif exist  goto l\r\n"), std::string::npos);
   EXPECT_EQ(batch.find("TEMP.M3U"), std::string::npos);
