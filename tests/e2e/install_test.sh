@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A silent install of the sample CD under Wine: the files, both records, the Start Menu group,
-# the uninstall entry and the log; and a CD that needs more space than the drive has, which
-# ends with exit code 2 and installs nothing.
+# the uninstall entry and the log; a CD that needs more space than the drive has, which ends
+# with exit code 2 and installs nothing; and a target below a file (C:\windows\win.ini), which
+# ends with exit code 4 before anything is recorded.
 #
 # Usage: tests/e2e/install_test.sh [path/to/install.exe]   (default build/win64/install.exe)
 # Writes build/e2e/install.png (the screen after the install: the group's explorer window);
@@ -53,6 +54,21 @@ e2e_check "it creates no target folder" test ! -e "$APPS"
 e2e_check "it writes no ovrituno.inf" test ! -e "$DRIVE_C/windows/ovrituno.inf"
 e2e_check "it creates no Start Menu group" eval '! e2e_group_folder >/dev/null'
 e2e_check "it writes no uninstall entry" eval '! e2e_query_uninstall_entry "$E2E_LOGS/nospace-reg.txt"'
+
+# ---- A target folder that cannot be created: exit code 4, nothing recorded ---------------
+e2e_check "the prefix has the file C:\\windows\\win.ini" test -f "$DRIVE_C/windows/win.ini"
+silent_install "$E2E_LOGS/targetfile.log" "$CD" 'D:\TUNOVAR\runtime\install.exe' \
+  /S '/LOG=C:\targetfile.log' '/D=C:\windows\win.ini'
+e2e_check "a silent install into C:\\windows\\win.ini ends with exit code 4 (got $E2E_EXIT)" \
+  test "$E2E_EXIT" = 4
+e2e_check "it says the target folder could not be created" \
+  grep -q -F 'Error: The target folder C:\windows\win.ini\TUNOVAR\ could not be created.' "$E2E_LOGS/targetfile.log"
+e2e_check "it does not say the installation succeeded" \
+  eval '! grep -q "installed successfully" "$E2E_LOGS/targetfile.log"'
+e2e_check "it writes no ovrituno.inf" test ! -e "$DRIVE_C/windows/ovrituno.inf"
+e2e_check "it creates no Start Menu group" eval '! e2e_group_folder >/dev/null'
+e2e_check "it writes no uninstall entry" eval '! e2e_query_uninstall_entry "$E2E_LOGS/targetfile-reg.txt"'
+e2e_check "C:\\windows\\win.ini is left as it was" test -f "$DRIVE_C/windows/win.ini"
 
 # ---- The sample CD installs silently -----------------------------------------------------
 # /D= takes the rest of the command line, so it comes last.

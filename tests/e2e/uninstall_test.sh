@@ -124,9 +124,11 @@ e2e_check "deinst.bat has the line \"del $held_short\" for the held file" \
   grep -q -x -F "del $held_short"$'\r' "$BAT"
 e2e_check "deinst.bat starts with the seven waiting blocks (28 lines, the first \"echo off\")" \
   test "$(head -n 28 "$BAT" 2>/dev/null | grep -c $'^echo off\r$')" = 7
-LAST='del deinst.pif | del deinst.bat | cd .. | rd runtime | cd.. | rd TUNOVAR | cd.. | rd TUNOVAR | cd.. | rd Apps'
+# Wine is of the NT family: the commands are joined by " & ", which runs them in order there.
+LAST='del deinst.pif & del deinst.bat & cd .. & rd runtime & cd.. & rd TUNOVAR & cd.. & rd TUNOVAR & cd.. & rd Apps'
 ends_with_last_line() { cmp -s <(tail -c $((${#LAST} + 2)) "$BAT" 2>/dev/null) <(printf '\r\n%s' "$LAST"); }
 e2e_check "deinst.bat ends with the last line, without line end: $LAST" ends_with_last_line
+tail -c "${#LAST}" "$BAT" >"$E2E_RUN/last-line" 2>/dev/null
 e2e_check "the product's other files are gone before the batch runs" \
   test ! -e "$PRODUCT/tunOVAR.exe" -a ! -e "$PRODUCT/pdata/tunovar.dat" -a ! -e "$PRODUCT/cddb/cddb.dat"
 
@@ -148,6 +150,15 @@ e2e_check "the folders that became empty are gone (pdata, skins, cddb)" \
 e2e_check "only the runtime folder and the folders above it are left, empty (left: $left)" \
   test "$left" = "$WINE_LEAVES"
 echo "NOTE  under Wine the batch cannot remove its own folder: cmd keeps deinst.bat until its end, so runtime, TUNOVAR, TUNOVAR and Apps stay (empty); deinst.bat goes when cmd ends"
+
+# The last line once more, run by a batch in another folder, which cmd does not hold: its
+# commands run in order, from the runtime folder up, and every folder that is empty goes.
+printf 'cd /d C:\\Apps\\TUNOVAR\\TUNOVAR\\runtime\r\n' >"$DRIVE_C/chain.bat"
+cat "$E2E_RUN/last-line" >>"$DRIVE_C/chain.bat"
+start_from_c "$E2E_LOGS/chain.log" cmd /c 'C:\chain.bat'
+e2e_wait_exit "$E2E_PID" 60
+e2e_check "the last line, run where no batch holds the runtime folder, removes runtime, TUNOVAR, TUNOVAR and Apps (left: $(left_below "$DRIVE_C/Apps"))" \
+  test ! -e "$DRIVE_C/Apps"
 e2e_check "C:\\WINDOWS\\ovrituno.inf is gone" test ! -e "$DRIVE_C/windows/ovrituno.inf"
 e2e_check "the Start Menu group \"Ovri TUNOVAR\" is gone" eval '! group_exists'
 e2e_check "the uninstall entry is gone" eval '! uninstall_entry_exists'
@@ -162,11 +173,11 @@ SECOND=$DRIVE_C/Second/TUNOVAR/TUNOVAR
 start_from_c "$E2E_LOGS/silent.log" 'C:\Second\TUNOVAR\TUNOVAR\runtime\deinstal.exe' /S
 e2e_wait_exit "$E2E_PID" 60
 e2e_check "deinstal.exe /S ends with exit code 0 (got $E2E_EXIT)" test "$E2E_EXIT" = 0
-# The question is always in the text file's first section; the closing message in the
-# language the installation recorded (English here).
-printf '%s\n' "$TITLE: M"$'\xf6'"chten Sie TUNOVAR und alle zugeh"$'\xf6'"rigen Komponenten von Ihrem Computer entfernen?" \
+# The question and the closing message are in the language the installation recorded
+# (English here), not in the text file's first section (German).
+printf '%s\n' "$TITLE: Do you want to remove TUNOVAR and all of its components from your computer?" \
   "$TITLE: TUNOVAR has been removed from your computer." >"$E2E_RUN/silent.expected"
-e2e_check "silently it answers the German question Yes and closes in English (standard error)" \
+e2e_check "silently it answers the English question Yes and closes in English (standard error)" \
   cmp -s "$E2E_RUN/silent.expected" <(tr -d '\r' <"$E2E_LOGS/silent.log")
 e2e_check "its batch runs to its last line" wait_batch "$SECOND/runtime"
 left=$(left_below "$DRIVE_C/Second")
