@@ -70,6 +70,13 @@ e2e_check "it creates no Start Menu group" eval '! e2e_group_folder >/dev/null'
 e2e_check "it writes no uninstall entry" eval '! e2e_query_uninstall_entry "$E2E_LOGS/targetfile-reg.txt"'
 e2e_check "C:\\windows\\win.ini is left as it was" test -f "$DRIVE_C/windows/win.ini"
 
+# ---- A target the code page cannot hold: a usage error, nothing installed ----------------
+silent_install "$E2E_LOGS/cyrillic.log" "$CD" 'D:\TUNOVAR\runtime\install.exe' /S '/D=C:\Музыка'
+e2e_check "a silent install into C:\\Музыка ends as a usage error, exit code 64 (got $E2E_EXIT)" \
+  test "$E2E_EXIT" = 64
+e2e_check "it says Windows-1252 cannot hold the folder" grep -q 'Windows-1252' "$E2E_LOGS/cyrillic.log"
+e2e_check "it creates no TUNOVAR folder anywhere on C:" eval '[ -z "$(find "$DRIVE_C" -maxdepth 2 -iname tunovar)" ]'
+
 # ---- The sample CD installs silently -----------------------------------------------------
 # /D= takes the rest of the command line, so it comes last.
 start=$(date +%s%N)

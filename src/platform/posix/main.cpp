@@ -35,11 +35,14 @@ std::string ExecutablePath() {
 }
 
 int RunInstaller(int argc, char** argv) {
-  // The argument string is the arguments joined with one blank, in the installer's code page.
+  // The argument string is the arguments joined with one blank, in the installer's code page;
+  // one that holds a blank is put in double quotes, so that it stays one word.
   std::string arguments;
   for (int i = 1; i < argc; ++i) {
     if (i > 1) arguments += ' ';
-    arguments += Utf8ToAnsiLossy(argv[i]);
+    const std::string argument = Utf8ToAnsiLossy(argv[i]);
+    const bool blank = argument.find_first_of(" \t") != std::string::npos;
+    arguments += blank ? "\"" + argument + "\"" : argument;
   }
   const Switches switches = ParseSwitches(arguments);
   if (!switches.silent) {

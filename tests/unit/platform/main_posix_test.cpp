@@ -91,10 +91,26 @@ TEST_F(MainPosix, WithoutSilentTheProgramSaysItHasNoWindowAndChangesNothing) {
 
 TEST_F(MainPosix, ASilentRunWithABadSwitchEndsAsAUsageErrorBeforeAnythingChanges) {
   const auto before = TempDrives::Tree(drives.Base());
-  const Outcome outcome = RunProgram(program_, {"/S", "/LANG=x"});
-  EXPECT_EQ(outcome.code, 64);
-  EXPECT_NE(outcome.standardError.find("/LANG="), std::string::npos);
-  EXPECT_EQ(TempDrives::Tree(drives.Base()), before);
+  struct Row {
+    std::vector<std::string> arguments;
+    const char* says;
+  };
+  const Row rows[] = {
+      {{"/S", "/LANG=x"}, "/LANG="},
+      {{"/S", "/D=C:\\\u041c\u0443\u0437\u044b\u043a\u0430"}, "Windows-1252"},
+      {{"/S", "-D=C:\\x"}, "-D=C:\\x is no switch"},
+      // An argument with a blank stays one word: the log's name is not taken for a stray word.
+      {{"/LOG=" + drives.Base() + "/a log.txt", "/S", "/D="}, "/D= needs a folder"},
+  };
+  for (const Row& r : rows) {
+    const Outcome outcome = RunProgram(program_, r.arguments);
+    EXPECT_EQ(outcome.code, 64) << r.says;
+    EXPECT_NE(outcome.standardError.find(r.says), std::string::npos) << outcome.standardError;
+  }
+  // Nothing but the log that the last row asked for.
+  auto after = TempDrives::Tree(drives.Base());
+  std::erase(after, "a log.txt");
+  EXPECT_EQ(after, before);
 }
 
 TEST_F(MainPosix, ASecondInstanceEndsWithCodeFive) {
