@@ -128,7 +128,15 @@ class FileSystem {
   [[nodiscard]] virtual std::optional<std::uint64_t> FileLength(const std::string& path) = 0;
   [[nodiscard]] virtual std::optional<LocalDateTime> LastWriteTime(const std::string& path) = 0;
   // Clears read-only, hidden, system and archive (POSIX: gives the owner write permission).
+  // A link (POSIX) or reparse point (Win32) is never followed: what it leads to keeps its own.
   [[nodiscard]] virtual FsStatus ClearAttributes(const std::string& path) = 0;
+
+  // Where path really lies: the folder above its last name with every link (POSIX) or
+  // reparse point (Win32) on the way resolved, then the last name as given, for a link as the
+  // last name is the entry itself, never what it leads to; a path ending in "\" names a folder
+  // and is resolved whole. nullopt when the folder cannot be resolved (it is missing, or lies
+  // on no drive). A file system without links answers the path as given.
+  [[nodiscard]] virtual std::optional<std::string> RealLocation(const std::string& path) { return path; }
 
   // One folder; its parent must exist. A trailing "\" is allowed.
   [[nodiscard]] virtual FsStatus CreateFolder(const std::string& path) = 0;

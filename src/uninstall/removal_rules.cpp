@@ -44,6 +44,12 @@ bool LiesInside(const InstallationBounds& bounds, std::string_view path, std::st
   return false;
 }
 
+bool LiesReallyInside(const InstallationBounds& bounds, std::string_view path,
+                      std::string_view realLocation) {
+  if (HasDotsComponent(realLocation)) return false;
+  return EqualsNoCase(realLocation, path) || LiesBelow(realLocation, bounds.realTarget);
+}
+
 EntryStep StepOfEntry(const RemovalEntry& entry, bool inside) {
   if (!inside) return EntryStep::kPassOver;
   if (entry.folder) return EntryStep::kRemoveFolder;

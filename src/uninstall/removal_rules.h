@@ -39,6 +39,9 @@ struct RuntimeFolders {
 // short and long forms ("" when the system gave none). None when there is no target.
 struct InstallationBounds {
   std::vector<std::string> targetForms;  // each ends in "\"
+  // Where the target really lies, links and reparse points resolved (FileSystem::RealLocation),
+  // ending in "\"; "" when it could not be resolved, and then nothing lies really inside.
+  std::string realTarget;
 };
 
 [[nodiscard]] InstallationBounds BoundsOfInstallation(const std::string& target,
@@ -48,6 +51,12 @@ struct InstallationBounds {
 // The path, or its long form ("" when it has none), lies inside the installation.
 [[nodiscard]] bool LiesInside(const InstallationBounds& bounds, std::string_view path,
                               std::string_view longForm);
+
+// An entry (without a final "\") lies where it is written, or its real location
+// (FileSystem::RealLocation) lies below the real target: a link or junction inside the
+// installation that leads elsewhere takes nothing with it.
+[[nodiscard]] bool LiesReallyInside(const InstallationBounds& bounds, std::string_view path,
+                                    std::string_view realLocation);
 
 // The step an entry takes.
 enum class EntryStep {

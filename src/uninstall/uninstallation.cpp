@@ -143,12 +143,23 @@ void LeaveToBatch(Installer& in, RemovalBatchWriter& batch, const std::string& p
   }
 }
 
+// Where the entry really lies once links and junctions on the way are resolved; its last name
+// is never followed (a link there is removed as a link). An entry whose folder cannot be
+// resolved is acted on only when nothing is there, where its removal does nothing.
+bool ReallyInside(FileSystem& fs, const InstallationBounds& bounds, const std::string& path) {
+  const std::string entry = WithoutTrailingBackslash(path);
+  const auto real = fs.RealLocation(entry);
+  if (!real) return !fs.EntryExists(path) && !fs.FolderExists(path);
+  return LiesReallyInside(bounds, entry, *real);
+}
+
 // One entry of the removal list: removed at once, left to the batch, or passed over.
 void RemoveEntry(Installer& in, const RemovalEntry& entry, const InstallationBounds& bounds,
                  RemovalBatchWriter& batch) {
   FileSystem& fs = in.platform().fs;
   const std::string& path = entry.path;
-  switch (StepOfEntry(entry, LiesInside(bounds, path, in.GetLongPath(path)))) {
+  const bool inside = LiesInside(bounds, path, in.GetLongPath(path)) && ReallyInside(fs, bounds, path);
+  switch (StepOfEntry(entry, inside)) {
     case EntryStep::kPassOver:
       in.Log("Passed over, outside the installation: " + entry.line);
       in.report.PassedOverEntries.push_back(entry.line);
@@ -267,9 +278,12 @@ void Installer::RunUninstall() {
   const std::string batchPath = folders.AppPath + "deinst.bat";
   RemovalBatchWriter batch = BeginBatch(*this, batchPath, listHere, runtime.installDir);
   RemoveGroupAndEntry(*this);
-  const InstallationBounds bounds = BoundsOfInstallation(
+  InstallationBounds bounds = BoundsOfInstallation(
       runtime.target, runtime.target.empty() ? "" : GetShortPath(runtime.target),
       runtime.target.empty() ? "" : GetLongPath(runtime.target));
+  if (const auto real = runtime.target.empty() ? std::nullopt : platform_.fs.RealLocation(runtime.target)) {
+    bounds.realTarget = WithTrailingBackslash(*real);
+  }
   for (const RemovalEntry& entry : removalList.entries) RemoveEntry(*this, entry, bounds, batch);
   const bool startBatch = FinishBatch(*this, batch, runtime.parent, listHere);
 

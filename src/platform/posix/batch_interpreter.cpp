@@ -72,6 +72,14 @@ BatchInterpreter::BatchInterpreter(FileSystem& fs, Clock& clock, std::uint32_t g
 
 int BatchInterpreter::Run(std::string_view batch, const std::string& currentFolder) {
   current_ = currentFolder;
+  // The batch runs in the runtime folder of an installation; the folder chosen when
+  // installing is two above it.
+  realInstallation_.clear();
+  if (auto parsed = ParseWindowsPath(currentFolder); parsed && parsed->components.size() > 2) {
+    parsed->components.resize(parsed->components.size() - 2);
+    parsed->trailingSeparator = true;
+    if (const auto real = fs_.RealLocation(FormatWindowsPath(*parsed))) realInstallation_ = WithTrailingBackslash(*real);
+  }
   gaveUp_ = 0;
   labels_.clear();
   waitingSince_.clear();
@@ -111,12 +119,12 @@ BatchInterpreter::Flow BatchInterpreter::Execute(std::string_view command, std::
   std::string waitedFor;  // the file of an "if exist" that jumps
   if (auto rest = After(command, "del")) {
     const std::string path = Operand(*rest);
-    if (!path.empty()) (void)fs_.DeleteFile(Resolve(path));
+    if (!path.empty() && MayChange(Resolve(path))) (void)fs_.DeleteFile(Resolve(path));
     return Flow::kNext;
   }
   if (auto rest = After(command, "rd")) {
     const std::string path = Operand(*rest);
-    if (!path.empty()) (void)fs_.RemoveFolder(Resolve(path));
+    if (!path.empty() && MayChange(Resolve(path))) (void)fs_.RemoveFolder(Resolve(path));
     return Flow::kNext;
   }
   if (EqualsNoCase(command, "cd..") || EqualsNoCase(TrimLine(After(command, "cd").value_or("")), "..")) {
@@ -169,6 +177,14 @@ BatchInterpreter::Flow BatchInterpreter::Execute(std::string_view command, std::
   }
   jumpTo = found->second;
   return Flow::kJump;
+}
+
+bool BatchInterpreter::MayChange(const std::string& path) const {
+  const auto real = fs_.RealLocation(path);
+  if (!real) return false;  // its folder is missing: nothing there to change
+  if (EqualsNoCase(*real, path)) return true;
+  return !realInstallation_.empty() && real->size() > realInstallation_.size() &&
+         StartsWithNoCase(*real, realInstallation_);
 }
 
 std::string BatchInterpreter::Resolve(const std::string& path) const {

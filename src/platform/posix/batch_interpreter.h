@@ -13,7 +13,9 @@
 // Lines end in CR LF (a lone LF is accepted too). The whole file is read before it runs, so
 // the batch may delete itself. A jump back to a label repeats a waiting block: it pauses
 // between rounds and gives up after the give-up time, so a file that can never be deleted
-// does not keep the batch running for ever.
+// does not keep the batch running for ever. A path that a symbolic link on its way leads
+// elsewhere is deleted or removed only where it really lies inside the installation (the
+// folder two above the batch's own); a link as the last name is removed as a link.
 #pragma once
 
 #include <cstdint>
@@ -46,6 +48,8 @@ class BatchInterpreter {
   enum class Flow { kNext, kJump, kStop };
   Flow Execute(std::string_view command, std::size_t& jumpTo);
   std::string Resolve(const std::string& path) const;
+  // The path lies where it is written, or really inside the installation.
+  [[nodiscard]] bool MayChange(const std::string& path) const;
 
   FileSystem& fs_;
   Clock& clock_;
@@ -53,6 +57,7 @@ class BatchInterpreter {
   std::uint32_t pauseMs_;
   Pause pause_;
   std::string current_;
+  std::string realInstallation_;  // ends in "\"; "" when the batch's folder is too short
   std::size_t pc_ = 0;
   int gaveUp_ = 0;
   // Label (upper case) -> line index; and the time the first jump back to it was taken.

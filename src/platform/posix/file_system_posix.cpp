@@ -494,10 +494,27 @@ FsStatus PosixFileSystem::ClearAttributes(const std::string& path) {
   FsStatus status = FsStatus::kOk;
   const auto at = Locate(path, &status);
   if (!at || !at->found) return status == FsStatus::kOk ? FsStatus::kNotFound : status;
-  if (!InsideDrive(*at, true)) return FsStatus::kAccessDenied;
+  // A link has no mode of its own to change, and chmod would change what it leads to.
+  if (at->isLink) return FsStatus::kAccessDenied;
+  if (!InsideDrive(*at, false)) return FsStatus::kAccessDenied;
   if ((at->st.st_mode & S_IWUSR) != 0) return FsStatus::kOk;
   if (chmod(at->host.c_str(), (at->st.st_mode & 07777) | S_IWUSR) != 0) return StatusOfErrno(errno);
   return FsStatus::kOk;
+}
+
+std::optional<std::string> PosixFileSystem::RealLocation(const std::string& path) {
+  const auto at = Locate(path);
+  if (!at) return std::nullopt;
+  const bool whole = at->windows.trailingSeparator || at->windows.components.empty();
+  // Without a link on the way the path lies where it is written: no further look at the disk.
+  if (!at->throughLink && !(whole && at->isLink)) return path;
+  const std::string lastName = whole ? std::string() : at->windows.components.back();
+  const auto real = RealPath(whole ? at->host : at->parentHost);
+  if (!real) return std::nullopt;
+  auto windows = drives_.ToWindows(*real);
+  if (!windows) return std::nullopt;
+  if (windows->back() != '\\') *windows += '\\';
+  return *windows + lastName;
 }
 
 FsStatus PosixFileSystem::CreateFolder(const std::string& path) {
@@ -516,9 +533,12 @@ FsStatus PosixFileSystem::RemoveFolder(const std::string& path) {
   FsStatus status = FsStatus::kOk;
   const auto at = Locate(path, &status);
   if (!at) return status;
-  if (!at->found || at->isLink || !S_ISDIR(at->st.st_mode)) return FsStatus::kNotFound;
+  if (!at->found || !S_ISDIR(at->st.st_mode)) return FsStatus::kNotFound;
   if (at->windows.components.empty()) return FsStatus::kAccessDenied;  // a drive's root stays
   if (!InsideDrive(*at, false)) return FsStatus::kAccessDenied;
+  // A link to a folder is removed as a link, as Windows removes a junction: never what it
+  // leads to.
+  if (at->isLink) return unlink(at->host.c_str()) == 0 ? FsStatus::kOk : StatusOfErrno(errno);
   if (rmdir(at->host.c_str()) != 0) {
     // rmdir reports a folder with entries by either of two numbers.
     return StatusOfErrno(errno == EEXIST ? ENOTEMPTY : errno);

@@ -44,6 +44,7 @@ class PosixFileSystem : public FileSystem {
   std::optional<std::uint64_t> FileLength(const std::string& path) override;
   std::optional<LocalDateTime> LastWriteTime(const std::string& path) override;
   FsStatus ClearAttributes(const std::string& path) override;
+  std::optional<std::string> RealLocation(const std::string& path) override;
   FsStatus CreateFolder(const std::string& path) override;
   FsStatus RemoveFolder(const std::string& path) override;
   FsStatus DeleteFile(const std::string& path) override;

@@ -246,7 +246,50 @@ std::optional<LocalDateTime> Win32FileSystem::LastWriteTime(const std::string& p
 
 FsStatus Win32FileSystem::ClearAttributes(const std::string& path) {
   if (!Usable(path)) return FsStatus::kInvalidPath;
+  // A junction or symbolic link keeps its attributes: nothing is changed where it leads.
+  const DWORD attributes = AttributesOf(path);
+  if (attributes != kInvalidAttributes && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    return FsStatus::kAccessDenied;
+  }
   return ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) ? FsStatus::kOk : LastStatus();
+}
+
+std::optional<std::string> Win32FileSystem::RealLocation(const std::string& path) {
+  if (!Usable(path)) return std::nullopt;
+  // The folder itself for a path ending in "\", else the folder above the last name.
+  const std::size_t slash = path.rfind('\\');
+  if (slash == std::string::npos) return std::nullopt;
+  const std::string folder = path.substr(0, slash + 1);
+  const std::string lastName = path.substr(slash + 1);
+  // Opening a folder follows every junction and symbolic link on its way; the system then
+  // names where the handle really is.
+  const win32::UniqueFileHandle handle(::CreateFileA(
+      folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle) return std::nullopt;
+  char buffer[4096];
+  const DWORD length = ::GetFinalPathNameByHandleA(handle.get(), buffer, sizeof buffer,
+                                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (length == 0 || length >= sizeof buffer) {
+    // Where the system cannot name it, a folder with no reparse point on its way lies where
+    // it is written; any other cannot be placed.
+    for (std::size_t at = folder.find('\\'); at != std::string::npos; at = folder.find('\\', at + 1)) {
+      const DWORD attributes = AttributesOf(folder.substr(0, at + 1));
+      if (at > 2 && attributes != kInvalidAttributes && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        return std::nullopt;
+      }
+    }
+    return path;
+  }
+  std::string real(buffer, length);
+  // "\\?\C:\..." and "\\?\UNC\server\share\..." in their plain forms.
+  if (real.rfind("\\\\?\\UNC\\", 0) == 0) {
+    real = "\\\\" + real.substr(8);
+  } else if (real.rfind("\\\\?\\", 0) == 0) {
+    real = real.substr(4);
+  }
+  if (real.empty() || real.back() != '\\') real += '\\';
+  return real + lastName;
 }
 
 FsStatus Win32FileSystem::CreateFolder(const std::string& path) {

@@ -22,6 +22,7 @@ class Win32FileSystem final : public FileSystem {
   [[nodiscard]] std::optional<std::uint64_t> FileLength(const std::string& path) override;
   [[nodiscard]] std::optional<LocalDateTime> LastWriteTime(const std::string& path) override;
   [[nodiscard]] FsStatus ClearAttributes(const std::string& path) override;
+  [[nodiscard]] std::optional<std::string> RealLocation(const std::string& path) override;
 
   [[nodiscard]] FsStatus CreateFolder(const std::string& path) override;
   [[nodiscard]] FsStatus RemoveFolder(const std::string& path) override;

@@ -1,6 +1,8 @@
 // Tests of the self-removal batch's interpreter on real folders.
 #include "platform/posix/batch_interpreter.h"
 
+#include <unistd.h>
+
 #include <chrono>
 
 #include <gtest/gtest.h>
@@ -117,6 +119,28 @@ TEST_F(BatchInterpreterPosix, RelativeAndRootedPathsFollowTheCurrentFolderWhichS
       "del a\\inner.txt | rd a | rd ..\\..\\WINDOWS";
   EXPECT_EQ(Run(batch, "C:\\a"), 0);
   EXPECT_EQ(Left(), std::vector<std::string>{});
+}
+
+TEST_F(BatchInterpreterPosix, NothingIsDeletedOrRemovedThroughALinkThatLeadsOutOfTheInstallation) {
+  Put("Letters/letter.doc");
+  TempDrives::MakeFolders(drives.Host('C', "Letters/empty"));
+  Put("Apps/TUNOVAR/TUNOVAR/sub/a.txt");
+  Put("Apps/TUNOVAR/TUNOVAR/runtime/deinst.bat");
+  const auto link = [&](const std::string& to, const std::string& name) {
+    ASSERT_EQ(symlink(drives.Host('C', to).c_str(), drives.Host('C', "Apps/TUNOVAR/TUNOVAR/" + name).c_str()), 0);
+  };
+  link("Letters", "letters");
+  link("Letters/letter.doc", "file-link");
+  link("Apps/TUNOVAR/TUNOVAR/sub", "own");
+  const std::string dir = "C:\\Apps\\TUNOVAR\\TUNOVAR\\";
+  EXPECT_EQ(Run("del " + dir + "letters\\letter.doc\r\nrd " + dir + "letters\\empty\r\n"
+                "del " + dir + "file-link\r\ndel " + dir + "own\\a.txt\r\nrd " + dir + "letters\r\n"),
+            0);
+  EXPECT_EQ(Left(), (std::vector<std::string>{"Apps/", "Apps/TUNOVAR/", "Apps/TUNOVAR/TUNOVAR/",
+                                              "Apps/TUNOVAR/TUNOVAR/own", "Apps/TUNOVAR/TUNOVAR/runtime/",
+                                              "Apps/TUNOVAR/TUNOVAR/runtime/deinst.bat",
+                                              "Apps/TUNOVAR/TUNOVAR/sub/", "Letters/", "Letters/empty/",
+                                              "Letters/letter.doc", "WINDOWS/"}));
 }
 
 TEST_F(BatchInterpreterPosix, AJumpToNoLabelEndsTheBatch) {

@@ -125,6 +125,43 @@ TEST_F(FileSystemPosix, NothingIsChangedThroughALinkThatLeadsOutOfTheDrive) {
   EXPECT_TRUE(TempDrives::Exists(drives.Base() + "/outside/victim.txt"));
 }
 
+TEST_F(FileSystemPosix, ARealLocationResolvesTheLinksOnTheWayButNeverTheLastName) {
+  TempDrives::WriteFile(drives.Base() + "/outside/victim.txt", "keep");
+  TempDrives::WriteFile(drives.Host('C', "Apps/real/a.txt"), "a");
+  TempDrives::MakeFolders(drives.Host('D', "Docs"));
+  ASSERT_EQ(symlink((drives.Base() + "/outside").c_str(), drives.Host('C', "Apps/out").c_str()), 0);
+  ASSERT_EQ(symlink(drives.Host('C', "Apps/real").c_str(), drives.Host('C', "Apps/same").c_str()), 0);
+  ASSERT_EQ(symlink(drives.Host('D', "Docs").c_str(), drives.Host('C', "Apps/docs").c_str()), 0);
+  ASSERT_EQ(symlink("../real", drives.Host('C', "Apps/real/up").c_str()), 0);  // relative, in a loop
+  struct Row {
+    const char* name;
+    const char* path;
+    std::optional<std::string> real;
+  };
+  const std::string outside = *DriveMap::FromEnvironment().ToWindows(*RealPath(drives.Base() + "/outside"));
+  const Row rows[] = {
+      {"no link on the way: as given", "C:\\apps\\REAL\\a.txt", "C:\\apps\\REAL\\a.txt"},
+      {"a missing name, no link", "C:\\Apps\\gone\\x.txt", "C:\\Apps\\gone\\x.txt"},
+      {"the last name is a link: itself", "C:\\Apps\\out", "C:\\Apps\\out"},
+      {"a link inside the drive", "C:\\Apps\\same\\a.txt", "C:\\Apps\\real\\a.txt"},
+      {"a link to another drive", "C:\\Apps\\docs\\x.doc", "D:\\Docs\\x.doc"},
+      {"a link out of every drive but Z:", "C:\\Apps\\out\\victim.txt", outside + "\\victim.txt"},
+      {"a folder named whole", "C:\\Apps\\out\\", outside + "\\"},
+      {"a relative link in a loop", "C:\\Apps\\real\\up\\up\\a.txt", "C:\\Apps\\real\\a.txt"},
+      {"a missing folder behind a link", "C:\\Apps\\out\\gone\\x.txt", std::nullopt},
+  };
+  for (const Row& r : rows) EXPECT_EQ(fs.RealLocation(r.path), r.real) << r.name;
+
+  // Neither the attribute change nor the removal of a folder link follows the link.
+  TempDrives::SetMode(drives.Base() + "/outside/victim.txt", 0444);
+  ASSERT_EQ(symlink((drives.Base() + "/outside/victim.txt").c_str(), drives.Host('C', "Apps/real/f").c_str()), 0);
+  EXPECT_EQ(fs.ClearAttributes("C:\\Apps\\real\\f"), FsStatus::kAccessDenied);
+  EXPECT_EQ(TempDrives::ModeOf(drives.Base() + "/outside/victim.txt"), 0444u);
+  EXPECT_EQ(fs.RemoveFolder("C:\\Apps\\out\\"), FsStatus::kOk);
+  EXPECT_FALSE(fs.EntryExists("C:\\Apps\\out"));
+  EXPECT_EQ(TempDrives::ReadFile(drives.Base() + "/outside/victim.txt"), "keep");
+}
+
 TEST_F(FileSystemPosix, Windows1252NamesAreUtf8OnDisk) {
   EXPECT_EQ(fs.CreateFolder("C:\\M\xFCsik"), FsStatus::kOk);
   EXPECT_TRUE(TempDrives::Exists(drives.Host('C', "M\xC3\xBCsik")));

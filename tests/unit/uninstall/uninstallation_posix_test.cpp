@@ -1,0 +1,63 @@
+// The uninstall sequence on the POSIX file system, over real folders with symbolic links in
+// the installation: nothing outside is deleted or changed through them.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/posix/file_system_posix.h"
+#include "startup/installer.h"
+#include "support/installer_fixture.h"
+#include "support/temp_drives.h"
+
+namespace tunovar {
+namespace {
+
+using testing::CrLfLines;
+using testing::TempDrives;
+
+const std::string kDir = "C:\\Apps\\TUNOVAR\\TUNOVAR";
+
+TEST(RunUninstallPosix, LinksInTheInstallationTakeNothingOutsideWithThem) {
+  TempDrives drives{"C"};
+  const auto host = [&](const std::string& relative) { return drives.Host('C', "Apps/TUNOVAR/TUNOVAR/" + relative); };
+  const std::string docs = drives.Base() + "/docs";
+  TempDrives::WriteFile(docs + "/thesis.doc", "years of work");
+  TempDrives::SetMode(docs + "/thesis.doc", 0444);
+  TempDrives::WriteFile(drives.Host('C', "Letters/letter.doc"), "dear");
+  TempDrives::WriteFile(host("tuno.exe"), "exe");
+  TempDrives::WriteFile(host("sub/a.txt"), "a");
+  TempDrives::WriteFile(host("runtime/insttext"), testing::InstallerTextFile({testing::EnglishTexts()}));
+  ASSERT_EQ(symlink(docs.c_str(), host("link").c_str()), 0);
+  ASSERT_EQ(symlink(drives.Host('C', "Letters").c_str(), host("letters").c_str()), 0);
+  ASSERT_EQ(symlink((docs + "/thesis.doc").c_str(), host("file-link").c_str()), 0);
+  ASSERT_EQ(symlink(host("sub").c_str(), host("own").c_str()), 0);
+  const std::vector<std::string> outside = {kDir + "\\link\\thesis.doc", kDir + "\\letters\\letter.doc"};
+  TempDrives::WriteFile(host("runtime/defile"),
+                        CrLfLines({" 0 ", outside[0], outside[1], kDir + "\\file-link", kDir + "\\own\\a.txt",
+                                   kDir + "\\tuno.exe", "#" + kDir + "\\link\\", "#" + kDir + "\\sub\\"}));
+
+  posix::PosixFileSystem fs;
+  testing::FakePlatform fake;
+  fake.shell.fs = nullptr;
+  fake.clock.msPerReading = 1;
+  Platform platform{fs, fake.shell, fake.ui, fake.console, fake.clock};
+  Installer installer(platform, LaunchInfo{kDir + "\\runtime", "deinstal"}, ParseSwitches("/S"));
+  ASSERT_TRUE(installer.Start());
+  installer.Deliver(Ctl::Timer1, Event::kTimer);
+  ASSERT_TRUE(installer.Ended());
+
+  EXPECT_EQ(installer.ExitCodeOfRun(), kExitIncomplete);
+  EXPECT_EQ(installer.report.PassedOverEntries, outside);
+  EXPECT_EQ(TempDrives::ReadFile(docs + "/thesis.doc"), "years of work");
+  EXPECT_EQ(TempDrives::ModeOf(docs + "/thesis.doc"), 0444u);
+  EXPECT_EQ(TempDrives::ReadFile(drives.Host('C', "Letters/letter.doc")), "dear");
+  // The links themselves go, and so does what a link inside the installation leads to.
+  for (const char* gone : {"link", "file-link", "own/a.txt", "sub", "tuno.exe"}) {
+    struct stat st {};
+    EXPECT_NE(lstat(host(gone).c_str(), &st), 0) << gone;
+  }
+}
+
+}  // namespace
+}  // namespace tunovar
