@@ -187,4 +187,20 @@ e2e_check "ovrituno.inf, the group and the entry are gone" \
   eval 'test ! -e "$DRIVE_C/windows/ovrituno.inf" && ! group_exists && ! uninstall_entry_exists'
 e2e_end_session
 
+# ---- A link inside the installation: nothing is deleted through it ------------------------
+# A link to somebody else's folder and a tampered removal list that names a file behind it:
+# Wine shows a host symbolic link as a plain folder, and the uninstaller finds where it leads.
+silent_install "$E2E_LOGS/install-linked.log" 'C:\Linked'
+e2e_check "an install into C:\\Linked (exit code $E2E_EXIT)" test "$E2E_EXIT" = 0
+LINKED=$DRIVE_C/Linked/TUNOVAR/TUNOVAR
+ln -s "$DRIVE_C/Other" "$LINKED/link"
+printf 'C:\\Linked\\TUNOVAR\\TUNOVAR\\link\\keep.txt\r\n' >>"$LINKED/runtime/defile"
+start_from_c "$E2E_LOGS/linked.log" 'C:\Linked\TUNOVAR\TUNOVAR\runtime\deinstal.exe' /S
+e2e_wait_exit "$E2E_PID" 60
+e2e_check "deinstal.exe /S passes over the entry behind the link: exit code 4 (got $E2E_EXIT)" test "$E2E_EXIT" = 4
+e2e_check "C:\\Other\\keep.txt, reached through the link, is untouched" test -f "$DRIVE_C/Other/keep.txt"
+e2e_check "its batch runs to its last line" wait_batch "$LINKED/runtime"
+rm -f "$LINKED/link"
+e2e_end_session
+
 e2e_finish
