@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ansi_text.h"
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/console_win32.h"
 #include "platform/win32/file_system_win32.h"
@@ -271,6 +272,44 @@ void CheckFiles(Win32FileSystem& fs) {
   }
   Check(fs.ReadWholeFile(dst) == std::optional<std::string>("replaced"), "abandoned: the old destination stays");
   Check(fs.ListFiles(base + "~tv*.tmp").empty(), "abandoned: no temporary file left");
+  // A killed run's temporary files: gone before the next replacement in their folder, and no
+  // hindrance to removing a folder that holds nothing else.
+  for (const char* folder : {"stale1\\", "stale2\\"}) {
+    ::CreateDirectoryA((base + folder).c_str(), nullptr);
+    (void)WriteText(fs, base + folder + "~tv1a2b3.tmp", WriteMode::kReplace, "half a copy");
+  }
+  {
+    auto r = fs.CreateReplacement(base + "stale1\\x.txt");
+    Check(r != nullptr && r->Write("x", 1) && r->Commit("") == FsStatus::kOk, "a replacement beside a killed run's file");
+  }
+  Check(fs.ListFiles(base + "stale1\\~tv*.tmp").empty(), "the killed run's temporary file went before it");
+  CheckStatus(fs.RemoveFolder(base + "stale2"), FsStatus::kOk, "RemoveFolder of a folder with only a killed run's file");
+
+  // A symbolic link to a folder outside: its real location is where it leads, and neither the
+  // attribute change nor the removal of the link reaches through it.
+  const std::string outside = kBase + "-outside";
+  RemoveTree(outside);
+  ::CreateDirectoryA(outside.c_str(), nullptr);
+  (void)WriteText(fs, outside + "\\keep.txt", WriteMode::kReplace, "keep");
+  ::SetFileAttributesA((outside + "\\keep.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  // Wine 8 answers success and makes nothing: only a link that is there is checked.
+  (void)(::CreateSymbolicLinkA((base + "link").c_str(), outside.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) ||
+         ::CreateSymbolicLinkA((base + "link").c_str(), outside.c_str(),
+                               SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE));
+  if (FileThere(base + "link")) {
+    const auto real = fs.RealLocation(base + "link\\keep.txt");
+    Check(real && EqualsNoCase(*real, outside + "\\keep.txt"), "RealLocation through the link -> " + real.value_or("none"));
+    Check(fs.ClearAttributes(base + "link") != FsStatus::kOk &&
+              (::GetFileAttributesA((outside + "\\keep.txt").c_str()) & FILE_ATTRIBUTE_READONLY) != 0,
+          "ClearAttributes of the link changes nothing where it leads");
+    CheckStatus(fs.RemoveFolder(base + "link"), FsStatus::kOk, "RemoveFolder of the link removes the link");
+    Check(FileThere(outside + "\\keep.txt"), "what the link led to stays");
+  } else {
+    std::printf("NOTE  CreateSymbolicLinkA makes no link here: links are checked through host links only\n");
+  }
+  ::SetFileAttributesA((outside + "\\keep.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+  RemoveTree(outside);
+
   Check(fs.CreateReplacement(base + "missing\\x.txt") == nullptr && fs.CreateReplacement("x.txt") == nullptr &&
             fs.CreateReplacement(base) == nullptr,
         "CreateReplacement without a folder or a name fails");

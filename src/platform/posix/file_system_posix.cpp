@@ -55,6 +55,8 @@ FsStatus StatusOfErrno(int error) {
 namespace {
 
 constexpr int kOpenRead = O_RDONLY | O_CLOEXEC;
+// The names of the temporary files of replacements.
+constexpr const char* kTemporaryPrefix = ".tunovar-new-";
 
 class PosixReader : public ByteReader {
  public:
@@ -192,8 +194,9 @@ class PosixReplacement : public ReplacementFile {
   bool LinkBesideDestination() {
     const std::string folder = destHost_.substr(0, destHost_.rfind('/') + 1);
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-      std::string name = folder + ".tunovar-new-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
+      std::string name = folder + kTemporaryPrefix + std::to_string(getpid()) + "-" + std::to_string(attempt);
       if (LinkAs(name)) {
+        (void)flock(fd_.get(), LOCK_EX | LOCK_NB);
         tempHost_ = std::move(name);
         return true;
       }
@@ -539,11 +542,13 @@ FsStatus PosixFileSystem::RemoveFolder(const std::string& path) {
   // A link to a folder is removed as a link, as Windows removes a junction: never what it
   // leads to.
   if (at->isLink) return unlink(at->host.c_str()) == 0 ? FsStatus::kOk : StatusOfErrno(errno);
-  if (rmdir(at->host.c_str()) != 0) {
-    // rmdir reports a folder with entries by either of two numbers.
-    return StatusOfErrno(errno == EEXIST ? ENOTEMPTY : errno);
-  }
-  return FsStatus::kOk;
+  if (rmdir(at->host.c_str()) == 0) return FsStatus::kOk;
+  // rmdir reports a folder with entries by either of two numbers.
+  const int error = errno == EEXIST ? ENOTEMPTY : errno;
+  // The temporary files of a killed run do not keep a folder of the product.
+  const std::string host = at->host;
+  if (error == ENOTEMPTY && RemoveStaleTemporaryFiles(host) > 0 && rmdir(host.c_str()) == 0) return FsStatus::kOk;
+  return StatusOfErrno(error);
 }
 
 FsStatus PosixFileSystem::DeleteFile(const std::string& path) {
@@ -587,14 +592,51 @@ std::unique_ptr<ReplacementFile> PosixFileSystem::CreateReplacement(const std::s
   if (at->found && S_ISDIR(at->st.st_mode)) return nullptr;
   if (!InsideDrive(*at, false)) return nullptr;
   WritingIn(at->parentHost);
-  if (!at->found) {
-    UniqueFd unnamed(open(at->parentHost.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
-    if (unnamed) return std::make_unique<PosixReplacement>(*this, std::move(unnamed), std::string(), at->host);
+  if (cleanedFolders_.insert(at->parentHost).second) {
+    const std::string destHost = at->host;  // the answer of Locate may not outlive the cleaning
+    const bool found = at->found;
+    const std::string parentHost = at->parentHost;
+    RemoveStaleTemporaryFiles(parentHost);
+    return CreateReplacementIn(parentHost, destHost, found);
   }
-  std::string temp = Join(at->parentHost, ".tunovar-new-XXXXXX");
+  return CreateReplacementIn(at->parentHost, at->host, at->found);
+}
+
+std::unique_ptr<ReplacementFile> PosixFileSystem::CreateReplacementIn(const std::string& parentHost,
+                                                                     const std::string& destHost, bool exists) {
+  if (!exists) {
+    UniqueFd unnamed(open(parentHost.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    if (unnamed) return std::make_unique<PosixReplacement>(*this, std::move(unnamed), std::string(), destHost);
+  }
+  std::string temp = Join(parentHost, std::string(kTemporaryPrefix) + "XXXXXX");
   UniqueFd fd(mkostemp(temp.data(), O_CLOEXEC));
   if (!fd) return nullptr;
-  return std::make_unique<PosixReplacement>(*this, std::move(fd), std::move(temp), at->host);
+  // Held while this run writes it: only a file that nobody holds is a killed run's leftover.
+  (void)flock(fd.get(), LOCK_EX | LOCK_NB);
+  return std::make_unique<PosixReplacement>(*this, std::move(fd), std::move(temp), destHost);
+}
+
+int PosixFileSystem::RemoveStaleTemporaryFiles(const std::string& folderHost) {
+  // The folder's kept names when it has them; else one reading of the folder.
+  std::vector<std::string> names;
+  if (const FolderNames* kept = KeptNamesOf(folderHost)) {
+    const std::string key = UCase(kTemporaryPrefix);
+    for (const auto& [nameKey, spellings] : kept->byKey) {
+      if (nameKey.compare(0, key.size(), key) == 0) names.insert(names.end(), spellings.begin(), spellings.end());
+    }
+  } else if (const UniqueDir dir{opendir(folderHost.c_str())}) {
+    while (const dirent* entry = readdir(dir.get())) {
+      if (std::string_view(entry->d_name).rfind(kTemporaryPrefix, 0) == 0) names.emplace_back(entry->d_name);
+    }
+  }
+  int removed = 0;
+  for (const std::string& name : names) {
+    const std::string host = Join(folderHost, name);
+    struct stat st {};
+    if (lstat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || HeldElsewhere(host)) continue;
+    if (unlink(host.c_str()) == 0) ++removed;
+  }
+  return removed;
 }
 
 std::unique_ptr<TextFileWriter> PosixFileSystem::OpenForWriting(const std::string& path,

@@ -71,6 +71,10 @@ class PosixFileSystem : public FileSystem {
   // False when the host file surely does not exist (its folder's names are kept and do not
   // hold it): there is then nothing to probe for a hold.
   [[nodiscard]] bool MayExist(const std::string& hostPath);
+  // Removes the temporary files of replacements (".tunovar-new-*") in a host folder that no
+  // live run holds: the leftovers of a run that was killed. Done before the first replacement
+  // in each folder and when a folder to remove is not empty. How many were removed.
+  int RemoveStaleTemporaryFiles(const std::string& folderHost);
   // True when another open file description holds a flock on the host file.
   [[nodiscard]] static bool HeldElsewhere(const std::string& hostPath);
   // Waits until the file at a Windows path, held by another, is let go of, gone or changed,
@@ -100,6 +104,8 @@ class PosixFileSystem : public FileSystem {
   // The answer stays valid until the next call of Locate.
   const Location* Locate(std::string_view path, FsStatus* status = nullptr);
   bool EnsureDrive(char letter);
+  std::unique_ptr<ReplacementFile> CreateReplacementIn(const std::string& parentHost,
+                                                       const std::string& destHost, bool exists);
   // True when the folder above the entry (entry: the entry itself, following a link) lies
   // inside the drive folder once every symbolic link is resolved.
   bool InsideDrive(const Location& at, bool entry);
@@ -176,6 +182,7 @@ class PosixFileSystem : public FileSystem {
   bool signalled_ = false;        // the system signals queued changes (else: read every time)
   std::uint32_t signalsSeen_ = 0;  // the signal count when the changes were last read
   std::map<std::string, std::string> realRoots_;
+  std::set<std::string> cleanedFolders_;  // host folders freed of stale temporary files
   mode_t umask_ = 022;
 };
 

@@ -7,6 +7,9 @@
 #include <limits>
 #include <utility>
 
+#include "base/ansi_text.h"
+#include "base/windows_path.h"
+
 namespace tunovar::win32 {
 
 FsStatus StatusOfWin32Error(DWORD error) {
@@ -267,9 +270,13 @@ std::optional<std::string> Win32FileSystem::RealLocation(const std::string& path
       folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!handle) return std::nullopt;
+  // Windows before Vista cannot name it.
+  static const auto finalPathName = win32::ProcAddress<decltype(&::GetFinalPathNameByHandleA)>(
+      ::GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA");
   char buffer[4096];
-  const DWORD length = ::GetFinalPathNameByHandleA(handle.get(), buffer, sizeof buffer,
-                                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  const DWORD length = finalPathName == nullptr ? 0
+                                                : finalPathName(handle.get(), buffer, sizeof buffer,
+                                                                FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
   if (length == 0 || length >= sizeof buffer) {
     // Where the system cannot name it, a folder with no reparse point on its way lies where
     // it is written; any other cannot be placed.
@@ -301,6 +308,11 @@ FsStatus Win32FileSystem::RemoveFolder(const std::string& path) {
   if (!Usable(path)) return FsStatus::kInvalidPath;
   if (::RemoveDirectoryA(path.c_str())) return FsStatus::kOk;
   const DWORD error = ::GetLastError();
+  // The temporary files of a killed run do not keep a folder of the product.
+  if (error == ERROR_DIR_NOT_EMPTY && RemoveStaleTemporaryFiles(WithTrailingBackslash(path)) > 0 &&
+      ::RemoveDirectoryA(path.c_str())) {
+    return FsStatus::kOk;
+  }
   // A file of that name is no folder to remove.
   if (error == ERROR_DIRECTORY || (error == ERROR_ACCESS_DENIED && !FolderExists(path) &&
                                    EntryExists(path))) {
@@ -349,6 +361,7 @@ std::unique_ptr<ReplacementFile> Win32FileSystem::CreateReplacement(const std::s
   if (slash == std::string::npos || slash + 1 == destination.size()) return nullptr;
   const std::string folder = destination.substr(0, slash + 1);
 
+  if (cleanedFolders_.insert(UCase(folder)).second) (void)RemoveStaleTemporaryFiles(folder);
   const DWORD seed = ::GetCurrentProcessId() * 2654435761u + ::GetTickCount();
   for (int attempt = 0; attempt < 64; ++attempt) {
     char name[16];
@@ -364,6 +377,26 @@ std::unique_ptr<ReplacementFile> Win32FileSystem::CreateReplacement(const std::s
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return nullptr;
   }
   return nullptr;
+}
+
+int Win32FileSystem::RemoveStaleTemporaryFiles(const std::string& folder) {
+  // "~tv" and five hexadecimal digits, as CreateReplacement names them.
+  const auto isTemporary = [](std::string_view name) {
+    if (name.size() != 12 || !StartsWithNoCase(name, "~tv") || !EndsWithNoCase(name, ".tmp")) return false;
+    return name.substr(3, 5).find_first_not_of("0123456789abcdefABCDEF") == std::string_view::npos;
+  };
+  WIN32_FIND_DATAA found{};
+  const win32::UniqueFindHandle find(::FindFirstFileA((folder + "~tv*.tmp").c_str(), &found));
+  if (!find) return 0;
+  int removed = 0;
+  do {
+    // A live run writes its file without sharing it: the delete fails for that one.
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && isTemporary(found.cFileName) &&
+        ::DeleteFileA((folder + found.cFileName).c_str())) {
+      ++removed;
+    }
+  } while (::FindNextFileA(find.get(), &found));
+  return removed;
 }
 
 std::unique_ptr<TextFileWriter> Win32FileSystem::OpenForWriting(const std::string& path,

@@ -1,6 +1,9 @@
 // The file system of a Windows run: the ANSI file calls of kernel32 on Windows paths.
 #pragma once
 
+#include <set>
+#include <string>
+
 #include "platform/file_system.h"
 #include "platform/win32/win32.h"
 
@@ -43,7 +46,13 @@ class Win32FileSystem final : public FileSystem {
 
  private:
   // Makes the names of temporary files unique within this run.
+  // Removes the temporary files ("~tv*.tmp") that a killed run left in a folder (ending in
+  // "\\"): before the first replacement in each folder, and when a folder to remove is not
+  // empty. A file that a live run still writes cannot be deleted and stays. How many went.
+  int RemoveStaleTemporaryFiles(const std::string& folder);
+
   unsigned tempCounter_ = 0;
+  std::set<std::string> cleanedFolders_;  // upper case
 };
 
 }  // namespace tunovar::win32

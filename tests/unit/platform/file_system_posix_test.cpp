@@ -162,6 +162,28 @@ TEST_F(FileSystemPosix, ARealLocationResolvesTheLinksOnTheWayButNeverTheLastName
   EXPECT_EQ(TempDrives::ReadFile(drives.Base() + "/outside/victim.txt"), "keep");
 }
 
+TEST_F(FileSystemPosix, AKilledRunsTemporaryFilesGoWhereTheNextRunWritesOrRemovesAFolder) {
+  for (const char* folder : {"A", "B"}) {
+    TempDrives::WriteFile(drives.Host('C', std::string(folder) + "/.tunovar-new-Xy12Ab"), "half a copy");
+  }
+  TempDrives::WriteFile(drives.Host('C', "A/.tunovar-new-live"), "another run writes it");
+  TempDrives::WriteFile(drives.Host('C', "A/.tunovar-kept"), "not ours");
+  const int live = open(drives.Host('C', "A/.tunovar-new-live").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(live, 0);
+  ASSERT_EQ(flock(live, LOCK_EX), 0);
+
+  auto out = fs.CreateReplacement("C:\\A\\new.txt");
+  ASSERT_NE(out, nullptr);
+  ASSERT_TRUE(out->Write("n", 1));
+  ASSERT_EQ(out->Commit(""), FsStatus::kOk);
+  EXPECT_EQ(TempDrives::Tree(drives.Host('C', "A")),
+            (std::vector<std::string>{".tunovar-kept", ".tunovar-new-live", "new.txt"}));
+  close(live);
+  // A folder that holds nothing else is removed with its leftover.
+  EXPECT_EQ(fs.RemoveFolder("C:\\B"), FsStatus::kOk);
+  EXPECT_FALSE(TempDrives::Exists(drives.Host('C', "B")));
+}
+
 TEST_F(FileSystemPosix, Windows1252NamesAreUtf8OnDisk) {
   EXPECT_EQ(fs.CreateFolder("C:\\M\xFCsik"), FsStatus::kOk);
   EXPECT_TRUE(TempDrives::Exists(drives.Host('C', "M\xC3\xBCsik")));
