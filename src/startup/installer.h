@@ -230,6 +230,7 @@ class Installer final : public InstallerRun {
   void Log(const std::string& line);
 
   Platform& platform() { return platform_; }
+  [[nodiscard]] const LaunchInfo& Launch() const { return launch_; }
 
  private:
   Platform& platform_;

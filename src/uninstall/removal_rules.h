@@ -58,6 +58,12 @@ struct InstallationBounds {
 [[nodiscard]] bool LiesReallyInside(const InstallationBounds& bounds, std::string_view path,
                                     std::string_view realLocation);
 
+// The entry names the running uninstaller: a file of appPath whose name, without its
+// extension, is baseName (the Windows build runs as "deinstal.exe", the Linux one as
+// "deinstal").
+[[nodiscard]] bool NamesRunningProgram(std::string_view path, std::string_view appPath,
+                                       std::string_view baseName);
+
 // The step an entry takes.
 enum class EntryStep {
   kPassOver,      // outside the installation: logged, never touched

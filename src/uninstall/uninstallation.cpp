@@ -177,6 +177,12 @@ void RemoveEntry(Installer& in, const RemovalEntry& entry, const InstallationBou
       return;
     case EntryStep::kDeleteFile: {
       const bool existed = fs.FileExists(path);
+      // The uninstaller's own program goes only with the batch, after this run has ended: a
+      // run that is killed on its way leaves a way to uninstall what is still there.
+      if (existed && NamesRunningProgram(path, in.folders.AppPath, in.Launch().exeBaseName)) {
+        LeaveToBatch(in, batch, WithoutTrailingBackslash(path), false);
+        return;
+      }
       in.WaitKill(path);
       if (!fs.FileExists(path)) {
         if (existed) in.Log("Deleted " + path);

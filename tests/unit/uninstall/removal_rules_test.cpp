@@ -80,5 +80,31 @@ TEST(StepOfEntry, FoldersFilesAndTheBatchsOwn) {
   }
 }
 
+TEST(LiesReallyInside, WhereLinksLeadAndWhereTheProgramRuns) {
+  InstallationBounds bounds = BoundsOfInstallation("C:\\T\\", "", "");
+  bounds.realTarget = "D:\\REAL\\T\\";  // the target is itself reached through a link
+  struct Row {
+    const char* path;
+    const char* real;
+    bool inside;
+  };
+  const Row rows[] = {
+      {"C:\\T\\TUNOVAR\\a.txt", "c:\\t\\tunovar\\A.TXT", true},  // no link on the way
+      {"C:\\T\\TUNOVAR\\a.txt", "D:\\Real\\T\\TUNOVAR\\a.txt", true},
+      {"C:\\T\\TUNOVAR\\link\\a.txt", "C:\\Users\\me\\a.txt", false},
+      {"C:\\T\\TUNOVAR\\link\\a.txt", "D:\\REAL\\T", false},
+      {"C:\\T\\TUNOVAR\\link\\a.txt", "D:\\REAL\\TX\\a.txt", false},
+      {"C:\\T\\TUNOVAR\\link\\a.txt", "D:\\REAL\\T\\..\\x.txt", false},
+  };
+  for (const Row& r : rows) EXPECT_EQ(LiesReallyInside(bounds, r.path, r.real), r.inside) << r.real;
+
+  const std::string app = "C:\\T\\TUNOVAR\\runtime\\";
+  EXPECT_TRUE(NamesRunningProgram(app + "DEINSTAL.EXE", app, "deinstal"));
+  EXPECT_TRUE(NamesRunningProgram(app + "deinstal", app, "deinstal"));
+  EXPECT_FALSE(NamesRunningProgram(app + "deinstal.exe", app, ""));
+  EXPECT_FALSE(NamesRunningProgram(app + "sub\\deinstal.exe", app, "deinstal"));
+  EXPECT_FALSE(NamesRunningProgram("C:\\T\\TUNOVAR\\deinstal.exe", app, "deinstal"));
+}
+
 }  // namespace
 }  // namespace tunovar

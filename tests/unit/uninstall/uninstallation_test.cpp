@@ -209,6 +209,16 @@ TEST(RunUninstall, RemovesTheInstallationAndLeavesTheRestToTheBatch) {
   EXPECT_TRUE(w.fake.console.Logged("Could not remove folder " + kApp + ": the folder is not empty"));
 }
 
+TEST(RunUninstall, TheRunningUninstallerIsLeftToTheBatchEvenWhereItCouldBeDeleted) {
+  World w;
+  w.fs.Find(kApp + "deinstal.exe")->locked = false;  // as on Linux, where a running program can go
+  EXPECT_EQ(w.Run(), kExitDone);
+  EXPECT_TRUE(w.fs.Has(kApp + "deinstal.exe"));
+  EXPECT_FALSE(w.Journaled("Delete " + kApp + "deinstal.exe"));
+  EXPECT_NE(w.fs.Content(kBatch).find("\r\ndel " + kApp + "deinstal.exe\r\n"), std::string::npos);
+  EXPECT_FALSE(w.fs.Has(kApp + "insttext"));
+}
+
 TEST(RunUninstall, NoChangesNothing) {
   World w;
   w.fake.ui.answers.push_back(MessageAnswer::kNo);
