@@ -84,6 +84,8 @@ struct RunReport {
   StringList PassedOverEntries;
   // Files of the product stay after the uninstall (or its removal list is missing).
   bool RemovalIncomplete = false;
+  // The removal batch could not be started: what it was to remove stays.
+  bool BatchNotStarted = false;
 };
 
 class Installer final : public InstallerRun {

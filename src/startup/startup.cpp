@@ -31,7 +31,9 @@ void Installer::Timer1_Timer() {
   if (uninstall) {
     Log("Uninstall mode, from " + folders.AppPath);
     RunUninstall();
-    EndProgram(report.PassedOverEntries.empty() && !report.RemovalIncomplete ? kExitDone : kExitIncomplete);
+    EndProgram(report.PassedOverEntries.empty() && !report.RemovalIncomplete && !report.BatchNotStarted
+                   ? kExitDone
+                   : kExitIncomplete);
   }
   Log("Install mode, from " + folders.AppPath);
   InitInstallerWindow();

@@ -227,16 +227,27 @@ void SayRemoved(Installer& in, const StringList& staying, const std::string& mis
   }
 }
 
-void StartBatch(Installer& in, const std::string& batchPath) {
+// True when the shell started the file.
+bool Started(Installer& in, const std::string& name, int result) {
+  if (result > kShellOpenOk) {
+    in.Log("Started " + name + " (" + DecimalText(result) + ")");
+    return true;
+  }
+  in.Log("Could not start " + name + " (" + DecimalText(result) + ")");
+  return false;
+}
+
+void StartBatch(Installer& in) {
   Shell& shell = in.platform().shell;
   const std::string folder = WithoutTrailingBackslash(in.folders.AppPath);
-  const int result = shell.Open(in.folders.AppPath + "deinst.pif", "", folder, ShowMode::kHidden);
-  in.Log("Started deinst.pif (" + DecimalText(result) + ")");
-  if (result <= kShellOpenOk) {
-    // No DOS machine to read the program information file (64-bit Windows, Wine): the
-    // batch is run directly, as the file would have run it.
-    const int direct = shell.Open(batchPath, "", folder, ShowMode::kHidden);
-    in.Log("Started deinst.bat (" + DecimalText(direct) + ")");
+  if (Started(in, "deinst.pif", shell.Open(in.folders.AppPath + "deinst.pif", "", folder, ShowMode::kHidden))) {
+    return;
+  }
+  // No DOS machine to read the program information file (64-bit Windows, Wine): the batch is
+  // run directly, as the file would have run it. It is named from its working folder: a
+  // folder name such as "%PATH%" in the full path would be read as the variable.
+  if (!Started(in, "deinst.bat", shell.Open("deinst.bat", "", folder, ShowMode::kHidden))) {
+    in.report.BatchNotStarted = true;
   }
 }
 
@@ -299,10 +310,14 @@ void Installer::RunUninstall() {
              listHere ? FilesThatStay(platform_.fs, folders.AppPath, runtime.installDir, removalList, startBatch)
                       : StringList{},
              installedWithoutList ? listPath : std::string());
-  if (startBatch) StartBatch(*this, batchPath);
-  Log(report.PassedOverEntries.empty() && !report.RemovalIncomplete
-          ? "Uninstall done"
-          : "Uninstall done; entries outside the installation passed over, or files stay");
+  if (startBatch) StartBatch(*this);
+  if (report.BatchNotStarted) {
+    Log("Uninstall done; the batch did not start, so what it would remove is still there");
+  } else {
+    Log(report.PassedOverEntries.empty() && !report.RemovalIncomplete
+            ? "Uninstall done"
+            : "Uninstall done; entries outside the installation passed over, or files stay");
+  }
 }
 
 }  // namespace tunovar

@@ -203,4 +203,14 @@ e2e_check "its batch runs to its last line" wait_batch "$LINKED/runtime"
 rm -f "$LINKED/link"
 e2e_end_session
 
+# ---- A target whose name holds "%PATH%": the batch still starts ---------------------------
+silent_install "$E2E_LOGS/install3.log" 'C:\Pct%PATH%'
+e2e_check "an install into C:\\Pct%PATH% (exit code $E2E_EXIT)" test "$E2E_EXIT" = 0
+start_from_c "$E2E_LOGS/percent.log" 'C:\Pct%PATH%\TUNOVAR\TUNOVAR\runtime\deinstal.exe' /S
+e2e_wait_exit "$E2E_PID" 60
+e2e_check "its deinstal.exe /S ends with exit code 0 (got $E2E_EXIT)" test "$E2E_EXIT" = 0
+e2e_check "its batch starts in a folder named with %PATH% and runs to its last line" \
+  wait_batch "$DRIVE_C/Pct%PATH%/TUNOVAR/TUNOVAR/runtime"
+e2e_end_session
+
 e2e_finish

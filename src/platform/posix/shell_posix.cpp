@@ -10,6 +10,7 @@
 
 #include "base/ansi_text.h"
 #include "base/ansi_utf8.h"
+#include "base/windows_path.h"
 #include "platform/posix/batch_interpreter.h"
 #include "platform/posix/clock_posix.h"
 #include "platform/posix/detached_process.h"
@@ -100,16 +101,20 @@ int PosixShell::Open(const std::string& file, const std::string& parameters,
                      const std::string& workingFolder, ShowMode show) {
   (void)parameters;
   (void)show;
-  if (!fs_.EntryExists(file)) return kFileNotFound;
-  const std::string extension = ExtensionOf(file);
-  if (extension == "pif") {
-    // The program information file exists to run the batch of its name; the batch is read
-    // whole now and may delete itself while it runs.
-    const std::string batchPath = file.substr(0, file.size() - 3) + "bat";
+  // A name without a drive is found in the working folder, as the system's shell finds it.
+  const bool relative = file.size() < 2 || (file[1] != ':' && file[0] != '\\');
+  const std::string opened = relative && !workingFolder.empty() ? WithTrailingBackslash(workingFolder) + file : file;
+  if (!fs_.EntryExists(opened)) return kFileNotFound;
+  const std::string extension = ExtensionOf(opened);
+  if (extension == "pif" || extension == "bat") {
+    // The program information file exists to run the batch of its name, and the only batch
+    // this program opens is the one the uninstaller writes: both run with the interpreter of
+    // that batch. The batch is read whole now and may delete itself while it runs.
+    const std::string batchPath = opened.substr(0, opened.size() - 3) + "bat";
     const auto batch = fs_.ReadWholeFile(batchPath);
     if (!batch) return kFileNotFound;
     std::string folder = workingFolder;
-    if (folder.empty()) folder = file.substr(0, file.find_last_of("\\/"));
+    if (folder.empty()) folder = opened.substr(0, opened.find_last_of("\\/"));
     const std::uint32_t giveUp = batchGiveUpMs_;
     const bool started = RunDetached([this, &batch, &folder, giveUp] {
       // A file system of its own: the installer's watches are not the batch's. The batch
@@ -131,14 +136,14 @@ int PosixShell::Open(const std::string& file, const std::string& parameters,
     });
     return started ? kOpened : kOutOfResources;
   }
-  if (extension == "exe" || extension == "com" || extension == "bat") {
-    PassOver("program", file);
+  if (extension == "exe" || extension == "com") {
+    PassOver("program", opened);
     return kOpened;
   }
   const auto opener = FindOnPath("xdg-open");
-  const auto host = fs_.HostPath(file);
+  const auto host = fs_.HostPath(opened);
   if (!opener || !host) {
-    PassOver("document", file);
+    PassOver("document", opened);
     return kNoAssociation;
   }
   std::string folder;

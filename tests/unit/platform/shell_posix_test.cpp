@@ -171,18 +171,20 @@ TEST(ShellPosixInstance, OneInstanceHoldsTheLockAndNoChildKeepsIt) {
   EXPECT_TRUE(third.AnotherInstanceRunning());
 }
 
-TEST_F(ShellPosix, OpenNamesMissingFilesAndPassesOverWindowsPrograms) {
+TEST_F(ShellPosix, OpenNamesMissingFilesPassesOverWindowsProgramsAndRunsTheBatch) {
   EXPECT_EQ(shell.Open("C:\\nothing.exe", "", "C:\\", ShowMode::kNormal), 2);
   EXPECT_EQ(shell.Open("C:\\nothing.pif", "", "C:\\", ShowMode::kHidden), 2);
+  EXPECT_EQ(shell.Open("deinst.bat", "", "C:\\run", ShowMode::kHidden), 2);
   TempDrives::WriteFile(drives.Host('D', "TUNOVAR/runtime/oset.EXE"), "MZ");
-  TempDrives::WriteFile(drives.Host('C', "run/deinst.bat"), "rd C:\\run");
+  TempDrives::WriteFile(drives.Host('C', "run/deinst.bat"), "del gone.txt");
+  TempDrives::WriteFile(drives.Host('C', "run/gone.txt"), "");
   EXPECT_EQ(shell.Open("D:\\tunovar\\runtime\\oset.exe", "", "D:\\tunovar\\runtime", ShowMode::kNormal), 42);
-  EXPECT_EQ(shell.Open("C:\\run\\deinst.bat", "", "C:\\run", ShowMode::kHidden), 42);
-  EXPECT_EQ(shell.PassedOver(), (std::vector<std::string>{"program D:\\tunovar\\runtime\\oset.exe",
-                                                          "program C:\\run\\deinst.bat"}));
-  EXPECT_EQ(log.log.size(), 2u);
+  // The uninstaller's batch, named from its working folder, runs with the built-in interpreter.
+  EXPECT_EQ(shell.Open("deinst.bat", "", "C:\\run", ShowMode::kHidden), 42);
+  EXPECT_TRUE(Eventually([&] { return !TempDrives::Exists(drives.Host('C', "run/gone.txt")); }));
+  EXPECT_EQ(shell.PassedOver(), std::vector<std::string>{"program D:\\tunovar\\runtime\\oset.exe"});
+  EXPECT_EQ(log.log.size(), 1u);
   EXPECT_TRUE(log.Logged("D:\\tunovar\\runtime\\oset.exe"));
-  EXPECT_TRUE(TempDrives::Exists(drives.Host('C', "run/deinst.bat")));  // nothing ran
 }
 
 TEST_F(ShellPosix, OpeningAPifRunsItsBatchDetached) {

@@ -462,14 +462,18 @@ TEST(CloseWindowByTitle, AtMostTenRequestsThenOneLook) {
   }
 }
 
-TEST(RunUninstall, ThePifThatCannotBeOpenedFallsBackToTheBatch) {
-  World w;
-  w.shell.openResult = 2;
-  EXPECT_EQ(w.Run(), kExitDone);
-  const std::string folder = kDir + "\\runtime";
-  EXPECT_EQ(std::vector<std::string>(w.shell.calls.end() - 2, w.shell.calls.end()),
-            (std::vector<std::string>{"Open " + kApp + "deinst.pif||" + folder + "|0",
-                                      "Open " + kBatch + "||" + folder + "|0"}));
+TEST(RunUninstall, ThePifThatCannotBeOpenedFallsBackToTheBatchAndAFailedStartIsSaid) {
+  for (const int batchResult : {42, 2}) {
+    World w;
+    w.shell.onOpen = [&](const std::string& file) { return EndsWithNoCase(file, ".pif") ? 2 : batchResult; };
+    EXPECT_EQ(w.Run(), batchResult == 42 ? kExitDone : kExitIncomplete) << batchResult;
+    // The batch is named from its working folder: the full path may hold a "%".
+    const std::string folder = kDir + "\\runtime";
+    EXPECT_EQ(std::vector<std::string>(w.shell.calls.end() - 2, w.shell.calls.end()),
+              (std::vector<std::string>{"Open " + kApp + "deinst.pif||" + folder + "|0",
+                                        "Open deinst.bat||" + folder + "|0"}));
+    EXPECT_EQ(w.fake.console.Logged("Could not start deinst.bat (2)"), batchResult == 2) << batchResult;
+  }
 }
 
 TEST(RunUninstall, AGroupFileThatEndsEarlyEndsTheProgramAtTheGroupStep) {
