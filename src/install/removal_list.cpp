@@ -2,8 +2,18 @@
 #include "install/removal_list.h"
 
 #include "base/ansi_text.h"
+#include "base/windows_path.h"
 
 namespace tunovar {
+
+bool NamesBatchFile(std::string_view path, std::string_view name) {
+  std::string joined;
+  for (const std::string_view component : PathComponents(path)) {
+    joined += '\\';
+    joined += component;
+  }
+  return ContainsNoCase(joined, "runtime\\" + std::string(name));
+}
 
 std::string RemovalListText(std::int32_t langIndex, const std::vector<std::string>& entries,
                             const std::string& destPrefix) {
@@ -18,7 +28,7 @@ std::string RemovalListText(std::int32_t langIndex, const std::vector<std::strin
   for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
     // The batch deletes its own program information file; listing it would make the
     // uninstaller delete it before the batch could be started through it.
-    if (ContainsNoCase(*it, "runtime\\deinst.pif")) continue;
+    if (NamesBatchFile(*it, "deinst.pif")) continue;
     text += *it;
     text += kCrLf;
   }

@@ -15,11 +15,17 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/text_lines.h"
 
 namespace tunovar {
+
+// The path names one of the two files the batch needs in the runtime folder, name being
+// "deinst.pif" or "deinst.bat": it holds "runtime\" and name, letter case ignored, with "/"
+// read as "\" and repeated separators as one, however the list line spelled them.
+[[nodiscard]] bool NamesBatchFile(std::string_view path, std::string_view name);
 
 // ---- Writing ---------------------------------------------------------------------------------
 

@@ -62,7 +62,7 @@ EntryStep StepOfEntry(const RemovalEntry& entry, bool inside) {
   if (!inside) return EntryStep::kPassOver;
   if (entry.folder) return EntryStep::kRemoveFolder;
   // The batch and its program information file must survive until the batch runs.
-  if (ContainsNoCase(entry.path, "runtime\\deinst.pif") || ContainsNoCase(entry.path, "runtime\\deinst.bat")) {
+  if (NamesBatchFile(entry.path, "deinst.pif") || NamesBatchFile(entry.path, "deinst.bat")) {
     return EntryStep::kKeepForBatch;
   }
   return EntryStep::kDeleteFile;

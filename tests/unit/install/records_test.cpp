@@ -54,9 +54,10 @@ TEST(RemovalList, EntriesReversedThenTheFolderLines) {
   EXPECT_TRUE(w.fake.console.Logged(std::string("Record appended: ") + kList));
 }
 
-TEST(RemovalList, TheBatchsProgramInformationFileIsLeftOutInAnyCase) {
+TEST(RemovalList, TheBatchsProgramInformationFileIsLeftOutInAnyCaseAndSpelling) {
   const std::string text = RemovalListText(
       0, {"C:\\T\\TUNOVAR\\runtime\\deinst.pif", "C:\\T\\TUNOVAR\\RUNTIME\\DEINST.PIF",
+          "C:\\T\\TUNOVAR\\runtime\\\\deinst.pif", "C:\\T\\TUNOVAR/runtime/deinst.pif",
           "C:\\T\\TUNOVAR\\Runtime\\Deinst.Pif.bak", "C:\\T\\TUNOVAR\\runtime\\deinst.bat"},
       "C:\\T\\");
   EXPECT_EQ(text,

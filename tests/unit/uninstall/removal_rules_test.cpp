@@ -70,6 +70,10 @@ TEST(StepOfEntry, FoldersFilesAndTheBatchsOwn) {
       {"C:\\T\\TUNOVAR\\RUNTIME\\DEINST.PIF", true, EntryStep::kKeepForBatch},
       {"C:\\T\\TUNOVAR\\runtime\\deinst.bat", true, EntryStep::kKeepForBatch},
       {"#C:\\T\\TUNOVAR\\runtime\\deinst.bat", true, EntryStep::kRemoveFolder},
+      // The same two files however the line spells their folder.
+      {"C:\\T\\TUNOVAR\\runtime\\\\deinst.pif", true, EntryStep::kKeepForBatch},
+      {"C:/T/TUNOVAR/Runtime/Deinst.Bat", true, EntryStep::kKeepForBatch},
+      {"C:\\T\\TUNOVAR\\runtime/\\deinst.pif", true, EntryStep::kKeepForBatch},
       {"C:\\x", false, EntryStep::kPassOver},
       {"#C:\\x\\", false, EntryStep::kPassOver},
   };
