@@ -160,10 +160,18 @@ int Win32Shell::Open(const std::string& file, const std::string& parameters,
     return SE_ERR_FNF;
   }
   const ComScope com;
+  // The shell reads "%NAME%" in the working folder as a variable (a folder named "100%PATH%"
+  // then names no folder): such a folder becomes the current one for the call instead, which
+  // the started program inherits and where a file named without a folder is found.
+  const bool asCurrent = workingFolder.find('%') != std::string::npos;
+  char previous[MAX_PATH + 1] = {};
+  const bool switched = asCurrent && ::GetCurrentDirectoryA(sizeof previous, previous) - 1 < sizeof previous - 1 &&
+                        ::SetCurrentDirectoryA(workingFolder.c_str());
   const HINSTANCE result = ::ShellExecuteA(
       nullptr, "open", file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
-      workingFolder.empty() ? nullptr : workingFolder.c_str(),
+      workingFolder.empty() || switched ? nullptr : workingFolder.c_str(),
       show == ShowMode::kHidden ? SW_HIDE : SW_SHOWNORMAL);
+  if (switched) (void)::SetCurrentDirectoryA(previous);
   // The result is a number dressed as a handle: above 32 when opened, else the error.
   const INT_PTR value = reinterpret_cast<INT_PTR>(result);
   return static_cast<int>(std::clamp<INT_PTR>(value, 0, INT_MAX));
