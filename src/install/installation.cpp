@@ -98,6 +98,24 @@ InstallLists ReadInstallLists(Installer& in, const std::string& target) {
   return lists;
 }
 
+// The batch of an earlier uninstall may still wait in the runtime folder, for a file that is
+// held; once let go, it would go on to delete what this installation places there (the new
+// "readme.txt", "deinst.pif", "defile"). Its file is deleted before anything is placed, and a
+// batch whose file is gone stops: the command interpreter stops when it cannot read its next
+// line, and the built-in interpreter looks before every deletion. Waiting for the batch
+// instead could take for ever (its blocks wait as long as the file is held), and on Windows
+// the single-instance lock cannot be held by the interpreter that runs the batch.
+void EndWaitingRemovalBatch(Installer& in, const std::string& target) {
+  FileSystem& fs = in.platform().fs;
+  const std::string batch = target + "TUNOVAR\\runtime\\deinst.bat";
+  if (!fs.FileExists(batch)) return;
+  (void)fs.ClearAttributes(batch);
+  const FsStatus status = fs.DeleteFile(batch);
+  in.Log(status == FsStatus::kOk ? "Ended the removal batch of an earlier uninstall: deleted " + batch
+                                 : "Could not delete the removal batch of an earlier uninstall " + batch + ": " +
+                                       Describe(status));
+}
+
 // Entries that would be placed outside the target folder are taken out and reported.
 void RefuseEntriesOutsideTarget(Installer& in, ListPair& list, const std::string& target,
                                 const char* listName) {
@@ -208,6 +226,7 @@ void Installer::RunInstallation() {
   RefuseEntriesOutsideTarget(*this, lists.folders, target, "filedir");
   RefuseEntriesOutsideTarget(*this, lists.files, target, "filelist");
 
+  EndWaitingRemovalBatch(*this, target);
   RequireTargetFolder(*this, target);
   StringList removalList;
   CreateListedFolders(lists.folders.destinations, &removalList);

@@ -70,8 +70,14 @@ BatchInterpreter::BatchInterpreter(FileSystem& fs, Clock& clock, std::uint32_t g
                                    std::uint32_t pauseMs, Pause pause)
     : fs_(fs), clock_(clock), giveUpMs_(giveUpMs), pauseMs_(pauseMs), pause_(std::move(pause)) {}
 
+void BatchInterpreter::StopWhenOwnFileGoes(std::string ownFile, std::function<bool()> ownFileUnchanged) {
+  ownFile_ = std::move(ownFile);
+  ownFileUnchanged_ = std::move(ownFileUnchanged);
+}
+
 int BatchInterpreter::Run(std::string_view batch, const std::string& currentFolder) {
   current_ = currentFolder;
+  ownFileDeleted_ = false;
   // The batch runs in the runtime folder of an installation; the folder chosen when
   // installing is two above it.
   realInstallation_.clear();
@@ -117,14 +123,19 @@ int BatchInterpreter::Run(std::string_view batch, const std::string& currentFold
 BatchInterpreter::Flow BatchInterpreter::Execute(std::string_view command, std::size_t& jumpTo) {
   std::string label;
   std::string waitedFor;  // the file of an "if exist" that jumps
-  if (auto rest = After(command, "del")) {
-    const std::string path = Operand(*rest);
-    if (!path.empty() && MayChange(Resolve(path))) (void)fs_.DeleteFile(Resolve(path));
-    return Flow::kNext;
-  }
-  if (auto rest = After(command, "rd")) {
-    const std::string path = Operand(*rest);
-    if (!path.empty() && MayChange(Resolve(path))) (void)fs_.RemoveFolder(Resolve(path));
+  const auto del = After(command, "del");
+  const auto rd = del ? std::nullopt : After(command, "rd");
+  if (del || rd) {
+    const std::string path = Operand(del ? *del : *rd);
+    if (path.empty()) return Flow::kNext;
+    if (!ownFile_.empty() && !ownFileDeleted_ && ownFileUnchanged_ && !ownFileUnchanged_()) return Flow::kStop;
+    const std::string resolved = Resolve(path);
+    if (!MayChange(resolved)) return Flow::kNext;
+    if (rd) {
+      (void)fs_.RemoveFolder(resolved);
+    } else if (fs_.DeleteFile(resolved) == FsStatus::kOk && EqualsNoCase(resolved, ownFile_)) {
+      ownFileDeleted_ = true;
+    }
     return Flow::kNext;
   }
   if (EqualsNoCase(command, "cd..") || EqualsNoCase(TrimLine(After(command, "cd").value_or("")), "..")) {

@@ -40,6 +40,12 @@ class BatchInterpreter {
   BatchInterpreter(FileSystem& fs, Clock& clock, std::uint32_t giveUpMs = 120000,
                    std::uint32_t pauseMs = 100, Pause pause = nullptr);
 
+  // The batch's own file (a Windows path) and a test that it is still the same file: once it
+  // is gone or replaced (a new installation ends a batch that still waits), the batch stops
+  // before its next deletion, as the command interpreter stops when its file is gone. Its own
+  // "del" of that file is no such end.
+  void StopWhenOwnFileGoes(std::string ownFile, std::function<bool()> ownFileUnchanged);
+
   // Runs the batch with currentFolder (a Windows path) as the current folder. Returns the
   // number of waiting blocks that were given up.
   int Run(std::string_view batch, const std::string& currentFolder);
@@ -57,6 +63,9 @@ class BatchInterpreter {
   std::uint32_t pauseMs_;
   Pause pause_;
   std::string current_;
+  std::string ownFile_;
+  std::function<bool()> ownFileUnchanged_;
+  bool ownFileDeleted_ = false;
   std::string realInstallation_;  // ends in "\"; "" when the batch's folder is too short
   std::size_t pc_ = 0;
   int gaveUp_ = 0;

@@ -116,7 +116,7 @@ int PosixShell::Open(const std::string& file, const std::string& parameters,
     std::string folder = workingFolder;
     if (folder.empty()) folder = opened.substr(0, opened.find_last_of("\\/"));
     const std::uint32_t giveUp = batchGiveUpMs_;
-    const bool started = RunDetached([this, &batch, &folder, giveUp] {
+    const bool started = RunDetached([this, &batch, &batchPath, &folder, giveUp] {
       // A file system of its own: the installer's watches are not the batch's. The batch
       // waits in real time, however the installer's time is kept.
       PosixFileSystem own(fs_.Drives());
@@ -131,6 +131,12 @@ int PosixShell::Open(const std::string& file, const std::string& parameters,
         } else if (unheld++ > 0) {
           clock.SleepMs(ms);
         }
+      });
+      // The batch ends once its file is gone or replaced: a new installation ended it.
+      const auto first = own.FileStat(batchPath);
+      interpreter.StopWhenOwnFileGoes(batchPath, [&own, &batchPath, first] {
+        const auto now = own.FileStat(batchPath);
+        return first && now && now->st_dev == first->st_dev && now->st_ino == first->st_ino;
       });
       (void)interpreter.Run(*batch, folder);
     });

@@ -113,6 +113,16 @@ TEST(RunInstallation, CompleteRunInItsOrder) {
   EXPECT_TRUE(cd.installer.report.FailedFiles.empty());
 }
 
+TEST(RunInstallation, AnEarlierUninstallsWaitingBatchIsEndedBeforeAnythingIsPlaced) {
+  Cd cd;
+  const std::string batch = std::string(kProduct) + "runtime\\deinst.bat";
+  cd.fake.fs.PutFile(batch, "echo off");
+  cd.fake.fs.Find(batch)->readOnly = true;
+  EXPECT_EQ(cd.Run(), kExitDone);
+  EXPECT_FALSE(cd.fake.fs.Has(batch));
+  EXPECT_EQ(cd.JournalAt("Delete " + batch), 0);
+}
+
 TEST(RunInstallation, SpaceCheck) {
   struct Row {
     const char* name;

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 
 #include <gtest/gtest.h>
 
@@ -168,6 +169,32 @@ TEST_F(BatchInterpreterPosix, AWaitingBlockWaitsForAHeldFileAndGoesOnWhenItIsLet
   EXPECT_EQ(Run(Block('e', "C:\\Apps\\runtime\\defile") + "del after.txt", "C:\\Apps\\runtime", 10000), 0);
   EXPECT_EQ(clock.sleeps, (std::vector<std::uint32_t>{10, 10, 10}));
   EXPECT_EQ(Left(), (std::vector<std::string>{"Apps/", "Apps/runtime/", "WINDOWS/"}));
+}
+
+TEST_F(BatchInterpreterPosix, AWaitingBatchWhoseFileANewInstallationDeletedStops) {
+  Put("runtime/defile");
+  Put("runtime/deinst.bat");
+  auto hold = fs.HoldOpen("C:\\runtime\\defile");
+  ASSERT_NE(hold, nullptr);
+  // While the batch waits, a new installation ends it and places its files; then the old
+  // uninstaller lets go.
+  clock.onSleep = [&] {
+    if (clock.sleeps.size() != 2) return;
+    std::remove(drives.Host('C', "runtime/deinst.bat").c_str());
+    Put("runtime/readme.txt", "new");
+    Put("runtime/deinst.pif", "new");
+    hold.reset();
+  };
+  const std::string host = drives.Host('C', "runtime/deinst.bat");
+  BatchInterpreter interpreter(fs, clock, 10000, 10);
+  interpreter.StopWhenOwnFileGoes("C:\\runtime\\deinst.bat", [&] { return TempDrives::Exists(host); });
+  EXPECT_EQ(interpreter.Run(Block('e', "C:\\runtime\\defile") + "del readme.txt\r\ndel deinst.pif", "C:\\runtime"), 0);
+  EXPECT_EQ(Left(), (std::vector<std::string>{"WINDOWS/", "runtime/", "runtime/defile", "runtime/deinst.pif",
+                                              "runtime/readme.txt"}));
+  // Its own deletion of its file does not stop it.
+  Put("runtime/deinst.bat");
+  EXPECT_EQ(interpreter.Run("del deinst.bat\r\ndel readme.txt", "C:\\runtime"), 0);
+  EXPECT_FALSE(TempDrives::Exists(drives.Host('C', "runtime/readme.txt")));
 }
 
 TEST_F(BatchInterpreterPosix, AFileThatIsNeverLetGoIsGivenUpOnceMoreThanTheWaitingTimeHasPassed) {
