@@ -212,13 +212,22 @@ std::string PosixShell::LongPathName(const std::string& path) {
 }
 
 std::string PosixShell::InstanceLockPath() {
+  // The Windows folder of drive C:, which holds the installation's record: every run of the
+  // same drive map sees it, whatever its user's runtime folder, and the folder itself is
+  // locked, so nothing is added to it. Without it, a lock of this user's.
+  if (const auto windows = fs_.OnDiskSpelling("C:\\WINDOWS")) {
+    if (auto host = fs_.HostPath(*windows)) return *host;
+  }
   return RuntimeFolder() + "/tunovar-setup-" + DecimalText(static_cast<std::int64_t>(getuid())) + ".lock";
 }
 
 bool PosixShell::AnotherInstanceRunning() {
   if (lock_) return false;  // this run holds the lock already
   // Close-on-exec, and never handed to the batch's process: no child keeps the lock.
-  UniqueFd fd(open(InstanceLockPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+  const std::string path = InstanceLockPath();
+  UniqueFd fd(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW));
+  if (!fd && errno == ENOTDIR) fd = UniqueFd(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+  if (!fd && errno == ENOENT) fd = UniqueFd(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
   if (!fd) return false;  // no lock to be had: the run goes on
   if (flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return errno == EWOULDBLOCK;
   lock_ = std::move(fd);

@@ -5,7 +5,8 @@
 // program (".exe", ".com", ".bat") is noted and passed over; any other document goes to
 // xdg-open where it is installed. Program Manager's commands become XDG menu entries
 // (xdg_menu.h); the uninstall entry is a small file (uninstall_entry.h). There are no top-level
-// windows. The single-instance lock is a file in $XDG_RUNTIME_DIR (else the temporary folder).
+// windows. The single-instance lock is a lock on the host folder of C:\WINDOWS, which every run
+// of the same drive map sees (a file in $XDG_RUNTIME_DIR, else the temporary folder, without it).
 #pragma once
 
 #include <cstdint>
@@ -56,8 +57,9 @@ class PosixShell : public Shell {
   [[nodiscard]] const std::vector<std::string>& PassedOver() const { return passedOver_; }
   // How long a waiting block of a batch started here waits before it gives up.
   void SetBatchGiveUpMs(std::uint32_t ms) { batchGiveUpMs_ = ms; }
-  // The single-instance lock file.
-  [[nodiscard]] static std::string InstanceLockPath();
+  // What the single-instance lock locks: the host folder of C:\WINDOWS (a file of this
+  // user's runtime folder where there is none).
+  [[nodiscard]] std::string InstanceLockPath();
   [[nodiscard]] XdgMenu& Menu() { return menu_; }
 
  private:

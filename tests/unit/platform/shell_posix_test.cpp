@@ -150,7 +150,14 @@ TEST(ShellPosixInstance, OneInstanceHoldsTheLockAndNoChildKeepsIt) {
   auto first = std::make_unique<PosixShell>(fs);
   ASSERT_FALSE(first->AnotherInstanceRunning());
   EXPECT_FALSE(first->AnotherInstanceRunning());  // asked again by the same run
-  EXPECT_EQ(PosixShell::InstanceLockPath().rfind(drives.RuntimeDir() + "/", 0), 0u);
+  EXPECT_EQ(first->InstanceLockPath(), drives.Host('C', "WINDOWS"));
+  {
+    // A run of the same drives with a runtime folder of its own sees the lock too.
+    drives.SetEnv("XDG_RUNTIME_DIR", drives.Base() + "/other-run");
+    PosixShell other(fs);
+    EXPECT_TRUE(other.AnotherInstanceRunning());
+    drives.SetEnv("XDG_RUNTIME_DIR", drives.RuntimeDir());
+  }
   // Children started while the lock is held, a program and a detached piece of work, which
   // run until the file "release" appears; it is made however the test ends.
   struct ReleaseAtEnd {
