@@ -1,8 +1,10 @@
 // The shell and the system around the installer on Linux.
 //
-// "open": a ".pif" that exists runs the ".bat" of the same name beside it with the built-in
-// batch interpreter, detached; a missing file opens nothing (2, file not found); a Windows
-// program (".exe", ".com", ".bat") is noted and passed over; any other document goes to
+// "open": a ".pif" that exists runs the ".bat" of the same name beside it, and a ".bat" runs
+// itself, with the built-in batch interpreter, detached (the uninstaller's batch is the only
+// one opened); a name without a folder is found in the working folder; a missing file opens
+// nothing (2, file not found); a Windows program (".exe", ".com") is noted and passed over;
+// any other document goes to
 // xdg-open where it is installed. Program Manager's commands become XDG menu entries
 // (xdg_menu.h); the uninstall entry is a small file (uninstall_entry.h). There are no top-level
 // windows. The single-instance lock is a lock on the host folder of C:\WINDOWS, which every run
