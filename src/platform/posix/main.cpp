@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/ansi_utf8.h"
+#include "base/windows_path.h"
 #include "platform/platform.h"
 #include "platform/posix/clock_posix.h"
 #include "platform/posix/console_posix.h"
@@ -66,6 +67,14 @@ int RunInstaller(int argc, char** argv) {
   if (!exeFolder) {
     SayOnStandardError("The folder of this program (" + Utf8ToAnsiLossy(exePath) +
                        ") lies on no drive of TUNOVAR_DRIVES.");
+    return kExitUsage;
+  }
+  if (HoldsForbiddenCharacter(*exeFolder, NameScope::kWholePath)) {
+    // The installer's own files would all be missing under such a name, as if the CD were
+    // corrupted: what is wrong is said instead.
+    SayOnStandardError("The folder of this program (" + Utf8ToAnsiLossy(exePath.substr(0, slash)) +
+                       ") has a name that no Windows path can hold (one of : ? * < > | \"). Copy the CD to a "
+                       "folder without them, or name the CD's folder as a drive in TUNOVAR_DRIVES.");
     return kExitUsage;
   }
   std::string baseName = Utf8ToAnsiLossy(exePath.substr(slash + 1));

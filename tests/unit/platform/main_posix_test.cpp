@@ -113,6 +113,20 @@ TEST_F(MainPosix, ASilentRunWithABadSwitchEndsAsAUsageErrorBeforeAnythingChanges
   EXPECT_EQ(after, before);
 }
 
+TEST_F(MainPosix, AFolderNameNoWindowsPathCanHoldIsSaidNotTakenForACorruptedCd) {
+  const auto bytes = TempDrives::ReadFile(program_);
+  ASSERT_TRUE(bytes);
+  for (const char* folder : {"cd:1", "what?", "all*"}) {
+    const std::string copy = drives.Base() + "/" + folder + "/TUNOVAR/runtime/install";
+    TempDrives::WriteFile(copy, *bytes);
+    TempDrives::SetMode(copy, 0755);
+    drives.SetEnv("TUNOVAR_DRIVES", "C=" + drives.Base() + "/c;D=" + drives.Base());
+    const Outcome outcome = RunProgram(copy, {"/S"});
+    EXPECT_EQ(outcome.code, 64) << folder;
+    EXPECT_NE(outcome.standardError.find("no Windows path can hold"), std::string::npos) << outcome.standardError;
+  }
+}
+
 TEST_F(MainPosix, ASecondInstanceEndsWithCodeFive) {
   PosixFileSystem fs;
   PosixShell running(fs);
