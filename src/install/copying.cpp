@@ -258,7 +258,8 @@ void Installer::CopyFileInBlocks(const std::string& source, const std::string& d
 
   auto reader = fs.OpenForReading(source);
   if (!sourceLength || !reader) {
-    NoteFailure(*this, dest, CopyFault::kSourceMissing);
+    // A source that is there but cannot be opened is unreadable, not missing.
+    NoteFailure(*this, dest, sourceLength ? CopyFault::kReadError : CopyFault::kSourceMissing);
     return;
   }
   auto out = fs.CreateReplacement(dest);

@@ -263,8 +263,8 @@ class FakeHold : public FileHold {
 
 std::unique_ptr<ByteReader> FakeFileSystem::OpenForReading(const std::string& path) {
   FakeNode* n = Find(path);
-  if (n == nullptr || n->folder) return nullptr;
   const std::string key = Key(path);
+  if (n == nullptr || n->folder || failOpens.count(key) != 0) return nullptr;
   std::size_t breakAt = n->bytes.size() + 1;  // never
   if (failReads.count(key) != 0) breakAt = 0;
   if (const auto it = breakReadsAfter.find(key); it != breakReadsAfter.end()) breakAt = it->second;

@@ -53,6 +53,8 @@ class FakeFileSystem : public FileSystem {
   // Paths (upper case) of text files that fill the disk at this many bytes: a write beyond
   // them writes what fits and fails.
   std::map<std::string, std::size_t> diskFullAt;
+  // Paths (upper case) that exist but cannot be opened for reading (no permission).
+  std::set<std::string> failOpens;
   // Count of Write calls made on replacements, by destination (upper case).
   std::map<std::string, int> writeCalls;
   // Every mutating call, in order ("CreateFolder C:\A", "Delete C:\x", ...).

@@ -202,23 +202,28 @@ TEST(CopyFileInBlocks, FailuresLeaveTheOldFileAndAreReported) {
   struct Row {
     const char* name;
     bool sourceMissing;
+    bool failOpen;
     bool failRead;
     bool failWrite;
+    const char* said;
   };
   const Row rows[] = {
-      {"source missing", true, false, false},
-      {"read error", false, true, false},
-      {"write error", false, false, true},
+      {"source missing", true, false, false, false, "the source is missing"},
+      {"no permission to open", false, true, false, false, "the source cannot be read"},
+      {"read error", false, false, true, false, "the source cannot be read"},
+      {"write error", false, false, false, true, "the destination cannot be written"},
   };
   for (const Row& r : rows) {
     World w;
     if (!r.sourceMissing) w.fake.fs.PutFile("D:\\pdata.dat", Pattern(2'000'000));
+    if (r.failOpen) w.fake.fs.failOpens.insert("D:\\PDATA.DAT");
     if (r.failRead) w.fake.fs.failReads.insert("D:\\PDATA.DAT");
     if (r.failWrite) w.fake.fs.failWrites.insert("C:\\T\\PDATA.DAT");
     w.fake.fs.PutFile("C:\\T\\pdata.dat", "old");
     w.installer.CopyFileInBlocks("D:\\pdata.dat", "C:\\T\\pdata.dat", kLargeFileLength, kLargeFileBlockSize);
     EXPECT_EQ(w.fake.fs.Content("C:\\T\\pdata.dat"), "old") << r.name;
     EXPECT_EQ(w.installer.report.FailedFiles, StringList{"C:\\T\\pdata.dat"}) << r.name;
+    EXPECT_TRUE(w.fake.console.Logged(std::string("Failed C:\\T\\pdata.dat: ") + r.said)) << r.name;
   }
 }
 
