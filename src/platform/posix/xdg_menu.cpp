@@ -312,8 +312,16 @@ DdeStatus XdgMenu::AddItem(const std::string& command, const std::string& name) 
     }
   }
   const std::string folder = host->substr(0, std::max<std::size_t>(host->rfind('/'), 1));
+  // A document (the help file, a text) opens with the program the desktop has for it; a
+  // program, with or without a Windows extension, is run itself.
+  const std::string lastName = command.substr(command.find_last_of("\\/") + 1);
+  const std::size_t dot = lastName.rfind('.');
+  const std::string extension = dot == std::string::npos ? "" : LCase(lastName.substr(dot + 1));
+  const bool program = extension.empty() || extension == "exe" || extension == "com" || extension == "bat" ||
+                       extension == "pif";
+  const std::string exec = (program ? "" : "xdg-open ") + DesktopExecArgument(*host);
   const std::string text = "[Desktop Entry]\nType=Application\nName=" + EscapeValue(AnsiToUtf8(itemName)) +
-                           "\nExec=" + DesktopExecArgument(*host) + "\nPath=" + EscapeValue(folder) +
+                           "\nExec=" + exec + "\nPath=" + EscapeValue(folder) +
                            "\nTerminal=false\nCategories=X-" + *id + ";\nX-Tunovar-Group=" +
                            EscapeValue(AnsiToUtf8(current_)) + "\nX-Tunovar-Item=" +
                            EscapeValue(AnsiToUtf8(itemName)) + "\n";

@@ -6,7 +6,8 @@
 //   ${XDG_DATA_HOME:-~/.local/share}/desktop-directories/tunovar-<group>.directory
 //       its title (the group's name)
 //   ${XDG_DATA_HOME:-~/.local/share}/applications/tunovar-<group>-<item>.desktop
-//       one item: its name, and as Exec the host path of its command
+//       one item: its name, and as Exec the host path of its command (a document, "xdg-open"
+//       and its path)
 // <group> and <item> are the names in lower-case ASCII letters and digits with "-" for the
 // rest ("Ovri TUNOVAR" -> ovri-tunovar); names that come out alike get "-2", "-3", ... The
 // exact names are kept in the keys X-Tunovar-Group and X-Tunovar-Item, which is how a group's

@@ -283,6 +283,13 @@ TEST_F(XdgMenuPosix, AGroupAndItsItemsAreASubmenuWithDesktopEntriesUntilDeleteGr
   ASSERT_TRUE(intro);
   EXPECT_NE(intro->find("\nName=Intro, M\xC3\xBCsik\n"), std::string::npos);
   EXPECT_NE(intro->find("\nExec=\"" + drives.Host('D', "TUNOVAR/intro.exe") + "\"\n"), std::string::npos);
+  // A document opens with the desktop's program for it.
+  TempDrives::WriteFile(drives.Host('C', "Apps/TUNOVAR/Liesmich.TXT"), "");
+  EXPECT_EQ(Send("[AddItem(C:\\Apps\\TUNOVAR\\Liesmich.TXT, Readme,,,)]"), DdeStatus::kDone);
+  const auto readme = TempDrives::ReadFile(Applications() + "tunovar-ovri-tunovar-readme.desktop");
+  ASSERT_TRUE(readme);
+  EXPECT_NE(readme->find("\nExec=xdg-open \"" + drives.Host('C', "Apps/TUNOVAR/Liesmich.TXT") + "\"\n"), std::string::npos);
+  EXPECT_EQ(Send("[ReplaceItem(Readme)]"), DdeStatus::kDone);
   const auto menu = TempDrives::ReadFile(drives.ConfigHome() + "/menus/applications-merged/tunovar-ovri-tunovar.menu");
   ASSERT_TRUE(menu);
   EXPECT_NE(menu->find("<Category>X-tunovar-ovri-tunovar</Category>"), std::string::npos);
