@@ -27,15 +27,17 @@ std::size_t FindOutsideQuotes(std::string_view s, std::string_view needle) {
   return std::string_view::npos;
 }
 
-// A path operand: without its double quotes, "%%" read as "%", blanks around it dropped.
+// A path operand: blanks around it dropped, then without its double quotes and with "%%"
+// read as "%"; blanks inside the quotes belong to the path, at its ends too.
 std::string Operand(std::string_view text) {
+  const std::string trimmed = TrimLine(text);
   std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '"') continue;
-    if (text[i] == '%' && i + 1 < text.size() && text[i + 1] == '%') ++i;
-    out += text[i];
+  for (std::size_t i = 0; i < trimmed.size(); ++i) {
+    if (trimmed[i] == '"') continue;
+    if (trimmed[i] == '%' && i + 1 < trimmed.size() && trimmed[i + 1] == '%') ++i;
+    out += trimmed[i];
   }
-  return TrimLine(out);
+  return out;
 }
 
 // The commands of a line joined by "|" or "&" (one inside double quotes belongs to a path).

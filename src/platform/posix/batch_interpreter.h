@@ -9,7 +9,8 @@
 //   cd .. / cd..                goes to the folder above (at a drive's root it stays there)
 //   a | b | c   a & b & c       runs a, b and c one after the other in one current folder
 // Everything after "del ", "rd " or "if exist " up to " goto " is one path, taken without its
-// double quotes, with "%%" read as "%"; a relative path is taken from the current folder.
+// double quotes (blanks inside them kept, at its ends too), with "%%" read as "%"; a relative
+// path is taken from the current folder.
 // Lines end in CR LF (a lone LF is accepted too). The whole file is read before it runs, so
 // the batch may delete itself. A jump back to a label repeats a waiting block: it pauses
 // between rounds and gives up after the give-up time, so a file that can never be deleted

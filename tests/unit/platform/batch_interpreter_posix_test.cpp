@@ -77,7 +77,10 @@ TEST_F(BatchInterpreterPosix, PathsAreTakenWholeWithoutQuotesAndWithDoubledPerce
   Put("My Files/x goto y/keep.txt");
   Put("marker.txt");
   Put("odd (1)&x;y=z^,w.txt");
+  Put(" lead.txt");
+  Put("lead.txt");
   const std::string batch =
+      "del   \" lead.txt\"  \r\n"
       "del \"C:\\My Files\\100%%\\a b.txt\"\r\n"
       "rd \"C:\\My Files\\100%%\"\r\n"
       "del \"C:\\odd (1)&x;y=z^,w.txt\"\r\n"
@@ -88,7 +91,7 @@ TEST_F(BatchInterpreterPosix, PathsAreTakenWholeWithoutQuotesAndWithDoubledPerce
       ":end\r\n";
   EXPECT_EQ(Run(batch, "C:\\"), 0);
   EXPECT_EQ(Left(), (std::vector<std::string>{"My Files/", "My Files/x goto y/", "My Files/x goto y/keep.txt",
-                                              "WINDOWS/"}));
+                                              "WINDOWS/", "lead.txt"}));
 }
 
 TEST_F(BatchInterpreterPosix, EmptyOperandsDoNothingAndUnknownCommandsArePassedOver) {
