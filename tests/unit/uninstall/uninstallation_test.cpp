@@ -25,6 +25,8 @@ const std::string kDir = kTarget + "TUNOVAR";       // InstallDir
 const std::string kApp = kDir + "\\runtime\\";      // AppPath
 const std::string kBatch = kApp + "deinst.bat";
 const std::string kList = kApp + "defile";
+// The running uninstaller, which every list names, goes with the batch.
+const std::string kOwnLine = "del " + kApp + "deinstal.exe\r\n";
 const std::string kLastLine =
     "del deinst.pif | del deinst.bat | cd .. | rd runtime | cd.. | rd TUNOVAR | cd.. | rd TUNOVAR"
     " | cd.. | rd Apps";
@@ -283,7 +285,7 @@ TEST(RunUninstall, TheLastLineIsJoinedSoThatTheSystemsInterpreterRunsItInOrder) 
     w.WriteList(" 0 ", {kDir + "\\tuno.exe", kDir + "\\data\\songs.db"});
     EXPECT_EQ(w.Run(), kExitDone);
     EXPECT_EQ(w.fs.Content(kBatch),
-              FixedBlocks() + (pipesInOrder ? kLastLine
+              FixedBlocks() + kOwnLine + (pipesInOrder ? kLastLine
                                             : "del deinst.pif & del deinst.bat & cd .. & rd runtime & cd.. & "
                                               "rd TUNOVAR & cd.. & rd TUNOVAR & cd.. & rd Apps"));
   }
@@ -297,7 +299,7 @@ TEST(RunUninstall, BatchFilesOfTheRuntimeFolderAreNeverTouched) {
   EXPECT_TRUE(w.fs.Has(kApp + "deinst.pif"));
   EXPECT_FALSE(w.Journaled("Delete " + kApp + "DEINST.PIF"));
   EXPECT_FALSE(w.Journaled("Delete " + kDir + "\\Runtime\\Deinst.Bat"));
-  EXPECT_EQ(w.fs.Content(kBatch), FixedBlocks() + kLastLine);
+  EXPECT_EQ(w.fs.Content(kBatch), FixedBlocks() + kOwnLine + kLastLine);
 }
 
 TEST(RunUninstall, WhatStaysGetsABatchLineWithOperandsThatCannotSplit) {
@@ -325,7 +327,7 @@ TEST(RunUninstall, WhatStaysGetsABatchLineWithOperandsThatCannotSplit) {
   EXPECT_EQ(w.fs.Content(kBatch),
             FixedBlocks() + "del \"" + kDir + "\\a, b.txt\"\r\n" + "del \"" + kDir +
                 "\\R&B (live).mp3\"\r\n" + "del \"" + kDir + "\\100%% pure.ini\"\r\n" + "del \"" +
-                kDir + "\\x=y;z.dat\"\r\n" + "rd \"" + kDir + "\\full folder\"\r\n" + kLastLine);
+                kDir + "\\x=y;z.dat\"\r\n" + "rd \"" + kDir + "\\full folder\"\r\n" + kOwnLine + kLastLine);
 }
 
 TEST(RunUninstall, TheRecordedLanguageChoosesTheQuestionAndTheClosingMessage) {
@@ -388,7 +390,7 @@ TEST(RunUninstall, EntriesOutsideTheInstallationArePassedOver) {
                 line == "Delete C:\\WINDOWS\\ovrituno.inf")
         << line;
   }
-  EXPECT_EQ(w.fs.Content(kBatch), FixedBlocks() + kLastLine);
+  EXPECT_EQ(w.fs.Content(kBatch), FixedBlocks() + kOwnLine + kLastLine);
   EXPECT_TRUE(
       w.fake.console.Logged("Passed over, outside the installation: C:\\WINDOWS\\system32\\y"));
 }
