@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# The removal batches the uninstaller writes, for target folders with blanks, & ^ ( ) % ! , ; =
+# and long names, run by the built-in interpreter of the POSIX back-end and by Wine's cmd over
+# identical trees: the same files and folders must remain, besides what Wine cannot do.
+#
+# What Wine cannot do: its cmd holds the running batch open with delete sharing, so "del
+# deinst.bat" only marks the file, "rd runtime" finds the folder not empty ("Sharing
+# violation"), and every "rd" of the last line's chain above it fails too: under Wine those
+# folders stay, empty. They are the only difference allowed.
+#
+# The last line is a "|" chain, which NT-family Windows does not run in order (each side of a
+# "|" runs in an interpreter of its own). Run on its own (cmd /c LINE from the runtime folder,
+# no batch file held), Wine fails it the same way today. Once the batch's last line no longer
+# relies on "|", E2E_COMPARE_LAST_LINE=1 runs the file without its last line and then that
+# line on its own under both interpreters, and allows no difference at all.
+#
+# Usage: tests/e2e/batch_differential_test.sh [path/to/install.exe]   (the program is not used:
+# the batches come from build/native/batch_sample); logs go to build/e2e/logs/batch_differential/.
+set -uo pipefail
+source "$(dirname "$0")/lib.sh"
+
+SAMPLE=$E2E_REPO/build/native/batch_sample
+LONG=$(printf 'Long folder name %.0s' 1 2 3 4 5 6)end  # 105 characters, no blank at the end
+# Target folders as typed when installing; the product lies in TARGET\TUNOVAR.
+TARGETS=(
+  'C:\My Apps\Sound Studio\'
+  'C:\A&B^C\(x)\'
+  'C:\100%\!bang!\'
+  'C:\a,b;c=d\'
+  "C:\\$LONG\\$LONG\\"
+)
+
+e2e_begin batch_differential
+e2e_check "the batch writer build/native/batch_sample is built" test -x "$SAMPLE"
+[ -x "$SAMPLE" ] || { e2e_finish; exit 1; }
+e2e_new_prefix differential
+POSIX_C=$E2E_RUN/posix_c
+mkdir -p "$POSIX_C"
+
+# A Windows path below C: as a host path relative to a drive folder.
+relative() { local p=${1#C:\\}; p=${p%\\}; printf '%s' "${p//\\//}"; }
+
+# Lays the entries of the list TREE below the drive folders given, files holding their name.
+make_tree() {
+  local tree=$1 rel drive; shift
+  while IFS= read -r rel; do
+    for drive in "$@"; do
+      if [[ $rel == */ ]]; then mkdir -p "$drive/$rel"; else mkdir -p "$(dirname "$drive/$rel")"; printf '%s' "$rel" >"$drive/$rel"; fi
+    done
+  done <"$tree"
+}
+
+# What is left below the host folder TOP, one relative path a line, sorted.
+left_below() { (cd "$1" 2>/dev/null && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort); }
+
+# The folders of the last line's chain that Wine leaves, relative to TOP: the runtime folder,
+# the product folder and every folder above it up to TOP's own components below it.
+wine_leaves() {
+  local dir=$1 p
+  p=$dir/runtime
+  while [[ $p == */* ]]; do printf '%s\n' "${p#*/}"; p=${p%/*}; done | LC_ALL=C sort
+}
+
+# Wine's cmd runs the batch (or, with LINE, that command line) from the host folder RUNTIME.
+run_wine() {
+  local runtime=$1 log=$2 line=${3:-}
+  if [ -n "$line" ]; then
+    e2e_start_in "$runtime" "$log" cmd /c "$line"
+  else
+    e2e_start_in "$runtime" "$log" cmd /c deinst.bat
+  fi
+  e2e_wait_exit "$E2E_PID" 60
+}
+
+printf 'keep\r\n' >"$DRIVE_C/keep.txt"
+printf 'keep\r\n' >"$POSIX_C/keep.txt"
+i=0
+for target in "${TARGETS[@]}"; do
+  i=$((i + 1))
+  out=$E2E_RUN/t$i
+  mkdir -p "$out"
+  if ! "$SAMPLE" write "$target" "$out" >"$E2E_LOGS/write$i.log" 2>&1; then
+    e2e_check "target $i ($target): the uninstaller writes its batch" false
+    continue
+  fi
+  rel=$(relative "$target")
+  top=${rel%%/*}
+  runtime=$rel/TUNOVAR/runtime
+  make_tree "$out/tree.txt" "$POSIX_C" "$DRIVE_C"
+  last=$(tail -n 1 "$out/deinst.bat")
+  if [ "${E2E_COMPARE_LAST_LINE:-0}" = 1 ]; then
+    head -n -1 "$out/deinst.bat" >"$out/body.bat"
+  else
+    cp "$out/deinst.bat" "$out/body.bat"
+  fi
+  cp "$out/body.bat" "$POSIX_C/$runtime/deinst.bat"
+  cp "$out/body.bat" "$DRIVE_C/$runtime/deinst.bat"
+
+  "$SAMPLE" run "$POSIX_C" "${target}TUNOVAR\\runtime" >"$E2E_LOGS/posix$i.log" 2>&1
+  posix_status=$?
+  run_wine "$DRIVE_C/$runtime" "$E2E_LOGS/wine$i.log"
+  wine_status=$E2E_EXIT
+  if [ "${E2E_COMPARE_LAST_LINE:-0}" = 1 ]; then
+    # The last line on its own, from the runtime folder, where no interpreter holds a batch.
+    printf '%s' "$last" >"$POSIX_C/$runtime/deinst.bat"
+    "$SAMPLE" run "$POSIX_C" "${target}TUNOVAR\\runtime" >>"$E2E_LOGS/posix$i.log" 2>&1 || posix_status=$?
+    run_wine "$DRIVE_C/$runtime" "$E2E_LOGS/wine-last$i.log" "$last"
+  fi
+  e2e_check "target $i ($target): the built-in interpreter ends well (status $posix_status)" test "$posix_status" = 0
+  e2e_check "target $i ($target): Wine's cmd ends (status $wine_status)" test "$wine_status" != running
+
+  posix_left=$(left_below "$POSIX_C/$top")
+  wine_left=$(left_below "$DRIVE_C/$top")
+  allowed=
+  if [ "${E2E_COMPARE_LAST_LINE:-0}" != 1 ]; then allowed=$(wine_leaves "$rel/TUNOVAR"); fi
+  # Wine may leave only the allowed folders beyond what the built-in interpreter leaves.
+  extra=$(LC_ALL=C comm -13 <(printf '%s\n' "$posix_left" "$allowed" | LC_ALL=C sort -u | sed '/^$/d') \
+    <(printf '%s\n' "$wine_left" | sed '/^$/d'))
+  missing=$(LC_ALL=C comm -23 <(printf '%s\n' "$posix_left" | sed '/^$/d') <(printf '%s\n' "$wine_left" | sed '/^$/d'))
+  e2e_check "target $i ($target): the built-in interpreter removes everything (left: ${posix_left:-nothing})" \
+    test -z "$posix_left"
+  e2e_check "target $i ($target): Wine leaves the same${allowed:+ and the folders of the chain} (more: ${extra:-nothing}; less: ${missing:-nothing})" \
+    test -z "$extra$missing"
+done
+e2e_check "what lies outside stays under both" test -f "$DRIVE_C/keep.txt" -a -f "$POSIX_C/keep.txt"
+e2e_finish

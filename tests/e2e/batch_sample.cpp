@@ -1,0 +1,95 @@
+// The removal batch of an installation, for the differential test of the two interpreters.
+//
+//   batch_sample write TARGET FOLDER   runs the uninstaller (deinstal /S) on the fake platform
+//       over an installation in the Windows folder TARGET ("C:\A b&c\") whose files are all
+//       held open, so that everything is left to the batch; writes FOLDER/deinst.bat as the
+//       uninstaller wrote it and FOLDER/tree.txt, the installation's entries relative to
+//       drive C: ("A b&c/TUNOVAR/runtime/defile", folders ending in "/"), UTF-8.
+//   batch_sample run DRIVE_C RUNTIME  runs RUNTIME\deinst.bat (RUNTIME a Windows folder) with
+//       the built-in interpreter, drive C: being the host folder DRIVE_C.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "base/ansi_text.h"
+#include "base/ansi_utf8.h"
+#include "install/removal_list.h"
+#include "platform/posix/batch_interpreter.h"
+#include "platform/posix/file_system_posix.h"
+#include "startup/installer.h"
+#include "support/installer_fixture.h"
+
+using namespace tunovar;
+using tunovar::testing::FakePlatform;
+
+namespace {
+
+// The product's files below InstallDir, names the batch must carry among them.
+const std::vector<std::string> kProductFiles = {
+    "runtime\\deinstal.exe", "runtime\\insttext", "runtime\\group", "runtime\\deinst.pif",
+    "tunOVAR.exe",           "read me.txt",       "a&b (1).txt",    "100% ^sure!.txt",
+    "x,y;z=w.txt",           "data\\songs.db",    "my data\\a b.txt"};
+
+int Write(const std::string& target, const std::string& folder) {
+  FakePlatform fake;
+  const std::string dir = target + "TUNOVAR";
+  const std::string app = dir + "\\runtime\\";
+  fake.fs.PutFile("C:\\WINDOWS\\ovrituno.inf", "\"" + dir + "\\\"\r\n");
+  fake.fs.PutFile(app + "insttext", tunovar::testing::InstallerTextFile({tunovar::testing::GermanTexts(), tunovar::testing::EnglishTexts()}));
+  std::vector<std::string> entries;
+  for (const std::string& f : kProductFiles) {
+    if (f != "runtime\\insttext") fake.fs.PutFile(dir + "\\" + f, f);
+    entries.push_back(dir + "\\" + f);
+  }
+  const std::vector<std::string> folders = {dir + "\\", app, dir + "\\data\\", dir + "\\my data\\"};
+  fake.fs.PutFile(app + "defile", RemovalListText(1, entries, target) + FolderEntriesText(folders));
+  for (const std::string& path : fake.fs.Tree(target)) {
+    if (tunovar::testing::FakeNode* n = fake.fs.Find(path); !n->folder) n->locked = true;
+  }
+  fake.clock.msPerReading = 1;  // the uninstaller's retries of a held file read the clock
+
+  {
+    Installer installer(fake.platform, {app.substr(0, app.size() - 1), "deinstal"}, ParseSwitches("/S"));
+    if (installer.Start()) installer.Deliver(Ctl::Timer1, Event::kTimer);
+    if (installer.ExitCodeOfRun() != kExitDone) {
+      std::fprintf(stderr, "the uninstaller ended with %d\n", installer.ExitCodeOfRun());
+      return 1;
+    }
+  }
+  const std::string batch = fake.fs.Content(app + "deinst.bat");
+  std::ofstream(folder + "/deinst.bat", std::ios::binary) << batch;
+  std::ofstream tree(folder + "/tree.txt", std::ios::binary);
+  for (const std::string& path : fake.fs.Tree(target)) {
+    if (EqualsNoCase(path, app + "deinst.bat")) continue;  // the test puts the batch in place
+    std::string rel = path.substr(3);
+    for (char& c : rel) c = c == '\\' ? '/' : c;
+    if (fake.fs.Find(path)->folder && !rel.ends_with('/')) rel += '/';
+    tree << AnsiToUtf8(rel) << '\n';
+  }
+  return batch.empty() ? 1 : 0;
+}
+
+int Run(const std::string& driveC, const std::string& runtime) {
+  setenv("TUNOVAR_DRIVES", ("C=" + driveC).c_str(), 1);
+  posix::PosixFileSystem fs;
+  tunovar::testing::FakeClock clock;
+  const auto batch = fs.ReadWholeFile(runtime + "\\deinst.bat");
+  if (!batch) {
+    std::fprintf(stderr, "no batch in %s\n", runtime.c_str());
+    return 1;
+  }
+  posix::BatchInterpreter interpreter(fs, clock, 2000, 100);
+  return interpreter.Run(*batch, runtime) == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string command = argc > 1 ? argv[1] : "";
+  if (argc == 4 && command == "write") return Write(Utf8ToAnsiLossy(argv[2]), argv[3]);
+  if (argc == 4 && command == "run") return Run(argv[2], Utf8ToAnsiLossy(argv[3]));
+  std::fprintf(stderr, "usage: batch_sample write TARGET FOLDER | run DRIVE_C RUNTIME\n");
+  return 64;
+}
