@@ -3,16 +3,15 @@
 # and long names, run by the built-in interpreter of the POSIX back-end and by Wine's cmd over
 # identical trees: the same files and folders must remain, besides what Wine cannot do.
 #
-# What Wine cannot do: its cmd holds the running batch open with delete sharing, so "del
-# deinst.bat" only marks the file, "rd runtime" finds the folder not empty ("Sharing
-# violation"), and every "rd" of the last line's chain above it fails too: under Wine those
-# folders stay, empty. They are the only difference allowed.
-#
-# The last line is a "|" chain, which NT-family Windows does not run in order (each side of a
-# "|" runs in an interpreter of its own). Run on its own (cmd /c LINE from the runtime folder,
-# no batch file held), Wine fails it the same way today. Once the batch's last line no longer
-# relies on "|", E2E_COMPARE_LAST_LINE=1 runs the file without its last line and then that
-# line on its own under both interpreters, and allows no difference at all.
+# The batches are those the uninstaller writes on NT-family Windows (and under Wine): the
+# commands of the last line joined by " & ". Each target is run twice from identical trees:
+#   whole    the file as the shell starts it. Wine's cmd holds the running batch open with
+#            delete sharing, so "del deinst.bat" only marks the file, "rd runtime" finds the
+#            folder not empty ("Sharing violation") and every "rd" above it fails too: under
+#            Wine those folders stay, empty. They are the only difference allowed.
+#   split    the file without its last line, then that line on its own from the runtime folder
+#            (under Wine from a batch in C:\ that changes there first), where no interpreter
+#            holds a batch: no difference at all.
 #
 # Usage: tests/e2e/batch_differential_test.sh [path/to/install.exe]   (the program is not used:
 # the batches come from build/native/batch_sample); logs go to build/e2e/logs/batch_differential/.
@@ -61,14 +60,9 @@ wine_leaves() {
   while [[ $p == */* ]]; do printf '%s\n' "${p#*/}"; p=${p%/*}; done | LC_ALL=C sort
 }
 
-# Wine's cmd runs the batch (or, with LINE, that command line) from the host folder RUNTIME.
+# Wine's cmd runs deinst.bat of the host folder RUNTIME from there, as the shell starts it.
 run_wine() {
-  local runtime=$1 log=$2 line=${3:-}
-  if [ -n "$line" ]; then
-    e2e_start_in "$runtime" "$log" cmd /c "$line"
-  else
-    e2e_start_in "$runtime" "$log" cmd /c deinst.bat
-  fi
+  e2e_start_in "$1" "$2" cmd /c deinst.bat
   e2e_wait_exit "$E2E_PID" 60
 }
 
@@ -79,48 +73,55 @@ for target in "${TARGETS[@]}"; do
   i=$((i + 1))
   out=$E2E_RUN/t$i
   mkdir -p "$out"
-  if ! "$SAMPLE" write "$target" "$out" >"$E2E_LOGS/write$i.log" 2>&1; then
+  if ! "$SAMPLE" write "$target" "$out" nt >"$E2E_LOGS/write$i.log" 2>&1; then
     e2e_check "target $i ($target): the uninstaller writes its batch" false
     continue
   fi
   rel=$(relative "$target")
   top=${rel%%/*}
   runtime=$rel/TUNOVAR/runtime
-  make_tree "$out/tree.txt" "$POSIX_C" "$DRIVE_C"
+  head -n -1 "$out/deinst.bat" >"$out/body.bat"
   last=$(tail -n 1 "$out/deinst.bat")
-  if [ "${E2E_COMPARE_LAST_LINE:-0}" = 1 ]; then
-    head -n -1 "$out/deinst.bat" >"$out/body.bat"
-  else
-    cp "$out/deinst.bat" "$out/body.bat"
-  fi
-  cp "$out/body.bat" "$POSIX_C/$runtime/deinst.bat"
-  cp "$out/body.bat" "$DRIVE_C/$runtime/deinst.bat"
+  for round in whole split; do
+    make_tree "$out/tree.txt" "$POSIX_C" "$DRIVE_C"
+    log=$E2E_LOGS/$round$i
+    file=$out/deinst.bat
+    [ "$round" = split ] && file=$out/body.bat
+    cp "$file" "$POSIX_C/$runtime/deinst.bat"
+    cp "$file" "$DRIVE_C/$runtime/deinst.bat"
+    "$SAMPLE" run "$POSIX_C" "${target}TUNOVAR\\runtime" >"$log.posix.log" 2>&1
+    posix_status=$?
+    run_wine "$DRIVE_C/$runtime" "$log.wine.log"
+    wine_status=$E2E_EXIT
+    allowed=$(wine_leaves "$rel/TUNOVAR")
+    if [ "$round" = split ]; then
+      printf '%s' "$last" >"$POSIX_C/$runtime/deinst.bat"
+      "$SAMPLE" run "$POSIX_C" "${target}TUNOVAR\\runtime" >>"$log.posix.log" 2>&1 || posix_status=$?
+      # Wine's process keeps the folder it starts in: the line runs from a batch in C:\ that
+      # first changes to the runtime folder ("%" doubled, as in any batch).
+      where=${target}TUNOVAR\\runtime
+      printf 'cd /d "%s"\r\n%s' "${where//%/%%}" "$last" >"$DRIVE_C/last$i.bat"
+      e2e_start_in "$DRIVE_C" "$log.wine-last.log" cmd /c "C:\\last$i.bat"
+      e2e_wait_exit "$E2E_PID" 60
+      rm -f "$DRIVE_C/last$i.bat"
+      [ "$E2E_EXIT" = running ] && wine_status=running
+      allowed=
+    fi
+    e2e_check "target $i ($target), $round: both interpreters end (built-in $posix_status, cmd $wine_status)" \
+      test "$posix_status" = 0 -a "$wine_status" != running
 
-  "$SAMPLE" run "$POSIX_C" "${target}TUNOVAR\\runtime" >"$E2E_LOGS/posix$i.log" 2>&1
-  posix_status=$?
-  run_wine "$DRIVE_C/$runtime" "$E2E_LOGS/wine$i.log"
-  wine_status=$E2E_EXIT
-  if [ "${E2E_COMPARE_LAST_LINE:-0}" = 1 ]; then
-    # The last line on its own, from the runtime folder, where no interpreter holds a batch.
-    printf '%s' "$last" >"$POSIX_C/$runtime/deinst.bat"
-    "$SAMPLE" run "$POSIX_C" "${target}TUNOVAR\\runtime" >>"$E2E_LOGS/posix$i.log" 2>&1 || posix_status=$?
-    run_wine "$DRIVE_C/$runtime" "$E2E_LOGS/wine-last$i.log" "$last"
-  fi
-  e2e_check "target $i ($target): the built-in interpreter ends well (status $posix_status)" test "$posix_status" = 0
-  e2e_check "target $i ($target): Wine's cmd ends (status $wine_status)" test "$wine_status" != running
-
-  posix_left=$(left_below "$POSIX_C/$top")
-  wine_left=$(left_below "$DRIVE_C/$top")
-  allowed=
-  if [ "${E2E_COMPARE_LAST_LINE:-0}" != 1 ]; then allowed=$(wine_leaves "$rel/TUNOVAR"); fi
-  # Wine may leave only the allowed folders beyond what the built-in interpreter leaves.
-  extra=$(LC_ALL=C comm -13 <(printf '%s\n' "$posix_left" "$allowed" | LC_ALL=C sort -u | sed '/^$/d') \
-    <(printf '%s\n' "$wine_left" | sed '/^$/d'))
-  missing=$(LC_ALL=C comm -23 <(printf '%s\n' "$posix_left" | sed '/^$/d') <(printf '%s\n' "$wine_left" | sed '/^$/d'))
-  e2e_check "target $i ($target): the built-in interpreter removes everything (left: ${posix_left:-nothing})" \
-    test -z "$posix_left"
-  e2e_check "target $i ($target): Wine leaves the same${allowed:+ and the folders of the chain} (more: ${extra:-nothing}; less: ${missing:-nothing})" \
-    test -z "$extra$missing"
+    posix_left=$(left_below "$POSIX_C/$top")
+    wine_left=$(left_below "$DRIVE_C/$top")
+    # Wine may leave only the allowed folders beyond what the built-in interpreter leaves.
+    extra=$(LC_ALL=C comm -13 <(printf '%s\n' "$posix_left" "$allowed" | LC_ALL=C sort -u | sed '/^$/d') \
+      <(printf '%s\n' "$wine_left" | sed '/^$/d'))
+    missing=$(LC_ALL=C comm -23 <(printf '%s\n' "$posix_left" | sed '/^$/d') <(printf '%s\n' "$wine_left" | sed '/^$/d'))
+    e2e_check "target $i ($target), $round: the built-in interpreter removes everything (left: ${posix_left:-nothing})" \
+      test -z "$posix_left"
+    e2e_check "target $i ($target), $round: Wine leaves the same${allowed:+ and the folders of the chain} (more: ${extra:-nothing}; less: ${missing:-nothing})" \
+      test -z "$extra$missing"
+    rm -rf "${POSIX_C:?}/$top" "${DRIVE_C:?}/$top"
+  done
 done
 e2e_check "what lies outside stays under both" test -f "$DRIVE_C/keep.txt" -a -f "$POSIX_C/keep.txt"
 e2e_finish

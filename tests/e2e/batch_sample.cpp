@@ -1,8 +1,10 @@
 // The removal batch of an installation, for the differential test of the two interpreters.
 //
-//   batch_sample write TARGET FOLDER   runs the uninstaller (deinstal /S) on the fake platform
-//       over an installation in the Windows folder TARGET ("C:\A b&c\") whose files are all
-//       held open, so that everything is left to the batch; writes FOLDER/deinst.bat as the
+//   batch_sample write TARGET FOLDER [nt]   runs the uninstaller (deinstal /S) on the fake
+//       platform over an installation in the Windows folder TARGET ("C:\A b&c\") whose files
+//       are all held open, so that everything is left to the batch, on a system that runs the
+//       commands of a "|" chain in order or, with "nt", on one that does not (NT-family
+//       Windows, Wine): its last line then joins them with " & ". Writes FOLDER/deinst.bat as the
 //       uninstaller wrote it and FOLDER/tree.txt, the installation's entries relative to
 //       drive C: ("A b&c/TUNOVAR/runtime/defile", folders ending in "/"), UTF-8.
 //   batch_sample run DRIVE_C RUNTIME  runs RUNTIME\deinst.bat (RUNTIME a Windows folder) with
@@ -32,8 +34,9 @@ const std::vector<std::string> kProductFiles = {
     "tunOVAR.exe",           "read me.txt",       "a&b (1).txt",    "100% ^sure!.txt",
     "x,y;z=w.txt",           "data\\songs.db",    "my data\\a b.txt"};
 
-int Write(const std::string& target, const std::string& folder) {
+int Write(const std::string& target, const std::string& folder, bool nt) {
   FakePlatform fake;
+  fake.shell.pipesRunInOrder = !nt;
   const std::string dir = target + "TUNOVAR";
   const std::string app = dir + "\\runtime\\";
   fake.fs.PutFile("C:\\WINDOWS\\ovrituno.inf", "\"" + dir + "\\\"\r\n");
@@ -88,8 +91,9 @@ int Run(const std::string& driveC, const std::string& runtime) {
 
 int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
-  if (argc == 4 && command == "write") return Write(Utf8ToAnsiLossy(argv[2]), argv[3]);
+  const bool nt = argc == 5 && std::string(argv[4]) == "nt";
+  if ((argc == 4 || nt) && command == "write") return Write(Utf8ToAnsiLossy(argv[2]), argv[3], nt);
   if (argc == 4 && command == "run") return Run(argv[2], Utf8ToAnsiLossy(argv[3]));
-  std::fprintf(stderr, "usage: batch_sample write TARGET FOLDER | run DRIVE_C RUNTIME\n");
+  std::fprintf(stderr, "usage: batch_sample write TARGET FOLDER [nt] | run DRIVE_C RUNTIME\n");
   return 64;
 }
