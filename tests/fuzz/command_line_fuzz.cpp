@@ -50,8 +50,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string line;
   for (const std::string& w : words) line += (input.Below(2) == 1 ? "\t" : " ") + w;
   std::string path = input.Piece('\0', 80);
-  std::erase(path, '"');
+  // A folder: not blank, and no "?", which is what a character outside the code page becomes.
+  std::erase_if(path, [](char c) { return c == '"' || c == '?'; });
   path = TrimRight(path, kBlanksAndTabs);
+  if (Trim(path, kBlanksAndTabs).empty()) path = "C:\\Apps";
   const bool withPath = (flags & 64) != 0;
   if (withPath) line += " /D=" + path;
 

@@ -85,7 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
     Require(batch.AddFolderLine(*it).has_value(), "a folder Windows can name gets its line");
   }
-  (void)batch.WriteLastLine(installDir + "\\");
+  // Both joins of the last line: "|" where pipes run in order, " & " where they do not.
+  (void)batch.WriteLastLine(installDir + "\\", input.Below(2) == 0 ? ChainJoin::kPipe : ChainJoin::kAmpersand);
   Require(batch.Complete(), "the batch is written completely");
   batch.Close();
 
