@@ -360,10 +360,10 @@ const PosixFileSystem::Location* PosixFileSystem::Locate(std::string_view path, 
       std::string candidate = Join(current, name);
       const FolderNames* names = keep ? KeptNamesOf(current) : nullptr;
       if (names != nullptr) {
-        const auto spellings = names->byKey.find(UCase(at.windows.components[i]));
-        found = spellings != names->byKey.end() && !spellings->second.empty();
-        if (found && spellings->second.count(name) == 0) {
-          name = *spellings->second.begin();
+        auto spelling = names->names.Spelling(UCase(at.windows.components[i]), name);
+        found = spelling.has_value();
+        if (found && *spelling != name) {
+          name = std::move(*spelling);
           candidate = Join(current, name);
         }
         found = found && lstat(candidate.c_str(), &own) == 0;
@@ -620,10 +620,11 @@ int PosixFileSystem::RemoveStaleTemporaryFiles(const std::string& folderHost) {
   // The folder's kept names when it has them; else one reading of the folder.
   std::vector<std::string> names;
   if (const FolderNames* kept = KeptNamesOf(folderHost)) {
-    const std::string key = UCase(kTemporaryPrefix);
-    for (const auto& [nameKey, spellings] : kept->byKey) {
-      if (nameKey.compare(0, key.size(), key) == 0) names.insert(names.end(), spellings.begin(), spellings.end());
-    }
+    // The prefix is plain ASCII: a name's key starts with it in upper case exactly when the
+    // name itself starts with it in any case.
+    kept->names.ForEachName([&names](const std::string& name) {
+      if (StartsWithNoCase(name, kTemporaryPrefix)) names.push_back(name);
+    });
   } else if (const UniqueDir dir{opendir(folderHost.c_str())}) {
     while (const dirent* entry = readdir(dir.get())) {
       if (std::string_view(entry->d_name).rfind(kTemporaryPrefix, 0) == 0) names.emplace_back(entry->d_name);

@@ -23,6 +23,7 @@
 #include "base/windows_path.h"
 #include "platform/file_system.h"
 #include "platform/posix/drive_map.h"
+#include "platform/posix/folder_name_set.h"
 #include "platform/posix/unique_fd.h"
 
 namespace tunovar::posix {
@@ -120,13 +121,13 @@ class PosixFileSystem : public FileSystem {
   // used: so an answer is as good as a fresh look at the disk. Without inotify nothing is
   // kept and every lookup walks its path.
   //
-  // The names of a host folder by their upper-case Windows-1252 spelling, so that a lookup
-  // in another case does not read the folder again.
+  // The names of a host folder, found by their upper-case Windows-1252 spelling, so that a
+  // lookup in another case does not read the folder again.
   struct FolderNames {
     dev_t dev = 0;
     ino_t ino = 0;
     bool pathWatched = false;  // every folder from the drive's root to this one is watched
-    std::unordered_map<std::string, std::set<std::string>> byKey;  // key -> names on disk
+    FolderNameSet names;
   };
   // pathWatched: the caller watches every folder from the drive's root to this one.
   const FolderNames* NamesOf(const std::string& folder, bool pathWatched = false);

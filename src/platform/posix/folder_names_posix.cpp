@@ -54,8 +54,7 @@ bool PosixFileSystem::MayExist(const std::string& hostPath) {
   const std::string name = hostPath.substr(slash + 1);
   const auto key = KeyOfDiskName(name);
   if (!key) return true;
-  const auto spellings = names->byKey.find(*key);
-  return spellings != names->byKey.end() && spellings->second.count(name) != 0;
+  return names->names.Contains(*key, name);
 }
 
 namespace {
@@ -67,14 +66,14 @@ constexpr std::uint32_t kNameEvents =
     IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 constexpr std::uint32_t kFolderEvents = kNameEvents | IN_ATTRIB | IN_MODIFY;
 
-void ReadNames(const std::string& folder, std::unordered_map<std::string, std::set<std::string>>& byKey) {
-  byKey.clear();
+void ReadNames(const std::string& folder, FolderNameSet& names) {
+  names.Clear();
   const UniqueDir dir(opendir(folder.c_str()));
   if (!dir) return;
   while (const dirent* entry = readdir(dir.get())) {
     const std::string_view disk(entry->d_name);
     if (disk == "." || disk == "..") continue;
-    if (auto key = KeyOfDiskName(disk)) byKey[*key].emplace(disk);
+    if (auto key = KeyOfDiskName(disk)) names.Add(*key, disk);
   }
 }
 
@@ -157,15 +156,10 @@ void PosixFileSystem::ApplyNameChange(const std::string& folder, std::uint32_t m
   }
   const auto names = folders_.find(folder);
   if (names == folders_.end()) return;
-  auto& byKey = names->second.byKey;
   if ((mask & (IN_CREATE | IN_MOVED_TO)) != 0) {
-    byKey[*key].insert(name);
+    names->second.names.Add(*key, name);
   } else if ((mask & (IN_DELETE | IN_MOVED_FROM)) != 0) {
-    const auto entry = byKey.find(*key);
-    if (entry != byKey.end()) {
-      entry->second.erase(name);
-      if (entry->second.empty()) byKey.erase(entry);
-    }
+    names->second.names.Remove(*key, name);
   }
 }
 
@@ -241,14 +235,14 @@ const PosixFileSystem::FolderNames* PosixFileSystem::NamesOf(const std::string& 
   }
   // Watched before it is read, so that no change falls between the two.
   if (folders_.size() >= kKeptFoldersMax || !Watch(folder)) {
-    ReadNames(folder, unkept_.byKey);
+    ReadNames(folder, unkept_.names);
     return &unkept_;
   }
   FolderNames& names = folders_[folder];
   names.dev = st.st_dev;
   names.ino = st.st_ino;
   names.pathWatched = pathWatched;
-  ReadNames(folder, names.byKey);
+  ReadNames(folder, names.names);
   ApplyFolderChanges();
   const auto kept = folders_.find(folder);
   return kept != folders_.end() ? &kept->second : nullptr;
@@ -258,9 +252,7 @@ std::optional<std::string> PosixFileSystem::FindNoCase(const std::string& folder
                                                        bool pathWatched) {
   const FolderNames* names = NamesOf(folder, pathWatched);
   if (names == nullptr) return std::nullopt;
-  const auto it = names->byKey.find(UCase(name));
-  if (it == names->byKey.end() || it->second.empty()) return std::nullopt;
-  return *it->second.begin();
+  return names->names.Spelling(UCase(name));
 }
 
 }  // namespace tunovar::posix
