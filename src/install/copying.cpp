@@ -41,32 +41,26 @@ bool LeavesTargetFolder(std::string_view line) {
   return HasDotsComponent(line);
 }
 
-std::vector<std::string> DropEntriesOutsideTarget(std::vector<std::string>& sources,
-                                                  std::vector<std::string>& destinations,
+std::vector<std::string> DropEntriesOutsideTarget(StringList& sources, StringList& destinations,
                                                   const std::string& target) {
   std::vector<std::string> refused;
-  // The kept pairs move up in place: a long list is never held twice.
   const std::size_t count = std::min(sources.size(), destinations.size());
-  std::size_t kept = 0;
+  std::vector<bool> keep(count, false);
   for (std::size_t k = 0; k < count; ++k) {
-    const std::string& dest = destinations[k];
+    const std::string_view dest = destinations[k];
     if (!StartsWithNoCase(dest, target)) {
-      refused.push_back(dest);
+      refused.emplace_back(dest);
       continue;
     }
-    const std::string line = dest.substr(target.size());
+    const std::string_view line = dest.substr(target.size());
     if (LeavesTargetFolder(line)) {
-      refused.push_back(line);
+      refused.emplace_back(line);
       continue;
     }
-    if (kept != k) {
-      sources[kept] = std::move(sources[k]);
-      destinations[kept] = std::move(destinations[k]);
-    }
-    ++kept;
+    keep[k] = true;
   }
-  sources.resize(kept);
-  destinations.resize(kept);
+  sources.KeepOnly(keep);
+  destinations.KeepOnly(keep);
   return refused;
 }
 
@@ -190,8 +184,8 @@ void Installer::CreateFolderPath(const std::string& folder) {
 }
 
 void Installer::CreateListedFolders(const StringList& folderList, StringList* record) {
-  for (const std::string& folder : folderList) {
-    CreateFolderPath(folder);
+  for (const std::string_view folder : folderList) {
+    CreateFolderPath(std::string(folder));
     if (record != nullptr) record->push_back(folder);
   }
 }
@@ -199,19 +193,23 @@ void Installer::CreateListedFolders(const StringList& folderList, StringList* re
 void Installer::CopyListedFiles(const StringList& sources, const StringList& destinations,
                                 StringList* record) {
   const std::size_t count = std::min(sources.size(), destinations.size());
+  std::string source;
+  std::string dest;
   for (std::size_t k = 0; k < count; ++k) {
     EventPoint(*this);
     platform_.clock.SleepMs(0);
-    const bool large = ContainsNoCase(sources[k], kLargeFileMarker);
+    source.assign(sources[k]);
+    dest.assign(destinations[k]);
+    const bool large = ContainsNoCase(source, kLargeFileMarker);
     if (large) {
-      CopyFileInBlocks(sources[k], destinations[k], kLargeFileLength, kLargeFileBlockSize);
+      CopyFileInBlocks(source, dest, kLargeFileLength, kLargeFileBlockSize);
     } else {
-      (void)XFileCopy(sources[k], destinations[k]);
+      (void)XFileCopy(source, dest);
     }
-    if (record != nullptr) record->push_back(destinations[k]);
+    if (record != nullptr) record->push_back(dest);
     if (!large) {
       // The destination as it now is: a newer file that was kept counts with its own length.
-      if (const auto length = platform_.fs.FileLength(destinations[k])) {
+      if (const auto length = platform_.fs.FileLength(dest)) {
         ShowProgress(progress.PercentPerByte * static_cast<float>(*length), false);
       }
     }

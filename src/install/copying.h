@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/string_list.h"
 #include "platform/file_system.h"
 
 namespace tunovar {
@@ -52,8 +53,7 @@ struct BlockCopyPlan {
 // whose line below target leaves it (see LeavesTargetFolder). Returns the refused lines (the
 // destination less target, or the whole destination when it does not start with target), in
 // list order. The two lists stay in step; a source without a destination is dropped with it.
-[[nodiscard]] std::vector<std::string> DropEntriesOutsideTarget(std::vector<std::string>& sources,
-                                                                std::vector<std::string>& destinations,
+[[nodiscard]] std::vector<std::string> DropEntriesOutsideTarget(StringList& sources, StringList& destinations,
                                                                 const std::string& target);
 
 }  // namespace tunovar

@@ -2,6 +2,7 @@
 #include "install/list_file.h"
 
 #include <memory>
+#include <utility>
 
 #include "base/ansi_text.h"
 #include "startup/installer.h"
@@ -54,8 +55,14 @@ std::int32_t Installer::ReadListFile(const std::string& listPath, StringList& so
     Log("List " + listPath + " could not be read to its end");
     return read.code;
   }
-  sources.insert(sources.end(), read.sources.begin(), read.sources.end());
-  destinations.insert(destinations.end(), read.destinations.begin(), read.destinations.end());
+  // Taken over whole where nothing was read before: a long list is never held twice.
+  if (sources.empty() && destinations.empty()) {
+    sources = std::move(read.sources);
+    destinations = std::move(read.destinations);
+  } else {
+    sources.Append(read.sources);
+    destinations.Append(read.destinations);
+  }
   return 0;
 }
 

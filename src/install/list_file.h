@@ -13,17 +13,15 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
+#include "base/string_list.h"
 #include "base/text_lines.h"
 
 namespace tunovar {
 
-// Source and destination lists: item k of one belongs to item k of the other.
-using StringList = std::vector<std::string>;
-
 struct ListFileRead {
   std::int32_t code = 0;  // 1: the file could not be read to its end (corrupted)
+  // Source and destination lists: item k of one belongs to item k of the other.
   StringList sources;       // cdRoot & line
   StringList destinations;  // destPrefix & line, language-tagged names renamed
 };

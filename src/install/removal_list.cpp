@@ -15,8 +15,9 @@ bool NamesBatchFile(std::string_view path, std::string_view name) {
   return ContainsNoCase(joined, "runtime\\" + std::string(name));
 }
 
-std::string RemovalListText(std::int32_t langIndex, const std::vector<std::string>& entries,
-                            const std::string& destPrefix) {
+bool WriteRemovalListText(std::int32_t langIndex, const StringList& entries, const std::string& destPrefix,
+                          const std::function<bool(std::string_view)>& write) {
+  constexpr std::size_t kPiece = 16384;
   // A number is written as the runtime prints it: where a minus sign would stand, a blank;
   // after it, one blank.
   std::string text = (langIndex < 0 ? "" : " ") + DecimalText(langIndex) + " ";
@@ -31,14 +32,28 @@ std::string RemovalListText(std::int32_t langIndex, const std::vector<std::strin
     if (NamesBatchFile(*it, "deinst.pif")) continue;
     text += *it;
     text += kCrLf;
+    if (text.size() >= kPiece) {
+      if (!write(text)) return false;
+      text.clear();
+    }
   }
+  return write(text);
+}
+
+std::string RemovalListText(std::int32_t langIndex, const StringList& entries, const std::string& destPrefix) {
+  std::string text;
+  (void)WriteRemovalListText(langIndex, entries, destPrefix, [&text](std::string_view piece) {
+    text += piece;
+    return true;
+  });
   return text;
 }
 
-std::string FolderEntriesText(const std::vector<std::string>& folders) {
+std::string FolderEntriesText(const StringList& folders) {
   std::string text;
   for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
-    text += "#" + *it;
+    text += '#';
+    text += *it;
     text += kCrLf;
   }
   return text;

@@ -13,11 +13,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/string_list.h"
 #include "base/text_lines.h"
 
 namespace tunovar {
@@ -30,12 +32,17 @@ namespace tunovar {
 // ---- Writing ---------------------------------------------------------------------------------
 
 // The first part: the language line, the two fixed files and the entries.
-[[nodiscard]] std::string RemovalListText(std::int32_t langIndex,
-                                          const std::vector<std::string>& entries,
+[[nodiscard]] std::string RemovalListText(std::int32_t langIndex, const StringList& entries,
                                           const std::string& destPrefix);
+// The same text handed to write in pieces of some ten thousand bytes, in order, so that a list
+// of many thousand entries is never held as one text. Stops at the first piece that write
+// refuses (false) and says so.
+[[nodiscard]] bool WriteRemovalListText(std::int32_t langIndex, const StringList& entries,
+                                        const std::string& destPrefix,
+                                        const std::function<bool(std::string_view)>& write);
 
 // The "#" lines appended after it.
-[[nodiscard]] std::string FolderEntriesText(const std::vector<std::string>& folders);
+[[nodiscard]] std::string FolderEntriesText(const StringList& folders);
 
 // ---- Reading ---------------------------------------------------------------------------------
 

@@ -77,11 +77,11 @@ struct RunReport {
   std::int32_t ErrorCode = 0;
   // Files that could not be placed, and list entries refused as leaving the target folder;
   // shown in a box titled "Error" before the closing question.
-  StringList FailedFiles;
+  std::vector<std::string> FailedFiles;
   // Install records ("ovrituno.inf", "defile") that could not be written completely.
-  StringList FailedRecords;
+  std::vector<std::string> FailedRecords;
   // Entries of the removal list passed over as lying outside the installation.
-  StringList PassedOverEntries;
+  std::vector<std::string> PassedOverEntries;
   // Files of the product stay after the uninstall (or its removal list is missing).
   bool RemovalIncomplete = false;
   // The removal batch could not be started: what it was to remove stays.

@@ -209,7 +209,7 @@ bool FinishBatch(Installer& in, RemovalBatchWriter& batch, const std::string& pa
 // "Removed" is said only when nothing of the product stays: an installation whose removal
 // list is missing, or was cut short when it was written (a full disk), leaves files that no
 // entry names.
-void SayRemoved(Installer& in, const StringList& staying, const std::string& missingList) {
+void SayRemoved(Installer& in, const std::vector<std::string>& staying, const std::string& missingList) {
   if (!missingList.empty() || !staying.empty()) {
     in.report.RemovalIncomplete = true;
     for (const std::string& path : staying) in.Log("Stays: " + path);
@@ -308,7 +308,7 @@ void Installer::RunUninstall() {
   const bool installedWithoutList = !listHere && EqualsNoCase(launch_.exeBaseName, "deinstal");
   SayRemoved(*this,
              listHere ? FilesThatStay(platform_.fs, folders.AppPath, runtime.installDir, removalList, startBatch)
-                      : StringList{},
+                      : std::vector<std::string>{},
              installedWithoutList ? listPath : std::string());
   if (startBatch) StartBatch(*this);
   if (report.BatchNotStarted) {

@@ -35,8 +35,8 @@ TEST(RemovalList, EntriesReversedThenTheFolderLines) {
   w.installer.texts.LangIndex = 2;
   const StringList folders{"C:\\Apps\\TUNOVAR\\TUNOVAR\\", "C:\\Apps\\TUNOVAR\\TUNOVAR\\runtime\\"};
   StringList entries = folders;
-  entries.insert(entries.end(), {"C:\\Apps\\TUNOVAR\\TUNOVAR\\a.exe", "C:\\Apps\\TUNOVAR\\TUNOVAR\\b, \"c\".txt",
-                                 "C:\\Apps\\TUNOVAR\\TUNOVAR\\runtime\\deinstal.exe"});
+  entries.Append({"C:\\Apps\\TUNOVAR\\TUNOVAR\\a.exe", "C:\\Apps\\TUNOVAR\\TUNOVAR\\b, \"c\".txt",
+                  "C:\\Apps\\TUNOVAR\\TUNOVAR\\runtime\\deinstal.exe"});
   w.installer.WriteUninstallRecord(kList, entries, kT);
   w.installer.AppendFolderEntries(kList, folders);
   EXPECT_EQ(w.fake.fs.Content(kList),
@@ -63,6 +63,23 @@ TEST(RemovalList, TheBatchsProgramInformationFileIsLeftOutInAnyCaseAndSpelling) 
   EXPECT_EQ(text,
             " 0 \r\nC:\\T\\TUNOVAR\\tunodoc.gid\r\nC:\\T\\TUNOVAR\\burn.lst\r\n"
             "C:\\T\\TUNOVAR\\runtime\\deinst.bat\r\n");
+}
+
+TEST(RemovalList, ALongListIsWrittenInPiecesThatMakeTheSameTextAndARefusedPieceStops) {
+  StringList entries;
+  for (int k = 0; k < 2000; ++k) entries.push_back("C:\\T\\TUNOVAR\\extra\\f" + std::to_string(k) + ".dat");
+  std::string joined;
+  int pieces = 0;
+  EXPECT_TRUE(WriteRemovalListText(1, entries, "C:\\T\\", [&](std::string_view piece) {
+    joined += piece;
+    ++pieces;
+    return true;
+  }));
+  EXPECT_EQ(joined, RemovalListText(1, entries, "C:\\T\\"));
+  EXPECT_GT(pieces, 1);
+  int offered = 0;
+  EXPECT_FALSE(WriteRemovalListText(1, entries, "C:\\T\\", [&](std::string_view) { return ++offered < 2; }));
+  EXPECT_EQ(offered, 2);
 }
 
 TEST(WindowsFolderRecord, OneQuotedLineNamingTheProductFolder) {
