@@ -71,6 +71,14 @@ class StringList {
   void KeepOnly(const std::vector<bool>& keep);
   // Appends every item of other.
   void Append(const StringList& other);
+  // The bytes of all items together.
+  [[nodiscard]] std::size_t Bytes() const { return bytes_.size(); }
+  // Makes room for this many items and bytes in all, so that a list filled item by item to a
+  // known size does not grow past it in steps.
+  void Reserve(std::size_t items, std::size_t bytes) {
+    ends_.reserve(items);
+    bytes_.reserve(bytes);
+  }
 
   friend bool operator==(const StringList& a, const StringList& b) {
     return a.ends_ == b.ends_ && a.bytes_ == b.bytes_;

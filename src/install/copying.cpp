@@ -193,6 +193,8 @@ void Installer::CreateListedFolders(const StringList& folderList, StringList* re
 void Installer::CopyListedFiles(const StringList& sources, const StringList& destinations,
                                 StringList* record) {
   const std::size_t count = std::min(sources.size(), destinations.size());
+  // The record grows by the destinations: room for them at once.
+  if (record != nullptr) record->Reserve(record->size() + count, record->Bytes() + destinations.Bytes());
   std::string source;
   std::string dest;
   for (std::size_t k = 0; k < count; ++k) {

@@ -59,11 +59,11 @@ std::string FolderEntriesText(const StringList& folders) {
   return text;
 }
 
-std::optional<RemovalEntry> ParseRemovalEntry(const std::string& line) {
+std::optional<RemovalEntry> ParseRemovalEntry(std::string_view line) {
   const bool folder = !line.empty() && line.front() == '#';
-  std::string path = folder ? line.substr(1) : line;
-  if (Trim(path).empty()) return std::nullopt;
-  return RemovalEntry{line, folder, std::move(path)};
+  const std::string_view path = folder ? line.substr(1) : line;
+  if (path.find_first_not_of(kBlanks) == std::string_view::npos) return std::nullopt;
+  return RemovalEntry{line, folder, path};
 }
 
 RemovalList ParseRemovalList(LineSource& lines, std::size_t maxBytes) {
@@ -77,8 +77,8 @@ RemovalList ParseRemovalList(LineSource& lines, std::size_t maxBytes) {
     if (status == LineStatus::kReadError || bytes > maxBytes) return RemovalList{1, std::nullopt, {}};
     if (first) {
       list.language = ParseWholeNumber(line);
-    } else if (auto entry = ParseRemovalEntry(line)) {
-      list.entries.push_back(std::move(*entry));
+    } else if (ParseRemovalEntry(line)) {
+      list.entries.push_back(line);
     }
   }
 }

@@ -51,21 +51,51 @@ namespace tunovar {
 // makes about 1 MiB. Such a list is refused as corrupted before anything is removed.
 inline constexpr std::size_t kRemovalListMaxBytes = std::size_t{4} << 20;
 
-// One entry after the language line.
+// One entry after the language line; it views the line it was read from.
 struct RemovalEntry {
-  std::string line;  // as written, for the log
-  bool folder;       // a "#" line
-  std::string path;  // the line without its "#"
+  std::string_view line;  // as written, for the log
+  bool folder;            // a "#" line
+  std::string_view path;  // the line without its "#"
 };
 
 // The entry of one line; nullopt for a line that names nothing (blank, or "#" and blanks).
-[[nodiscard]] std::optional<RemovalEntry> ParseRemovalEntry(const std::string& line);
+[[nodiscard]] std::optional<RemovalEntry> ParseRemovalEntry(std::string_view line);
+
+// The entries of a removal list, kept as their lines in one block of bytes (a list of
+// 50,000 entries would otherwise take a string object or two for each).
+class RemovalEntries {
+ public:
+  class const_iterator {
+   public:
+    const_iterator(const StringList::const_iterator at) : at_(at) {}
+    RemovalEntry operator*() const { return *ParseRemovalEntry(*at_); }
+    const_iterator& operator++() {
+      ++at_;
+      return *this;
+    }
+    friend bool operator==(const const_iterator& a, const const_iterator& b) { return a.at_ == b.at_; }
+
+   private:
+    StringList::const_iterator at_;
+  };
+
+  // A line that names something (ParseRemovalEntry gives an entry for it).
+  void push_back(std::string_view line) { lines_.push_back(line); }
+  [[nodiscard]] std::size_t size() const { return lines_.size(); }
+  [[nodiscard]] bool empty() const { return lines_.empty(); }
+  [[nodiscard]] RemovalEntry back() const { return *ParseRemovalEntry(lines_.back()); }
+  [[nodiscard]] const_iterator begin() const { return lines_.begin(); }
+  [[nodiscard]] const_iterator end() const { return lines_.end(); }
+
+ private:
+  StringList lines_;
+};
 
 struct RemovalList {
   // 1 when the list could not be read to its end or is longer than the limit: corrupted.
   std::int32_t code = 0;
   std::optional<std::int32_t> language;  // line 1, when it holds a whole number
-  std::vector<RemovalEntry> entries;     // lines 2 on, in order, those that name something
+  RemovalEntries entries;                // lines 2 on, in order, those that name something
 };
 
 [[nodiscard]] RemovalList ParseRemovalList(LineSource& lines,

@@ -27,7 +27,7 @@ std::vector<std::string> FilesThatStay(FileSystem& fs, const std::string& appPat
   for (const RemovalEntry& entry : list.entries) {
     const bool namesFolder = entry.folder || EndsInBackslash(entry.path);
     if (namesFolder && !inside.empty() && StartsWithNoCase(entry.path, inside) && !HasDotsComponent(entry.path)) {
-      look(entry.path);
+      look(std::string(entry.path));
     }
   }
 

@@ -157,12 +157,12 @@ bool ReallyInside(FileSystem& fs, const InstallationBounds& bounds, const std::s
 void RemoveEntry(Installer& in, const RemovalEntry& entry, const InstallationBounds& bounds,
                  RemovalBatchWriter& batch) {
   FileSystem& fs = in.platform().fs;
-  const std::string& path = entry.path;
+  const std::string path(entry.path);
   const bool inside = LiesInside(bounds, path, in.GetLongPath(path)) && ReallyInside(fs, bounds, path);
   switch (StepOfEntry(entry, inside)) {
     case EntryStep::kPassOver:
-      in.Log("Passed over, outside the installation: " + entry.line);
-      in.report.PassedOverEntries.push_back(entry.line);
+      in.Log("Passed over, outside the installation: " + std::string(entry.line));
+      in.report.PassedOverEntries.emplace_back(entry.line);
       return;
     case EntryStep::kRemoveFolder: {
       const FsStatus status = fs.RemoveFolder(path);

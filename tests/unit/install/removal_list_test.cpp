@@ -14,7 +14,7 @@ TEST(ParseRemovalList, WhatTheInstallationWroteComesBack) {
   EXPECT_EQ(list.code, 0);
   EXPECT_EQ(list.language, 2);
   std::vector<std::string> shown;
-  for (const RemovalEntry& e : list.entries) shown.push_back((e.folder ? "folder " : "file ") + e.path);
+  for (const RemovalEntry& e : list.entries) shown.push_back((e.folder ? "folder " : "file ") + std::string(e.path));
   EXPECT_EQ(shown, (std::vector<std::string>{"file C:\\T\\TUNOVAR\\tunodoc.gid", "file C:\\T\\TUNOVAR\\burn.lst",
                                              "file C:\\T\\TUNOVAR\\data\\", "file C:\\T\\TUNOVAR\\a.exe",
                                              "folder C:\\T\\TUNOVAR\\data\\"}));
