@@ -5,7 +5,11 @@ namespace tunovar {
 namespace {
 
 char UpperLetter(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-bool IsSeparator(char c) { return kPathSeparators.find(c) != std::string_view::npos; }
+// Asked for every character of every path the file system is given: compared directly.
+bool IsSeparator(char c) {
+  static_assert(kPathSeparators == "\\/");
+  return c == '\\' || c == '/';
+}
 
 // Calls take(component) for each component of path split at the separators, empty ones
 // included.
@@ -105,7 +109,9 @@ std::optional<WindowsPath> ParseWindowsPath(std::string_view path) {
   const std::string_view rest = path.substr(2);
   WindowsPath out;
   out.drive = UpperLetter(path[0]);
-  for (const std::string_view name : NormalComponents(rest)) out.components.emplace_back(name);
+  const std::vector<std::string_view> names = NormalComponents(rest);
+  out.components.reserve(names.size());
+  for (const std::string_view name : names) out.components.emplace_back(name);
   out.trailingSeparator = !rest.empty() && IsSeparator(rest.back());
   return out;
 }
