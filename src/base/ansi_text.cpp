@@ -56,8 +56,11 @@ std::size_t FindNoCase(std::string_view haystack, std::string_view needle, std::
   if (start > haystack.size()) return std::string_view::npos;
   if (needle.empty()) return start;
   if (needle.size() > haystack.size()) return std::string_view::npos;
+  // Searched for every list line and every file copied: the first letter is compared before
+  // the rest.
+  const char first = ToUpperAnsi(needle[0]);
   for (std::size_t i = start; i + needle.size() <= haystack.size(); ++i) {
-    if (EqualsNoCase(haystack.substr(i, needle.size()), needle)) return i;
+    if (ToUpperAnsi(haystack[i]) == first && EqualsNoCase(haystack.substr(i, needle.size()), needle)) return i;
   }
   return std::string_view::npos;
 }

@@ -15,12 +15,20 @@ bool IsSeparator(char c) {
 // included.
 template <typename Take>
 void ForEachComponent(std::string_view path, std::string_view separators, Take take) {
+  // Character by character: the set holds one or two separators, and a search of the set for
+  // each character of a path costs more than the comparisons.
+  const auto isSeparator = [separators](char c) {
+    for (const char s : separators) {
+      if (c == s) return true;
+    }
+    return false;
+  };
   std::size_t start = 0;
-  while (start <= path.size()) {
-    std::size_t end = path.find_first_of(separators, start);
-    if (end == std::string_view::npos) end = path.size();
-    take(path.substr(start, end - start));
-    start = end + 1;
+  for (std::size_t i = 0; i <= path.size(); ++i) {
+    if (i == path.size() || isSeparator(path[i])) {
+      take(path.substr(start, i - start));
+      start = i + 1;
+    }
   }
 }
 
@@ -69,6 +77,7 @@ std::vector<std::string_view> PathComponents(std::string_view path) {
 
 std::vector<std::string_view> NormalComponents(std::string_view path, std::string_view separators) {
   std::vector<std::string_view> names;
+  names.reserve(16);
   ForEachComponent(path, separators, [&](std::string_view name) {
     if (name == "..") {
       if (!names.empty()) names.pop_back();
