@@ -13,16 +13,10 @@ bool IsSeparator(char c) {
 
 // Calls take(component) for each component of path split at the separators, empty ones
 // included.
-template <typename Take>
-void ForEachComponent(std::string_view path, std::string_view separators, Take take) {
-  // Character by character: the set holds one or two separators, and a search of the set for
-  // each character of a path costs more than the comparisons.
-  const auto isSeparator = [separators](char c) {
-    for (const char s : separators) {
-      if (c == s) return true;
-    }
-    return false;
-  };
+// Character by character: the set holds one or two separators, and a search of the set for
+// each character of a path costs more than the comparisons.
+template <typename Take, typename IsSeparatorOf>
+void ForEachComponentSplitBy(std::string_view path, IsSeparatorOf isSeparator, Take take) {
   std::size_t start = 0;
   for (std::size_t i = 0; i <= path.size(); ++i) {
     if (i == path.size() || isSeparator(path[i])) {
@@ -30,6 +24,16 @@ void ForEachComponent(std::string_view path, std::string_view separators, Take t
       start = i + 1;
     }
   }
+}
+
+template <typename Take>
+void ForEachComponent(std::string_view path, std::string_view separators, Take take) {
+  if (separators == kPathSeparators) {
+    ForEachComponentSplitBy(path, IsSeparator, take);
+    return;
+  }
+  ForEachComponentSplitBy(
+      path, [separators](char c) { return separators.find(c) != std::string_view::npos; }, take);
 }
 
 }  // namespace
@@ -48,11 +52,9 @@ bool ForbiddenInName(char c) {
 bool HoldsForbiddenCharacter(std::string_view text, NameScope scope) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
-    if (scope == NameScope::kWholePath) {
-      if (IsSeparator(c)) continue;
-      if (c == ':' && i == 1 && IsDriveLetter(text[0])) continue;  // the drive's colon
-    }
-    if (ForbiddenInName(c)) return true;
+    if (!ForbiddenInName(c)) continue;  // a separator is no forbidden character either
+    if (scope == NameScope::kWholePath && c == ':' && i == 1 && IsDriveLetter(text[0])) continue;  // the drive's colon
+    return true;
   }
   return false;
 }

@@ -303,6 +303,9 @@ bool PosixFileSystem::EnsureDrive(char letter) {
 
 std::string PosixFileSystem::FolderKey(const WindowsPath& path) {
   std::string key{path.drive, ':'};
+  std::size_t length = key.size();
+  for (std::size_t i = 0; i + 1 < path.components.size(); ++i) length += 1 + path.components[i].size();
+  key.reserve(length);
   for (std::size_t i = 0; i + 1 < path.components.size(); ++i) {
     key += '\\';
     key += path.components[i];
@@ -349,15 +352,18 @@ const PosixFileSystem::Location* PosixFileSystem::Locate(std::string_view path, 
   // What a folder found on the way depends on: each folder and the key of the next name.
   bool keep = notify_.valid();
   std::vector<std::string> steps;
+  std::string candidate;  // current & name, once looked at
   for (std::size_t i = first; i < count; ++i) {
     std::string name = AnsiToUtf8(at.windows.components[i]);
+    bool joined = false;
     if (found) {
       // Watched before it is looked at, so that no change falls between the two.
       keep = keep && Watch(current);
       if (keep && i + 1 < count) steps.push_back(current + '\n' + UCase(at.windows.components[i]));
       // One lstat a name in the common case; the folder's names only when it is missing. In
       // a folder whose names are kept, a missing name costs no look at the disk.
-      std::string candidate = Join(current, name);
+      candidate = Join(current, name);
+      joined = true;
       const FolderNames* names = keep ? KeptNamesOf(current) : nullptr;
       if (names != nullptr) {
         auto spelling = names->names.Spelling(UCase(at.windows.components[i]), name);
@@ -392,9 +398,9 @@ const PosixFileSystem::Location* PosixFileSystem::Locate(std::string_view path, 
       at.parentHost = current;
       at.parentFound = at.diskNames.size() + 1 >= count;
     }
-    current = Join(current, name);
+    current = joined ? std::move(candidate) : Join(current, name);
   }
-  at.host = current;
+  at.host = std::move(current);
   if (found) {
     at.found = true;  // a link that leads nowhere is still an entry of its folder
     at.isLink = S_ISLNK(own.st_mode);
