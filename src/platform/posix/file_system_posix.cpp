@@ -341,14 +341,21 @@ const PosixFileSystem::Location* PosixFileSystem::Locate(std::string_view path, 
   // The folder above the last name, when it is kept: only the last name is looked at.
   std::size_t first = 0;
   std::string folderKey;
+  int folderFd = -1;  // of the kept folder above the last name, used within this lookup only
   if (count > 0) {
     folderKey = FolderKey(at.windows);
     if (const auto it = resolved_.find(folderKey); it != resolved_.end()) {
       current = it->second.host;
       at.diskNames = it->second.diskNames;
       first = count - 1;
+      folderFd = it->second.fd.get();
     }
   }
+  // The last name of a kept folder through the folder's descriptor, any other by its path.
+  const auto lookAt = [&](const std::string& hostPath, const std::string& name, struct stat* st) {
+    if (folderFd >= 0) return fstatat(folderFd, name.c_str(), st, AT_SYMLINK_NOFOLLOW) == 0;
+    return lstat(hostPath.c_str(), st) == 0;
+  };
   // What a folder found on the way depends on: each folder and the key of the next name.
   bool keep = notify_.valid();
   std::vector<std::string> steps;
@@ -372,14 +379,14 @@ const PosixFileSystem::Location* PosixFileSystem::Locate(std::string_view path, 
           name = std::move(*spelling);
           candidate = Join(current, name);
         }
-        found = found && lstat(candidate.c_str(), &own) == 0;
+        found = found && lookAt(candidate, name, &own);
       } else {
-        found = lstat(candidate.c_str(), &own) == 0;
+        found = lookAt(candidate, name, &own);
         if (!found && errno == ENOENT) {
           if (auto match = FindNoCase(current, at.windows.components[i], keep)) {
             name = std::move(*match);
             candidate = Join(current, name);
-            found = lstat(candidate.c_str(), &own) == 0;
+            found = lookAt(candidate, name, &own);
           }
         }
       }
@@ -411,8 +418,13 @@ const PosixFileSystem::Location* PosixFileSystem::Locate(std::string_view path, 
   // Kept only where no link is on the way: a change where a link leads is not reported here.
   keep = keep && count > 0 && at.parentFound && !at.throughLink;
   if (keep && first == 0) {
+    UniqueFd fd;
+    if (resolved_.size() < kFolderDescriptorsMax) {
+      fd.reset(open(at.parentHost.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    }
     resolved_[folderKey] = ResolvedFolder{
-        at.parentHost, std::vector<std::string>(at.diskNames.begin(), at.diskNames.begin() + (count - 1))};
+        at.parentHost, std::vector<std::string>(at.diskNames.begin(), at.diskNames.begin() + (count - 1)),
+        std::move(fd)};
     for (std::string& step : steps) dependents_[std::move(step)].push_back(folderKey);
   }
   // A folder's own time changes with its names, which are reported only where it is watched.

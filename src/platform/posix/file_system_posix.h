@@ -154,7 +154,11 @@ class PosixFileSystem : public FileSystem {
   struct ResolvedFolder {
     std::string host;
     std::vector<std::string> diskNames;
+    // The folder itself (O_PATH), so that its last name is looked at without a walk from the
+    // root; none beyond kFolderDescriptorsMax kept folders, or when it could not be opened.
+    UniqueFd fd;
   };
+  static constexpr std::size_t kFolderDescriptorsMax = 256;  // well below the usual 1024 files
   // The Windows spelling of the folder above a path's last component ("C:\A\B").
   static std::string FolderKey(const WindowsPath& path);
   // The last few entries looked up, by the path as given: the core asks about one file
