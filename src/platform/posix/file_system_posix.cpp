@@ -408,6 +408,7 @@ const PosixFileSystem::Location* PosixFileSystem::Locate(std::string_view path, 
     current = joined ? std::move(candidate) : Join(current, name);
   }
   at.host = std::move(current);
+  at.parentFd = folderFd;
   if (found) {
     at.found = true;  // a link that leads nowhere is still an entry of its folder
     at.isLink = S_ISLNK(own.st_mode);
@@ -432,6 +433,7 @@ const PosixFileSystem::Location* PosixFileSystem::Locate(std::string_view path, 
     KeptEntry& slot = kept_[nextKept_++ % kKeptEntries];
     slot.path.assign(path);
     slot.at = std::move(at);
+    slot.at.parentFd = -1;
     return &slot.at;
   }
   last_ = std::move(at);
@@ -615,15 +617,17 @@ std::unique_ptr<ReplacementFile> PosixFileSystem::CreateReplacement(const std::s
     const bool found = at->found;
     const std::string parentHost = at->parentHost;
     RemoveStaleTemporaryFiles(parentHost);
-    return CreateReplacementIn(parentHost, destHost, found);
+    return CreateReplacementIn(parentHost, -1, destHost, found);
   }
-  return CreateReplacementIn(at->parentHost, at->host, at->found);
+  return CreateReplacementIn(at->parentHost, at->parentFd, at->host, at->found);
 }
 
-std::unique_ptr<ReplacementFile> PosixFileSystem::CreateReplacementIn(const std::string& parentHost,
+std::unique_ptr<ReplacementFile> PosixFileSystem::CreateReplacementIn(const std::string& parentHost, int parentFd,
                                                                      const std::string& destHost, bool exists) {
   if (!exists) {
-    UniqueFd unnamed(open(parentHost.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    // Through the kept folder's descriptor where there is one: no walk from the drive's root.
+    constexpr int kUnnamed = O_TMPFILE | O_WRONLY | O_CLOEXEC;
+    UniqueFd unnamed(parentFd >= 0 ? openat(parentFd, ".", kUnnamed, 0600) : open(parentHost.c_str(), kUnnamed, 0600));
     if (unnamed) return std::make_unique<PosixReplacement>(*this, std::move(unnamed), std::string(), destHost);
   }
   std::string temp = Join(parentHost, std::string(kTemporaryPrefix) + "XXXXXX");

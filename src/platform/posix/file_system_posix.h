@@ -97,6 +97,9 @@ class PosixFileSystem : public FileSystem {
     bool isLink = false;                // the entry itself is a symbolic link
     bool throughLink = false;           // a folder on the way is a symbolic link
     struct stat st {};                  // of the entry, following a link
+    // The kept folder above it (O_PATH), valid only until the next lookup; -1 for none. An
+    // answer kept for later has none.
+    int parentFd = -1;
 
     // An existing file, named without a final "\".
     [[nodiscard]] bool IsFile() const { return found && !windows.trailingSeparator && S_ISREG(st.st_mode); }
@@ -105,7 +108,8 @@ class PosixFileSystem : public FileSystem {
   // The answer stays valid until the next call of Locate.
   const Location* Locate(std::string_view path, FsStatus* status = nullptr);
   bool EnsureDrive(char letter);
-  std::unique_ptr<ReplacementFile> CreateReplacementIn(const std::string& parentHost,
+  // parentFd: the folder's descriptor from Locate's answer, or -1 to name it by its path.
+  std::unique_ptr<ReplacementFile> CreateReplacementIn(const std::string& parentHost, int parentFd,
                                                        const std::string& destHost, bool exists);
   // True when the folder above the entry (entry: the entry itself, following a link) lies
   // inside the drive folder once every symbolic link is resolved.
