@@ -41,12 +41,13 @@ int Write(const std::string& target, const std::string& folder, bool nt) {
   const std::string app = dir + "\\runtime\\";
   fake.fs.PutFile("C:\\WINDOWS\\ovrituno.inf", "\"" + dir + "\\\"\r\n");
   fake.fs.PutFile(app + "insttext", tunovar::testing::InstallerTextFile({tunovar::testing::GermanTexts(), tunovar::testing::EnglishTexts()}));
-  std::vector<std::string> entries;
+  tunovar::StringList entries;
   for (const std::string& f : kProductFiles) {
     if (f != "runtime\\insttext") fake.fs.PutFile(dir + "\\" + f, f);
     entries.push_back(dir + "\\" + f);
   }
-  const std::vector<std::string> folders = {dir + "\\", app, dir + "\\data\\", dir + "\\my data\\"};
+  tunovar::StringList folders;
+  for (const std::string& f : {dir + "\\", app, dir + "\\data\\", dir + "\\my data\\"}) folders.push_back(f);
   fake.fs.PutFile(app + "defile", RemovalListText(1, entries, target) + FolderEntriesText(folders));
   for (const std::string& path : fake.fs.Tree(target)) {
     if (tunovar::testing::FakeNode* n = fake.fs.Find(path); !n->folder) n->locked = true;

@@ -47,7 +47,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::string& e : entries) e = EntryOf(input);
   std::vector<std::string> folders(static_cast<std::size_t>(input.Below(4)));
   for (std::string& f : folders) f = EntryOf(input) + "\\";
-  const std::string text = RemovalListText(language, entries, "C:\\Apps\\TUNOVAR\\") + FolderEntriesText(folders);
+  StringList entryList;
+  for (const std::string& e : entries) entryList.push_back(e);
+  StringList folderList;
+  for (const std::string& f : folders) folderList.push_back(f);
+  const std::string text =
+      RemovalListText(language, entryList, "C:\\Apps\\TUNOVAR\\") + FolderEntriesText(folderList);
 
   BytesLines lines(text);
   const RemovalList list = ParseRemovalList(lines);
@@ -59,9 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t files = expected.size();
   for (auto it = folders.rbegin(); it != folders.rend(); ++it) expected.push_back(*it);
   Require(list.entries.size() == expected.size(), "every entry written reads back");
-  for (std::size_t k = 0; k < expected.size(); ++k) {
-    Require(list.entries[k].path == expected[k], "an entry reads back as written, last placed first");
-    Require(list.entries[k].folder == (k >= files), "only the \"#\" lines are folders");
+  std::size_t k = 0;
+  for (const RemovalEntry entry : list.entries) {
+    Require(entry.path == expected[k], "an entry reads back as written, last placed first");
+    Require(entry.folder == (k >= files), "only the \"#\" lines are folders");
+    ++k;
   }
   return 0;
 }
