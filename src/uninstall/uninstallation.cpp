@@ -64,8 +64,9 @@ RemovalList HoldAndReadRemovalList(Installer& in, const std::string& listPath) {
   return list;
 }
 
-// The help index of the running help viewer, then the Windows-folder record.
-void DeleteHelpIndexAndRecord(Installer& in, const std::string& installDir) {
+// The help index of the running help viewer, then the Windows-folder record. Returns the
+// record when it could not be deleted: it is part of what stays of the installation.
+std::vector<std::string> DeleteHelpIndexAndRecord(Installer& in, const std::string& installDir) {
   FileSystem& fs = in.platform().fs;
   if (!installDir.empty()) {
     const std::string gid = installDir + "\\tunodoc.gid";
@@ -78,9 +79,12 @@ void DeleteHelpIndexAndRecord(Installer& in, const std::string& installDir) {
   const FsStatus status = fs.DeleteFile(record);
   if (status == FsStatus::kOk) {
     in.Log("Deleted " + record);
-  } else if (status != FsStatus::kNotFound) {
-    in.Log("Could not delete " + record + ": " + Describe(status));
+    return {};
   }
+  // Whatever the answer said, the record is gone or it stays.
+  if (!fs.FileExists(record)) return {};
+  in.Log("Could not delete " + record + ": " + Describe(status));
+  return {record};
 }
 
 // Line 1 of the list is the language of the installation.
@@ -288,7 +292,7 @@ void Installer::RunUninstall() {
   const RemovalList removalList = HoldAndReadRemovalList(*this, listPath);
   AskToUninstall(*this, removalList.language);
 
-  DeleteHelpIndexAndRecord(*this, runtime.installDir);
+  std::vector<std::string> staying = DeleteHelpIndexAndRecord(*this, runtime.installDir);
   TakeRecordedLanguage(*this, removalList.language);
   CloseRunningProduct(*this);
 
@@ -306,10 +310,12 @@ void Installer::RunUninstall() {
 
   // The installed uninstaller without its list: the installation could not write it.
   const bool installedWithoutList = !listHere && EqualsNoCase(launch_.exeBaseName, "deinstal");
-  SayRemoved(*this,
-             listHere ? FilesThatStay(platform_.fs, folders.AppPath, runtime.installDir, removalList, startBatch)
-                      : std::vector<std::string>{},
-             installedWithoutList ? listPath : std::string());
+  if (listHere) {
+    const std::vector<std::string> inFolders =
+        FilesThatStay(platform_.fs, folders.AppPath, runtime.installDir, removalList, startBatch);
+    staying.insert(staying.end(), inFolders.begin(), inFolders.end());
+  }
+  SayRemoved(*this, staying, installedWithoutList ? listPath : std::string());
   if (startBatch) StartBatch(*this);
   if (report.BatchNotStarted) {
     Log("Uninstall done; the batch did not start, so what it would remove is still there");
