@@ -35,6 +35,9 @@ std::optional<std::string> ResolveOnCdCommand(const std::string& command, const 
 
 namespace {
 
+constexpr int kDdeConversationAttempts = 3;
+constexpr std::uint32_t kDdeRetryPauseMs = 250;
+
 const char* Describe(DdeStatus status) {
   switch (status) {
     case DdeStatus::kDone: return "done";
@@ -96,7 +99,17 @@ void Installer::PerformDDE() {
   // The conversation with "ProgMan" on "Progman" is opened, the command executed with a
   // limit of 6 seconds, and the conversation closed again: one conversation per command.
   for (int k = 0; k < 8; ++k) DoEvents();
-  const DdeStatus status = platform_.shell.DdeExecute("ProgMan", "Progman", group.DDECommand, 6000);
+  DdeStatus status = platform_.shell.DdeExecute("ProgMan", "Progman", group.DDECommand, 6000);
+  // A refused conversation carried no command, so asking again cannot run it twice. The
+  // system turns a request away when the shell's window thread, idle for a while, is taken
+  // for hung just as the request wakes it; a moment later the shell answers. (Seen under Wine
+  // on a busy machine: "CreateGroup" was refused, so the group and its items were never
+  // made.) Without a Program Manager every command costs the pauses.
+  for (int attempt = 1; status == DdeStatus::kRefused && attempt < kDdeConversationAttempts; ++attempt) {
+    DoEvents();
+    platform_.clock.SleepMs(kDdeRetryPauseMs);
+    status = platform_.shell.DdeExecute("ProgMan", "Progman", group.DDECommand, 6000);
+  }
   DoEvents();
   Log("DDE " + group.DDECommand + ": " + Describe(status));
   DoEvents();

@@ -332,7 +332,10 @@ DdeStatus FakeShell::DdeExecute(const std::string& service, const std::string& t
                                 const std::string& command, int timeoutMs) {
   calls.push_back("DDE " + service + "|" + topic + "|" + command + "|" + std::to_string(timeoutMs));
   ddeCommands.push_back(command);
-  return ddeResult;
+  if (ddeResults.empty()) return ddeResult;
+  const DdeStatus next = ddeResults.front();
+  ddeResults.pop_front();
+  return next;
 }
 
 bool FakeShell::RegisterUninstaller(const std::string& path, const std::string& name) {

@@ -105,6 +105,7 @@ class FakeShell : public Shell {
   int openResult = 42;
   std::function<int(const std::string& file)> onOpen;  // overrides openResult when set
   DdeStatus ddeResult = DdeStatus::kDone;
+  std::deque<DdeStatus> ddeResults;  // the answers of the first calls, in order; then ddeResult
   bool registered = false;
   std::string registeredPath, registeredName;
   // Windows that exist: class|title -> how many WM_CLOSE it takes to close it (-1: never).

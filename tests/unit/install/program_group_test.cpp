@@ -101,8 +101,9 @@ TEST(CreateProgramGroup, WithoutItemsOnlyTheGroupCommands) {
   World w;
   w.fake.shell.ddeResult = DdeStatus::kRefused;  // no Program Manager either: nothing shown
   w.installer.CreateProgramGroup("C:\\Apps\\TUNOVAR\\");
-  EXPECT_EQ(w.fake.shell.ddeCommands,
-            (std::vector<std::string>{"[CreateGroup(,C:\\WINDOWS\\.GRP)]", "[ShowGroup(,1)]"}));
+  const std::string create = "[CreateGroup(,C:\\WINDOWS\\.GRP)]";
+  const std::string show = "[ShowGroup(,1)]";
+  EXPECT_EQ(w.fake.shell.ddeCommands, (std::vector<std::string>{create, create, create, show, show, show}));
   EXPECT_TRUE(w.fake.ui.messages.empty());
 
   // No language sections (the texts are missing): a count that no item follows adds none.
@@ -113,6 +114,33 @@ TEST(CreateProgramGroup, WithoutItemsOnlyTheGroupCommands) {
   EXPECT_EQ(noTexts.fake.shell.ddeCommands,
             (std::vector<std::string>{"[CreateGroup(Ovri TUNOVAR,C:\\WINDOWS\\TUNOVAR.GRP)]",
                                       "[ShowGroup(Ovri TUNOVAR,1)]"}));
+}
+
+// Only a refused conversation is asked for again (it carried no command), after a pause, at
+// most three times; an answer of any other kind ends the command.
+TEST(PerformDDE, AsksAgainOnlyForARefusedConversation) {
+  using S = DdeStatus;
+  const struct {
+    std::vector<S> answers;
+    std::size_t calls;
+    const char* logged;
+  } kCases[] = {
+      {{S::kRefused, S::kDone}, 2, "done"},
+      {{S::kRefused, S::kRefused, S::kDone}, 3, "done"},
+      {{S::kRefused, S::kRefused, S::kRefused, S::kDone}, 3, "no conversation"},
+      {{S::kRefused, S::kTimedOut, S::kDone}, 2, "timed out"},
+      {{S::kTimedOut, S::kDone}, 1, "timed out"},
+      {{S::kNotProcessed, S::kDone}, 1, "not processed"},
+  };
+  for (const auto& c : kCases) {
+    World w;
+    w.fake.shell.ddeResults.assign(c.answers.begin(), c.answers.end());
+    w.installer.group.DDECommand = "[ShowGroup(G,1)]";
+    w.installer.PerformDDE();
+    EXPECT_EQ(w.fake.shell.ddeCommands.size(), c.calls) << c.logged;
+    EXPECT_EQ(w.fake.clock.sleeps, std::vector<std::uint32_t>(c.calls - 1, 250)) << c.logged;
+    EXPECT_TRUE(w.fake.console.Logged(std::string("DDE [ShowGroup(G,1)]: ") + c.logged)) << c.logged;
+  }
 }
 
 TEST(CreateProgramGroup, CorruptedGroupFileEndsTheProgram) {
