@@ -55,9 +55,18 @@ void Installer::CreateProgramGroup(const std::string& installFolder) {
   if (report.ErrorCode != 0) ShowFatalError(report.ErrorCode, "group");
 
   group.DDECommand = CreateGroupCommand(group.GroupName, folders.WinDir, group.GroupFileName);
-  PerformDDE();
+  const DdeStatus created = PerformDDE();
   group.DDECommand = ShowGroupCommand(group.GroupName);
-  PerformDDE();
+  const DdeStatus shown = PerformDDE();
+  // Items go into the group the shell made current last. When neither command reached it,
+  // that is some other group (or none, which has made a shell fail), so no item is sent.
+  const auto reached = [](DdeStatus status) {
+    return status != DdeStatus::kRefused && status != DdeStatus::kNotProcessed;
+  };
+  if (!reached(created) && !reached(shown)) {
+    if (group.GroupItemCount > 0) Log("The program group was neither made nor shown: its items are not sent");
+    return;
+  }
 
   const std::optional<std::string> cdRoot = DropRight(folders.AppPath, kRuntimeFolderLength);
   std::string name;
@@ -95,7 +104,7 @@ void Installer::DeleteProgramGroup() {
   PerformDDE();
 }
 
-void Installer::PerformDDE() {
+DdeStatus Installer::PerformDDE() {
   // The conversation with "ProgMan" on "Progman" is opened, the command executed with a
   // limit of 6 seconds, and the conversation closed again: one conversation per command.
   for (int k = 0; k < 8; ++k) DoEvents();
@@ -113,6 +122,7 @@ void Installer::PerformDDE() {
   DoEvents();
   Log("DDE " + group.DDECommand + ": " + Describe(status));
   DoEvents();
+  return status;
 }
 
 }  // namespace tunovar

@@ -215,7 +215,7 @@ class Installer final : public InstallerRun {
   // ---- install/program_group.cpp ---------------------------------------------------------
   void CreateProgramGroup(const std::string& installFolder);
   void DeleteProgramGroup();
-  void PerformDDE();
+  DdeStatus PerformDDE();  // the answer to the command, after any asking again
 
   // ---- startup/unattended.cpp: the switches after the window's initialisation ------------
   // /LANG=, /NOCDDB and /D= act as the user would in the window (with or without /S).

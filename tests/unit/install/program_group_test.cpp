@@ -116,6 +116,34 @@ TEST(CreateProgramGroup, WithoutItemsOnlyTheGroupCommands) {
                                       "[ShowGroup(Ovri TUNOVAR,1)]"}));
 }
 
+// Items go to the group the shell made current last: when neither CreateGroup nor ShowGroup
+// reached it, none is sent; one that reached it (or may have: timed out) lets them go.
+TEST(CreateProgramGroup, ItemsOnlyWhenTheGroupReachedTheShell) {
+  using S = DdeStatus;
+  const struct {
+    std::vector<S> answers;  // CreateGroup's, then ShowGroup's (three each when refused)
+    std::size_t commands;    // the two items add two commands each
+    bool itemsSkipped;
+  } kCases[] = {
+      {{S::kRefused, S::kRefused, S::kRefused, S::kRefused, S::kRefused, S::kRefused}, 6, true},
+      {{S::kNotProcessed, S::kNotProcessed}, 2, true},
+      {{S::kRefused, S::kRefused, S::kRefused, S::kDone}, 8, false},
+      {{S::kTimedOut, S::kNotProcessed}, 6, false},
+      {{S::kDone, S::kNotProcessed}, 6, false},
+  };
+  for (const auto& c : kCases) {
+    World w;
+    w.fake.fs.PutFile(kGroupPath, kTwoLanguages);
+    w.fake.shell.ddeResults.assign(c.answers.begin(), c.answers.end());
+    w.fake.shell.ddeResult = S::kDone;
+    w.installer.CreateProgramGroup("C:\\Apps\\TUNOVAR\\");
+    EXPECT_EQ(w.fake.shell.ddeCommands.size(), c.commands) << c.answers.size() << " answers";
+    EXPECT_EQ(w.fake.console.Logged("The program group was neither made nor shown: its items are not sent"),
+              c.itemsSkipped)
+        << c.answers.size() << " answers";
+  }
+}
+
 // Only a refused conversation is asked for again (it carried no command), after a pause, at
 // most three times; an answer of any other kind ends the command.
 TEST(PerformDDE, AsksAgainOnlyForARefusedConversation) {
