@@ -243,9 +243,13 @@ e2e_map_drive() {
 
 # Ends every Wine process of the current prefix (the explorer window of a program group, a
 # batch still waiting) and its wineserver; the next Wine program starts a fresh session.
+# A program started while the old wineserver is still going down connects to it and dies with
+# it (exit code 1, nothing shown): the session has ended only when its server process is gone.
 e2e_end_session() {
-  timeout 10 "$WINESERVER" -k >/dev/null 2>&1 || true
-  timeout 10 "$WINESERVER" -w >/dev/null 2>&1 || true
+  timeout 30 "$WINESERVER" -k >/dev/null 2>&1 || true
+  timeout 60 "$WINESERVER" -w >/dev/null 2>&1 || true
+  e2e_poll 60 eval '[ "$(e2e_count_processes wineserver)" = 0 ]' ||
+    e2e_log "the wineserver of $WINEPREFIX did not end"
 }
 
 # Runs the test command every 0.1 s until it succeeds, for up to SECONDS; fails when it never did.
