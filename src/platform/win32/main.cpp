@@ -89,7 +89,7 @@ int RunInstaller(HINSTANCE instance) {
   return RunReportingUnexpected(console, [&] {
     Win32FileSystem fileSystem;
     Win32Shell shell;
-    Win32Ui ui(instance, switches.silent);
+    Win32Ui ui(instance, switches.silent, console);
     Win32Clock clock;
     Platform platform{fileSystem, shell, ui, console, clock};
     const std::unique_ptr<InstallerRun> installer =

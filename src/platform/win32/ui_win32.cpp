@@ -44,6 +44,8 @@ constexpr int kMessagesPerPump = 10000;  // a pump never spins without end
 // The timer that brings a message box to the front once it shows; far above the form's ids.
 constexpr UINT_PTR kMessageBoxTimerId = 0x7F00;
 constexpr UINT kMessageBoxTimerMs = 50;
+constexpr int kMessageBoxAttempts = 5;
+constexpr DWORD kMessageBoxRetryMs = 500;
 
 // Timers are told apart by their control: the timer id is the control's number plus one.
 UINT_PTR TimerIdOf(Ctl timer) { return static_cast<UINT_PTR>(timer) + 1; }
@@ -168,7 +170,8 @@ void FillSolid(HDC dc, const RECT& area, COLORREF colour) {
 
 // ---- Construction and the loop ------------------------------------------------------------
 
-Win32Ui::Win32Ui(HINSTANCE instance, bool silent) : instance_(instance), silent_(silent) {
+Win32Ui::Win32Ui(HINSTANCE instance, bool silent, Console& console)
+    : instance_(instance), silent_(silent), console_(console) {
   HDC screen = ::GetDC(nullptr);
   if (screen != nullptr) {
     const int perInch = ::GetDeviceCaps(screen, LOGPIXELSY);
@@ -313,7 +316,20 @@ MessageAnswer Win32Ui::ShowMessage(const std::string& title, const std::string& 
   // has come up, the timer, run by the box's own message loop, does the same by hand.
   const bool timed =
       window_ != nullptr && ::SetTimer(window_, kMessageBoxTimerId, kMessageBoxTimerMs, nullptr) != 0;
-  const int answer = ::MessageBoxA(owner, text.c_str(), title.c_str(), type);
+  // A box the system could not make (a desktop that is still starting, no memory for the
+  // window) was never seen, so it is no answer: it is shown again a few times before the
+  // run takes it as No, which changes nothing.
+  int answer = 0;
+  for (int attempt = 1; attempt <= kMessageBoxAttempts; ++attempt) {
+    answer = ::MessageBoxA(owner, text.c_str(), title.c_str(), type);
+    if (answer != 0) break;
+    const std::string failure = "The message box \"" + title + "\" could not be shown (error " +
+                                std::to_string(::GetLastError()) + ", attempt " +
+                                std::to_string(attempt) + ")";
+    console_.WriteLog(failure);
+    console_.WriteError(failure);
+    if (attempt < kMessageBoxAttempts) ::Sleep(kMessageBoxRetryMs);
+  }
   if (timed) ::KillTimer(window_, kMessageBoxTimerId);
   if (buttons == MessageButtons::kOk) return MessageAnswer::kOk;
   return answer == IDYES ? MessageAnswer::kYes : MessageAnswer::kNo;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/console.h"
 #include "platform/ui.h"
 #include "platform/win32/win32.h"
 #include "startup/installer_run.h"
@@ -31,8 +32,9 @@ using UniqueMemoryDc = UniqueHandleOf<HDC, DeleteMemoryDc, std::intptr_t{0}>;
 // Make it before the run it is attached to (the run's platform holds it) and let it end after.
 class Win32Ui final : public Ui, public FormObserver {
  public:
-  // silent: a run without a window (/S), whose window is never shown.
-  Win32Ui(HINSTANCE instance, bool silent);
+  // silent: a run without a window (/S), whose window is never shown. console: where a box
+  // that the system could not show is reported.
+  Win32Ui(HINSTANCE instance, bool silent, Console& console);
   ~Win32Ui() override;
   Win32Ui(const Win32Ui&) = delete;
   Win32Ui& operator=(const Win32Ui&) = delete;
@@ -95,6 +97,7 @@ class Win32Ui final : public Ui, public FormObserver {
 
   HINSTANCE instance_;
   bool silent_;
+  Console& console_;
   InstallerRun* installer_ = nullptr;
   HWND window_ = nullptr;
   HWND edit_ = nullptr;
