@@ -47,10 +47,4 @@ bool operator==(const StringList& a, const std::vector<std::string>& b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
 }
 
-std::ostream& operator<<(std::ostream& out, const StringList& list) {
-  out << '{';
-  for (std::size_t i = 0; i < list.size(); ++i) out << (i == 0 ? "\"" : ", \"") << list[i] << '"';
-  return out << '}';
-}
-
 }  // namespace tunovar

@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <initializer_list>
 #include <iterator>
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -89,8 +88,5 @@ class StringList {
   std::string bytes_;                // every item, one after the other
   std::vector<std::size_t> ends_;  // where each item ends in bytes_
 };
-
-// For test output.
-std::ostream& operator<<(std::ostream& out, const StringList& list);
 
 }  // namespace tunovar

@@ -12,6 +12,7 @@
 
 #include "startup/installer.h"
 #include "support/fake_platform.h"
+#include "support/string_list_printer.h"
 #include "window/form.h"
 
 namespace tunovar::testing {

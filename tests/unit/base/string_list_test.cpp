@@ -1,5 +1,6 @@
 // Tests of the list of strings kept in one block of bytes.
 #include "base/string_list.h"
+#include "support/string_list_printer.h"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,7 @@
 #include "install/removal_list.h"
 #include "startup/installer.h"
 #include "support/fake_platform.h"
+#include "support/string_list_printer.h"
 
 namespace tunovar {
 namespace {
