@@ -99,9 +99,13 @@ class PosixHold : public FileHold {
 // otherwise it is a named file renamed over the destination.
 class PosixReplacement : public ReplacementFile {
  public:
-  // tempHost: the named temporary file, or "" for one without a name.
-  PosixReplacement(PosixFileSystem& fs, UniqueFd fd, std::string tempHost, std::string destHost)
-      : fs_(fs), fd_(std::move(fd)), tempHost_(std::move(tempHost)), destHost_(std::move(destHost)) {}
+  // tempHost: the named temporary file, or "" for one without a name. dir: the destination's
+  // kept folder, through which the file is linked, renamed and probed by its last name; none to
+  // name it by its host path.
+  PosixReplacement(PosixFileSystem& fs, UniqueFd fd, std::string tempHost, std::string destHost, FolderFd dir)
+      : fs_(fs), fd_(std::move(fd)), tempHost_(std::move(tempHost)), destHost_(std::move(destHost)),
+        dir_(std::move(dir)), dirFd_(dir_ ? dir_->get() : AT_FDCWD),
+        destName_(dir_ ? destHost_.c_str() + destHost_.rfind('/') + 1 : destHost_.c_str()) {}
   PosixReplacement(const PosixReplacement&) = delete;
   PosixReplacement& operator=(const PosixReplacement&) = delete;
   ~PosixReplacement() override {
@@ -163,31 +167,42 @@ class PosixReplacement : public ReplacementFile {
       const timespec times[2] = {source->st_atim, source->st_mtim};
       if (futimens(fd_.get(), times) != 0) return StatusOfErrno(errno);
     }
-    if (fs_.MayExist(destHost_) && PosixFileSystem::HeldElsewhere(destHost_)) return FsStatus::kInUse;
+    if (fs_.MayExist(destHost_) && PosixFileSystem::HeldElsewhere(dirFd_, destName_)) return FsStatus::kInUse;
     if (tempHost_.empty()) {
       // Linked where the destination is still missing; one that came meanwhile is replaced
-      // through a name of its own, as a named temporary file would be.
-      if (LinkAs(destHost_)) {
+      // through a name of its own, as a named temporary file would be, unless it is held.
+      if (LinkAs(dirFd_, destName_)) {
         committed_ = true;
-      } else if (errno != EEXIST || !LinkBesideDestination()) {
+      } else if (errno != EEXIST) {
+        return StatusOfErrno(errno);
+      } else if (PosixFileSystem::HeldElsewhere(dirFd_, destName_)) {
+        return FsStatus::kInUse;
+      } else if (!LinkBesideDestination()) {
         return StatusOfErrno(errno);
       }
     }
     if (!fd_.Close() && !committed_) return status_ = StatusOfErrno(errno);
     if (committed_) return FsStatus::kOk;
-    if (rename(tempHost_.c_str(), destHost_.c_str()) != 0) return StatusOfErrno(errno);
+    if (renameat(dirFd_, TempAtName(), dirFd_, destName_) != 0) return StatusOfErrno(errno);
     committed_ = true;
     return FsStatus::kOk;
   }
 
  private:
-  // Gives the file without a name the host path `name`; false with errno set otherwise.
-  bool LinkAs(const std::string& name) {
-    if (linkat(fd_.get(), "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) return true;
+  // Gives the file without a name the name `name` in the folder dirFd; false with errno set
+  // otherwise.
+  bool LinkAs(int dirFd, const char* name) {
+    if (linkat(fd_.get(), "", dirFd, name, AT_EMPTY_PATH) == 0) return true;
     if (errno == EEXIST) return false;
     // Without the privilege to link a descriptor, its entry in /proc serves.
     const std::string self = "/proc/self/fd/" + std::to_string(fd_.get());
-    return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    return linkat(AT_FDCWD, self.c_str(), dirFd, name, AT_SYMLINK_FOLLOW) == 0;
+  }
+
+  // The named temporary file as a call names it: its last name in the kept folder, else its
+  // host path.
+  [[nodiscard]] const char* TempAtName() const {
+    return dir_ ? tempHost_.c_str() + tempHost_.rfind('/') + 1 : tempHost_.c_str();
   }
 
   // Gives the file without a name a free temporary name beside the destination.
@@ -195,7 +210,7 @@ class PosixReplacement : public ReplacementFile {
     const std::string folder = destHost_.substr(0, destHost_.rfind('/') + 1);
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
       std::string name = folder + kTemporaryPrefix + std::to_string(getpid()) + "-" + std::to_string(attempt);
-      if (LinkAs(name)) {
+      if (LinkAs(AT_FDCWD, name.c_str())) {
         (void)flock(fd_.get(), LOCK_EX | LOCK_NB);
         tempHost_ = std::move(name);
         return true;
@@ -209,6 +224,9 @@ class PosixReplacement : public ReplacementFile {
   UniqueFd fd_;
   std::string tempHost_;
   std::string destHost_;
+  FolderFd dir_;
+  int dirFd_;
+  const char* destName_;  // within destHost_
   FsStatus status_ = FsStatus::kOk;
   bool committed_ = false;
 };
@@ -225,9 +243,9 @@ PosixFileSystem::PosixFileSystem(DriveMap drives)
 
 PosixFileSystem::~PosixFileSystem() = default;
 
-bool PosixFileSystem::HeldElsewhere(const std::string& hostPath) {
+bool PosixFileSystem::HeldElsewhere(int dirFd, const char* name) {
   // Closing the probe also lets go of its own lock.
-  const UniqueFd fd(open(hostPath.c_str(), kOpenRead | O_NOFOLLOW | O_NONBLOCK));
+  const UniqueFd fd(openat(dirFd, name, kOpenRead | O_NOFOLLOW | O_NONBLOCK));
   return fd && flock(fd.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
 }
 
@@ -314,6 +332,7 @@ std::string PosixFileSystem::FolderKey(const WindowsPath& path) {
 }
 
 const PosixFileSystem::Location* PosixFileSystem::Locate(std::string_view path, FsStatus* status) {
+  last_.parentDir.reset();  // the last answer is over
   ApplyFolderChanges();
   for (const KeptEntry& kept : kept_) {
     if (!kept.path.empty() && kept.path == path) {
@@ -341,19 +360,19 @@ const PosixFileSystem::Location* PosixFileSystem::Locate(std::string_view path, 
   // The folder above the last name, when it is kept: only the last name is looked at.
   std::size_t first = 0;
   std::string folderKey;
-  int folderFd = -1;  // of the kept folder above the last name, used within this lookup only
+  FolderFd folderFd;  // of the kept folder above the last name
   if (count > 0) {
     folderKey = FolderKey(at.windows);
     if (const auto it = resolved_.find(folderKey); it != resolved_.end()) {
       current = it->second.host;
       at.diskNames = it->second.diskNames;
       first = count - 1;
-      folderFd = it->second.fd.get();
+      folderFd = it->second.fd;
     }
   }
   // The last name of a kept folder through the folder's descriptor, any other by its path.
   const auto lookAt = [&](const std::string& hostPath, const std::string& name, struct stat* st) {
-    if (folderFd >= 0) return fstatat(folderFd, name.c_str(), st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (folderFd) return fstatat(folderFd->get(), name.c_str(), st, AT_SYMLINK_NOFOLLOW) == 0;
     return lstat(hostPath.c_str(), st) == 0;
   };
   // What a folder found on the way depends on: each folder and the key of the next name.
@@ -408,7 +427,7 @@ const PosixFileSystem::Location* PosixFileSystem::Locate(std::string_view path, 
     current = joined ? std::move(candidate) : Join(current, name);
   }
   at.host = std::move(current);
-  at.parentFd = folderFd;
+  at.parentDir = std::move(folderFd);
   if (found) {
     at.found = true;  // a link that leads nowhere is still an entry of its folder
     at.isLink = S_ISLNK(own.st_mode);
@@ -419,9 +438,10 @@ const PosixFileSystem::Location* PosixFileSystem::Locate(std::string_view path, 
   // Kept only where no link is on the way: a change where a link leads is not reported here.
   keep = keep && count > 0 && at.parentFound && !at.throughLink;
   if (keep && first == 0) {
-    UniqueFd fd;
+    FolderFd fd;
     if (resolved_.size() < kFolderDescriptorsMax) {
-      fd.reset(open(at.parentHost.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+      UniqueFd opened(open(at.parentHost.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+      if (opened) fd = std::make_shared<const UniqueFd>(std::move(opened));
     }
     resolved_[folderKey] = ResolvedFolder{
         at.parentHost, std::vector<std::string>(at.diskNames.begin(), at.diskNames.begin() + (count - 1)),
@@ -433,7 +453,6 @@ const PosixFileSystem::Location* PosixFileSystem::Locate(std::string_view path, 
     KeptEntry& slot = kept_[nextKept_++ % kKeptEntries];
     slot.path.assign(path);
     slot.at = std::move(at);
-    slot.at.parentFd = -1;
     return &slot.at;
   }
   last_ = std::move(at);
@@ -580,8 +599,8 @@ FsStatus PosixFileSystem::DeleteFile(const std::string& path) {
   if (!InsideDrive(*at, false)) return FsStatus::kAccessDenied;
   // A read-only file is not deleted until its attribute is cleared, as on Windows.
   if (!at->isLink && (at->st.st_mode & S_IWUSR) == 0) return FsStatus::kAccessDenied;
-  if (!at->isLink && HeldElsewhere(at->host)) return FsStatus::kInUse;
-  if (unlink(at->host.c_str()) != 0) return StatusOfErrno(errno);
+  if (!at->isLink && HeldElsewhere(at->AtFd(), at->AtName())) return FsStatus::kInUse;
+  if (unlinkat(at->AtFd(), at->AtName(), 0) != 0) return StatusOfErrno(errno);
   return FsStatus::kOk;
 }
 
@@ -601,7 +620,7 @@ std::optional<std::string> PosixFileSystem::ReadWholeFile(const std::string& pat
 std::unique_ptr<ByteReader> PosixFileSystem::OpenForReading(const std::string& path) {
   const auto at = Locate(path);
   if (!at || !at->IsFile()) return nullptr;
-  UniqueFd fd(open(at->host.c_str(), kOpenRead));
+  UniqueFd fd(openat(at->AtFd(), at->AtName(), kOpenRead));
   if (!fd) return nullptr;
   return std::make_unique<PosixReader>(std::move(fd));
 }
@@ -616,26 +635,29 @@ std::unique_ptr<ReplacementFile> PosixFileSystem::CreateReplacement(const std::s
     const std::string destHost = at->host;  // the answer of Locate may not outlive the cleaning
     const bool found = at->found;
     const std::string parentHost = at->parentHost;
+    FolderFd dir = at->parentDir;
     RemoveStaleTemporaryFiles(parentHost);
-    return CreateReplacementIn(parentHost, -1, destHost, found);
+    return CreateReplacementIn(parentHost, std::move(dir), destHost, found);
   }
-  return CreateReplacementIn(at->parentHost, at->parentFd, at->host, at->found);
+  return CreateReplacementIn(at->parentHost, at->parentDir, at->host, at->found);
 }
 
-std::unique_ptr<ReplacementFile> PosixFileSystem::CreateReplacementIn(const std::string& parentHost, int parentFd,
+std::unique_ptr<ReplacementFile> PosixFileSystem::CreateReplacementIn(const std::string& parentHost, FolderFd dir,
                                                                      const std::string& destHost, bool exists) {
   if (!exists) {
     // Through the kept folder's descriptor where there is one: no walk from the drive's root.
     constexpr int kUnnamed = O_TMPFILE | O_WRONLY | O_CLOEXEC;
-    UniqueFd unnamed(parentFd >= 0 ? openat(parentFd, ".", kUnnamed, 0600) : open(parentHost.c_str(), kUnnamed, 0600));
-    if (unnamed) return std::make_unique<PosixReplacement>(*this, std::move(unnamed), std::string(), destHost);
+    UniqueFd unnamed(dir ? openat(dir->get(), ".", kUnnamed, 0600) : open(parentHost.c_str(), kUnnamed, 0600));
+    if (unnamed) {
+      return std::make_unique<PosixReplacement>(*this, std::move(unnamed), std::string(), destHost, std::move(dir));
+    }
   }
   std::string temp = Join(parentHost, std::string(kTemporaryPrefix) + "XXXXXX");
   UniqueFd fd(mkostemp(temp.data(), O_CLOEXEC));
   if (!fd) return nullptr;
   // Held while this run writes it: only a file that nobody holds is a killed run's leftover.
   (void)flock(fd.get(), LOCK_EX | LOCK_NB);
-  return std::make_unique<PosixReplacement>(*this, std::move(fd), std::move(temp), destHost);
+  return std::make_unique<PosixReplacement>(*this, std::move(fd), std::move(temp), destHost, std::move(dir));
 }
 
 int PosixFileSystem::RemoveStaleTemporaryFiles(const std::string& folderHost) {
@@ -656,7 +678,7 @@ int PosixFileSystem::RemoveStaleTemporaryFiles(const std::string& folderHost) {
   for (const std::string& name : names) {
     const std::string host = Join(folderHost, name);
     struct stat st {};
-    if (lstat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || HeldElsewhere(host)) continue;
+    if (lstat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || HeldElsewhere(AT_FDCWD, host.c_str())) continue;
     if (unlink(host.c_str()) == 0) ++removed;
   }
   return removed;

@@ -12,7 +12,10 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <fcntl.h>
+
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -30,6 +33,10 @@ namespace tunovar::posix {
 
 // The one mapping from the system's error numbers to FsStatus.
 [[nodiscard]] FsStatus StatusOfErrno(int error);
+
+// A kept folder's own descriptor (O_PATH), shared by the kept folder and whatever acts in it
+// (a replacement until it is committed), so that it stays open as long as a call needs it.
+using FolderFd = std::shared_ptr<const UniqueFd>;
 
 class PosixFileSystem : public FileSystem {
  public:
@@ -76,8 +83,9 @@ class PosixFileSystem : public FileSystem {
   // live run holds: the leftovers of a run that was killed. Done before the first replacement
   // in each folder and when a folder to remove is not empty. How many were removed.
   int RemoveStaleTemporaryFiles(const std::string& folderHost);
-  // True when another open file description holds a flock on the host file.
-  [[nodiscard]] static bool HeldElsewhere(const std::string& hostPath);
+  // True when another open file description holds a flock on the file that name names in the
+  // folder dirFd (AT_FDCWD: name is a host path).
+  [[nodiscard]] static bool HeldElsewhere(int dirFd, const char* name);
   // Waits until the file at a Windows path, held by another, is let go of, gone or changed,
   // or until at most maxMs have passed: it wakes on the holder's closing of the file, not on
   // a timer. kNotHeld at once when the file is there and held by nobody.
@@ -97,19 +105,24 @@ class PosixFileSystem : public FileSystem {
     bool isLink = false;                // the entry itself is a symbolic link
     bool throughLink = false;           // a folder on the way is a symbolic link
     struct stat st {};                  // of the entry, following a link
-    // The kept folder above it (O_PATH), valid only until the next lookup; -1 for none. An
-    // answer kept for later has none.
-    int parentFd = -1;
+    // The kept folder above it, reached without a link; none for a folder that is not kept.
+    FolderFd parentDir;
 
     // An existing file, named without a final "\".
     [[nodiscard]] bool IsFile() const { return found && !windows.trailingSeparator && S_ISREG(st.st_mode); }
+    // How a call names the entry: its last name in the kept folder above it, so that the
+    // system walks no path; else its host path. Only for a path with a last name.
+    [[nodiscard]] int AtFd() const { return parentDir ? parentDir->get() : AT_FDCWD; }
+    [[nodiscard]] const char* AtName() const {
+      return parentDir ? host.c_str() + host.rfind('/') + 1 : host.c_str();
+    }
   };
   // The entry at a Windows path; nullptr for an invalid path or a drive that is not mapped.
   // The answer stays valid until the next call of Locate.
   const Location* Locate(std::string_view path, FsStatus* status = nullptr);
   bool EnsureDrive(char letter);
-  // parentFd: the folder's descriptor from Locate's answer, or -1 to name it by its path.
-  std::unique_ptr<ReplacementFile> CreateReplacementIn(const std::string& parentHost, int parentFd,
+  // dir: the folder's descriptor from Locate's answer, or none to name it by its path.
+  std::unique_ptr<ReplacementFile> CreateReplacementIn(const std::string& parentHost, FolderFd dir,
                                                        const std::string& destHost, bool exists);
   // True when the folder above the entry (entry: the entry itself, following a link) lies
   // inside the drive folder once every symbolic link is resolved.
@@ -160,7 +173,7 @@ class PosixFileSystem : public FileSystem {
     std::vector<std::string> diskNames;
     // The folder itself (O_PATH), so that its last name is looked at without a walk from the
     // root; none beyond kFolderDescriptorsMax kept folders, or when it could not be opened.
-    UniqueFd fd;
+    FolderFd fd;
   };
   static constexpr std::size_t kFolderDescriptorsMax = 256;  // well below the usual 1024 files
   // The Windows spelling of the folder above a path's last component ("C:\A\B").
@@ -171,6 +184,12 @@ class PosixFileSystem : public FileSystem {
   struct KeptEntry {
     std::string path;
     Location at;
+    // Not found again; the folder's descriptor is let go of, so that a folder that went is
+    // not kept open by an answer nobody uses.
+    void Forget() {
+      path.clear();
+      at.parentDir.reset();
+    }
   };
   static constexpr std::size_t kKeptEntries = 8;
 

@@ -98,7 +98,7 @@ void PosixFileSystem::WritingIn(const std::string& folder) {
   // names only, and no entry of it is kept. A folder it only deletes from stays watched whole.
   if (!written_.insert(folder).second) return;
   for (KeptEntry& kept : kept_) {
-    if (kept.at.parentHost == folder) kept.path.clear();
+    if (kept.at.parentHost == folder) kept.Forget();
   }
   if (const auto it = watchOf_.find(folder); it != watchOf_.end()) {
     (void)inotify_add_watch(notify_.get(), folder.c_str(), kNameEvents);
@@ -115,7 +115,7 @@ void PosixFileSystem::ForgetEverything() {
   written_.clear();
   resolved_.clear();
   dependents_.clear();
-  for (KeptEntry& kept : kept_) kept.path.clear();
+  for (KeptEntry& kept : kept_) kept.Forget();
 }
 
 void PosixFileSystem::Unwatch(const std::string& folder) {
@@ -138,15 +138,19 @@ void PosixFileSystem::Unwatch(const std::string& folder) {
   }
   resolved_.clear();
   dependents_.clear();
-  for (KeptEntry& kept : kept_) kept.path.clear();
+  for (KeptEntry& kept : kept_) kept.Forget();
 }
 
 void PosixFileSystem::ApplyNameChange(const std::string& folder, std::uint32_t mask, const std::string& name) {
   for (KeptEntry& kept : kept_) {
     // An entry in this folder; any entry when a folder changed, since an entry below it is
     // below it only by its path.
-    if ((mask & IN_ISDIR) != 0 || kept.at.parentHost == folder) kept.path.clear();
+    if ((mask & IN_ISDIR) != 0 || kept.at.parentHost == folder) kept.Forget();
   }
+  // A folder that went or moved away is forgotten at once, with what was found through it,
+  // even while a descriptor of it is still open (its own watch reports it only when the last
+  // one is closed).
+  if ((mask & IN_ISDIR) != 0 && (mask & (IN_DELETE | IN_MOVED_FROM)) != 0) Unwatch(Join(folder, name));
   // A name without a Windows spelling is never found, so no folder is found through it.
   const auto key = KeyOfDiskName(name);
   if (!key) return;
