@@ -340,6 +340,7 @@ const PosixFileSystem::Location* PosixFileSystem::Locate(std::string_view path, 
       return &kept.at;
     }
   }
+  if (const Location* at = LocateInKeptFolder(path, status)) return at;
   auto parsed = ParseWindowsPath(path);
   if (!parsed) {
     if (status != nullptr) *status = FsStatus::kInvalidPath;
@@ -444,8 +445,13 @@ const PosixFileSystem::Location* PosixFileSystem::Locate(std::string_view path, 
       if (opened) fd = std::make_shared<const UniqueFd>(std::move(opened));
     }
     resolved_[folderKey] = ResolvedFolder{
-        at.parentHost, std::vector<std::string>(at.diskNames.begin(), at.diskNames.begin() + (count - 1)),
-        std::move(fd)};
+        at.root,
+        at.parentHost,
+        std::vector<std::string>(at.windows.components.begin(), at.windows.components.end() - 1),
+        std::vector<std::string>(at.diskNames.begin(), at.diskNames.begin() + (count - 1)),
+        std::move(fd),
+        written_.count(at.parentHost) != 0,
+        nullptr};
     for (std::string& step : steps) dependents_[std::move(step)].push_back(folderKey);
   }
   // A folder's own time changes with its names, which are reported only where it is watched.
@@ -457,6 +463,86 @@ const PosixFileSystem::Location* PosixFileSystem::Locate(std::string_view path, 
   }
   last_ = std::move(at);
   return &last_;
+}
+
+const PosixFileSystem::Location* PosixFileSystem::LocateInKeptFolder(std::string_view path, FsStatus* status) {
+  // The key of a kept folder is a parsed path written out (an upper-case drive letter, no "/",
+  // no empty, "." or ".." name, no character a name cannot hold): a path that starts with one
+  // and adds a plain name parses to that folder's names and this name.
+  const std::size_t cut = path.rfind('\\');
+  if (cut == std::string_view::npos || cut < 2 || resolved_.empty()) return nullptr;
+  const std::string_view name = path.substr(cut + 1);
+  if (name.empty() || name == "." || name == "..") return nullptr;
+  bool ascii = true;
+  for (const char c : name) {
+    if (c == '/' || ForbiddenInName(c)) return nullptr;
+    ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  }
+  const auto it = resolved_.find(path.substr(0, cut));
+  if (it == resolved_.end()) return nullptr;
+  ResolvedFolder& folder = it->second;
+  if (folder.names == nullptr) folder.names = KeptNamesOf(folder.host);
+  bool kept = !folder.written;
+  // Written where it will stay: a kept entry's slot, else the last answer. The slot's strings
+  // keep their room, so that a lookup allocates nothing in the common case.
+  Location& at = kept ? kept_[nextKept_ % kKeptEntries].at : last_;
+  if (kept) kept_[nextKept_ % kKeptEntries].path.clear();
+  at.root = folder.root;
+  at.windows.drive = path[0];
+  at.windows.components.resize(folder.components.size() + 1);
+  std::copy(folder.components.begin(), folder.components.end(), at.windows.components.begin());
+  at.windows.components.back().assign(name);
+  at.windows.trailingSeparator = false;
+  at.diskNames = folder.diskNames;
+  at.parentHost = folder.host;
+  at.parentDir = folder.fd;
+  at.found = false;
+  at.parentFound = true;
+  at.isLink = false;
+  at.throughLink = false;
+  // The name on disk: in a folder whose names are kept, a missing name costs no look at the disk.
+  std::string diskName = ascii ? std::string(name) : AnsiToUtf8(name);
+  bool found = true;
+  if (folder.names != nullptr) {
+    auto spelling = folder.names->names.Spelling(UCase(name), diskName);
+    found = spelling.has_value();
+    if (found) diskName = std::move(*spelling);
+  }
+  const auto lookAt = [&](struct stat* st, int flags) {
+    if (at.parentDir) return fstatat(at.parentDir->get(), diskName.c_str(), st, flags) == 0;
+    return fstatat(AT_FDCWD, Join(at.parentHost, diskName).c_str(), st, flags) == 0;
+  };
+  struct stat own {};
+  found = found && lookAt(&own, AT_SYMLINK_NOFOLLOW);
+  if (!found && folder.names == nullptr && errno == ENOENT) {
+    // The folder's names are read now (and kept): the folder found may go meanwhile, and with
+    // it every kept folder, so nothing of it is used after this.
+    if (auto match = FindNoCase(at.parentHost, name, true)) {
+      diskName = std::move(*match);
+      found = lookAt(&own, AT_SYMLINK_NOFOLLOW);
+    }
+    kept = kept && resolved_.find(path.substr(0, cut)) != resolved_.end();
+  }
+  at.host = at.parentHost;
+  at.host += '/';
+  at.host += diskName;
+  if (found) {
+    at.found = true;
+    at.isLink = S_ISLNK(own.st_mode);
+    if (!at.isLink || !lookAt(&at.st, 0)) at.st = own;
+    at.diskNames.push_back(std::move(diskName));
+  } else {
+    at.st = {};
+  }
+  if (status != nullptr) *status = at.found ? FsStatus::kOk : FsStatus::kNotFound;
+  // A folder's own time changes with its names, which are reported only where it is watched.
+  if (!kept) return &at;
+  if (at.isLink || (at.found && S_ISDIR(at.st.st_mode))) {
+    std::swap(at, last_);
+    return &last_;
+  }
+  kept_[nextKept_++ % kKeptEntries].path.assign(path);
+  return &at;
 }
 
 bool PosixFileSystem::InsideDrive(const Location& at, bool entry) {

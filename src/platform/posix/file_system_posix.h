@@ -120,6 +120,10 @@ class PosixFileSystem : public FileSystem {
   // The entry at a Windows path; nullptr for an invalid path or a drive that is not mapped.
   // The answer stays valid until the next call of Locate.
   const Location* Locate(std::string_view path, FsStatus* status = nullptr);
+  // The same answer for a path written as a kept folder's key, "\" and one more name (the
+  // common case: the core names the files of a few folders again and again): one look at
+  // that name, and nothing parsed or allocated anew. nullptr for any other path.
+  const Location* LocateInKeptFolder(std::string_view path, FsStatus* status);
   bool EnsureDrive(char letter);
   // dir: the folder's descriptor from Locate's answer, or none to name it by its path.
   std::unique_ptr<ReplacementFile> CreateReplacementIn(const std::string& parentHost, FolderFd dir,
@@ -169,11 +173,21 @@ class PosixFileSystem : public FileSystem {
   // A folder found from its Windows spelling (drive and components as given): a path below
   // it costs one look at its last name. Kept while no folder on its way changes.
   struct ResolvedFolder {
+    std::string root;  // the drive's host folder
     std::string host;
+    std::vector<std::string> components;  // its Windows names, as in its key
     std::vector<std::string> diskNames;
     // The folder itself (O_PATH), so that its last name is looked at without a walk from the
     // root; none beyond kFolderDescriptorsMax kept folders, or when it could not be opened.
     FolderFd fd;
+    bool written = false;  // this program makes or writes entries in it
+    // Its kept names once they are read; they go only with every kept folder (Unwatch).
+    const FolderNames* names = nullptr;
+  };
+  // Finds a kept folder by its key without making a string of it.
+  struct KeyHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
   };
   static constexpr std::size_t kFolderDescriptorsMax = 256;  // well below the usual 1024 files
   // The Windows spelling of the folder above a path's last component ("C:\A\B").
@@ -199,7 +213,7 @@ class PosixFileSystem : public FileSystem {
   std::unordered_map<std::string, int> watchOf_;               // host folder -> watch
   std::unordered_map<int, std::vector<std::string>> watched_;  // watch -> folders (one inode)
   std::set<std::string> written_;  // host folders this program makes or writes entries in
-  std::unordered_map<std::string, ResolvedFolder> resolved_;
+  std::unordered_map<std::string, ResolvedFolder, KeyHash, std::equal_to<>> resolved_;
   // Host folder, a newline and the key of a name in it -> the kept folders found through it.
   std::unordered_map<std::string, std::vector<std::string>> dependents_;
   KeptEntry kept_[kKeptEntries];

@@ -100,6 +100,9 @@ void PosixFileSystem::WritingIn(const std::string& folder) {
   for (KeptEntry& kept : kept_) {
     if (kept.at.parentHost == folder) kept.Forget();
   }
+  for (auto& [key, resolved] : resolved_) {
+    if (resolved.host == folder) resolved.written = true;
+  }
   if (const auto it = watchOf_.find(folder); it != watchOf_.end()) {
     (void)inotify_add_watch(notify_.get(), folder.c_str(), kNameEvents);
   }
