@@ -15,13 +15,9 @@ std::string Join(const std::string& folder, std::string_view name) {
   return out;
 }
 
-namespace {
-
 bool IsAscii(std::string_view s) {
   return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
-
-}  // namespace
 
 std::optional<std::string> AnsiNameOf(std::string_view diskName) {
   if (IsAscii(diskName)) return std::string(diskName);

@@ -10,6 +10,9 @@ namespace tunovar::posix {
 // folder & "/" & name (no "/" doubled).
 [[nodiscard]] std::string Join(const std::string& folder, std::string_view name);
 
+// Plain ASCII: the same bytes in Windows-1252 and in UTF-8.
+[[nodiscard]] bool IsAscii(std::string_view s);
+
 // The Windows-1252 spelling of a name on disk: its UTF-8 converted; for a name that is no
 // valid UTF-8 at all (an old Latin-1 medium), its bytes as they are; nullopt for a UTF-8 name
 // with a character that Windows-1252 cannot write.

@@ -577,12 +577,22 @@ std::optional<std::string> PosixFileSystem::OnDiskSpelling(const std::string& wi
   if (at->windows.trailingSeparator && !at->windows.components.empty() && !S_ISDIR(at->st.st_mode)) {
     return std::nullopt;
   }
-  WindowsPath spelled = at->windows;
-  for (std::size_t i = 0; i < spelled.components.size(); ++i) {
-    if (auto ansi = AnsiNameOf(at->diskNames[i])) spelled.components[i] = std::move(*ansi);
+  // Written as FormatWindowsPath writes the path, each name as it is on disk, the drive
+  // letter as given.
+  std::string out{windowsPath[0], ':'};
+  out.reserve(windowsPath.size() + 2);
+  for (std::size_t i = 0; i < at->windows.components.size(); ++i) {
+    out += '\\';
+    const std::string& disk = at->diskNames[i];
+    if (IsAscii(disk)) {
+      out += disk;
+    } else if (auto ansi = AnsiNameOf(disk)) {
+      out += *ansi;
+    } else {
+      out += at->windows.components[i];
+    }
   }
-  std::string out = FormatWindowsPath(spelled);
-  out[0] = windowsPath[0];  // the drive letter as given
+  if (at->windows.components.empty() || at->windows.trailingSeparator) out += '\\';
   return out;
 }
 

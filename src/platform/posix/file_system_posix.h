@@ -223,6 +223,8 @@ class PosixFileSystem : public FileSystem {
   UniqueFd notify_;
   bool signalled_ = false;        // the system signals queued changes (else: read every time)
   std::uint32_t signalsSeen_ = 0;  // the signal count when the changes were last read
+  std::string dependentKey_;               // room for a key of dependents_
+  std::vector<std::string> eventPaths_;    // room for the folders of one watch
   std::map<std::string, std::string> realRoots_;
   std::set<std::string> cleanedFolders_;  // host folders freed of stale temporary files
   mode_t umask_ = 022;

@@ -157,7 +157,11 @@ void PosixFileSystem::ApplyNameChange(const std::string& folder, std::uint32_t m
   // A name without a Windows spelling is never found, so no folder is found through it.
   const auto key = KeyOfDiskName(name);
   if (!key) return;
-  if (const auto through = dependents_.find(folder + '\n' + *key); through != dependents_.end()) {
+  // Made in a string that keeps its room: there is a change a file the program makes or deletes.
+  dependentKey_.assign(folder);
+  dependentKey_ += '\n';
+  dependentKey_ += *key;
+  if (const auto through = dependents_.find(dependentKey_); through != dependents_.end()) {
     for (const std::string& below : through->second) resolved_.erase(below);
     dependents_.erase(through);
   }
@@ -207,8 +211,9 @@ void PosixFileSystem::ApplyFolderChanges() {
       }
       if (event->len == 0) continue;
       const std::string name(event->name);
-      const std::vector<std::string> paths = owners->second;
-      for (const std::string& path : paths) ApplyNameChange(path, event->mask, name);
+      // Copied, as applying a change may forget watches; into a list that keeps its room.
+      eventPaths_ = owners->second;
+      for (const std::string& path : eventPaths_) ApplyNameChange(path, event->mask, name);
     }
     // A read with room left for another event took all that was queued; whatever comes later
     // is signalled again.
