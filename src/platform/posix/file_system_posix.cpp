@@ -60,18 +60,29 @@ constexpr const char* kTemporaryPrefix = ".tunovar-new-";
 
 class PosixReader : public ByteReader {
  public:
-  explicit PosixReader(UniqueFd fd) : fd_(std::move(fd)) {}
+  // length: the file's length when it was looked up just before it was opened.
+  PosixReader(UniqueFd fd, std::uint64_t length) : fd_(std::move(fd)), length_(length) {}
   [[nodiscard]] int Fd() const { return fd_.get(); }
   std::optional<std::size_t> Read(char* buffer, std::size_t size) override {
     for (;;) {
       const ssize_t n = read(fd_.get(), buffer, size);
-      if (n >= 0) return static_cast<std::size_t>(n);
+      if (n >= 0) {
+        offset_ += static_cast<std::uint64_t>(n);
+        return static_cast<std::size_t>(n);
+      }
       if (errno != EINTR) return std::nullopt;
     }
   }
+  // The system copied n bytes from the reader's place onwards.
+  void Advanced(std::uint64_t n) { offset_ += n; }
+  // Everything the lookup saw has been taken: the file's end, unless it grew since (a file
+  // that grows while it is copied gives the part it had then, as a copy a moment earlier).
+  [[nodiscard]] bool AtSeenEnd() const { return offset_ >= length_; }
 
  private:
   UniqueFd fd_;
+  std::uint64_t length_;
+  std::uint64_t offset_ = 0;
 };
 
 class PosixWriter : public TextFileWriter {
@@ -123,7 +134,7 @@ class PosixReplacement : public ReplacementFile {
   Copied CopyFrom(ByteReader& reader, std::uint64_t limit) override {
     // The system copies between the two files itself, as cp does; where it cannot (another
     // kind of reader, a file system that does not support it), the bytes go through a buffer.
-    const auto* source = dynamic_cast<PosixReader*>(&reader);
+    auto* source = dynamic_cast<PosixReader*>(&reader);
     Copied done;
     if (source == nullptr || !fd_ || status_ != FsStatus::kOk) return ReplacementFile::CopyFrom(reader, limit);
     while (done.bytes < limit) {
@@ -132,6 +143,9 @@ class PosixReplacement : public ReplacementFile {
       const ssize_t n = copy_file_range(source->Fd(), nullptr, fd_.get(), nullptr, want, 0);
       if (n > 0) {
         done.bytes += static_cast<std::uint64_t>(n);
+        source->Advanced(static_cast<std::uint64_t>(n));
+        // No further call only to be told of the end.
+        if (source->AtSeenEnd()) return done;
         continue;
       }
       if (n == 0) return done;  // the source's end
@@ -716,9 +730,10 @@ std::optional<std::string> PosixFileSystem::ReadWholeFile(const std::string& pat
 std::unique_ptr<ByteReader> PosixFileSystem::OpenForReading(const std::string& path) {
   const auto at = Locate(path);
   if (!at || !at->IsFile()) return nullptr;
+  const auto length = static_cast<std::uint64_t>(at->st.st_size);
   UniqueFd fd(openat(at->AtFd(), at->AtName(), kOpenRead));
   if (!fd) return nullptr;
-  return std::make_unique<PosixReader>(std::move(fd));
+  return std::make_unique<PosixReader>(std::move(fd), length);
 }
 
 std::unique_ptr<ReplacementFile> PosixFileSystem::CreateReplacement(const std::string& destination) {
