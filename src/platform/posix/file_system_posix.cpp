@@ -465,6 +465,7 @@ const PosixFileSystem::Location* PosixFileSystem::Locate(std::string_view path, 
         std::vector<std::string>(at.diskNames.begin(), at.diskNames.begin() + (count - 1)),
         std::move(fd),
         written_.count(at.parentHost) != 0,
+        ++lastStamp_,
         nullptr};
     for (std::string& step : steps) dependents_[std::move(step)].push_back(folderKey);
   }
@@ -501,14 +502,19 @@ const PosixFileSystem::Location* PosixFileSystem::LocateInKeptFolder(std::string
   // keep their room, so that a lookup allocates nothing in the common case.
   Location& at = kept ? kept_[nextKept_ % kKeptEntries].at : last_;
   if (kept) kept_[nextKept_ % kKeptEntries].path.clear();
-  at.root = folder.root;
-  at.windows.drive = path[0];
-  at.windows.components.resize(folder.components.size() + 1);
-  std::copy(folder.components.begin(), folder.components.end(), at.windows.components.begin());
+  if (at.folderStamp != folder.stamp) {
+    at.folderStamp = folder.stamp;
+    at.root = folder.root;
+    at.windows.drive = path[0];
+    at.windows.components.resize(folder.components.size() + 1);
+    std::copy(folder.components.begin(), folder.components.end(), at.windows.components.begin());
+    at.diskNames = folder.diskNames;
+    at.parentHost = folder.host;
+  } else {
+    at.diskNames.resize(folder.diskNames.size());  // less the last name of the answer before
+  }
   at.windows.components.back().assign(name);
   at.windows.trailingSeparator = false;
-  at.diskNames = folder.diskNames;
-  at.parentHost = folder.host;
   at.parentDir = folder.fd;
   at.found = false;
   at.parentFound = true;

@@ -107,6 +107,9 @@ class PosixFileSystem : public FileSystem {
     struct stat st {};                  // of the entry, following a link
     // The kept folder above it, reached without a link; none for a folder that is not kept.
     FolderFd parentDir;
+    // The stamp of the kept folder whose names and host path this answer holds (0: none), so
+    // that the next answer in the same folder copies only its last name.
+    std::uint64_t folderStamp = 0;
 
     // An existing file, named without a final "\".
     [[nodiscard]] bool IsFile() const { return found && !windows.trailingSeparator && S_ISREG(st.st_mode); }
@@ -181,6 +184,7 @@ class PosixFileSystem : public FileSystem {
     // root; none beyond kFolderDescriptorsMax kept folders, or when it could not be opened.
     FolderFd fd;
     bool written = false;  // this program makes or writes entries in it
+    std::uint64_t stamp = 0;  // no two kept folders of a run share one
     // Its kept names once they are read; they go only with every kept folder (Unwatch).
     const FolderNames* names = nullptr;
   };
@@ -223,6 +227,7 @@ class PosixFileSystem : public FileSystem {
   UniqueFd notify_;
   bool signalled_ = false;        // the system signals queued changes (else: read every time)
   std::uint32_t signalsSeen_ = 0;  // the signal count when the changes were last read
+  std::uint64_t lastStamp_ = 0;
   std::string dependentKey_;               // room for a key of dependents_
   std::vector<std::string> eventPaths_;    // room for the folders of one watch
   std::map<std::string, std::string> realRoots_;
