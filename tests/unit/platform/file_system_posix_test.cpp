@@ -57,6 +57,40 @@ TEST_F(FileSystemPosix, LookupsIgnoreLetterCaseComponentByComponent) {
   EXPECT_FALSE(fs.FileExists("D:\\TUNOVAR\\pdata\\1_texte.txt\\deeper"));
 }
 
+TEST_F(FileSystemPosix, AnswersInAKeptFolderAreThoseOfAFreshLook) {
+  TempDrives::WriteFile(drives.Host('C', "Apps/Prog/Readme.TXT"), "12345");
+  TempDrives::WriteFile(drives.Host('C', "Apps/Prog/\xc3\xa4rger.txt"), "1");  // "\xe4rger.txt" in Windows-1252
+  TempDrives::MakeFolders(drives.Host('C', "Apps/Prog/Sub"));
+  ASSERT_EQ(symlink("Sub", drives.Host('C', "Apps/Prog/sublink").c_str()), 0);
+  ASSERT_EQ(symlink("nowhere", drives.Host('C', "Apps/Prog/dangling").c_str()), 0);
+  const char* const names[] = {"Readme.TXT", "README.txt", "readme.txt\\", "\xe4RGER.TXT", "Sub", "SUB\\", "sublink",
+                               "Sublink\\", "dangling", "missing.txt", ".", "..", "a/b", "bad|name", "", "Sub\\.."};
+  // Looked up once so that the folder is kept: every later path below it takes the short way.
+  ASSERT_TRUE(fs.FolderExists("C:\\Apps\\Prog\\"));
+  ASSERT_TRUE(fs.FileExists("C:\\Apps\\Prog\\Readme.TXT"));
+  const auto text = [](const auto& v) { return v ? ::testing::PrintToString(*v) : std::string("none"); };
+  using Question = std::function<std::string(PosixFileSystem&, const std::string&)>;
+  const std::pair<const char*, Question> questions[] = {
+      {"FileExists", [](PosixFileSystem& f, const std::string& p) { return std::to_string(f.FileExists(p)); }},
+      {"EntryExists", [](PosixFileSystem& f, const std::string& p) { return std::to_string(f.EntryExists(p)); }},
+      {"FolderExists", [](PosixFileSystem& f, const std::string& p) { return std::to_string(f.FolderExists(p)); }},
+      {"FileLength", [&](PosixFileSystem& f, const std::string& p) { return text(f.FileLength(p)); }},
+      {"OnDiskSpelling", [&](PosixFileSystem& f, const std::string& p) { return text(f.OnDiskSpelling(p)); }},
+      {"RealLocation", [&](PosixFileSystem& f, const std::string& p) { return text(f.RealLocation(p)); }},
+      {"HostPath", [&](PosixFileSystem& f, const std::string& p) { return text(f.HostPath(p)); }},
+  };
+  for (const char* name : names) {
+    const std::string path = std::string("C:\\Apps\\Prog\\") + name;
+    for (const auto& [question, ask] : questions) {
+      SCOPED_TRACE(std::string(question) + " " + path);
+      PosixFileSystem fresh;  // one question only: nothing kept
+      const std::string expected = ask(fresh, path);
+      EXPECT_EQ(ask(fs, path), expected);
+      EXPECT_EQ(ask(fs, path), expected);  // again, from the kept answers
+    }
+  }
+}
+
 TEST_F(FileSystemPosix, NamesAddedOrRemovedFromOutsideAreSeenAtOnce) {
   TempDrives::MakeFolders(drives.Host('C', "dir"));
   EXPECT_FALSE(fs.FileExists("C:\\DIR\\FOO.TXT"));  // the folder's names are read here
