@@ -57,10 +57,13 @@ std::size_t FindNoCase(std::string_view haystack, std::string_view needle, std::
   if (needle.empty()) return start;
   if (needle.size() > haystack.size()) return std::string_view::npos;
   // Searched for every list line and every file copied: the first letter is compared before
-  // the rest.
-  const char first = ToUpperAnsi(needle[0]);
+  // the rest, as the two characters that are that letter in either case (every upper-case
+  // letter of Windows-1252 has one lower-case letter at most, and nothing else maps to it).
+  const char upper = ToUpperAnsi(needle[0]);
+  const char lower = ToLowerAnsi(upper);
   for (std::size_t i = start; i + needle.size() <= haystack.size(); ++i) {
-    if (ToUpperAnsi(haystack[i]) == first && EqualsNoCase(haystack.substr(i, needle.size()), needle)) return i;
+    const char c = haystack[i];
+    if ((c == upper || c == lower) && EqualsNoCase(haystack.substr(i, needle.size()), needle)) return i;
   }
   return std::string_view::npos;
 }

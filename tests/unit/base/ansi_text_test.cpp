@@ -15,6 +15,19 @@ TEST(AnsiText, CaseIsIgnoredForAsciiAndLatin1Letters) {
   EXPECT_EQ(UCase("c:\\windows\\"), "C:\\WINDOWS\\");
 }
 
+TEST(AnsiText, ASearchFindsEveryCharacterWhereComparingIgnoringCaseFindsIt) {
+  // Every pair of bytes, as the first character of what is searched and of where: found
+  // exactly where the two are equal in upper case.
+  for (int n = 0; n < 256; ++n) {
+    for (int h = 0; h < 256; ++h) {
+      const std::string needle{static_cast<char>(n), 'x'};
+      const std::string haystack{static_cast<char>(h), 'X'};
+      const bool equal = ToUpperAnsi(static_cast<char>(n)) == ToUpperAnsi(static_cast<char>(h));
+      ASSERT_EQ(FindNoCase(haystack, needle), equal ? 0u : std::string::npos) << n << " in " << h;
+    }
+  }
+}
+
 TEST(AnsiText, DropRightFailsWhenTheStringIsTooShort) {
   EXPECT_EQ(DropRight("C:\\TUNOVAR\\runtime\\", 8), "C:\\TUNOVAR\\");
   EXPECT_EQ(DropRight("abc", 3), "");
