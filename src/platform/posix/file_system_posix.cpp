@@ -10,6 +10,7 @@
 #include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/statvfs.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -57,6 +58,8 @@ namespace {
 constexpr int kOpenRead = O_RDONLY | O_CLOEXEC;
 // The names of the temporary files of replacements.
 constexpr const char* kTemporaryPrefix = ".tunovar-new-";
+// No permission bits a file can have.
+constexpr mode_t kUnknownMode = ~mode_t{0};
 
 class PosixReader : public ByteReader {
  public:
@@ -113,8 +116,12 @@ class PosixReplacement : public ReplacementFile {
   // tempHost: the named temporary file, or "" for one without a name. dir: the destination's
   // kept folder, through which the file is linked, renamed and probed by its last name; none to
   // name it by its host path.
-  PosixReplacement(PosixFileSystem& fs, UniqueFd fd, std::string tempHost, std::string destHost, FolderFd dir)
+  // createdMode: the permission bits the new file was made with; kUnknownMode when they are
+  // not known.
+  PosixReplacement(PosixFileSystem& fs, UniqueFd fd, std::string tempHost, std::string destHost, FolderFd dir,
+                   mode_t createdMode)
       : fs_(fs), fd_(std::move(fd)), tempHost_(std::move(tempHost)), destHost_(std::move(destHost)),
+        createdMode_(createdMode),
         dir_(std::move(dir)), dirFd_(dir_ ? dir_->get() : AT_FDCWD),
         destName_(dir_ ? destHost_.c_str() + destHost_.rfind('/') + 1 : destHost_.c_str()) {}
   PosixReplacement(const PosixReplacement&) = delete;
@@ -176,7 +183,7 @@ class PosixReplacement : public ReplacementFile {
     const auto source = timesFrom.empty() ? std::nullopt : fs_.FileStat(timesFrom);
     const bool haveSource = source.has_value();
     const mode_t mode = haveSource ? ((source->st_mode & 0777) | S_IWUSR) : fs_.NewFileMode();
-    if (fchmod(fd_.get(), mode) != 0) return StatusOfErrno(errno);
+    if (mode != createdMode_ && fchmod(fd_.get(), mode) != 0) return StatusOfErrno(errno);
     if (haveSource) {
       const timespec times[2] = {source->st_atim, source->st_mtim};
       if (futimens(fd_.get(), times) != 0) return StatusOfErrno(errno);
@@ -238,6 +245,7 @@ class PosixReplacement : public ReplacementFile {
   UniqueFd fd_;
   std::string tempHost_;
   std::string destHost_;
+  mode_t createdMode_;
   FolderFd dir_;
   int dirFd_;
   const char* destName_;  // within destHost_
@@ -737,8 +745,10 @@ std::unique_ptr<ByteReader> PosixFileSystem::OpenForReading(const std::string& p
   const auto at = Locate(path);
   if (!at || !at->IsFile()) return nullptr;
   const auto length = static_cast<std::uint64_t>(at->st.st_size);
+  const mode_t mode = at->st.st_mode & 0777;
   UniqueFd fd(openat(at->AtFd(), at->AtName(), kOpenRead));
   if (!fd) return nullptr;
+  lastReadMode_ = mode;
   return std::make_unique<PosixReader>(std::move(fd), length);
 }
 
@@ -749,6 +759,12 @@ std::unique_ptr<ReplacementFile> PosixFileSystem::CreateReplacement(const std::s
   if (!InsideDrive(*at, false)) return nullptr;
   WritingIn(at->parentHost);
   if (cleanedFolders_.insert(at->parentHost).second) {
+    // A folder with a default ACL gives a new file the ACL's permissions instead of those
+    // asked for less the umask: there, they are always set when the file is committed.
+    if (getxattr(at->parentHost.c_str(), "system.posix_acl_default", nullptr, 0) >= 0 ||
+        (errno != ENODATA && errno != ENOTSUP)) {
+      aclFolders_.insert(at->parentHost);
+    }
     const std::string destHost = at->host;  // the answer of Locate may not outlive the cleaning
     const bool found = at->found;
     const std::string parentHost = at->parentHost;
@@ -763,10 +779,16 @@ std::unique_ptr<ReplacementFile> PosixFileSystem::CreateReplacementIn(const std:
                                                                      const std::string& destHost, bool exists) {
   if (!exists) {
     // Through the kept folder's descriptor where there is one: no walk from the drive's root.
+    // Made with the permissions of the file read last, the copy's source as the installation
+    // copies (the new file has no name, so they show nowhere): where they are those the
+    // source asks for, no further call sets them.
     constexpr int kUnnamed = O_TMPFILE | O_WRONLY | O_CLOEXEC;
-    UniqueFd unnamed(dir ? openat(dir->get(), ".", kUnnamed, 0600) : open(parentHost.c_str(), kUnnamed, 0600));
+    const bool plain = aclFolders_.empty() || aclFolders_.count(parentHost) == 0;
+    const mode_t mode = plain ? (lastReadMode_ | S_IWUSR) : 0600;
+    UniqueFd unnamed(dir ? openat(dir->get(), ".", kUnnamed, mode) : open(parentHost.c_str(), kUnnamed, mode));
     if (unnamed) {
-      return std::make_unique<PosixReplacement>(*this, std::move(unnamed), std::string(), destHost, std::move(dir));
+      return std::make_unique<PosixReplacement>(*this, std::move(unnamed), std::string(), destHost, std::move(dir),
+                                                plain ? mode & ~umask_ : kUnknownMode);
     }
   }
   std::string temp = Join(parentHost, std::string(kTemporaryPrefix) + "XXXXXX");
@@ -774,7 +796,8 @@ std::unique_ptr<ReplacementFile> PosixFileSystem::CreateReplacementIn(const std:
   if (!fd) return nullptr;
   // Held while this run writes it: only a file that nobody holds is a killed run's leftover.
   (void)flock(fd.get(), LOCK_EX | LOCK_NB);
-  return std::make_unique<PosixReplacement>(*this, std::move(fd), std::move(temp), destHost, std::move(dir));
+  return std::make_unique<PosixReplacement>(*this, std::move(fd), std::move(temp), destHost, std::move(dir),
+                                            kUnknownMode);
 }
 
 int PosixFileSystem::RemoveStaleTemporaryFiles(const std::string& folderHost) {

@@ -232,6 +232,8 @@ class PosixFileSystem : public FileSystem {
   std::vector<std::string> eventPaths_;    // room for the folders of one watch
   std::map<std::string, std::string> realRoots_;
   std::set<std::string> cleanedFolders_;  // host folders freed of stale temporary files
+  std::set<std::string> aclFolders_;      // host folders with a default ACL
+  mode_t lastReadMode_ = 0600;            // permission bits of the file opened for reading last
   mode_t umask_ = 022;
 };
 

@@ -6,6 +6,7 @@
 #include <sys/file.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -315,6 +316,31 @@ TEST_F(FileSystemPosix, CommitTakesTheSourcesTimeAndPermissionsAndReplacesReadOn
   ASSERT_NE(fresh, nullptr);
   EXPECT_EQ(fresh->Commit(""), FsStatus::kOk);
   EXPECT_EQ(TempDrives::ModeOf(drives.Host('C', "Fresh.txt")), static_cast<unsigned>(fs.NewFileMode()));
+}
+
+TEST_F(FileSystemPosix, ACopyKeepsTheSourcesPermissionsInAFolderWithADefaultAcl) {
+  TempDrives::WriteFile(drives.Host('D', "src/readme.txt"), "text");
+  TempDrives::SetMode(drives.Host('D', "src/readme.txt"), 0644);
+  TempDrives::MakeFolders(drives.Host('C', "acl"));
+  // A default ACL of owner rwx, group r-x, others nothing: a new file gets those bits at most,
+  // whatever the umask.
+  struct Entry {
+    std::uint16_t tag, perm;
+    std::uint32_t id;
+  };
+  struct {
+    std::uint32_t version = 2;
+    Entry entries[3] = {{0x01, 7, ~0u}, {0x04, 5, ~0u}, {0x20, 0, ~0u}};
+  } acl;
+  if (setxattr(drives.Host('C', "acl").c_str(), "system.posix_acl_default", &acl, sizeof acl, 0) != 0) {
+    GTEST_SKIP() << "no ACLs here";
+  }
+  auto reader = fs.OpenForReading("D:\\src\\readme.txt");  // read first, as a copy does
+  ASSERT_NE(reader, nullptr);
+  auto copy = fs.CreateReplacement("C:\\acl\\readme.txt");
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(copy->Commit("D:\\src\\readme.txt"), FsStatus::kOk);
+  EXPECT_EQ(TempDrives::ModeOf(drives.Host('C', "acl/readme.txt")), 0644u);
 }
 
 TEST_F(FileSystemPosix, AHeldFileCannotBeDeletedOrReplacedUntilItIsLetGo) {
