@@ -47,7 +47,7 @@ std::string LCase(std::string_view s) {
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (ToUpperAnsi(a[i]) != ToUpperAnsi(b[i])) return false;
+    if (a[i] != b[i] && ToUpperAnsi(a[i]) != ToUpperAnsi(b[i])) return false;
   }
   return true;
 }
