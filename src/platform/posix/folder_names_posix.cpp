@@ -154,6 +154,9 @@ void PosixFileSystem::ApplyNameChange(const std::string& folder, std::uint32_t m
   // even while a descriptor of it is still open (its own watch reports it only when the last
   // one is closed).
   if ((mask & IN_ISDIR) != 0 && (mask & (IN_DELETE | IN_MOVED_FROM)) != 0) Unwatch(Join(folder, name));
+  // Contents, times or permissions (every file this program deletes reports its link count
+  // first): no name came or went.
+  if ((mask & (IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO)) == 0) return;
   // A name without a Windows spelling is never found, so no folder is found through it.
   const auto key = KeyOfDiskName(name);
   if (!key) return;
