@@ -40,15 +40,6 @@ void ForEachComponent(std::string_view path, std::string_view separators, Take t
 
 bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-bool ForbiddenInName(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  if (u < 0x20) return true;
-  switch (c) {
-    case '<': case '>': case ':': case '"': case '|': case '?': case '*': return true;
-    default: return false;
-  }
-}
-
 bool HoldsForbiddenCharacter(std::string_view text, NameScope scope) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];

@@ -17,7 +17,15 @@ inline constexpr std::string_view kPathSeparators = "\\/";
 [[nodiscard]] bool IsDriveLetter(char c);
 
 // A character no Windows file or folder name can hold: a control character, < > : " | ? *.
-[[nodiscard]] bool ForbiddenInName(char c);
+// Inline: it is asked for every character of every path the file system is given.
+[[nodiscard]] inline bool ForbiddenInName(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  if (u < 0x20) return true;
+  switch (c) {
+    case '<': case '>': case ':': case '"': case '|': case '?': case '*': return true;
+    default: return false;
+  }
+}
 
 // What a text is checked as: one name, or a whole path, in which "\" and "/" separate the
 // names and the second character may be the colon of a drive letter ("C:").

@@ -156,7 +156,7 @@ class PosixFileSystem : public FileSystem {
   // pathWatched: the caller watches every folder from the drive's root to this one.
   const FolderNames* NamesOf(const std::string& folder, bool pathWatched = false);
   // The kept names of a folder watched with every folder above it; nullptr otherwise.
-  const FolderNames* KeptNamesOf(const std::string& folder) const;
+  const FolderNames* KeptNamesOf(std::string_view folder) const;
   // The name in folder equal to name with letter case ignored (the smallest of several).
   std::optional<std::string> FindNoCase(const std::string& folder, std::string_view name,
                                         bool pathWatched = false);
@@ -213,7 +213,7 @@ class PosixFileSystem : public FileSystem {
 
   DriveMap drives_;
   std::set<char> readyDrives_;
-  std::unordered_map<std::string, FolderNames> folders_;
+  std::unordered_map<std::string, FolderNames, KeyHash, std::equal_to<>> folders_;
   std::unordered_map<std::string, int> watchOf_;               // host folder -> watch
   std::unordered_map<int, std::vector<std::string>> watched_;  // watch -> folders (one inode)
   std::set<std::string> written_;  // host folders this program makes or writes entries in

@@ -49,9 +49,9 @@ bool PosixFileSystem::MayExist(const std::string& hostPath) {
   const std::size_t slash = hostPath.rfind('/');
   if (slash == std::string::npos) return true;
   ApplyFolderChanges();
-  const FolderNames* names = KeptNamesOf(hostPath.substr(0, slash));
+  const FolderNames* names = KeptNamesOf(std::string_view(hostPath).substr(0, slash));
   if (names == nullptr) return true;
-  const std::string name = hostPath.substr(slash + 1);
+  const std::string_view name = std::string_view(hostPath).substr(slash + 1);
   const auto key = KeyOfDiskName(name);
   if (!key) return true;
   return names->names.Contains(*key, name);
@@ -224,7 +224,7 @@ void PosixFileSystem::ApplyFolderChanges() {
   }
 }
 
-const PosixFileSystem::FolderNames* PosixFileSystem::KeptNamesOf(const std::string& folder) const {
+const PosixFileSystem::FolderNames* PosixFileSystem::KeptNamesOf(std::string_view folder) const {
   const auto it = folders_.find(folder);
   return it != folders_.end() && it->second.pathWatched ? &it->second : nullptr;
 }
