@@ -203,9 +203,11 @@ class PosixReplacement : public ReplacementFile {
       }
     }
     if (!fd_.Close() && !committed_) return status_ = StatusOfErrno(errno);
-    if (committed_) return FsStatus::kOk;
-    if (renameat(dirFd_, TempAtName(), dirFd_, destName_) != 0) return StatusOfErrno(errno);
-    committed_ = true;
+    if (!committed_) {
+      if (renameat(dirFd_, TempAtName(), dirFd_, destName_) != 0) return StatusOfErrno(errno);
+      committed_ = true;
+    }
+    fs_.OwnNameChanged(destHost_, PosixFileSystem::OwnChange::kFileAdded);
     return FsStatus::kOk;
   }
 
@@ -691,7 +693,10 @@ FsStatus PosixFileSystem::CreateFolder(const std::string& path) {
   if (!at->parentFound) return FsStatus::kNotFound;
   if (!InsideDrive(*at, false)) return FsStatus::kAccessDenied;
   WritingIn(at->parentHost);
-  if (mkdir(at->host.c_str(), 0777) != 0) return StatusOfErrno(errno);
+  const std::string host = at->host;
+  if (mkdir(host.c_str(), 0777) != 0) return StatusOfErrno(errno);
+  OwnNameChanged(host, OwnChange::kFolderAdded);
+  made_.insert(host);
   return FsStatus::kOk;
 }
 
@@ -704,14 +709,22 @@ FsStatus PosixFileSystem::RemoveFolder(const std::string& path) {
   if (!InsideDrive(*at, false)) return FsStatus::kAccessDenied;
   // A link to a folder is removed as a link, as Windows removes a junction: never what it
   // leads to.
-  if (at->isLink) return unlink(at->host.c_str()) == 0 ? FsStatus::kOk : StatusOfErrno(errno);
-  if (rmdir(at->host.c_str()) == 0) return FsStatus::kOk;
-  // rmdir reports a folder with entries by either of two numbers.
-  const int error = errno == EEXIST ? ENOTEMPTY : errno;
-  // The temporary files of a killed run do not keep a folder of the product.
   const std::string host = at->host;
-  if (error == ENOTEMPTY && RemoveStaleTemporaryFiles(host) > 0 && rmdir(host.c_str()) == 0) return FsStatus::kOk;
-  return StatusOfErrno(error);
+  if (at->isLink) {
+    if (unlink(host.c_str()) != 0) return StatusOfErrno(errno);
+    OwnNameChanged(host, OwnChange::kFileRemoved);
+    return FsStatus::kOk;
+  }
+  bool removed = rmdir(host.c_str()) == 0;
+  if (!removed) {
+    // rmdir reports a folder with entries by either of two numbers.
+    const int error = errno == EEXIST ? ENOTEMPTY : errno;
+    // The temporary files of a killed run do not keep a folder of the product.
+    removed = error == ENOTEMPTY && RemoveStaleTemporaryFiles(host) > 0 && rmdir(host.c_str()) == 0;
+    if (!removed) return StatusOfErrno(error);
+  }
+  OwnNameChanged(host, OwnChange::kFolderRemoved);
+  return FsStatus::kOk;
 }
 
 FsStatus PosixFileSystem::DeleteFile(const std::string& path) {
@@ -725,6 +738,7 @@ FsStatus PosixFileSystem::DeleteFile(const std::string& path) {
   if (!at->isLink && (at->st.st_mode & S_IWUSR) == 0) return FsStatus::kAccessDenied;
   if (!at->isLink && HeldElsewhere(at->AtFd(), at->AtName())) return FsStatus::kInUse;
   if (unlinkat(at->AtFd(), at->AtName(), 0) != 0) return StatusOfErrno(errno);
+  if (!made_.empty()) OwnNameChanged(std::string(at->host), OwnChange::kFileRemoved);
   return FsStatus::kOk;
 }
 
@@ -819,7 +833,9 @@ int PosixFileSystem::RemoveStaleTemporaryFiles(const std::string& folderHost) {
     const std::string host = Join(folderHost, name);
     struct stat st {};
     if (lstat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || HeldElsewhere(AT_FDCWD, host.c_str())) continue;
-    if (unlink(host.c_str()) == 0) ++removed;
+    if (unlink(host.c_str()) != 0) continue;
+    ++removed;
+    OwnNameChanged(host, OwnChange::kFileRemoved);
   }
   return removed;
 }
@@ -835,8 +851,11 @@ std::unique_ptr<TextFileWriter> PosixFileSystem::OpenForWriting(const std::strin
   }
   const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW |
                     (mode == WriteMode::kAppend ? O_APPEND : O_TRUNC);
-  UniqueFd fd(open(at->host.c_str(), flags, 0666));
+  const std::string host = at->host;
+  const bool made = !at->found;
+  UniqueFd fd(open(host.c_str(), flags, 0666));
   if (!fd) return nullptr;
+  if (made) OwnNameChanged(host, OwnChange::kFileAdded);
   return std::make_unique<PosixWriter>(std::move(fd));
 }
 

@@ -91,6 +91,10 @@ class PosixFileSystem : public FileSystem {
   // a timer. kNotHeld at once when the file is there and held by nobody.
   enum class LetGo { kNotHeld, kLetGoOrChanged, kStillHeld };
   LetGo WaitUntilLetGo(const std::string& path, std::uint32_t maxMs);
+  // Notes a name this program made or removed at a host path. In a folder this run made
+  // itself, which is not watched, this is how its kept names learn of it.
+  enum class OwnChange { kFileAdded, kFileRemoved, kFolderAdded, kFolderRemoved };
+  void OwnNameChanged(const std::string& hostPath, OwnChange change);
 
  private:
   // A Windows path found on the host.
@@ -144,6 +148,11 @@ class PosixFileSystem : public FileSystem {
   // change reported, this program's own or another's, is applied before a kept answer is
   // used: so an answer is as good as a fresh look at the disk. Without inotify nothing is
   // kept and every lookup walks its path.
+  //
+  // A folder this run made itself is not watched: its names are those this program put
+  // there, each applied as its watch would report it (OwnNameChanged). A name another program
+  // puts into it in the moment since is not seen, and need not be: a file placed under that
+  // same name meets it when it is linked (EEXIST) and replaces it unless it is held.
   //
   // The names of a host folder, found by their upper-case Windows-1252 spelling, so that a
   // lookup in another case does not read the folder again.
@@ -217,6 +226,7 @@ class PosixFileSystem : public FileSystem {
   std::unordered_map<std::string, int> watchOf_;               // host folder -> watch
   std::unordered_map<int, std::vector<std::string>> watched_;  // watch -> folders (one inode)
   std::set<std::string> written_;  // host folders this program makes or writes entries in
+  std::set<std::string, std::less<>> made_;  // host folders this run made, not watched
   std::unordered_map<std::string, ResolvedFolder, KeyHash, std::equal_to<>> resolved_;
   // Host folder, a newline and the key of a name in it -> the kept folders found through it.
   std::unordered_map<std::string, std::vector<std::string>> dependents_;

@@ -81,6 +81,8 @@ void ReadNames(const std::string& folder, FolderNameSet& names) {
 
 bool PosixFileSystem::Watch(const std::string& folder) {
   if (!notify_) return false;
+  // Its names change only by this program's own calls, each applied as it is made.
+  if (made_.count(folder) != 0) return true;
   if (watchOf_.count(folder) != 0) return true;
   if (watchOf_.size() >= kKeptFoldersMax) return false;
   const int watch =
@@ -124,6 +126,15 @@ void PosixFileSystem::ForgetEverything() {
 void PosixFileSystem::Unwatch(const std::string& folder) {
   // The folders below a folder that went or moved are no longer where their paths say.
   const std::string below = folder + '/';
+  for (auto it = made_.lower_bound(folder); it != made_.end() && it->compare(0, folder.size(), folder) == 0;) {
+    if (*it != folder && it->compare(0, below.size(), below) != 0) {
+      ++it;
+      continue;
+    }
+    folders_.erase(*it);
+    written_.erase(*it);
+    it = made_.erase(it);
+  }
   for (auto it = watchOf_.begin(); it != watchOf_.end();) {
     if (it->first != folder && it->first.compare(0, below.size(), below) != 0) {
       ++it;
@@ -175,6 +186,17 @@ void PosixFileSystem::ApplyNameChange(const std::string& folder, std::uint32_t m
   } else if ((mask & (IN_DELETE | IN_MOVED_FROM)) != 0) {
     names->second.names.Remove(*key, name);
   }
+}
+
+void PosixFileSystem::OwnNameChanged(const std::string& hostPath, OwnChange change) {
+  const std::size_t slash = hostPath.rfind('/');
+  if (made_.empty() || slash == std::string::npos) return;
+  const auto folder = made_.find(std::string_view(hostPath).substr(0, slash));
+  if (folder == made_.end()) return;  // a watched folder reports it itself
+  static constexpr std::uint32_t kMasks[] = {IN_CREATE, IN_DELETE, IN_CREATE | IN_ISDIR, IN_DELETE | IN_ISDIR};
+  // Copied: a folder's removal forgets the made folders below it.
+  const std::string folderHost = *folder;
+  ApplyNameChange(folderHost, kMasks[static_cast<int>(change)], hostPath.substr(slash + 1));
 }
 
 void PosixFileSystem::ApplyFolderChanges() {

@@ -431,6 +431,91 @@ TEST_F(FileSystemPosix, WhatWasLookedUpIsSeenAnewAfterAnotherProgramChangesIt) {
   }
 }
 
+// Places a file through a committed replacement, as the installation copies.
+FsStatus Place(PosixFileSystem& files, const std::string& path, std::string_view bytes) {
+  auto replacement = files.CreateReplacement(path);
+  if (replacement == nullptr) return FsStatus::kNotFound;
+  if (!replacement->Write(bytes.data(), bytes.size())) return FsStatus::kIoError;
+  return replacement->Commit("");
+}
+
+TEST_F(FileSystemPosix, AFolderThisRunMadeMeetsAnotherProgramsChangesWhereTheyMatter) {
+  // A folder that existed is watched and every change in it is seen. One this run made holds
+  // the names the run put there: a name another program adds may go unseen, but a file placed
+  // under it replaces it unless it is held, and nothing goes through a link put in its place.
+  struct Row {
+    const char* name;
+    std::function<void(const TempDrives&)> change;  // another program's, in C:\Dest
+    std::function<void(PosixFileSystem&, const TempDrives&, bool made)> check;
+  };
+  const auto host = [](const TempDrives& d, const char* relative) { return d.Host('C', relative); };
+  const Row rows[] = {
+      {"a new name", [&](const TempDrives& d) { TempDrives::WriteFile(host(d, "Dest/theirs.txt"), "t"); },
+       [](PosixFileSystem& files, const TempDrives&, bool made) {
+         if (!made) {
+           EXPECT_TRUE(files.FileExists("C:\\DEST\\THEIRS.TXT"));
+         }
+         EXPECT_EQ(files.ReadWholeFile("C:\\Dest\\theirs.txt"), made ? std::nullopt : std::optional<std::string>("t"));
+       }},
+      {"the run's file deleted", [&](const TempDrives& d) { unlink(host(d, "Dest/mine.txt").c_str()); },
+       [](PosixFileSystem& files, const TempDrives&, bool) { EXPECT_FALSE(files.FileExists("C:\\DEST\\MINE.TXT")); }},
+      {"a file under the name the run places next",
+       [&](const TempDrives& d) { TempDrives::WriteFile(host(d, "Dest/next.txt"), "theirs"); },
+       [&](PosixFileSystem& files, const TempDrives& d, bool) {
+         const UniqueFd hold(open(host(d, "Dest/next.txt").c_str(), O_RDONLY));
+         ASSERT_EQ(flock(hold.get(), LOCK_SH), 0);
+         EXPECT_EQ(Place(files, "C:\\Dest\\next.txt", "mine"), FsStatus::kInUse);
+         EXPECT_EQ(TempDrives::ReadFile(host(d, "Dest/next.txt")), "theirs");
+         ASSERT_EQ(flock(hold.get(), LOCK_UN), 0);
+         EXPECT_EQ(Place(files, "C:\\Dest\\next.txt", "mine"), FsStatus::kOk);
+         EXPECT_EQ(TempDrives::ReadFile(host(d, "Dest/next.txt")), "mine");
+         EXPECT_EQ(TempDrives::Tree(host(d, "Dest")), (std::vector<std::string>{"mine.txt", "next.txt"}));
+       }},
+      {"the folder replaced by a link that leads out of the drive",
+       [&](const TempDrives& d) {
+         TempDrives::MakeFolders(d.Base() + "/outside");
+         rename(host(d, "Dest").c_str(), host(d, "old").c_str());
+         if (symlink((d.Base() + "/outside").c_str(), host(d, "Dest").c_str()) != 0) _exit(1);
+       },
+       [](PosixFileSystem& files, const TempDrives& d, bool) {
+         (void)Place(files, "C:\\Dest\\next.txt", "mine");
+         (void)files.DeleteFile("C:\\Dest\\mine.txt");
+         EXPECT_EQ(TempDrives::Tree(d.Base() + "/outside"), std::vector<std::string>{});
+       }},
+      {"none, the run removing its own folder and making it again",
+       [](const TempDrives&) {},
+       [&](PosixFileSystem& files, const TempDrives& d, bool) {
+         ASSERT_EQ(files.CreateFolder("C:\\Dest\\Sub"), FsStatus::kOk);
+         ASSERT_EQ(Place(files, "C:\\Dest\\Sub\\a.txt", "a"), FsStatus::kOk);
+         ASSERT_EQ(files.DeleteFile("C:\\DEST\\SUB\\A.TXT"), FsStatus::kOk);
+         ASSERT_EQ(files.RemoveFolder("C:\\Dest\\Sub"), FsStatus::kOk);
+         EXPECT_FALSE(files.FolderExists("C:\\Dest\\SUB"));
+         ASSERT_EQ(files.CreateFolder("C:\\Dest\\Sub"), FsStatus::kOk);
+         ASSERT_EQ(Place(files, "C:\\Dest\\Sub\\b.txt", "b"), FsStatus::kOk);
+         EXPECT_EQ(files.ReadWholeFile("C:\\DEST\\SUB\\B.TXT"), "b");
+         EXPECT_EQ(TempDrives::Tree(host(d, "Dest")), (std::vector<std::string>{"Sub/", "Sub/b.txt", "mine.txt"}));
+       }},
+  };
+  for (const bool made : {false, true}) {
+    for (const Row& row : rows) {
+      SCOPED_TRACE(std::string(row.name) + (made ? ", in a folder the run made" : ", in a folder that existed"));
+      TempDrives d;
+      PosixFileSystem own;
+      if (made) {
+        ASSERT_EQ(own.CreateFolder("C:\\Dest"), FsStatus::kOk);
+      } else {
+        TempDrives::MakeFolders(d.Host('C', "Dest"));
+      }
+      // The folder's names are kept from here: one placed, one looked for and missing.
+      ASSERT_EQ(Place(own, "C:\\Dest\\mine.txt", "m"), FsStatus::kOk);
+      ASSERT_TRUE(own.FileExists("C:\\DEST\\MINE.TXT"));
+      ASSERT_FALSE(own.FileExists("C:\\Dest\\theirs.txt"));
+      InOtherProcess([&] { row.change(d); });
+      row.check(own, d, made);
+    }
+  }
+}
+
 TEST_F(FileSystemPosix, AWaitForAHeldFileTellsWhetherItIsHeld) {
   TempDrives::WriteFile(drives.Host('C', "runtime/defile"), "list");
   const std::string path = "C:\\runtime\\DEFILE";
