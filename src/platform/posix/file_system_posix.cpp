@@ -468,16 +468,21 @@ const PosixFileSystem::Location* PosixFileSystem::Locate(std::string_view path, 
       UniqueFd opened(open(at.parentHost.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
       if (opened) fd = std::make_shared<const UniqueFd>(std::move(opened));
     }
-    resolved_[folderKey] = ResolvedFolder{
-        at.root,
-        at.parentHost,
-        std::vector<std::string>(at.windows.components.begin(), at.windows.components.end() - 1),
-        std::vector<std::string>(at.diskNames.begin(), at.diskNames.begin() + (count - 1)),
-        std::move(fd),
-        written_.count(at.parentHost) != 0,
-        ++lastStamp_,
-        nullptr};
-    for (std::string& step : steps) dependents_[std::move(step)].push_back(folderKey);
+    // Named by its path, a kept folder is reached through the folders on its way, and one this
+    // run made is not watched: a link put in its place would go unnoticed. Without a descriptor
+    // of its own, a folder below one is walked anew each time, every name looked at.
+    if (fd || !BelowMadeFolder(at.parentHost)) {
+      resolved_[folderKey] = ResolvedFolder{
+          at.root,
+          at.parentHost,
+          std::vector<std::string>(at.windows.components.begin(), at.windows.components.end() - 1),
+          std::vector<std::string>(at.diskNames.begin(), at.diskNames.begin() + (count - 1)),
+          std::move(fd),
+          written_.count(at.parentHost) != 0,
+          ++lastStamp_,
+          nullptr};
+      for (std::string& step : steps) dependents_[std::move(step)].push_back(folderKey);
+    }
   }
   // A folder's own time changes with its names, which are reported only where it is watched.
   if (keep && !at.isLink && !(at.found && S_ISDIR(at.st.st_mode)) && written_.count(at.parentHost) == 0) {

@@ -179,6 +179,8 @@ class PosixFileSystem : public FileSystem {
   void Unwatch(const std::string& folder);
   // Watches a host folder; false when it cannot be watched (nothing below it is then kept).
   bool Watch(const std::string& folder);
+  // The host folder is one this run made or lies below one.
+  [[nodiscard]] bool BelowMadeFolder(std::string_view folder) const;
   // Notes that this program is about to make or write an entry in a host folder.
   void WritingIn(const std::string& folder);
 

@@ -188,6 +188,15 @@ void PosixFileSystem::ApplyNameChange(const std::string& folder, std::uint32_t m
   }
 }
 
+bool PosixFileSystem::BelowMadeFolder(std::string_view folder) const {
+  for (const std::string& made : made_) {
+    if (folder.compare(0, made.size(), made) == 0 && (folder.size() == made.size() || folder[made.size()] == '/')) {
+      return true;
+    }
+  }
+  return false;
+}
+
 void PosixFileSystem::OwnNameChanged(const std::string& hostPath, OwnChange change) {
   const std::size_t slash = hostPath.rfind('/');
   if (made_.empty() || slash == std::string::npos) return;
