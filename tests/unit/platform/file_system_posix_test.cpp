@@ -516,6 +516,26 @@ TEST_F(FileSystemPosix, AFolderThisRunMadeMeetsAnotherProgramsChangesWhereTheyMa
   }
 }
 
+TEST_F(FileSystemPosix, AFolderTheRunMadeIsNeverWrittenThroughALinkPutInItsPlace) {
+  // Folders in a folder the run made, which is not watched; past the kept folders that have a
+  // descriptor of their own, a folder is named by its path.
+  constexpr int kFolders = 300;
+  ASSERT_EQ(fs.CreateFolder("C:\\Made"), FsStatus::kOk);
+  for (int i = 0; i < kFolders; ++i) {
+    const std::string folder = "C:\\Made\\" + std::to_string(i);
+    ASSERT_EQ(fs.CreateFolder(folder), FsStatus::kOk);
+    ASSERT_EQ(Place(fs, folder + "\\f.txt", "f"), FsStatus::kOk);
+  }
+  TempDrives::MakeFolders(drives.Base() + "/outside");
+  for (const int i : {0, kFolders - 1}) {
+    const std::string made = drives.Host('C', "Made/" + std::to_string(i));
+    ASSERT_EQ(rename(made.c_str(), (made + "-old").c_str()), 0);
+    ASSERT_EQ(symlink((drives.Base() + "/outside").c_str(), made.c_str()), 0);
+    (void)Place(fs, "C:\\Made\\" + std::to_string(i) + "\\g.txt", "g");
+  }
+  EXPECT_EQ(TempDrives::Tree(drives.Base() + "/outside"), std::vector<std::string>{});
+}
+
 TEST_F(FileSystemPosix, AWaitForAHeldFileTellsWhetherItIsHeld) {
   TempDrives::WriteFile(drives.Host('C', "runtime/defile"), "list");
   const std::string path = "C:\\runtime\\DEFILE";
