@@ -123,7 +123,7 @@ class PosixReplacement : public ReplacementFile {
       : fs_(fs), fd_(std::move(fd)), tempHost_(std::move(tempHost)), destHost_(std::move(destHost)),
         createdMode_(createdMode),
         dir_(std::move(dir)), dirFd_(dir_ ? dir_->get() : AT_FDCWD),
-        destName_(dir_ ? destHost_.c_str() + destHost_.rfind('/') + 1 : destHost_.c_str()) {}
+        destName_(AtNameOf(destHost_, dir_ != nullptr)) {}
   PosixReplacement(const PosixReplacement&) = delete;
   PosixReplacement& operator=(const PosixReplacement&) = delete;
   ~PosixReplacement() override {
@@ -224,9 +224,7 @@ class PosixReplacement : public ReplacementFile {
 
   // The named temporary file as a call names it: its last name in the kept folder, else its
   // host path.
-  [[nodiscard]] const char* TempAtName() const {
-    return dir_ ? tempHost_.c_str() + tempHost_.rfind('/') + 1 : tempHost_.c_str();
-  }
+  [[nodiscard]] const char* TempAtName() const { return AtNameOf(tempHost_, dir_ != nullptr); }
 
   // Gives the file without a name a free temporary name beside the destination.
   bool LinkBesideDestination() {

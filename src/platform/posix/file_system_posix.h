@@ -38,6 +38,12 @@ namespace tunovar::posix {
 // (a replacement until it is committed), so that it stays open as long as a call needs it.
 using FolderFd = std::shared_ptr<const UniqueFd>;
 
+// How a call names the entry at a host path: by its last name in its folder's descriptor when
+// there is one (inFolder), so that the system walks no path; else by the whole host path.
+[[nodiscard]] inline const char* AtNameOf(const std::string& host, bool inFolder) {
+  return inFolder ? host.c_str() + host.rfind('/') + 1 : host.c_str();
+}
+
 class PosixFileSystem : public FileSystem {
  public:
   PosixFileSystem();  // drives from the environment
@@ -120,9 +126,7 @@ class PosixFileSystem : public FileSystem {
     // How a call names the entry: its last name in the kept folder above it, so that the
     // system walks no path; else its host path. Only for a path with a last name.
     [[nodiscard]] int AtFd() const { return parentDir ? parentDir->get() : AT_FDCWD; }
-    [[nodiscard]] const char* AtName() const {
-      return parentDir ? host.c_str() + host.rfind('/') + 1 : host.c_str();
-    }
+    [[nodiscard]] const char* AtName() const { return AtNameOf(host, parentDir != nullptr); }
   };
   // The entry at a Windows path; nullptr for an invalid path or a drive that is not mapped.
   // The answer stays valid until the next call of Locate.

@@ -189,10 +189,10 @@ void PosixFileSystem::ApplyNameChange(const std::string& folder, std::uint32_t m
 }
 
 bool PosixFileSystem::BelowMadeFolder(std::string_view folder) const {
-  for (const std::string& made : made_) {
-    if (folder.compare(0, made.size(), made) == 0 && (folder.size() == made.size() || folder[made.size()] == '/')) {
-      return true;
-    }
+  // The folder and each folder above it, looked up: as many look-ups as names on its way, not
+  // as many as folders made.
+  for (std::size_t end = folder.size(); end != 0 && end != std::string_view::npos; end = folder.rfind('/', end - 1)) {
+    if (made_.find(folder.substr(0, end)) != made_.end()) return true;
   }
   return false;
 }
