@@ -39,7 +39,7 @@ e2e_start_xvfb
 # never answers) fails instead of holding the run for good.
 if [ ! -f "$PREFIX/system.reg" ]; then
   timeout 180 $WINE wineboot -i >"$OUT/boot.log" 2>&1
-  timeout 30 $WINE reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$OUT/boot.log" 2>&1
+  timeout 30 $WINE "$E2E_REG" add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$OUT/boot.log" 2>&1
   timeout 30 $WS -w || $WS -k
 fi
 
@@ -53,7 +53,7 @@ cat "$OUT/check.out"
 
 # The entry the check leaves behind, read by the system's own tool, then removed.
 KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\OvriTUNOVAR'
-timeout 30 $WINE reg query "$KEY" >"$OUT/reg.out" 2>&1 || true
+timeout 30 $WINE "$E2E_REG" query "$KEY" >"$OUT/reg.out" 2>&1 || true
 if grep -q 'DisplayName.*Ovri TUNOVAR - Deinstallation' "$OUT/reg.out" &&
    grep -q 'QuietUninstallString.*deinstal.exe" /S' "$OUT/reg.out" &&
    grep -q 'NoRepair.*0x1' "$OUT/reg.out"; then
@@ -63,7 +63,7 @@ else
 fi
 unregistered=0
 timeout 60 $WINE "$EXE" --unregister >"$OUT/unregister.out" 2>&1 || unregistered=$?
-if [ "$unregistered" = 0 ] && ! timeout 30 $WINE reg query "$KEY" >"$OUT/reg-after.out" 2>&1; then
+if [ "$unregistered" = 0 ] && ! timeout 30 $WINE "$E2E_REG" query "$KEY" >"$OUT/reg-after.out" 2>&1; then
   echo "PASS the entry is removed again"
 else
   echo "FAIL the entry is removed again (--unregister ended with $unregistered)"; status=1

@@ -33,6 +33,11 @@ IM_IMPORT=/usr/bin/import
 IM_COMPARE=/usr/bin/compare
 
 export WINEARCH=win64 WINEDEBUG=-all
+# Wine's own programs are started by their full path. Given a bare name ("cmd"), Wine starts
+# start.exe, whose ShellExecuteEx now and then fails on a loaded machine ("ShellExecuteEx failed:
+# Internal error", exit code 1) before the program has run at all.
+E2E_CMD='C:\windows\system32\cmd.exe'
+E2E_REG='C:\windows\system32\reg.exe'
 # No Mono or Gecko dialogs; nothing written to the home folder's menus.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
@@ -119,9 +124,9 @@ e2e_boot_template() {
     # No Wine step may hold the run for good: each has a limit far above its usual time.
     timeout 180 "$WINE" wineboot -i >"$log" 2>&1
     # Wine draws its own frame and keeps the keyboard where the tests send it.
-    timeout 30 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$log" 2>&1
+    timeout 30 "$WINE" "$E2E_REG" add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$log" 2>&1
     # A fresh prefix has no .txt association; a real Windows has one.
-    timeout 30 "$WINE" reg add 'HKCR\.txt' /ve /d txtfile /f >>"$log" 2>&1
+    timeout 30 "$WINE" "$E2E_REG" add 'HKCR\.txt' /ve /d txtfile /f >>"$log" 2>&1
     timeout 30 "$WINESERVER" -w >>"$log" 2>&1 || "$WINESERVER" -k >>"$log" 2>&1
   )
   if [ ! -d "$template/drive_c/windows" ]; then
@@ -296,8 +301,8 @@ e2e_group_items() {
 # exists.
 e2e_query_uninstall_entry() {
   local out=$1
-  timeout 30 "$WINE" reg query "HKLM\\$E2E_UNINSTALL_KEY" >"$out" 2>&1 && return 0
-  timeout 30 "$WINE" reg query "HKCU\\$E2E_UNINSTALL_KEY" >"$out" 2>&1
+  timeout 30 "$WINE" "$E2E_REG" query "HKLM\\$E2E_UNINSTALL_KEY" >"$out" 2>&1 && return 0
+  timeout 30 "$WINE" "$E2E_REG" query "HKCU\\$E2E_UNINSTALL_KEY" >"$out" 2>&1
 }
 
 # Prints the record defile of an installation into the folder T (its Windows form, ending in
