@@ -147,6 +147,12 @@ class PosixFileSystem : public FileSystem {
   // Asks the system to signal queued changes of the watches, so that a lookup with nothing
   // changed reads nothing.
   void StartWatching();
+  // Called just before this program adds or removes a name in a host folder. Its own change
+  // would signal the process (a signal's delivery costs more than the calls it takes to
+  // avoid it): the signal is turned off until the changes are next read. Nothing kept is
+  // trusted meanwhile, as ApplyFolderChanges, which every lookup calls first, turns it on
+  // again and then reads every change queued, this one and any other.
+  void BeforeOwnChange(const std::string& folder);
 
   // Every folder that a kept answer below depends on is watched with inotify, and every
   // change reported, this program's own or another's, is applied before a kept answer is
@@ -243,6 +249,8 @@ class PosixFileSystem : public FileSystem {
   UniqueFd notify_;
   bool signalled_ = false;        // the system signals queued changes (else: read every time)
   std::uint32_t signalsSeen_ = 0;  // the signal count when the changes were last read
+  bool armed_ = true;              // the signals go to owner_ (off around an own change)
+  pid_t owner_ = 0;                // this process
   std::uint64_t lastStamp_ = 0;
   std::string dependentKey_;               // room for a key of dependents_
   std::vector<std::string> eventPaths_;    // room for the folders of one watch

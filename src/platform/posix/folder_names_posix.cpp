@@ -27,8 +27,8 @@ std::atomic<std::uint32_t> changeSignals{0};
 
 void CountChangeSignal(int) { changeSignals.fetch_add(1, std::memory_order_relaxed); }
 
-// Asks the system to signal this process whenever changes are queued on fd.
-bool SignalChanges(int fd) {
+// Asks the system to signal process owner whenever changes are queued on fd.
+bool SignalChanges(int fd, pid_t owner) {
   static const bool handled = [] {
     struct sigaction action {};
     action.sa_handler = CountChangeSignal;
@@ -36,14 +36,24 @@ bool SignalChanges(int fd) {
     sigemptyset(&action.sa_mask);
     return sigaction(SIGIO, &action, nullptr) == 0;
   }();
-  if (!handled || fcntl(fd, F_SETOWN, getpid()) != 0) return false;
+  if (!handled || fcntl(fd, F_SETOWN, owner) != 0) return false;
   const int flags = fcntl(fd, F_GETFL);
   return flags >= 0 && fcntl(fd, F_SETFL, flags | O_ASYNC) == 0;
 }
 
 }  // namespace
 
-void PosixFileSystem::StartWatching() { signalled_ = notify_ && SignalChanges(notify_.get()); }
+void PosixFileSystem::StartWatching() {
+  owner_ = getpid();
+  signalled_ = notify_ && SignalChanges(notify_.get(), owner_);
+}
+
+void PosixFileSystem::BeforeOwnChange(const std::string& folder) {
+  // Only a watched folder reports the change; nobody is signalled until the changes are next
+  // read, which is the first thing the next lookup does.
+  if (!signalled_ || !armed_ || watchOf_.find(folder) == watchOf_.end()) return;
+  if (fcntl(notify_.get(), F_SETOWN, 0) == 0) armed_ = false;
+}
 
 bool PosixFileSystem::MayExist(const std::string& hostPath) {
   const std::size_t slash = hostPath.rfind('/');
@@ -210,7 +220,13 @@ void PosixFileSystem::OwnNameChanged(const std::string& hostPath, OwnChange chan
 
 void PosixFileSystem::ApplyFolderChanges() {
   if (!notify_) return;
-  if (signalled_) {
+  if (signalled_ && !armed_) {
+    // Signals go to this process again before the queue is read: whatever the read below
+    // does not take is signalled. Where they cannot, the changes are read on every lookup.
+    armed_ = fcntl(notify_.get(), F_SETOWN, owner_) == 0;
+    signalled_ = armed_;
+    signalsSeen_ = changeSignals.load(std::memory_order_acquire);
+  } else if (signalled_) {
     // Taken before reading: a change queued after this has its own signal.
     const std::uint32_t count = changeSignals.load(std::memory_order_acquire);
     if (count == signalsSeen_) return;

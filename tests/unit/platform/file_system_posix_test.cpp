@@ -415,19 +415,27 @@ TEST_F(FileSystemPosix, WhatWasLookedUpIsSeenAnewAfterAnotherProgramChangesIt) {
        }},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    TempDrives d;
-    PosixFileSystem own;
-    TempDrives::WriteFile(d.Host('C', "A/B/f.txt"), "1");
-    // Everything that can be kept is looked up first: the folders, the entry, its length,
-    // a missing name, and the same file through another case.
-    ASSERT_TRUE(own.FileExists("C:\\A\\B\\F.TXT"));
-    ASSERT_EQ(own.FileLength("C:\\A\\B\\f.txt"), 1u);
-    ASSERT_TRUE(own.LastWriteTime("C:\\A\\B\\f.txt"));
-    ASSERT_EQ(own.ReadWholeFile("C:\\a\\B\\f.txt"), "1");
-    ASSERT_FALSE(own.FileExists("C:\\A\\B\\new.txt"));
-    InOtherProcess([&] { row.change(d); });
-    row.check(own, d);
+    // Also right after a deletion of the program's own, which turns the signal of changes off
+    // until they are next read: the other program's change then comes without one.
+    for (const bool afterOwnDeletion : {false, true}) {
+      SCOPED_TRACE(std::string(row.name) + (afterOwnDeletion ? ", after a deletion of its own" : ""));
+      TempDrives d;
+      PosixFileSystem own;
+      TempDrives::WriteFile(d.Host('C', "A/B/f.txt"), "1");
+      TempDrives::WriteFile(d.Host('C', "A/B/own.txt"), "o");
+      // Everything that can be kept is looked up first: the folders, the entry, its length,
+      // a missing name, and the same file through another case.
+      ASSERT_TRUE(own.FileExists("C:\\A\\B\\F.TXT"));
+      ASSERT_EQ(own.FileLength("C:\\A\\B\\f.txt"), 1u);
+      ASSERT_TRUE(own.LastWriteTime("C:\\A\\B\\f.txt"));
+      ASSERT_EQ(own.ReadWholeFile("C:\\a\\B\\f.txt"), "1");
+      ASSERT_FALSE(own.FileExists("C:\\A\\B\\new.txt"));
+      if (afterOwnDeletion) {
+        ASSERT_EQ(own.DeleteFile("C:\\A\\B\\OWN.TXT"), FsStatus::kOk);
+      }
+      InOtherProcess([&] { row.change(d); });
+      row.check(own, d);
+    }
   }
 }
 
