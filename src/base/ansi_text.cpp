@@ -1,12 +1,14 @@
 // ANSI (Windows-1252) string helpers.
 #include "base/ansi_text.h"
 
+#include <array>
 #include <limits>
 
 namespace tunovar {
 
-char ToUpperAnsi(char c) {
-  const auto u = static_cast<unsigned char>(c);
+namespace {
+
+constexpr char UpperOf(unsigned char u) {
   if (u >= 'a' && u <= 'z') return static_cast<char>(u - 32);
   // Latin-1 lower-case letters, except the division sign and y with diaeresis.
   if (u >= 0xE0 && u <= 0xFE && u != 0xF7) return static_cast<char>(u - 32);
@@ -15,12 +17,11 @@ char ToUpperAnsi(char c) {
     case 0x9C: return static_cast<char>(0x8C);  // oe
     case 0x9E: return static_cast<char>(0x8E);  // z caron
     case 0xFF: return static_cast<char>(0x9F);  // y diaeresis
-    default: return c;
+    default: return static_cast<char>(u);
   }
 }
 
-char ToLowerAnsi(char c) {
-  const auto u = static_cast<unsigned char>(c);
+constexpr char LowerOf(unsigned char u) {
   if (u >= 'A' && u <= 'Z') return static_cast<char>(u + 32);
   if (u >= 0xC0 && u <= 0xDE && u != 0xD7) return static_cast<char>(u + 32);
   switch (u) {
@@ -28,14 +29,38 @@ char ToLowerAnsi(char c) {
     case 0x8C: return static_cast<char>(0x9C);
     case 0x8E: return static_cast<char>(0x9E);
     case 0x9F: return static_cast<char>(0xFF);
-    default: return c;
+    default: return static_cast<char>(u);
   }
 }
 
+// Every path the uninstaller and the installer compare passes through these byte by byte: a
+// table costs one load a byte where the rules cost several comparisons.
+template <char (*Of)(unsigned char)>
+constexpr std::array<char, 256> TableOf() {
+  std::array<char, 256> table{};
+  for (unsigned i = 0; i < table.size(); ++i) table[i] = Of(static_cast<unsigned char>(i));
+  return table;
+}
+constexpr std::array<char, 256> kUpper = TableOf<UpperOf>();
+constexpr std::array<char, 256> kLower = TableOf<LowerOf>();
+
+char Upper(char c) { return kUpper[static_cast<unsigned char>(c)]; }
+
+}  // namespace
+
+char ToUpperAnsi(char c) { return Upper(c); }
+
+char ToLowerAnsi(char c) { return kLower[static_cast<unsigned char>(c)]; }
+
 std::string UCase(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = ToUpperAnsi(c);
+  std::string out;
+  AssignUCase(out, s);
   return out;
+}
+
+void AssignUCase(std::string& out, std::string_view s) {
+  out.assign(s);
+  for (char& c : out) c = Upper(c);
 }
 
 std::string LCase(std::string_view s) {
@@ -47,7 +72,7 @@ std::string LCase(std::string_view s) {
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (a[i] != b[i] && ToUpperAnsi(a[i]) != ToUpperAnsi(b[i])) return false;
+    if (a[i] != b[i] && Upper(a[i]) != Upper(b[i])) return false;
   }
   return true;
 }

@@ -15,6 +15,8 @@ inline constexpr std::string_view kCrLf = "\r\n";
 [[nodiscard]] char ToUpperAnsi(char c);
 [[nodiscard]] char ToLowerAnsi(char c);
 [[nodiscard]] std::string UCase(std::string_view s);
+// UCase(s) written into out, which keeps its room: nothing is allocated once it is large enough.
+void AssignUCase(std::string& out, std::string_view s);
 [[nodiscard]] std::string LCase(std::string_view s);
 
 [[nodiscard]] bool EqualsNoCase(std::string_view a, std::string_view b);

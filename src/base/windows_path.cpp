@@ -55,9 +55,17 @@ bool IsDotsComponent(std::string_view component) {
 }
 
 bool HasDotsComponent(std::string_view path) {
-  bool found = false;
-  ForEachComponent(path, kPathSeparators, [&](std::string_view c) { found = found || IsDotsComponent(c); });
-  return found;
+  // Asked twice of every entry the uninstaller removes: such a component starts with a dot or
+  // a blank, which most paths hold once at most, and the search for them is the library's.
+  for (const char first : {'.', ' '}) {
+    for (std::size_t at = path.find(first); at != std::string_view::npos; at = path.find(first, at + 1)) {
+      if (at != 0 && !IsSeparator(path[at - 1])) continue;
+      std::size_t end = at;
+      while (end < path.size() && !IsSeparator(path[end])) ++end;
+      if (IsDotsComponent(path.substr(at, end - at))) return true;
+    }
+  }
+  return false;
 }
 
 std::vector<std::string_view> PathComponents(std::string_view path) {

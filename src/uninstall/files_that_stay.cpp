@@ -39,8 +39,12 @@ std::vector<std::string> FilesThatStay(FileSystem& fs, const std::string& appPat
   if (batchRuns && !found.empty()) {
     for (const FixedWaitBlock& block : kFixedWaitBlocks) found.erase(UCase(FixedBlockPath(block, appPath, installDir)));
     for (const char* own : {"deinst.pif", "deinst.bat"}) found.erase(UCase(appPath + own));
+    // Every file of the list, in a key that keeps its room.
+    std::string key;
     for (const RemovalEntry& entry : list.entries) {
-      if (!entry.folder) found.erase(UCase(entry.path));
+      if (entry.folder) continue;
+      AssignUCase(key, entry.path);
+      found.erase(key);
     }
   }
   std::vector<std::string> staying;
