@@ -1,6 +1,9 @@
 // Tests of the Windows path rules every layer applies.
 #include "base/windows_path.h"
 
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace tunovar {
@@ -120,6 +123,29 @@ TEST(WindowsPath, ComponentsFoldersAndTrailingBackslashes) {
     EXPECT_EQ(WithoutTrailingBackslash(r.path), r.without) << r.path;
     EXPECT_EQ(FolderOfPath(r.path), r.folder) << r.path;
     EXPECT_EQ(IsRootFolder(r.path), r.root) << r.path;
+  }
+}
+
+TEST(WindowsPath, AComponentOfDotsAndBlanksOnlyIsFoundWhereverItStands) {
+  // Every path of up to six characters made of dots, blanks, both separators and a letter:
+  // found exactly where splitting the path at its separators gives such a component.
+  const std::string alphabet = ". \\/a";
+  std::vector<std::string> paths{""};
+  for (std::size_t from = 0; paths[from].size() < 6; ++from) {
+    for (const char c : alphabet) paths.push_back(paths[from] + c);
+  }
+  for (const std::string& path : paths) {
+    bool expected = false;
+    std::string component;
+    for (const char c : path + '\\') {
+      if (c != '\\' && c != '/') {
+        component += c;
+        continue;
+      }
+      expected = expected || (!component.empty() && component.find_first_not_of(". ") == std::string::npos);
+      component.clear();
+    }
+    ASSERT_EQ(HasDotsComponent(path), expected) << "'" << path << "'";
   }
 }
 
