@@ -62,7 +62,9 @@ EntryStep StepOfEntry(const RemovalEntry& entry, bool inside) {
   if (!inside) return EntryStep::kPassOver;
   if (entry.folder) return EntryStep::kRemoveFolder;
   // The batch and its program information file must survive until the batch runs.
-  if (NamesBatchFile(entry.path, "deinst.pif") || NamesBatchFile(entry.path, "deinst.bat")) {
+  // Both names begin so: a path without it names neither, and is passed by one search.
+  if (ContainsNoCase(entry.path, "deinst.") &&
+      (NamesBatchFile(entry.path, "deinst.pif") || NamesBatchFile(entry.path, "deinst.bat"))) {
     return EntryStep::kKeepForBatch;
   }
   return EntryStep::kDeleteFile;

@@ -162,7 +162,10 @@ void RemoveEntry(Installer& in, const RemovalEntry& entry, const InstallationBou
                  RemovalBatchWriter& batch) {
   FileSystem& fs = in.platform().fs;
   const std::string path(entry.path);
-  const bool inside = LiesInside(bounds, path, in.GetLongPath(path)) && ReallyInside(fs, bounds, path);
+  // The long form only decides where the path as written does not lie inside (the list
+  // holds the paths as the installation wrote them): it is asked for only then.
+  const bool inside = (LiesInside(bounds, path, {}) || LiesInside(bounds, path, in.GetLongPath(path))) &&
+                      ReallyInside(fs, bounds, path);
   switch (StepOfEntry(entry, inside)) {
     case EntryStep::kPassOver:
       in.Log("Passed over, outside the installation: " + std::string(entry.line));
