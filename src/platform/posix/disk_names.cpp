@@ -27,6 +27,9 @@ std::optional<std::string> AnsiNameOf(std::string_view diskName) {
 }
 
 std::optional<std::string> KeyOfDiskName(std::string_view diskName) {
+  // Every name the program deletes or looks up is taken through here: the common one is
+  // upper-cased in one string.
+  if (IsAscii(diskName)) return UCase(diskName);
   auto ansi = AnsiNameOf(diskName);
   if (!ansi) return std::nullopt;
   return UCase(*ansi);

@@ -484,7 +484,8 @@ const PosixFileSystem::Location* PosixFileSystem::Locate(std::string_view path, 
   }
   // A folder's own time changes with its names, which are reported only where it is watched.
   if (keep && !at.isLink && !(at.found && S_ISDIR(at.st.st_mode)) && written_.count(at.parentHost) == 0) {
-    KeptEntry& slot = kept_[nextKept_++ % kKeptEntries];
+    KeptEntry& slot = NextKeptSlot();
+    ++nextKept_;
     slot.path.assign(path);
     slot.at = std::move(at);
     return &slot.at;
@@ -513,8 +514,9 @@ const PosixFileSystem::Location* PosixFileSystem::LocateInKeptFolder(std::string
   bool kept = !folder.written;
   // Written where it will stay: a kept entry's slot, else the last answer. The slot's strings
   // keep their room, so that a lookup allocates nothing in the common case.
-  Location& at = kept ? kept_[nextKept_ % kKeptEntries].at : last_;
-  if (kept) kept_[nextKept_ % kKeptEntries].path.clear();
+  if (kept) TakeSlotOfFolder(folder.stamp);
+  Location& at = kept ? NextKeptSlot().at : last_;
+  if (kept) NextKeptSlot().path.clear();
   if (at.folderStamp != folder.stamp) {
     at.folderStamp = folder.stamp;
     at.root = folder.root;
@@ -574,8 +576,24 @@ const PosixFileSystem::Location* PosixFileSystem::LocateInKeptFolder(std::string
     std::swap(at, last_);
     return &last_;
   }
-  kept_[nextKept_++ % kKeptEntries].path.assign(path);
+  NextKeptSlot().path.assign(path);
+  ++nextKept_;
   return &at;
+}
+
+void PosixFileSystem::TakeSlotOfFolder(std::uint64_t stamp) {
+  const std::size_t next = nextKept_ % kKeptEntries;
+  if (kept_[keptOrder_[next]].at.folderStamp == stamp) return;
+  // A slot of the same folder that nothing is kept in any more (its entry changed: a file the
+  // uninstaller deleted is looked up again next) takes the next place in the ring, and the
+  // slot that was there takes its place, so that no kept entry is lost.
+  for (std::size_t place = 0; place < kKeptEntries; ++place) {
+    const KeptEntry& other = kept_[keptOrder_[place]];
+    if (other.path.empty() && other.at.folderStamp == stamp) {
+      std::swap(keptOrder_[place], keptOrder_[next]);
+      return;
+    }
+  }
 }
 
 bool PosixFileSystem::InsideDrive(const Location& at, bool entry) {

@@ -135,6 +135,9 @@ class PosixFileSystem : public FileSystem {
   // common case: the core names the files of a few folders again and again): one look at
   // that name, and nothing parsed or allocated anew. nullptr for any other path.
   const Location* LocateInKeptFolder(std::string_view path, FsStatus* status);
+  // Puts a slot that holds no entry and whose strings are those of the kept folder with this
+  // stamp at the next place of kept_, when there is one: only the last name is then written.
+  void TakeSlotOfFolder(std::uint64_t stamp);
   bool EnsureDrive(char letter);
   // dir: the folder's descriptor from Locate's answer, or none to name it by its path.
   std::unique_ptr<ReplacementFile> CreateReplacementIn(const std::string& parentHost, FolderFd dir,
@@ -243,8 +246,12 @@ class PosixFileSystem : public FileSystem {
   // Host folder, a newline and the key of a name in it -> the kept folders found through it.
   std::unordered_map<std::string, std::vector<std::string>> dependents_;
   KeptEntry kept_[kKeptEntries];
+  // The slots of kept_ in the order they are written in, the next at nextKept_.
+  static_assert(kKeptEntries == 8, "keptOrder_ names every slot once");
+  std::uint8_t keptOrder_[kKeptEntries] = {0, 1, 2, 3, 4, 5, 6, 7};
   Location last_;  // the answer of the last Locate that was not kept
   std::size_t nextKept_ = 0;
+  KeptEntry& NextKeptSlot() { return kept_[keptOrder_[nextKept_ % kKeptEntries]]; }
   FolderNames unkept_;  // the names of a folder read without keeping them
   UniqueFd notify_;
   bool signalled_ = false;        // the system signals queued changes (else: read every time)
