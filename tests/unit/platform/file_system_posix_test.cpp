@@ -107,6 +107,24 @@ TEST_F(FileSystemPosix, NamesAddedOrRemovedFromOutsideAreSeenAtOnce) {
   EXPECT_FALSE(fs.FileExists("C:\\dir\\foo.txt"));
 }
 
+TEST_F(FileSystemPosix, AnswersStayRightWhileTheFilesOfSeveralFoldersAreDeletedInTurn) {
+  // As the uninstaller goes: each file looked at, deleted and looked at again, the folders in
+  // turn; every other file is then asked about again.
+  constexpr int kFiles = 12;
+  const auto name = [](int i) { return "d" + std::to_string(i % 3) + "/f" + std::to_string(i) + ".dat"; };
+  const auto path = [](int i) { return "C:\\Inst\\D" + std::to_string(i % 3) + "\\F" + std::to_string(i) + ".DAT"; };
+  for (int i = 0; i < kFiles; ++i) TempDrives::WriteFile(drives.Host('C', "Inst/" + name(i)), std::string(i + 1, 'x'));
+  for (int i = 0; i < kFiles; ++i) {
+    ASSERT_EQ(fs.FileLength(path(i)), i + 1u);
+    ASSERT_EQ(fs.DeleteFile(path(i)), FsStatus::kOk);
+    EXPECT_FALSE(fs.FileExists(path(i)));
+    for (int j = i + 1; j < kFiles; ++j) {
+      EXPECT_EQ(fs.HostPath(path(j)), drives.Host('C', "Inst/" + name(j))) << path(j);
+      EXPECT_EQ(fs.FileLength(path(j)), j + 1u) << path(j);
+    }
+  }
+}
+
 TEST_F(FileSystemPosix, NewEntriesTakeTheGivenCaseInsideExistingFolders) {
   TempDrives::MakeFolders(drives.Host('C', "apps"));
   EXPECT_EQ(fs.CreateFolder("C:\\APPS"), FsStatus::kExists);

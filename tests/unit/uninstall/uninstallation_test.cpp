@@ -405,6 +405,14 @@ TEST(RunUninstall, EntriesInTheShortFormOfTheTargetCountAsInside) {
   EXPECT_FALSE(w.fs.Has(kDir + "\\tuno.exe"));
 }
 
+TEST(RunUninstall, AnEntryInsideOnlyByItsLongFormCountsAsInside) {
+  World w;
+  w.shell.longNames["C:\\PROGRA~1\\OLD.TXT"] = kDir + "\\old.txt";
+  w.WriteList(" 0 ", {"C:\\PROGRA~1\\old.txt", "C:\\PROGRA~1\\other.txt"});
+  EXPECT_EQ(w.Run(), kExitIncomplete);
+  EXPECT_EQ(w.installer->report.PassedOverEntries, std::vector<std::string>{"C:\\PROGRA~1\\other.txt"});
+}
+
 TEST(RunUninstall, TheProductWindowIsClosedBeforeAnyListedFileIsTouched) {
   // A shell whose product window holds tuno.exe open until it has handled WM_CLOSE.
   struct ProductShell : FakeShell {
