@@ -39,10 +39,17 @@ std::vector<std::string> FilesThatStay(FileSystem& fs, const std::string& appPat
   if (batchRuns && !found.empty()) {
     for (const FixedWaitBlock& block : kFixedWaitBlocks) found.erase(UCase(FixedBlockPath(block, appPath, installDir)));
     for (const char* own : {"deinst.pif", "deinst.bat"}) found.erase(UCase(appPath + own));
-    // Every file of the list, in a key that keeps its room.
+    // Every file of the list, in a key that keeps its room. Upper-casing keeps a path's
+    // length, and only a few files are found: a path of a length none of them has is passed
+    // over without a key.
+    std::vector<bool> foundLength;
+    for (const auto& [foundKey, foundPath] : found) {
+      if (foundKey.size() >= foundLength.size()) foundLength.resize(foundKey.size() + 1);
+      foundLength[foundKey.size()] = true;
+    }
     std::string key;
     for (const RemovalEntry& entry : list.entries) {
-      if (entry.folder) continue;
+      if (entry.folder || entry.path.size() >= foundLength.size() || !foundLength[entry.path.size()]) continue;
       AssignUCase(key, entry.path);
       found.erase(key);
     }
