@@ -278,12 +278,25 @@ PosixFileSystem::LetGo PosixFileSystem::WaitUntilLetGo(const std::string& path, 
   // Closing the probe at the end also lets go of its own lock.
   const UniqueFd fd(open(at->host.c_str(), kOpenRead | O_NOFOLLOW | O_NONBLOCK));
   if (!fd) return errno == ENOENT ? LetGo::kLetGoOrChanged : LetGo::kNotHeld;
-  const UniqueFd changes(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
-  // Watched before the first probe, so that a closing between the two is not missed.
-  if (!changes || inotify_add_watch(changes.get(), at->host.c_str(),
-                                    IN_CLOSE | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF) < 0) {
-    return LetGo::kNotHeld;
+  // One descriptor serves every wait of the run, each with a watch of its own that it removes
+  // at its end: closing a descriptor that had a watch waits for the kernel's grace period (up
+  // to 16 ms), and the batch deletes what it waited for right after the wait. Removing the
+  // watch does not wait; the descriptor is closed when the run ends.
+  if (!letGoChanges_) letGoChanges_.reset(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+  if (!letGoChanges_) return LetGo::kNotHeld;
+  const int changes = letGoChanges_.get();
+  // What an earlier wait's watch left queued (the report of its removal) is not this wait's.
+  alignas(inotify_event) char events[4096];
+  while (read(changes, events, sizeof events) > 0) {
   }
+  // Watched before the first probe, so that a closing between the two is not missed.
+  const int watch = inotify_add_watch(changes, at->host.c_str(), IN_CLOSE | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF);
+  if (watch < 0) return LetGo::kNotHeld;
+  struct Unwatch {
+    int changes;
+    int watch;
+    ~Unwatch() { (void)inotify_rm_watch(changes, watch); }  // fails once the file is gone
+  } unwatch{changes, watch};
   const auto nowMs = [] {
     timespec now {};
     clock_gettime(CLOCK_MONOTONIC, &now);
@@ -302,19 +315,19 @@ PosixFileSystem::LetGo PosixFileSystem::WaitUntilLetGo(const std::string& path, 
     outcome = LetGo::kStillHeld;
     const std::int64_t left = deadline - nowMs();
     if (left <= 0) break;
-    pollfd wait {changes.get(), POLLIN, 0};
+    pollfd wait {changes, POLLIN, 0};
     const int ready = poll(&wait, 1, static_cast<int>(closed ? std::min<std::int64_t>(left, 1) : left));
     if (ready < 0 && errno != EINTR) break;
-    closed = ready > 0;
     std::uint32_t seen = 0;
-    alignas(inotify_event) char events[4096];
-    for (ssize_t n; closed && (n = read(changes.get(), events, sizeof events)) > 0;) {
+    for (ssize_t n; ready > 0 && (n = read(changes, events, sizeof events)) > 0;) {
       for (ssize_t i = 0; i < n;) {
         const auto* event = reinterpret_cast<const inotify_event*>(events + i);
-        seen |= event->mask;
+        // A queue that overflowed may have lost this watch's report: it counts as one.
+        if (event->wd == watch || (event->mask & IN_Q_OVERFLOW) != 0) seen |= event->mask;
         i += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
       }
     }
+    closed = seen != 0;
     // Gone, renamed or changed: the waiting block looks again.
     if ((seen & (IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED)) != 0) {
       outcome = LetGo::kLetGoOrChanged;

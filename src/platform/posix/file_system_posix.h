@@ -254,6 +254,7 @@ class PosixFileSystem : public FileSystem {
   KeptEntry& NextKeptSlot() { return kept_[keptOrder_[nextKept_ % kKeptEntries]]; }
   FolderNames unkept_;  // the names of a folder read without keeping them
   UniqueFd notify_;
+  UniqueFd letGoChanges_;  // the watches of WaitUntilLetGo, one at a time
   bool signalled_ = false;        // the system signals queued changes (else: read every time)
   std::uint32_t signalsSeen_ = 0;  // the signal count when the changes were last read
   bool armed_ = true;              // the signals go to owner_ (off around an own change)
