@@ -21,11 +21,11 @@ namespace {
 // closing them by number is this function's job, as none of them is owned by anything of the
 // detached work.
 void CloseInheritedFiles(int kept) {
+  // The numbers below the kept one, then those above it; from 3 on when none is kept.
   const bool keep = kept > 2;
-  if ((!keep || kept == 3 || close_range(3, static_cast<unsigned>(kept) - 1, 0) == 0) &&
-      close_range(keep ? static_cast<unsigned>(kept) + 1 : 3, ~0U, 0) == 0) {
-    return;
-  }
+  const auto from = static_cast<unsigned>(keep ? kept + 1 : 3);
+  const bool below = !keep || kept == 3 || close_range(3, static_cast<unsigned>(kept) - 1, 0) == 0;
+  if (below && close_range(from, ~0U, 0) == 0) return;
   std::vector<int> open;
   {
     const UniqueDir dir(opendir("/proc/self/fd"));
