@@ -18,8 +18,12 @@
 #   e2e_check "what" test-command...
 #   e2e_finish              # the summary; the script's exit status
 #
-# Wine runs only as 64-bit here (this kernel cannot execute 32-bit code). Wine's output
-# always goes to files: a Wine child that outlives its command keeps a pipe open for good.
+# Two lanes, chosen by the PE machine type of the program under test: the 64-bit build runs
+# under Debian's wine64, the 32-bit product under Debian's 32-bit Wine that scripts/wine32
+# unpacks below build/ (a win32 prefix). Every Windows program a test starts goes through
+# e2e_wine, which refuses one whose machine type is not the lane's: wine64 given a 32-bit
+# program prints nothing, exits 0 and does nothing. Wine's output always goes to files: a
+# Wine child that outlives its command keeps a pipe open for good.
 # Nothing here waits a fixed time for something to have happened: every step polls what it
 # can see (a window, a file, a process, a picture that has stopped changing) with a generous
 # limit, so that a loaded machine makes a test slower, never wrong.
@@ -28,6 +32,9 @@ E2E_REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 E2E_OUT=$E2E_REPO/build/e2e
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
+E2E_LANE=win64
+E2E_MACHINE=x86_64
+E2E_MINGW=x86_64-w64-mingw32
 IM_CONVERT=/usr/bin/convert  # /usr/local/bin/convert may be a stand-in
 IM_IMPORT=/usr/bin/import
 IM_COMPARE=/usr/bin/compare
@@ -47,7 +54,8 @@ E2E_PREFIXES=()
 E2E_XVFB_PID=
 
 # The program under test: the first argument of a test, else the 64-bit build. Sets EXE to an
-# absolute path, or says FAIL and ends the test when there is no program.
+# absolute path and chooses the lane of its machine type (e2e_use_lane), or says FAIL and ends
+# the test when there is no program or no Wine for it.
 e2e_program() {
   EXE=${1:-$E2E_REPO/build/win64/install.exe}
   case $EXE in /*) ;; *) EXE=$PWD/$EXE ;; esac
@@ -55,6 +63,115 @@ e2e_program() {
     echo "FAIL  no program at $EXE (build it with: cmake --preset win64 && cmake --build --preset win64)"
     exit 1
   fi
+  local machine
+  machine=$(e2e_pe_machine "$EXE")
+  if ! e2e_use_lane "$machine"; then
+    echo "FAIL  no Wine to run $EXE (machine type $machine)"
+    exit 1
+  fi
+}
+
+# Prints the machine type of the PE file FILE: i386, x86_64, or "unknown" (no PE file, or
+# another machine).
+e2e_pe_machine() {
+  local file=$1 offset signature machine
+  offset=$(od -An -tu4 -j60 -N4 "$file" 2>/dev/null | tr -d ' ')
+  [ -n "$offset" ] || { echo unknown; return; }
+  signature=$(od -An -tx1 -j"$offset" -N4 "$file" 2>/dev/null | tr -d ' ')
+  machine=$(od -An -tx1 -j$((offset + 4)) -N2 "$file" 2>/dev/null | tr -d ' ')
+  if [ "$signature" != 50450000 ]; then
+    echo unknown
+  elif [ "$machine" = 4c01 ]; then
+    echo i386
+  elif [ "$machine" = 6486 ]; then
+    echo x86_64
+  else
+    echo unknown
+  fi
+}
+
+# Chooses the Wine of the lane of MACHINE (i386 or x86_64): WINE, WINESERVER, WINEARCH, the
+# lane's name E2E_LANE (win32, win64), the compiler prefix E2E_MINGW of the lane's test tools,
+# and E2E_OUT, build/e2e/LANE. Fails when that Wine cannot be had here.
+e2e_use_lane() {
+  mkdir -p "$E2E_OUT"
+  case $1 in
+    x86_64)
+      WINE=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
+      E2E_LANE=win64 E2E_MINGW=x86_64-w64-mingw32
+      export WINEARCH=win64
+      ;;
+    i386)
+      local bin
+      bin=$("$E2E_REPO/scripts/wine32" 2>>"$E2E_OUT/wine32.log") || return 1
+      WINE=$bin/wine WINESERVER=$bin/wineserver
+      E2E_LANE=win32 E2E_MINGW=i686-w64-mingw32
+      export WINEARCH=win32
+      ;;
+    *) return 1 ;;
+  esac
+  E2E_MACHINE=$1
+  E2E_OUT=$E2E_REPO/build/e2e/$E2E_LANE
+  mkdir -p "$E2E_OUT"
+}
+
+# Prints the host path of the Windows path PATH in the current prefix (a host path as it is),
+# each component found ignoring letter case; fails when there is no such file.
+e2e_host_path() {
+  local path=$1 host rest component entry found
+  case $path in
+    /*) [ -e "$path" ] && { echo "$path"; return 0; }; return 1 ;;
+    [A-Za-z]:\\*) ;;
+    *) return 1 ;;
+  esac
+  host=$WINEPREFIX/dosdevices/$(printf '%s' "${path:0:1}" | tr '[:upper:]' '[:lower:]'):
+  rest=${path:3}
+  local IFS='\'
+  for component in $rest; do
+    [ -n "$component" ] || continue
+    if [ -e "$host/$component" ]; then
+      host=$host/$component
+      continue
+    fi
+    found=
+    for entry in "$host"/*; do
+      if [ "$(printf '%s' "${entry##*/}" | tr '[:upper:]' '[:lower:]')" = "$(printf '%s' "$component" | tr '[:upper:]' '[:lower:]')" ]; then
+        found=$entry
+        break
+      fi
+    done
+    [ -n "$found" ] || return 1
+    host=$found
+  done
+  [ -f "$host" ] && echo "$host"
+}
+
+# Succeeds when the Windows program PROGRAM (a Windows path in the current prefix, or a host
+# path) is of the lane's machine type; otherwise says why on standard error.
+e2e_runnable() {
+  local program=$1 host machine
+  if ! host=$(e2e_host_path "$program"); then
+    e2e_log "not started: no program $program in $WINEPREFIX"
+    return 1
+  fi
+  machine=$(e2e_pe_machine "$host")
+  if [ "$machine" != "$E2E_MACHINE" ]; then
+    e2e_log "not started: $program is a $machine program, and this lane's Wine runs $E2E_MACHINE"
+    return 1
+  fi
+}
+
+# Runs Windows program PROGRAM with ARGS under the lane's Wine in the foreground, once
+# e2e_runnable has checked it (status 126 when it refused). e2e_wine_timeout SECONDS PROGRAM
+# ARGS...: the same within a time limit.
+e2e_wine() {
+  e2e_runnable "$1" || return 126
+  "$WINE" "$@"
+}
+e2e_wine_timeout() {
+  local seconds=$1; shift
+  e2e_runnable "$1" || return 126
+  timeout "$seconds" "$WINE" "$@"
 }
 
 e2e_log() { printf '%s\n' "$*" >&2; }
@@ -122,11 +239,12 @@ e2e_boot_template() {
   (
     export WINEPREFIX=$template
     # No Wine step may hold the run for good: each has a limit far above its usual time.
+    # Wine's own name: the prefix holds no programs before this step.
     timeout 180 "$WINE" wineboot -i >"$log" 2>&1
     # Wine draws its own frame and keeps the keyboard where the tests send it.
-    timeout 30 "$WINE" "$E2E_REG" add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$log" 2>&1
+    e2e_wine_timeout 30 "$E2E_REG" add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$log" 2>&1
     # A fresh prefix has no .txt association; a real Windows has one.
-    timeout 30 "$WINE" "$E2E_REG" add 'HKCR\.txt' /ve /d txtfile /f >>"$log" 2>&1
+    e2e_wine_timeout 30 "$E2E_REG" add 'HKCR\.txt' /ve /d txtfile /f >>"$log" 2>&1
     timeout 30 "$WINESERVER" -w >>"$log" 2>&1 || "$WINESERVER" -k >>"$log" 2>&1
   )
   if [ ! -d "$template/drive_c/windows" ]; then
@@ -187,12 +305,13 @@ e2e_stage_cd() {
   cp "$exe" "$runtime/install.exe"
 }
 
-# Prints the path of build/e2e/NAME.exe, the test program tests/e2e/NAME.cpp built for Wine
-# (x86_64, static) when it is missing or older than its source; fails when it cannot be built.
+# Prints the path of build/e2e/LANE/NAME.exe, the test program tests/e2e/NAME.cpp built for
+# the lane's machine (static) when it is missing or older than its source; fails when it cannot
+# be built.
 e2e_tool() {
   local name=$1 exe=$E2E_OUT/$1.exe source=$E2E_REPO/tests/e2e/$1.cpp
   if [ ! -s "$exe" ] || [ "$source" -nt "$exe" ]; then
-    x86_64-w64-mingw32-g++ -std=c++20 -O1 -static -Wall -Wextra -o "$exe" "$source" \
+    "$E2E_MINGW-g++" -std=c++20 -O1 -static -Wall -Wextra -o "$exe" "$source" \
       >"$E2E_LOGS/$name-build.log" 2>&1 || return 1
   fi
   echo "$exe"
@@ -203,7 +322,7 @@ e2e_tool() {
 # gives its exit code. (Not in a command substitution: only this shell can wait for it.)
 e2e_start() {
   local log=$1; shift
-  "$WINE" "$@" >"$log" 2>&1 </dev/null &
+  e2e_wine "$@" >"$log" 2>&1 </dev/null &
   E2E_PID=$!
 }
 
@@ -301,8 +420,8 @@ e2e_group_items() {
 # exists.
 e2e_query_uninstall_entry() {
   local out=$1
-  timeout 30 "$WINE" "$E2E_REG" query "HKLM\\$E2E_UNINSTALL_KEY" >"$out" 2>&1 && return 0
-  timeout 30 "$WINE" "$E2E_REG" query "HKCU\\$E2E_UNINSTALL_KEY" >"$out" 2>&1
+  e2e_wine_timeout 30 "$E2E_REG" query "HKLM\\$E2E_UNINSTALL_KEY" >"$out" 2>&1 && return 0
+  e2e_wine_timeout 30 "$E2E_REG" query "HKCU\\$E2E_UNINSTALL_KEY" >"$out" 2>&1
 }
 
 # Prints the record defile of an installation into the folder T (its Windows form, ending in

@@ -7,8 +7,12 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 exe=${1:-$here/../../build/win64/install.exe}
 
-# One Wine prefix template for the whole run (about 15 s); every test copies it.
+# One Wine prefix template for the whole run (about 15 s); every test copies it. The lane
+# (win64 or win32) follows the program's machine type.
 source "$here/lib.sh"
+e2e_program "$exe"
+exe=$EXE
+printf 'Lane %s: %s under %s\n' "$E2E_LANE" "$exe" "$WINE"
 shared=$E2E_OUT/run.shared.$$
 trap 'rm -rf "$shared"' EXIT
 if e2e_boot_template "$shared/template" "$E2E_OUT/logs/template.log"; then
@@ -43,11 +47,11 @@ if [ -n "${E2E_SHARED_TEMPLATE:-}" ]; then
   cp -a "$E2E_SHARED_TEMPLATE" "$shared/check-prefix"
   export TUNOVAR_CHECK_PREFIX=$shared/check-prefix
 fi
-"$here/build-platform-check.sh" >"$out" 2>&1 || failed+=("win32 platform check")
+TUNOVAR_CHECK_MACHINE=$E2E_MACHINE "$here/build-platform-check.sh" >"$out" 2>&1 || failed+=("win32 platform check")
 cat "$out"
 tally "$out"
 
 [ "${#failed[@]}" -gt 0 ] && printf '\nend-to-end tests that failed: %s\n' "${failed[*]}"
 # The closing count of every check of every test.
-printf '\ne2e: %d passed, %d failed\n' "$passes" "$fails"
+printf '\ne2e-%s: %d passed, %d failed\n' "$E2E_LANE" "$passes" "$fails"
 [ "${#failed[@]}" -eq 0 ]

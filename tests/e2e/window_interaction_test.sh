@@ -144,7 +144,7 @@ windows=$E2E_RUN/windows.txt
 lister=$(e2e_tool window_list) || lister=
 # The system's windows, front first: "front|topmost|class|owner|title" (CR LF from Wine).
 list_windows() {
-  [ -n "$lister" ] && timeout 30 "$WINE" "$lister" >"$windows.crlf" 2>>"$E2E_LOGS/window_list.log" &&
+  [ -n "$lister" ] && e2e_wine_timeout 30 "$lister" >"$windows.crlf" 2>>"$E2E_LOGS/window_list.log" &&
     tr -d '\r' <"$windows.crlf" >"$windows"
 }
 question_in_front() {
