@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tunovar {
 
@@ -26,6 +27,11 @@ class Shell {
   virtual int Open(const std::string& file, const std::string& parameters,
                    const std::string& workingFolder, ShowMode show) = 0;
 
+  // Starts the system's command interpreter on the batch file batchName (a name in
+  // workingFolder, which becomes its current folder) without a window and without waiting for
+  // it; true when the interpreter was started.
+  virtual bool StartBatch(const std::string& batchName, const std::string& workingFolder) = 0;
+
   // One DDE execute over a conversation of its own: connect to service/topic, execute the
   // command string with a time limit, disconnect.
   virtual DdeStatus DdeExecute(const std::string& service, const std::string& topic,
@@ -44,10 +50,17 @@ class Shell {
 
   // GetSystemDefaultLangID.
   [[nodiscard]] virtual std::uint16_t SystemDefaultLangId() = 0;
-  // True when the interpreter that runs a batch runs the commands of a "|" chain one after
-  // the other in one current folder (DOS-based Windows); false where each side of a pipe
-  // runs in an interpreter of its own at the same time (NT-family Windows).
-  [[nodiscard]] virtual bool BatchPipesRunInOrder() = 0;
+  // True on DOS-based Windows (95, 98, Me): there a batch is run without a window through its
+  // program information file, and the interpreter runs the commands of a "|" chain one after
+  // the other in one current folder. False on NT-family Windows, where a PIF would need a DOS
+  // machine (missing from 64-bit Windows, a feature to install on later 32-bit ones) and each
+  // side of a pipe runs in an interpreter of its own at the same time. Told by what the
+  // system is, never by the version it reports: a compatibility mode reports an older one.
+  [[nodiscard]] virtual bool DosBasedWindows() = 0;
+  // The ANSI text as the bytes of the code page that the batch interpreter reads a batch file
+  // in (the OEM code page on Windows); nullopt when a character of it has no place there, so
+  // that a batch line would name another file.
+  [[nodiscard]] virtual std::optional<std::string> BatchBytes(std::string_view ansi) = 0;
   // GetWindowsDirectoryA / GetSystemDirectoryA: the text the call wrote, nullopt when it
   // returned less than 1.
   [[nodiscard]] virtual std::optional<std::string> WindowsDirectory() = 0;

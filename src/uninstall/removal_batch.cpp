@@ -30,7 +30,7 @@ std::string FixedBlockPath(const FixedWaitBlock& block, std::string_view appPath
   return path;
 }
 
-std::optional<std::string> BatchOperand(std::string_view path) {
+std::optional<std::string> BatchOperand(std::string_view path, const BatchCodePage& codePage) {
   bool quote = false;
   std::string out;
   out.reserve(path.size() + 2);
@@ -48,12 +48,14 @@ std::optional<std::string> BatchOperand(std::string_view path) {
     if (c == '%') out += '%';
   }
   if (quote) out = "\"" + out + "\"";
+  // The quotes, "%" and "\" are ASCII, the same in every code page.
+  if (codePage) return codePage(out);
   return out;
 }
 
-std::string FixedBlockText(char label, std::string_view shortPath) {
+std::string FixedBlockText(char label, std::string_view shortPath, const BatchCodePage& codePage) {
   // A block whose file name cannot be written waits for nothing, like a missing file.
-  const std::string p = BatchOperand(shortPath).value_or(std::string());
+  const std::string p = BatchOperand(shortPath, codePage).value_or(std::string());
   std::string text = "echo off";
   text += kCrLf;
   text += ':';
@@ -67,19 +69,19 @@ std::string FixedBlockText(char label, std::string_view shortPath) {
   return text;
 }
 
-std::optional<std::string> FileLineText(std::string_view shortPath) {
-  const auto p = BatchOperand(shortPath);
+std::optional<std::string> FileLineText(std::string_view shortPath, const BatchCodePage& codePage) {
+  const auto p = BatchOperand(shortPath, codePage);
   if (!p) return std::nullopt;
   return "del " + *p + std::string(kCrLf);
 }
 
-std::optional<std::string> FolderLineText(std::string_view shortPath) {
-  const auto p = BatchOperand(shortPath);
+std::optional<std::string> FolderLineText(std::string_view shortPath, const BatchCodePage& codePage) {
+  const auto p = BatchOperand(shortPath, codePage);
   if (!p) return std::nullopt;
   return "rd " + *p + std::string(kCrLf);
 }
 
-std::string BuildRemoveDirChain(std::string_view folder, ChainJoin join) {
+std::string BuildRemoveDirChain(std::string_view folder, ChainJoin join, const BatchCodePage& codePage) {
   const std::size_t drive = folder.find(":\\");
   if (drive == std::string_view::npos) return "";
   const std::vector<std::string_view> components = PathComponents(folder.substr(drive + 2));
@@ -89,7 +91,7 @@ std::string BuildRemoveDirChain(std::string_view folder, ChainJoin join) {
     // Past a component we cannot name, the chain would remove folders at the wrong level;
     // the folders above it hold it and stay anyway.
     if (IsDotsComponent(*it)) break;
-    const auto operand = BatchOperand(*it);
+    const auto operand = BatchOperand(*it, codePage);
     if (!operand) break;
     chain += JoinText(join);
     chain += "cd..";
@@ -99,39 +101,62 @@ std::string BuildRemoveDirChain(std::string_view folder, ChainJoin join) {
   return chain;
 }
 
-std::string LastLineText(std::string_view parentFolder, ChainJoin join) {
+std::string LastLineText(std::string_view parentFolder, ChainJoin join, const BatchCodePage& codePage) {
   std::string line;
   for (const std::string_view command : kBatchLastLineCommands) {
     if (!line.empty()) line += JoinText(join);
     line += command;
   }
-  return line + BuildRemoveDirChain(parentFolder, join);
+  return line + BuildRemoveDirChain(parentFolder, join, codePage);
 }
 
 void RemovalBatchWriter::Put(std::string_view text) {
   if (file_ != nullptr && !file_->Write(text)) failed_ = true;
 }
 
+void RemovalBatchWriter::NoteUncarried(std::string_view path) {
+  if (!path.empty()) uncarried_.emplace_back(path);
+}
+
 std::string RemovalBatchWriter::WriteFixedBlock(char label, std::string_view shortPath) {
-  std::string text = FixedBlockText(label, shortPath);
+  if (!BatchOperand(shortPath, codePage_)) NoteUncarried(shortPath);
+  std::string text = FixedBlockText(label, shortPath, codePage_);
+  Put(text);
+  return text;
+}
+
+std::optional<std::string> RemovalBatchWriter::AddWaitingBlock(char label, std::string_view shortPath) {
+  if (shortPath.empty() || !BatchOperand(shortPath, codePage_)) {
+    NoteUncarried(shortPath);
+    return std::nullopt;
+  }
+  std::string text = FixedBlockText(label, shortPath, codePage_);
   Put(text);
   return text;
 }
 
 std::optional<std::string> RemovalBatchWriter::AddFileLine(std::string_view shortPath) {
-  auto text = FileLineText(shortPath);
-  if (text) Put(*text);
+  auto text = FileLineText(shortPath, codePage_);
+  if (text) {
+    Put(*text);
+  } else {
+    NoteUncarried(shortPath);
+  }
   return text;
 }
 
 std::optional<std::string> RemovalBatchWriter::AddFolderLine(std::string_view shortPath) {
-  auto text = FolderLineText(shortPath);
-  if (text) Put(*text);
+  auto text = FolderLineText(shortPath, codePage_);
+  if (text) {
+    Put(*text);
+  } else {
+    NoteUncarried(shortPath);
+  }
   return text;
 }
 
 std::string RemovalBatchWriter::WriteLastLine(std::string_view parentFolder, ChainJoin join) {
-  std::string text = LastLineText(parentFolder, join);
+  std::string text = LastLineText(parentFolder, join, codePage_);
   Put(text);
   return text;
 }

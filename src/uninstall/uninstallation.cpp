@@ -112,8 +112,9 @@ void CloseRunningProduct(Installer& in) {
 // so none is written.
 RemovalBatchWriter BeginBatch(Installer& in, const std::string& batchPath, bool listHere,
                               const std::string& installDir) {
-  RemovalBatchWriter batch(listHere ? in.platform().fs.OpenForWriting(batchPath, WriteMode::kReplace)
-                                    : nullptr);
+  Shell& shell = in.platform().shell;
+  RemovalBatchWriter batch(listHere ? in.platform().fs.OpenForWriting(batchPath, WriteMode::kReplace) : nullptr,
+                           [&shell](std::string_view text) { return shell.BatchBytes(text); });
   if (!listHere) {
     in.Log("No removal list beside the program; no batch is written");
   } else if (!batch.IsOpen()) {
@@ -134,12 +135,22 @@ void RemoveGroupAndEntry(Installer& in) {
                                                      : "No uninstall entry to remove");
 }
 
+enum class BatchLine { kFile, kFolder, kRunningProgram };
+
 // A batch line for what is still there, with its short form (the path itself when the system
 // gives none for it).
-void LeaveToBatch(Installer& in, RemovalBatchWriter& batch, const std::string& path, bool folder) {
+void LeaveToBatch(Installer& in, RemovalBatchWriter& batch, const std::string& path, BatchLine kind) {
   const std::string shortForm = in.GetShortPath(path);
   const std::string& operand = shortForm.empty() ? path : shortForm;
-  const std::optional<std::string> line = folder ? batch.AddFolderLine(operand) : batch.AddFileLine(operand);
+  std::optional<std::string> line;
+  switch (kind) {
+    case BatchLine::kFile: line = batch.AddFileLine(operand); break;
+    case BatchLine::kFolder: line = batch.AddFolderLine(operand); break;
+    // The batch may reach this line as soon as the program has let go of its removal list,
+    // while the system still holds the program's own image for a moment: a single "del"
+    // would then fail and leave it.
+    case BatchLine::kRunningProgram: line = batch.AddWaitingBlock(kRunningProgramLabel, operand); break;
+  }
   if (!line) {
     in.Log("No batch line for a name the batch cannot carry: " + path);
   } else if (batch.IsOpen()) {
@@ -176,7 +187,7 @@ void RemoveEntry(Installer& in, const RemovalEntry& entry, const InstallationBou
       if (status == FsStatus::kOk) in.Log("Removed folder " + path);
       if (!fs.FolderExists(path)) return;
       in.Log("Could not remove folder " + path + ": " + Describe(status));
-      LeaveToBatch(in, batch, WithoutTrailingBackslash(path), true);
+      LeaveToBatch(in, batch, WithoutTrailingBackslash(path), BatchLine::kFolder);
       return;
     }
     case EntryStep::kKeepForBatch:
@@ -187,7 +198,9 @@ void RemoveEntry(Installer& in, const RemovalEntry& entry, const InstallationBou
       // The uninstaller's own program goes only with the batch, after this run has ended: a
       // run that is killed on its way leaves a way to uninstall what is still there.
       if (existed && NamesRunningProgram(path, in.folders.AppPath, in.Launch().exeBaseName)) {
-        LeaveToBatch(in, batch, WithoutTrailingBackslash(path), false);
+        // A read-only program would keep its waiting block going until it gives up.
+        (void)fs.ClearAttributes(path);
+        LeaveToBatch(in, batch, WithoutTrailingBackslash(path), BatchLine::kRunningProgram);
         return;
       }
       in.WaitKill(path);
@@ -195,7 +208,7 @@ void RemoveEntry(Installer& in, const RemovalEntry& entry, const InstallationBou
         if (existed) in.Log("Deleted " + path);
         return;
       }
-      LeaveToBatch(in, batch, WithoutTrailingBackslash(path), false);
+      LeaveToBatch(in, batch, WithoutTrailingBackslash(path), BatchLine::kFile);
       return;
     }
   }
@@ -204,7 +217,7 @@ void RemoveEntry(Installer& in, const RemovalEntry& entry, const InstallationBou
 // The last line with the folder chain; every file but the held list is closed before the
 // batch starts. True when the batch may be started.
 bool FinishBatch(Installer& in, RemovalBatchWriter& batch, const std::string& parent, bool listHere) {
-  const ChainJoin join = in.platform().shell.BatchPipesRunInOrder() ? ChainJoin::kPipe : ChainJoin::kAmpersand;
+  const ChainJoin join = in.platform().shell.DosBasedWindows() ? ChainJoin::kPipe : ChainJoin::kAmpersand;
   const std::string lastLine = batch.WriteLastLine(parent, join);
   if (batch.IsOpen()) in.Log("Batch: " + lastLine);
   const bool startBatch = batch.Complete();
@@ -244,18 +257,25 @@ bool Started(Installer& in, const std::string& name, int result) {
   return false;
 }
 
-void StartBatch(Installer& in) {
+// Starts the batch; true when it runs. On DOS-based Windows the program information file
+// runs it without a window. Elsewhere, and where the shell cannot open that file, the batch
+// is started directly: NT-family Windows would need a DOS machine to read the file, which it
+// may lack (64-bit Windows), offer to install with a dialog (later 32-bit ones) or answer
+// with success and run nothing (Wine).
+bool StartBatch(Installer& in) {
   Shell& shell = in.platform().shell;
   const std::string folder = WithoutTrailingBackslash(in.folders.AppPath);
-  if (Started(in, "deinst.pif", shell.Open(in.folders.AppPath + "deinst.pif", "", folder, ShowMode::kHidden))) {
-    return;
+  if (shell.DosBasedWindows() &&
+      Started(in, "deinst.pif", shell.Open(in.folders.AppPath + "deinst.pif", "", folder, ShowMode::kHidden))) {
+    return true;
   }
-  // No DOS machine to read the program information file (64-bit Windows, Wine): the batch is
-  // run directly, as the file would have run it. It is named from its working folder: a
-  // folder name such as "%PATH%" in the full path would be read as the variable.
-  if (!Started(in, "deinst.bat", shell.Open("deinst.bat", "", folder, ShowMode::kHidden))) {
-    in.report.BatchNotStarted = true;
+  if (shell.StartBatch("deinst.bat", folder)) {
+    in.Log("Started deinst.bat");
+    return true;
   }
+  in.Log("Could not start deinst.bat");
+  in.report.BatchNotStarted = true;
+  return false;
 }
 
 }  // namespace
@@ -309,17 +329,21 @@ void Installer::RunUninstall() {
     bounds.realTarget = WithTrailingBackslash(*real);
   }
   for (const RemovalEntry& entry : removalList.entries) RemoveEntry(*this, entry, bounds, batch);
-  const bool startBatch = FinishBatch(*this, batch, runtime.parent, listHere);
+  // The batch starts before the closing message, so that the message can say whether it runs.
+  // It deletes nothing of this folder before this program has ended: its block e waits for
+  // the removal list, which this program holds open to its end.
+  const bool batchRuns = FinishBatch(*this, batch, runtime.parent, listHere) && StartBatch(*this);
 
   // The installed uninstaller without its list: the installation could not write it.
   const bool installedWithoutList = !listHere && EqualsNoCase(launch_.exeBaseName, "deinstal");
   if (listHere) {
     const std::vector<std::string> inFolders =
-        FilesThatStay(platform_.fs, folders.AppPath, runtime.installDir, removalList, startBatch);
+        FilesThatStay(platform_.fs, folders.AppPath, runtime.installDir, removalList, batchRuns);
     staying.insert(staying.end(), inFolders.begin(), inFolders.end());
+    // What the batch was to remove but could not name stays as well.
+    if (batchRuns) staying.insert(staying.end(), batch.Uncarried().begin(), batch.Uncarried().end());
   }
   SayRemoved(*this, staying, installedWithoutList ? listPath : std::string());
-  if (startBatch) StartBatch(*this);
   if (report.BatchNotStarted) {
     Log("Uninstall done; the batch did not start, so what it would remove is still there");
   } else {

@@ -36,7 +36,7 @@ const std::vector<std::string> kProductFiles = {
 
 int Write(const std::string& target, const std::string& folder, bool nt) {
   FakePlatform fake;
-  fake.shell.pipesRunInOrder = !nt;
+  fake.shell.dosBased = !nt;
   const std::string dir = target + "TUNOVAR";
   const std::string app = dir + "\\runtime\\";
   fake.fs.PutFile("C:\\WINDOWS\\ovrituno.inf", "\"" + dir + "\\\"\r\n");

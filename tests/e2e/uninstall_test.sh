@@ -155,7 +155,7 @@ echo "NOTE  under Wine the batch cannot remove its own folder: cmd keeps deinst.
 # commands run in order, from the runtime folder up, and every folder that is empty goes.
 printf 'cd /d C:\\Apps\\TUNOVAR\\TUNOVAR\\runtime\r\n' >"$DRIVE_C/chain.bat"
 cat "$E2E_RUN/last-line" >>"$DRIVE_C/chain.bat"
-start_from_c "$E2E_LOGS/chain.log" cmd /c 'C:\chain.bat'
+start_from_c "$E2E_LOGS/chain.log" "$E2E_CMD" /c 'C:\chain.bat'
 e2e_wait_exit "$E2E_PID" 60
 e2e_check "the last line, run where no batch holds the runtime folder, removes runtime, TUNOVAR, TUNOVAR and Apps (left: $(left_below "$DRIVE_C/Apps"))" \
   test ! -e "$DRIVE_C/Apps"

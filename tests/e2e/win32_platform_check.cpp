@@ -459,6 +459,30 @@ void CheckOpen(Win32Shell& shell, Win32FileSystem& fs) {
   Check(WaitFor(FileThere, marker), "the batch ran in its working folder");
   Check(shell.Open(kBase + "\\missing.bat", "", kBase, ShowMode::kNormal) == 2, "Open of a missing file gives 2");
   Check(shell.Open("", "", kBase, ShowMode::kNormal) == 2, "Open of an empty name gives 2");
+
+  // The uninstaller's batch: started by the interpreter itself, named from its folder.
+  const std::string started = kBase + "\\started.txt";
+  Check(WriteText(fs, kBase + "\\go.bat", WriteMode::kReplace, "@echo started> started.txt\r\n"), "a batch file to start");
+  Check(shell.StartBatch("go.bat", kBase), "StartBatch starts the interpreter");
+  Check(WaitFor(FileThere, started), "the started batch ran in its working folder");
+  Check(!shell.StartBatch("", kBase), "StartBatch of an empty name starts nothing");
+  // Wine is of the NT family, whichever Windows version it reports.
+  Check(!shell.DosBasedWindows(), "DosBasedWindows is false under Wine");
+}
+
+void CheckBatchBytes(Win32Shell& shell) {
+  Check(shell.BatchBytes("del C:\\Apps\\x.txt") == std::optional<std::string>("del C:\\Apps\\x.txt"),
+        "BatchBytes keeps ASCII as it is");
+  const UINT oem = ::GetOEMCP();
+  if (::GetACP() == 1252 && (oem == 437 || oem == 850)) {
+    // "ä", "é", "ß" of Windows-1252 are 0x84, 0x82 and 0xE1 in both OEM code pages; "€" is in neither.
+    Check(shell.BatchBytes("T\xE4\xE9\xDF") == std::optional<std::string>("T\x84\x82\xE1"),
+          "BatchBytes writes a-umlaut, e-acute and sharp s in the OEM code page " + std::to_string(oem));
+    Check(!shell.BatchBytes("x\x80").has_value(), "BatchBytes refuses the euro sign, which the OEM code page lacks");
+  } else {
+    Check(false, "the check expects ANSI 1252 and OEM 437 or 850 (got " + std::to_string(::GetACP()) + ", " +
+                     std::to_string(oem) + ")");
+  }
 }
 
 void CheckConsole() {
@@ -588,6 +612,7 @@ int main(int argc, char** argv) {
   CheckRegistry(shell);
   CheckWindows(shell);
   CheckOpen(shell, fs);
+  CheckBatchBytes(shell);
   CheckConsole();
   if (dde) CheckDde(shell);
 

@@ -328,6 +328,12 @@ int FakeShell::Open(const std::string& file, const std::string& parameters,
   return onOpen ? onOpen(file) : openResult;
 }
 
+bool FakeShell::StartBatch(const std::string& batchName, const std::string& workingFolder) {
+  calls.push_back("StartBatch " + batchName + "|" + workingFolder);
+  opened.push_back(batchName);
+  return batchStarts;
+}
+
 DdeStatus FakeShell::DdeExecute(const std::string& service, const std::string& topic,
                                 const std::string& command, int timeoutMs) {
   calls.push_back("DDE " + service + "|" + topic + "|" + command + "|" + std::to_string(timeoutMs));

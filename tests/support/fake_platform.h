@@ -111,7 +111,10 @@ class FakeShell : public Shell {
   // Windows that exist: class|title -> how many WM_CLOSE it takes to close it (-1: never).
   std::map<std::string, int> windows;
   std::uint16_t langId = 0x0409;
-  bool pipesRunInOrder = true;
+  bool dosBased = true;
+  // The batch's code page: nullopt for a text it cannot hold; unset, the ANSI bytes as they are.
+  std::function<std::optional<std::string>(std::string_view)> batchCodePage;
+  bool batchStarts = true;  // StartBatch's answer
   std::optional<std::string> windowsDirectory = std::string("C:\\WINDOWS");
   std::optional<std::string> systemDirectory = std::string("C:\\WINDOWS\\system32");
   std::map<std::string, std::string> shortNames;  // by upper-case path
@@ -129,7 +132,11 @@ class FakeShell : public Shell {
   std::optional<WindowRef> FindTopWindow(const std::string& cls, const std::string& title) override;
   void SendClose(WindowRef window) override;
   std::uint16_t SystemDefaultLangId() override { return langId; }
-  bool BatchPipesRunInOrder() override { return pipesRunInOrder; }
+  bool DosBasedWindows() override { return dosBased; }
+  std::optional<std::string> BatchBytes(std::string_view ansi) override {
+    return batchCodePage ? batchCodePage(ansi) : std::optional<std::string>(std::string(ansi));
+  }
+  bool StartBatch(const std::string& batchName, const std::string& workingFolder) override;
   std::optional<std::string> WindowsDirectory() override { return windowsDirectory; }
   std::optional<std::string> SystemDirectory() override { return systemDirectory; }
   std::string ShortPathName(const std::string& path) override;

@@ -97,6 +97,11 @@ void PosixShell::PassOver(const std::string& kind, const std::string& file) {
   }
 }
 
+bool PosixShell::StartBatch(const std::string& batchName, const std::string& workingFolder) {
+  // The same built-in interpreter the program information file leads to.
+  return Open(batchName, "", workingFolder, ShowMode::kHidden) > 32;
+}
+
 int PosixShell::Open(const std::string& file, const std::string& parameters,
                      const std::string& workingFolder, ShowMode show) {
   (void)parameters;

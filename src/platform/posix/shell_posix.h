@@ -47,8 +47,12 @@ class PosixShell : public Shell {
   std::optional<WindowRef> FindTopWindow(const std::string& className, const std::string& title) override;
   void SendClose(WindowRef window) override;
   std::uint16_t SystemDefaultLangId() override;
-  // The built-in interpreter runs a "|" chain in order, as DOS-based Windows does.
-  bool BatchPipesRunInOrder() override { return true; }
+  // The built-in interpreter stands in for DOS-based Windows' own: the program information
+  // file runs it, and it runs a "|" chain in order.
+  bool DosBasedWindows() override { return true; }
+  // The built-in interpreter reads the uninstaller's own Windows-1252 bytes.
+  std::optional<std::string> BatchBytes(std::string_view ansi) override { return std::string(ansi); }
+  bool StartBatch(const std::string& batchName, const std::string& workingFolder) override;
   std::optional<std::string> WindowsDirectory() override;
   std::optional<std::string> SystemDirectory() override;
   std::string ShortPathName(const std::string& path) override;

@@ -232,7 +232,62 @@ std::optional<std::string> Win32Shell::WindowsDirectory() {
   return SystemFolder(::GetWindowsDirectoryA);
 }
 
-bool Win32Shell::BatchPipesRunInOrder() { return (::GetVersion() & 0x80000000U) != 0; }
+bool Win32Shell::DosBasedWindows() { return ::GetModuleHandleA("ntdll.dll") == nullptr; }
+
+std::optional<std::string> Win32Shell::BatchBytes(std::string_view ansi) {
+  // Below 128 every ANSI and OEM code page holds the same characters.
+  if (std::all_of(ansi.begin(), ansi.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    return std::string(ansi);
+  }
+  if (ansi.size() > INT_MAX / 2) return std::nullopt;
+  const int length = static_cast<int>(ansi.size());
+  std::wstring wide(ansi.size(), L'\0');
+  const int wideLength = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, wide.data(), length);
+  if (wideLength <= 0) return std::nullopt;
+  wide.resize(static_cast<std::size_t>(wideLength));
+  // A double-byte OEM code page takes at most two bytes a character.
+  std::string oem(wide.size() * 2, '\0');
+  const int oemLength = ::WideCharToMultiByte(CP_OEMCP, 0, wide.data(), wideLength, oem.data(),
+                                              static_cast<int>(oem.size()), nullptr, nullptr);
+  if (oemLength <= 0) return std::nullopt;
+  oem.resize(static_cast<std::size_t>(oemLength));
+  std::wstring back(oem.size(), L'\0');
+  const int backLength = ::MultiByteToWideChar(CP_OEMCP, 0, oem.data(), oemLength, back.data(), oemLength);
+  if (backLength != wideLength || back.compare(0, wide.size(), wide) != 0) return std::nullopt;
+  return oem;
+}
+
+bool Win32Shell::StartBatch(const std::string& batchName, const std::string& workingFolder) {
+  if (batchName.empty() || HasNul(batchName) || HasNul(workingFolder)) return false;
+  std::string interpreter(MAX_PATH + 1, '\0');
+  DWORD length = ::GetEnvironmentVariableA("ComSpec", interpreter.data(), MAX_PATH + 1);
+  if (length == 0 || length > MAX_PATH) {
+    const std::optional<std::string> system = SystemDirectory();
+    if (!system || system->empty()) return false;
+    interpreter = *system + "\\cmd.exe";
+  } else {
+    interpreter.resize(length);
+  }
+  // The batch is named from its working folder: a folder name such as "%PATH%" in a full
+  // path would be read as the variable.
+  std::string commandLine = "\"" + interpreter + "\" /c " + batchName;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  // Where CREATE_NO_WINDOW is not known, the console it then makes is not shown.
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION process{};
+  // No handle is inherited: the removal list held open must stay this program's alone, and a
+  // console this program attached to stays out of the batch's way.
+  if (!::CreateProcessA(interpreter.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                        CREATE_NO_WINDOW | IDLE_PRIORITY_CLASS, nullptr,
+                        workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &process)) {
+    return false;
+  }
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return true;
+}
 
 std::optional<std::string> Win32Shell::SystemDirectory() {
   return SystemFolder(::GetSystemDirectoryA);

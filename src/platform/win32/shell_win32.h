@@ -37,8 +37,16 @@ class Win32Shell final : public Shell {
   void SendClose(WindowRef window) override;
 
   [[nodiscard]] std::uint16_t SystemDefaultLangId() override;
-  // Only DOS-based Windows (95, 98, Me), whose GetVersion sets the high bit.
-  [[nodiscard]] bool BatchPipesRunInOrder() override;
+  // Only DOS-based Windows (95, 98, Me): no process there has ntdll.dll, which every process
+  // of NT-family Windows has, whatever version a compatibility mode reports.
+  [[nodiscard]] bool DosBasedWindows() override;
+  // Through UTF-16 into the OEM code page and back: a character that comes back as another
+  // (a best fit, the default character) has no place there.
+  [[nodiscard]] std::optional<std::string> BatchBytes(std::string_view ansi) override;
+  // The interpreter named by COMSPEC (else cmd.exe of the system folder) with "/c" and the
+  // batch, with no window, at idle priority: its waiting blocks retry in a loop until the
+  // uninstaller has ended.
+  bool StartBatch(const std::string& batchName, const std::string& workingFolder) override;
   [[nodiscard]] std::optional<std::string> WindowsDirectory() override;
   [[nodiscard]] std::optional<std::string> SystemDirectory() override;
   [[nodiscard]] std::string ShortPathName(const std::string& path) override;

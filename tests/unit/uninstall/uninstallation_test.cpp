@@ -26,7 +26,8 @@ const std::string kApp = kDir + "\\runtime\\";      // AppPath
 const std::string kBatch = kApp + "deinst.bat";
 const std::string kList = kApp + "defile";
 // The running uninstaller, which every list names, goes with the batch.
-const std::string kOwnLine = "del " + kApp + "deinstal.exe\r\n";
+// The running uninstaller's own waiting block.
+const std::string kOwnLine = "echo off\r\n:u\r\ndel " + kApp + "deinstal.exe\r\nif exist " + kApp + "deinstal.exe goto u\r\n";
 const std::string kLastLine =
     "del deinst.pif | del deinst.bat | cd .. | rd runtime | cd.. | rd TUNOVAR | cd.. | rd TUNOVAR"
     " | cd.. | rd Apps";
@@ -166,7 +167,8 @@ TEST(RunUninstall, RemovesTheInstallationAndLeavesTheRestToTheBatch) {
   EXPECT_EQ(w.Run(), kExitDone);
 
   const std::string expectedBatch = FixedBlocks() +
-                                    "del C:\\APPS\\TUNOVAR\\TUNOVAR\\RUNTIME\\DEINST~1.EXE\r\n"
+                                    "echo off\r\n:u\r\ndel C:\\APPS\\TUNOVAR\\TUNOVAR\\RUNTIME\\DEINST~1.EXE\r\n"
+                                    "if exist C:\\APPS\\TUNOVAR\\TUNOVAR\\RUNTIME\\DEINST~1.EXE goto u\r\n"
                                     "rd C:\\APPS\\TUNOVAR\\TUNOVAR\\RUNTIME\r\n"
                                     "rd C:\\Apps\\TUNOVAR\\TUNOVAR\r\n" +
                                     kLastLine;
@@ -189,7 +191,7 @@ TEST(RunUninstall, RemovesTheInstallationAndLeavesTheRestToTheBatch) {
 
   // The order of the sequence: the question and the closing message in the recorded
   // language, between them the files outside the list, the batch, the group, the entry, the
-  // list's entries; the batch started last.
+  // list's entries; the batch started last, before the closing message says it runs.
   ASSERT_EQ(w.fake.ui.messages.size(), 2u);
   EXPECT_EQ(w.fake.ui.messages[0].title, "Ovri TUNOVAR Deinstallation");
   EXPECT_EQ(w.fake.ui.messages[0].text, "Remove 1?");
@@ -197,7 +199,7 @@ TEST(RunUninstall, RemovesTheInstallationAndLeavesTheRestToTheBatch) {
   EXPECT_EQ(w.fake.ui.messages[1].title, "Ovri TUNOVAR Deinstallation");
   EXPECT_EQ(w.fake.ui.messages[1].text, "Bye 1");
   EXPECT_EQ(w.fake.ui.messages[1].buttons, MessageButtons::kOk);
-  EXPECT_EQ(callsAtClosingMessage, w.shell.calls.size() - 1);
+  EXPECT_EQ(callsAtClosingMessage, w.shell.calls.size());
   ASSERT_GE(w.fs.journal.size(), 4u);
   EXPECT_EQ(w.fs.journal[0], "Delete " + kDir + "\\tunodoc.gid");
   EXPECT_EQ(w.fs.journal[1], "Delete C:\\WINDOWS\\ovrituno.inf");
@@ -281,7 +283,7 @@ TEST(RunUninstall, TheInstalledUninstallerWithoutItsListClaimsNoRemoval) {
 TEST(RunUninstall, TheLastLineIsJoinedSoThatTheSystemsInterpreterRunsItInOrder) {
   for (const bool pipesInOrder : {true, false}) {
     World w;
-    w.shell.pipesRunInOrder = pipesInOrder;
+    w.shell.dosBased = pipesInOrder;
     w.WriteList(" 0 ", {kDir + "\\tuno.exe", kDir + "\\data\\songs.db"});
     EXPECT_EQ(w.Run(), kExitDone);
     EXPECT_EQ(w.fs.Content(kBatch),
@@ -472,17 +474,49 @@ TEST(CloseWindowByTitle, AtMostTenRequestsThenOneLook) {
   }
 }
 
-TEST(RunUninstall, ThePifThatCannotBeOpenedFallsBackToTheBatchAndAFailedStartIsSaid) {
-  for (const int batchResult : {42, 2}) {
+TEST(RunUninstall, TheBatchRunsThroughItsPifOnlyOnDosBasedWindowsAndAFailedStartIsSaid) {
+  const std::string folder = kDir + "\\runtime";
+  const std::string pif = "Open " + kApp + "deinst.pif||" + folder + "|0";
+  const std::string direct = "StartBatch deinst.bat|" + folder;
+  struct Row {
+    const char* name;
+    bool dosBased;
+    int pifResult;
+    bool batchStarts;
+    std::vector<std::string> starts;  // the shell's calls that start something, in order
+  };
+  const Row rows[] = {
+      {"DOS-based, the PIF runs it", true, 42, true, {pif}},
+      {"DOS-based, no DOS machine reads the PIF", true, 2, true, {pif, direct}},
+      {"DOS-based, nothing starts", true, 2, false, {pif, direct}},
+      // A PIF is never opened on NT-family Windows: its DOS machine may accept it and run
+      // nothing, or be missing and offer to install itself.
+      {"NT family", false, 42, true, {direct}},
+      {"NT family, the interpreter does not start", false, 42, false, {direct}},
+  };
+  for (const Row& r : rows) {
     World w;
-    w.shell.onOpen = [&](const std::string& file) { return EndsWithNoCase(file, ".pif") ? 2 : batchResult; };
-    EXPECT_EQ(w.Run(), batchResult == 42 ? kExitDone : kExitIncomplete) << batchResult;
-    // The batch is named from its working folder: the full path may hold a "%".
-    const std::string folder = kDir + "\\runtime";
-    EXPECT_EQ(std::vector<std::string>(w.shell.calls.end() - 2, w.shell.calls.end()),
-              (std::vector<std::string>{"Open " + kApp + "deinst.pif||" + folder + "|0",
-                                        "Open deinst.bat||" + folder + "|0"}));
-    EXPECT_EQ(w.fake.console.Logged("Could not start deinst.bat (2)"), batchResult == 2) << batchResult;
+    w.shell.dosBased = r.dosBased;
+    w.shell.openResult = r.pifResult;
+    w.shell.batchStarts = r.batchStarts;
+    const bool runs = r.batchStarts || (r.dosBased && r.pifResult > 32);
+    std::vector<std::string> starts;
+    EXPECT_EQ(w.Run(), runs ? kExitDone : kExitIncomplete) << r.name;
+    for (const std::string& call : w.shell.calls) {
+      if (call.starts_with("Open ") || call.starts_with("StartBatch ")) starts.push_back(call);
+    }
+    EXPECT_EQ(starts, r.starts) << r.name;
+    EXPECT_EQ(w.fake.console.Logged("Could not start deinst.bat"), !runs) << r.name;
+    // "Removed" only where the batch runs; otherwise what stays is named.
+    ASSERT_FALSE(w.fake.ui.messages.empty()) << r.name;
+    const std::string& closing = w.fake.ui.messages.back().text;
+    if (runs) {
+      EXPECT_EQ(closing, "Bye 1") << r.name;
+    } else {
+      EXPECT_TRUE(closing.starts_with("TUNOVAR could not be removed completely. These files stay:")) << closing;
+      EXPECT_NE(closing.find(kApp + "deinstal.exe"), std::string::npos) << closing;
+      EXPECT_NE(closing.find(kBatch), std::string::npos) << closing;
+    }
   }
 }
 
