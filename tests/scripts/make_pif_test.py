@@ -3,13 +3,12 @@
 from the published layout, not from the writer's constants. Run: python3 tests/scripts/make_pif_test.py
 """
 
-import importlib.machinery
-import importlib.util
 import os
 import struct
 import subprocess
 import sys
 import tempfile
+import types
 import unittest
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -18,10 +17,11 @@ SAMPLE = os.path.join(ROOT, "samples", "cd", "TUNOVAR", "runtime", "deinst.pif")
 
 
 def load_script():
-    loader = importlib.machinery.SourceFileLoader("make_pif", SCRIPT)
-    spec = importlib.util.spec_from_loader("make_pif", loader)
-    module = importlib.util.module_from_spec(spec)
-    loader.exec_module(module)
+    """The script as a module (its name has no ".py"); its command line is not run."""
+    module = types.ModuleType("make_pif")
+    module.__file__ = SCRIPT
+    with open(SCRIPT, encoding="utf-8") as f:
+        exec(compile(f.read(), SCRIPT, "exec"), module.__dict__)
     return module
 
 
