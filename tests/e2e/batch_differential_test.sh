@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The removal batches the uninstaller writes, for target folders with blanks, & ^ ( ) % ! , ; =
-# and long names, run by the built-in interpreter of the POSIX back-end and by Wine's cmd over
-# identical trees: the same files and folders must remain, besides what Wine cannot do.
+# The removal batches the uninstaller writes, for target folders with blanks, & ^ ( ) % ! , ; =,
+# long names and letters beyond ASCII, run by the built-in interpreter of the POSIX back-end and
+# by Wine's cmd (of the lane's Wine) over identical trees: the same files and folders must
+# remain, besides what Wine cannot do. cmd reads its batch in the OEM code page (437 here), the
+# built-in interpreter in Windows-1252: each gets the batch the uninstaller writes for it.
 #
 # The batches are those the uninstaller writes on NT-family Windows (and under Wine): the
 # commands of the last line joined by " & ". Each target is run twice from identical trees:
@@ -13,10 +15,13 @@
 #            (under Wine from a batch in C:\ that changes there first), where no interpreter
 #            holds a batch: no difference at all.
 #
-# Usage: tests/e2e/batch_differential_test.sh [path/to/install.exe]   (the program is not used:
-# the batches come from build/native/batch_sample); logs go to build/e2e/logs/batch_differential/.
+# Usage: tests/e2e/batch_differential_test.sh [path/to/install.exe]   (the program only chooses
+# the lane, the Wine whose cmd runs the batches: they come from build/native/batch_sample); logs
+# go to build/e2e/LANE/logs/batch_differential/.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
+
+e2e_program "$@"
 
 SAMPLE=$E2E_REPO/build/native/batch_sample
 LONG=$(printf 'Long folder name %.0s' 1 2 3 4 5 6)end  # 105 characters, no blank at the end
@@ -27,6 +32,7 @@ TARGETS=(
   'C:\100%\!bang!\'
   'C:\a,b;c=d\'
   "C:\\$LONG\\$LONG\\"
+  'C:\Müsik Äpps\Café ßtudio\'
 )
 
 e2e_begin batch_differential
@@ -81,13 +87,15 @@ for target in "${TARGETS[@]}"; do
   top=${rel%%/*}
   runtime=$rel/TUNOVAR/runtime
   head -n -1 "$out/deinst.bat" >"$out/body.bat"
+  head -n -1 "$out/posix.bat" >"$out/posix-body.bat"
   last=$(tail -n 1 "$out/deinst.bat")
+  posix_last=$(tail -n 1 "$out/posix.bat")
   for round in whole split; do
     make_tree "$out/tree.txt" "$POSIX_C" "$DRIVE_C"
     log=$E2E_LOGS/$round$i
-    file=$out/deinst.bat
-    [ "$round" = split ] && file=$out/body.bat
-    cp "$file" "$POSIX_C/$runtime/deinst.bat"
+    file=$out/deinst.bat posix_file=$out/posix.bat
+    [ "$round" = split ] && file=$out/body.bat posix_file=$out/posix-body.bat
+    cp "$posix_file" "$POSIX_C/$runtime/deinst.bat"
     cp "$file" "$DRIVE_C/$runtime/deinst.bat"
     "$SAMPLE" run "$POSIX_C" "${target}TUNOVAR\\runtime" >"$log.posix.log" 2>&1
     posix_status=$?
@@ -95,12 +103,13 @@ for target in "${TARGETS[@]}"; do
     wine_status=$E2E_EXIT
     allowed=$(wine_leaves "$rel/TUNOVAR")
     if [ "$round" = split ]; then
-      printf '%s' "$last" >"$POSIX_C/$runtime/deinst.bat"
+      printf '%s' "$posix_last" >"$POSIX_C/$runtime/deinst.bat"
       "$SAMPLE" run "$POSIX_C" "${target}TUNOVAR\\runtime" >>"$log.posix.log" 2>&1 || posix_status=$?
       # Wine's process keeps the folder it starts in: the line runs from a batch in C:\ that
       # first changes to the runtime folder ("%" doubled, as in any batch).
       where=${target}TUNOVAR\\runtime
-      printf 'cd /d "%s"\r\n%s' "${where//%/%%}" "$last" >"$DRIVE_C/last$i.bat"
+      printf 'cd /d "%s"\r\n' "${where//%/%%}" | iconv -f UTF-8 -t CP437 >"$DRIVE_C/last$i.bat"
+      printf '%s' "$last" >>"$DRIVE_C/last$i.bat"
       e2e_start_in "$DRIVE_C" "$log.wine-last.log" "$E2E_CMD" /c "C:\\last$i.bat"
       e2e_wait_exit "$E2E_PID" 60
       rm -f "$DRIVE_C/last$i.bat"

@@ -5,13 +5,19 @@
 //       are all held open, so that everything is left to the batch, on a system that runs the
 //       commands of a "|" chain in order or, with "nt", on one that does not (NT-family
 //       Windows, Wine): its last line then joins them with " & ". Writes FOLDER/deinst.bat as the
-//       uninstaller wrote it and FOLDER/tree.txt, the installation's entries relative to
-//       drive C: ("A b&c/TUNOVAR/runtime/defile", folders ending in "/"), UTF-8.
+//       uninstaller wrote it for Windows, in the OEM code page 437 of an English Wine,
+//       FOLDER/posix.bat as it wrote it for the built-in interpreter (Windows-1252, the same
+//       bytes wherever the path is ASCII), and FOLDER/tree.txt, the installation's entries
+//       relative to drive C: ("A b&c/TUNOVAR/runtime/defile", folders ending in "/"), UTF-8.
 //   batch_sample run DRIVE_C RUNTIME  runs RUNTIME\deinst.bat (RUNTIME a Windows folder) with
 //       the built-in interpreter, drive C: being the host folder DRIVE_C.
+#include <iconv.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,11 +38,42 @@ namespace {
 const std::vector<std::string> kProductFiles = {
     "runtime\\deinstal.exe", "runtime\\insttext", "runtime\\group", "runtime\\deinst.pif",
     "tunOVAR.exe",           "read me.txt",       "a&b (1).txt",    "100% ^sure!.txt",
-    "x,y;z=w.txt",           "data\\songs.db",    "my data\\a b.txt"};
+    "x,y;z=w.txt",           "data\\songs.db",    "my data\\a b.txt", "Gr\xFC\xDF""e.txt"};
+
+// Windows-1252 into code page 437, as Windows converts it for cmd; nullopt for a character
+// 437 lacks.
+std::optional<std::string> ToCodePage437(std::string_view ansi) {
+  const iconv_t cd = iconv_open("CP437", "CP1252");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  std::string in(ansi);
+  std::string out(in.size() * 4 + 4, '\0');
+  char* inPtr = in.data();
+  char* outPtr = out.data();
+  std::size_t inLeft = in.size();
+  std::size_t outLeft = out.size();
+  const std::size_t done = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+  iconv_close(cd);
+  if (done == static_cast<std::size_t>(-1) || inLeft != 0) return std::nullopt;
+  out.resize(out.size() - outLeft);
+  return out;
+}
+
+// The batch of the installation in TARGET, its file written in the code page codePage
+// gives (none: the ANSI bytes); writes FOLDER/NAME and, when tree is set, FOLDER/tree.txt.
+int WriteBatch(const std::string& target, const std::string& folder, bool nt, const std::string& name,
+               std::function<std::optional<std::string>(std::string_view)> codePage, bool tree);
 
 int Write(const std::string& target, const std::string& folder, bool nt) {
+  const int windows = WriteBatch(target, folder, nt, "deinst.bat", ToCodePage437, true);
+  if (windows != 0) return windows;
+  return WriteBatch(target, folder, nt, "posix.bat", nullptr, false);
+}
+
+int WriteBatch(const std::string& target, const std::string& folder, bool nt, const std::string& name,
+               std::function<std::optional<std::string>(std::string_view)> codePage, bool writeTree) {
   FakePlatform fake;
   fake.shell.dosBased = !nt;
+  fake.shell.batchCodePage = std::move(codePage);
   const std::string dir = target + "TUNOVAR";
   const std::string app = dir + "\\runtime\\";
   fake.fs.PutFile("C:\\WINDOWS\\ovrituno.inf", "\"" + dir + "\\\"\r\n");
@@ -63,7 +100,8 @@ int Write(const std::string& target, const std::string& folder, bool nt) {
     }
   }
   const std::string batch = fake.fs.Content(app + "deinst.bat");
-  std::ofstream(folder + "/deinst.bat", std::ios::binary) << batch;
+  std::ofstream(folder + "/" + name, std::ios::binary) << batch;
+  if (!writeTree) return batch.empty() ? 1 : 0;
   std::ofstream tree(folder + "/tree.txt", std::ios::binary);
   for (const std::string& path : fake.fs.Tree(target)) {
     if (EqualsNoCase(path, app + "deinst.bat")) continue;  // the test puts the batch in place
