@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Runs every end-to-end test (tests/e2e/*_test.sh) against one Windows build under Wine.
+# Runs every end-to-end test (tests/e2e/*_test.sh) against one Windows build under Wine: the
+# 64-bit build under wine64, the 32-bit product under the 32-bit Wine (the lane follows the
+# program's machine type).
 #
 # Usage: tests/e2e/run.sh [path/to/install.exe]   (default build/win64/install.exe)
 # Each test prints PASS/FAIL per check; the exit status is non-zero when any test failed.
@@ -52,6 +54,7 @@ cat "$out"
 tally "$out"
 
 [ "${#failed[@]}" -gt 0 ] && printf '\nend-to-end tests that failed: %s\n' "${failed[*]}"
-# The closing count of every check of every test.
+# The closing count of every check of every test, also for scripts/test to add up.
 printf '\ne2e-%s: %d passed, %d failed\n' "$E2E_LANE" "$passes" "$fails"
+printf '%d %d\n' "$passes" "$fails" >"$E2E_OUT/counts"
 [ "${#failed[@]}" -eq 0 ]
