@@ -44,6 +44,14 @@ start_from_c() { e2e_start_in "$DRIVE_C" "$@"; }
 
 group_exists() { e2e_group_folder >/dev/null; }
 
+# The visible windows, "id title" a line, sorted.
+visible_windows() {
+  local id
+  for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+    printf '%s %s\n' "$id" "$(xdotool getwindowname "$id" 2>/dev/null)"
+  done | sort
+}
+
 uninstall_entry_exists() { e2e_query_uninstall_entry "$E2E_LOGS/reg-query.txt"; }
 
 # Everything of the installation that the uninstaller could change, as one listing: the files
@@ -170,6 +178,7 @@ e2e_end_session
 silent_install "$E2E_LOGS/install2.log" 'C:\Second'
 e2e_check "a second install into C:\\Second (exit code $E2E_EXIT)" test "$E2E_EXIT" = 0
 SECOND=$DRIVE_C/Second/TUNOVAR/TUNOVAR
+visible_windows >"$E2E_RUN/windows-before"
 start_from_c "$E2E_LOGS/silent.log" 'C:\Second\TUNOVAR\TUNOVAR\runtime\deinstal.exe' /S
 e2e_wait_exit "$E2E_PID" 60
 e2e_check "deinstal.exe /S ends with exit code 0 (got $E2E_EXIT)" test "$E2E_EXIT" = 0
@@ -180,6 +189,9 @@ printf '%s\n' "$TITLE: Do you want to remove TUNOVAR and all of its components f
 e2e_check "silently it answers the English question Yes and closes in English (standard error)" \
   cmp -s "$E2E_RUN/silent.expected" <(tr -d '\r' <"$E2E_LOGS/silent.log")
 e2e_check "its batch runs to its last line" wait_batch "$SECOND/runtime"
+# Nothing asks anything of a silent run: no box of the system (a DOS machine's about a PIF) either.
+shown=$(comm -13 "$E2E_RUN/windows-before" <(visible_windows))
+e2e_check "it leaves no window on the screen (new: ${shown:-none})" test -z "$shown"
 left=$(left_below "$DRIVE_C/Second")
 e2e_check "only the runtime folder and the folders above it are left, empty (left: $left)" \
   test "$left" = "$WINE_LEAVES"
