@@ -7,6 +7,7 @@
 
 #include "base/ansi_text.h"
 #include "install/copying.h"
+#include "install/path_limits.h"
 #include "install/records.h"
 #include "startup/installer.h"
 #include "startup/path_list_text.h"
@@ -125,6 +126,31 @@ void RefuseEntriesOutsideTarget(Installer& in, ListPair& list, const std::string
   }
 }
 
+// Every path the installation would create, and the records and the batch the uninstaller
+// writes beside them, must be within what Windows can create, replace and remove. A target
+// beyond it is refused before anything is created, as an unusable target is, and the window
+// comes back for another folder.
+bool PathsFit(Installer& in, const InstallLists& lists, const std::string& target) {
+  StringList folders = lists.folders.destinations;
+  folders.push_back(target);
+  StringList files = lists.files.destinations;
+  if (in.space.CDDBSelected) {
+    for (const std::string_view file : lists.cddb.destinations) files.push_back(file);
+  }
+  for (const char* own : {"TUNOVAR\\runtime\\defile", "TUNOVAR\\runtime\\deinst.bat"}) files.push_back(target + own);
+  const std::optional<PathTooLong> tooLong = FirstPathTooLong(folders, files);
+  if (!tooLong) return true;
+  const std::string why = "The target folder " + target + " is too long: the path " + tooLong->path + " would need " +
+                          DecimalText(static_cast<std::int64_t>(tooLong->length)) + " characters, and Windows can " +
+                          "handle at most " + DecimalText(static_cast<std::int64_t>(tooLong->limit)) +
+                          ". Please choose a shorter folder.";
+  in.EnableControls();
+  in.ShowProgress(0, true);
+  // Said in the box, and unattended on standard error and in the log.
+  (void)in.Message(kSpaceTitle, why, MessageButtons::kOk, MessageAnswer::kOk);
+  return false;
+}
+
 // From the full figure, so that the bar also advances for 2048 MB or more; with 0 the
 // division is not made and PercentPerByte keeps its value.
 void SetPercentPerByte(Installer& in, std::int64_t requiredBytes) {
@@ -225,6 +251,7 @@ void Installer::RunInstallation() {
   InstallLists lists = ReadInstallLists(*this, target);
   RefuseEntriesOutsideTarget(*this, lists.folders, target, "filedir");
   RefuseEntriesOutsideTarget(*this, lists.files, target, "filelist");
+  if (!PathsFit(*this, lists, target)) return;
 
   EndWaitingRemovalBatch(*this, target);
   RequireTargetFolder(*this, target);

@@ -82,6 +82,9 @@ struct RunReport {
   std::vector<std::string> FailedRecords;
   // Entries of the removal list passed over as lying outside the installation.
   std::vector<std::string> PassedOverEntries;
+  // Entries of the removal list inside the installation that the uninstaller could not act on;
+  // they are named as staying.
+  std::vector<std::string> StayingEntries;
   // Files of the product stay after the uninstall (or its removal list is missing).
   bool RemovalIncomplete = false;
   // The removal batch could not be started: what it was to remove stays.

@@ -6,6 +6,7 @@
 
 #include "base/ansi_text.h"
 #include "base/windows_path.h"
+#include "install/path_limits.h"
 #include "install/removal_list.h"
 #include "startup/installer.h"
 #include "startup/text_file.h"
@@ -177,6 +178,12 @@ void RemoveEntry(Installer& in, const RemovalEntry& entry, const InstallationBou
   // holds the paths as the installation wrote them): it is asked for only then.
   const bool inside = (LiesInside(bounds, path, {}) || LiesInside(bounds, path, in.GetLongPath(path))) &&
                       ReallyInside(fs, bounds, path);
+  // The system's file functions cannot reach such a path: it would look gone when it is not.
+  if (inside && FilePathTooLong(WithoutTrailingBackslash(path))) {
+    in.Log("Stays, a path too long for the system's file functions: " + path);
+    in.report.StayingEntries.push_back(path);
+    return;
+  }
   switch (StepOfEntry(entry, inside)) {
     case EntryStep::kPassOver:
       in.Log("Passed over, outside the installation: " + std::string(entry.line));
@@ -343,6 +350,7 @@ void Installer::RunUninstall() {
     // What the batch was to remove but could not name stays as well.
     if (batchRuns) staying.insert(staying.end(), batch.Uncarried().begin(), batch.Uncarried().end());
   }
+  staying.insert(staying.end(), report.StayingEntries.begin(), report.StayingEntries.end());
   SayRemoved(*this, staying, installedWithoutList ? listPath : std::string());
   if (report.BatchNotStarted) {
     Log("Uninstall done; the batch did not start, so what it would remove is still there");

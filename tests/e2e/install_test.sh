@@ -70,6 +70,16 @@ e2e_check "it creates no Start Menu group" eval '! e2e_group_folder >/dev/null'
 e2e_check "it writes no uninstall entry" eval '! e2e_query_uninstall_entry "$E2E_LOGS/targetfile-reg.txt"'
 e2e_check "C:\\windows\\win.ini is left as it was" test -f "$DRIVE_C/windows/win.ini"
 
+# ---- A target too long for Windows' paths: exit code 2, nothing created or recorded ------
+LONG_TARGET="C:\\$(printf 'L%.0s' $(seq 1 200))\\$(printf 'M%.0s' $(seq 1 36))"  # 240 characters
+silent_install "$E2E_LOGS/longtarget.log" "$CD" 'D:\TUNOVAR\runtime\install.exe' /S "/D=$LONG_TARGET"
+e2e_check "a silent install into a folder of 240 characters ends with exit code 2 (got $E2E_EXIT)" \
+  test "$E2E_EXIT" = 2
+e2e_check "it says which path Windows could not handle" grep -q 'would need .* characters, and Windows can handle at most' "$E2E_LOGS/longtarget.log"
+e2e_check "it creates no folder of the target" test ! -e "$DRIVE_C/$(printf 'L%.0s' $(seq 1 200))"
+e2e_check "it writes no ovrituno.inf, group or uninstall entry" \
+  eval 'test ! -e "$DRIVE_C/windows/ovrituno.inf" && ! e2e_group_folder >/dev/null && ! e2e_query_uninstall_entry "$E2E_LOGS/longtarget-reg.txt"'
+
 # ---- A target the code page cannot hold: a usage error, nothing installed ----------------
 silent_install "$E2E_LOGS/cyrillic.log" "$CD" 'D:\TUNOVAR\runtime\install.exe' /S '/D=C:\Музыка'
 e2e_check "a silent install into C:\\Музыка ends as a usage error, exit code 64 (got $E2E_EXIT)" \

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "install/path_limits.h"
 #include "startup/installer.h"
 #include "support/installer_fixture.h"
 
@@ -298,6 +299,50 @@ TEST(RunInstallation, ARecordThatCannotBeWrittenWholeEndsWithTheErrorBox) {
     EXPECT_EQ(cd.fake.ui.messages[0].text,
               "These install records could not be written completely:\r\n" + r.path) << r.name;
     EXPECT_EQ(cd.fake.shell.opened.size(), 1u) << r.name;
+  }
+}
+
+TEST(RunInstallation, ATargetTooLongForWindowsPathsIsRefusedBeforeAnythingIsCreated) {
+  // The longest path below "C:\\" + n letters is "...\\TUNOVAR\\TUNOVAR\\runtime\\deinstal.exe",
+  // n + 40 characters, and so is its folder with the temporary file's name.
+  for (const std::size_t n : {std::size_t{219}, std::size_t{220}}) {
+    Cd cd;
+    cd.installer.Window().SetCaption(Ctl::Text_InstPath, "C:\\" + std::string(n, 'a'));
+    const bool fits = n + 40 <= 259;
+    EXPECT_EQ(cd.Run(), fits ? kExitDone : -1) << n;
+    if (fits) continue;
+    ASSERT_EQ(cd.fake.ui.messages.size(), 1u) << n;
+    EXPECT_EQ(cd.fake.ui.messages[0].title, "Ovri TUNOVAR Installation");
+    EXPECT_NE(cd.fake.ui.messages[0].text.find("deinstal.exe would need 260 characters, and Windows can handle at most 259"),
+              std::string::npos)
+        << cd.fake.ui.messages[0].text;
+    EXPECT_FALSE(cd.CreatedAnyFolder());
+    EXPECT_FALSE(cd.fake.fs.Has("C:\\WINDOWS\\ovrituno.inf"));
+    EXPECT_TRUE(cd.fake.shell.ddeCommands.empty());
+    EXPECT_FALSE(cd.fake.shell.registered);
+    // The window is back for a shorter folder.
+    EXPECT_TRUE(cd.installer.Window()[Ctl::Label_Install].enabled);
+  }
+}
+
+TEST(PathLimits, FoldersAndFilesWithinWhatWindowsCanCreateAndReplace) {
+  const std::string folder247 = "C:\\" + std::string(244, 'f');
+  struct Row {
+    const char* name;
+    std::string folder, file;
+    std::size_t length;  // 0: fits
+  };
+  const Row rows[] = {
+      {"a folder of 247 characters", folder247, "C:\\x", 0},
+      {"a final backslash is not counted", folder247 + "\\", "C:\\x", 0},
+      {"a folder of 248", folder247 + "g", "C:\\x", 248},
+      {"a file of 259 in a short folder", "C:\\", "C:\\" + std::string(256, 'x'), 0},
+      {"a file of 260", "C:\\", "C:\\" + std::string(257, 'x'), 260},
+      {"room for the temporary file in its folder", "C:\\", folder247 + "\\y", 260},
+  };
+  for (const Row& r : rows) {
+    const auto tooLong = FirstPathTooLong(StringList{r.folder}, StringList{r.file});
+    EXPECT_EQ(tooLong ? tooLong->length : 0, r.length) << r.name;
   }
 }
 

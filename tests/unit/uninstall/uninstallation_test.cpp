@@ -293,6 +293,21 @@ TEST(RunUninstall, TheLastLineIsJoinedSoThatTheSystemsInterpreterRunsItInOrder) 
   }
 }
 
+TEST(RunUninstall, AnEntryTooLongForTheSystemsFileFunctionsIsNamedAsStaying) {
+  World w;
+  const std::string longest = kDir + "\\" + std::string(259 - kDir.size() - 1, 'x');
+  const std::string tooLong = longest + "y";
+  w.fs.PutFile(longest, "placed");
+  w.fs.PutFile(tooLong, "placed");
+  w.WriteList(" 0 ", {longest, tooLong});
+  EXPECT_EQ(w.Run(), kExitIncomplete);
+  EXPECT_FALSE(w.fs.Has(longest));
+  EXPECT_TRUE(w.fs.Has(tooLong));
+  const std::string& closing = w.fake.ui.messages.back().text;
+  EXPECT_TRUE(closing.starts_with("TUNOVAR could not be removed completely. These files stay:")) << closing;
+  EXPECT_NE(closing.find(tooLong), std::string::npos) << closing;
+}
+
 TEST(RunUninstall, BatchFilesOfTheRuntimeFolderAreNeverTouched) {
   World w;
   w.fs.PutFile(kBatch, "old batch");
