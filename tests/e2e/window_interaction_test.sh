@@ -4,7 +4,8 @@
 # whole path, a typed path survives a change of language, and Enter in the path box installs
 # the sample CD into the typed folder in the language chosen. The closing question stays in
 # front of the program group's folder window, owned by the installer window; answered Yes, it
-# starts the product, whose window the silent uninstall then closes before it removes a file.
+# starts the product, whose window the silent uninstall then closes before it removes a file,
+# so that it deletes the product program itself and leaves to its batch only its own files.
 #
 # Usage: tests/e2e/window_interaction_test.sh [path/to/install.exe]
 # Writes build/e2e/interaction-*.png (regions of the window) and interaction.png (the window
@@ -212,6 +213,15 @@ e2e_check "the product has ended" e2e_poll 30 eval '[ "$(e2e_count_processes tun
 noted_files() { tr -d '\r' <"$NOTE" | sed '1{/^closing$/d}; ${/^end$/d}' | sort; }
 e2e_check "it was asked to close once, with every installed file still there" \
   eval '[ "$(grep -c closing "$NOTE")" = 1 ] && cmp -s "$E2E_RUN/installed-files" <(noted_files)'
+# A program that runs cannot be deleted: had the product not ended in time, tunOVAR.exe would
+# be left beside what the uninstaller leaves to its batch (its own program, the removal list it
+# holds open, the batch and its PIF), which the batch may have removed by now as well.
+not_left_to_batch() {
+  (cd "$PRODUCT" 2>/dev/null && find . -type f | sed 's|^\./||' |
+    grep -v -x -E 'runtime/(deinstal\.exe|defile|deinst\.bat|deinst\.pif)' | tr '\n' ' ')
+}
+e2e_check "the uninstaller itself removed the product's files, tunOVAR.exe among them (other files left: $(not_left_to_batch))" \
+  test -z "$(not_left_to_batch)"
 no_files_left() { [ -z "$(find "$DRIVE_C/My_Apps" -type f 2>/dev/null)" ]; }
 e2e_check "the product's files are gone once the removal batch has run" e2e_poll 30 no_files_left
 
