@@ -178,6 +178,8 @@ e2e_end_session
 silent_install "$E2E_LOGS/install2.log" 'C:\Second'
 e2e_check "a second install into C:\\Second (exit code $E2E_EXIT)" test "$E2E_EXIT" = 0
 SECOND=$DRIVE_C/Second/TUNOVAR/TUNOVAR
+# A new session: the group's explorer window, which opens a moment after the install, closes.
+e2e_end_session
 visible_windows >"$E2E_RUN/windows-before"
 start_from_c "$E2E_LOGS/silent.log" 'C:\Second\TUNOVAR\TUNOVAR\runtime\deinstal.exe' /S
 e2e_wait_exit "$E2E_PID" 60
@@ -223,6 +225,27 @@ e2e_wait_exit "$E2E_PID" 60
 e2e_check "its deinstal.exe /S ends with exit code 0 (got $E2E_EXIT)" test "$E2E_EXIT" = 0
 e2e_check "its batch starts in a folder named with %PATH% and runs to its last line" \
   wait_batch "$DRIVE_C/Pct%PATH%/TUNOVAR/TUNOVAR/runtime"
+e2e_end_session
+
+# ---- Reported as Windows 98 (a compatibility mode): still the NT family's way --------------
+# GetVersion then reports a DOS-based Windows; the batch must still start without a DOS machine
+# and join its last line for an interpreter that runs each side of a pipe at the same time.
+silent_install "$E2E_LOGS/install4.log" 'C:\Compat'
+e2e_check "an install into C:\\Compat (exit code $E2E_EXIT)" test "$E2E_EXIT" = 0
+e2e_wine_timeout 30 "$E2E_REG" add 'HKCU\Software\Wine\AppDefaults\deinstal.exe' /v Version /t REG_SZ /d win98 /f \
+  >"$E2E_LOGS/compat-reg.log" 2>&1
+e2e_end_session
+visible_windows >"$E2E_RUN/windows-before"
+start_from_c "$E2E_LOGS/compat.log" 'C:\Compat\TUNOVAR\TUNOVAR\runtime\deinstal.exe' /S '/LOG=C:\compat-uninstall.log'
+e2e_wait_exit "$E2E_PID" 60
+e2e_check "reported as Windows 98, deinstal.exe /S ends with exit code 0 (got $E2E_EXIT)" test "$E2E_EXIT" = 0
+e2e_check "it starts deinst.bat itself, not through the PIF" \
+  eval 'grep -q "Started deinst.bat" "$DRIVE_C/compat-uninstall.log" && ! grep -q "deinst.pif (" "$DRIVE_C/compat-uninstall.log"'
+e2e_check "its last line joins the commands with \" & \"" \
+  grep -q -F 'Batch: del deinst.pif & del deinst.bat & cd .. & rd runtime' "$DRIVE_C/compat-uninstall.log"
+e2e_check "its batch runs to its last line" wait_batch "$DRIVE_C/Compat/TUNOVAR/TUNOVAR/runtime"
+shown=$(comm -13 "$E2E_RUN/windows-before" <(visible_windows))
+e2e_check "it leaves no window on the screen (new: ${shown:-none})" test -z "$shown"
 e2e_end_session
 
 e2e_finish
