@@ -6,6 +6,16 @@
 namespace tunovar {
 
 LineStatus PieceLines::Next(std::string& line) {
+  const LineStatus status = NextAsWritten(line);
+  // An editor's UTF-8 mark at the start of the file belongs to no name or text.
+  if (status == LineStatus::kLine && firstLine_) {
+    firstLine_ = false;
+    if (line.starts_with(kUtf8ByteOrderMark)) line.erase(0, kUtf8ByteOrderMark.size());
+  }
+  return status;
+}
+
+LineStatus PieceLines::NextAsWritten(std::string& line) {
   if (over_) return *over_;
   line.clear();
   bool any = false;  // a character or a line end of this line was seen

@@ -1,7 +1,8 @@
 // The lines of the installer's text files, read as a stream.
 //
 // A line ends at CR LF, a lone CR or a lone LF; a final line without an end counts; an empty
-// file has no lines. Reading holds the current line and one piece of the file, never the whole
+// file has no lines. A UTF-8 byte order mark at the start of the file, which an editor may put
+// there, is not part of the first line. Reading holds the current line and one piece of the file, never the whole
 // file split up (a file of empty lines would take many times its size as separate strings).
 #pragma once
 
@@ -13,6 +14,8 @@
 #include <vector>
 
 namespace tunovar {
+
+inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 enum class LineStatus {
   kLine,       // the next line was read
@@ -40,7 +43,9 @@ class PieceLines : public LineSource {
   [[nodiscard]] virtual std::optional<std::size_t> ReadPiece(char* buffer, std::size_t size) = 0;
 
  private:
+  [[nodiscard]] LineStatus NextAsWritten(std::string& line);
   std::array<char, 8192> piece_{};
+  bool firstLine_ = true;
   std::size_t at_ = 0;
   std::size_t size_ = 0;
   bool afterCr_ = false;  // the last line ended at a CR: an LF right after it belongs to it

@@ -68,6 +68,33 @@ bool HasDotsComponent(std::string_view path) {
   return false;
 }
 
+bool IsDeviceName(std::string_view component) {
+  std::string_view base = component.substr(0, component.find('.'));
+  while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+  if (base.size() < 3 || base.size() > 7) return false;
+  std::string upper;
+  for (const char c : base) upper += UpperLetter(c);
+  if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL" || upper == "CONIN$" ||
+      upper == "CONOUT$") {
+    return true;
+  }
+  if (upper.size() != 4 || (upper.compare(0, 3, "COM") != 0 && upper.compare(0, 3, "LPT") != 0)) return false;
+  // The digits, and the superscripts 1, 2 and 3 of Windows-1252.
+  const char digit = upper[3];
+  return (digit >= '0' && digit <= '9') || digit == '\xB9' || digit == '\xB2' || digit == '\xB3';
+}
+
+bool HasDeviceComponent(std::string_view path) {
+  bool found = false;
+  ForEachComponent(path, kPathSeparators, [&found](std::string_view component) {
+    // Every device name starts with one of these letters: most components are passed at once.
+    if (!found && !component.empty() && std::string_view("CPANLcpanl").find(component[0]) != std::string_view::npos) {
+      found = IsDeviceName(component);
+    }
+  });
+  return found;
+}
+
 std::vector<std::string_view> PathComponents(std::string_view path) {
   std::vector<std::string_view> components;
   ForEachComponent(path, kPathSeparators, [&](std::string_view c) {

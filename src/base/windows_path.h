@@ -42,6 +42,14 @@ enum class NameScope { kComponent, kWholePath };
 // chain stops below one.
 [[nodiscard]] bool HasDotsComponent(std::string_view path);
 
+// A component that Windows reads as a device, not a file: CON, PRN, AUX, NUL, CONIN$,
+// CONOUT$, COM0 to COM9 and LPT0 to LPT9 (also with the superscript digits 1, 2, 3), letter
+// case ignored, with or without an extension ("con.txt") and trailing blanks before it.
+[[nodiscard]] bool IsDeviceName(std::string_view component);
+// The path holds such a component. The installer places no such list line and the uninstaller
+// acts on no such entry: a write or a deletion there would go to the device.
+[[nodiscard]] bool HasDeviceComponent(std::string_view path);
+
 // The components of a path as written, split at "\" and "/"; empty ones ("\\") left out.
 [[nodiscard]] std::vector<std::string_view> PathComponents(std::string_view path);
 

@@ -27,8 +27,11 @@ bool SourceIsNewer(const std::optional<LocalDateTime>& source,
                    const std::optional<LocalDateTime>& destination) {
   const std::int64_t sourceDate = source ? DateNumber(*source) : 0;
   const std::int64_t sourceTime = source ? TimeNumber(*source) : 0;
-  const std::int64_t destDate = destination ? DateNumber(*destination) : 0;
-  const std::int64_t destTime = destination ? TimeNumber(*destination) : 0;
+  // A destination whose time cannot be read is no file this rule can keep (a device, a file
+  // that cannot be opened): it is replaced, or its copy fails and is said.
+  if (!destination) return true;
+  const std::int64_t destDate = DateNumber(*destination);
+  const std::int64_t destTime = TimeNumber(*destination);
   if (sourceDate < destDate) return false;
   if (sourceDate == destDate && sourceTime <= destTime) return false;
   return true;
@@ -38,7 +41,7 @@ bool LeavesTargetFolder(std::string_view line) {
   if (line.empty()) return false;
   if (line.front() == '\\' || line.front() == '/') return true;
   if (line.find(':') != std::string_view::npos) return true;
-  return HasDotsComponent(line);
+  return HasDotsComponent(line) || HasDeviceComponent(line);
 }
 
 std::vector<std::string> DropEntriesOutsideTarget(StringList& sources, StringList& destinations,

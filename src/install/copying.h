@@ -35,9 +35,9 @@ struct BlockCopyPlan {
 [[nodiscard]] std::int64_t DateNumber(const LocalDateTime& t);
 [[nodiscard]] std::int64_t TimeNumber(const LocalDateTime& t);
 
-// True when the source is newer than the destination, to the second. A time that cannot be
-// read counts as 0 (date 0, time 0): an unreadable source time never replaces a destination,
-// an unreadable destination time is replaced by any readable source.
+// True when the source is newer than the destination, to the second. An unreadable source
+// time counts as 0 (date 0, time 0) and never replaces a destination with a time; a
+// destination whose time cannot be read is always replaced.
 [[nodiscard]] bool SourceIsNewer(const std::optional<LocalDateTime>& source,
                                  const std::optional<LocalDateTime>& destination);
 
@@ -45,7 +45,8 @@ struct BlockCopyPlan {
 // a leading "\" or "/" (a root or a network path), a colon (a drive letter), or a component
 // of dots and blanks only (".." is the parent folder; Windows drops trailing dots and blanks
 // of a name, so ".. " and "..." count too; "." and " " are refused as well, because the
-// uninstaller acts on no entry holding such a component and the file would stay behind).
+// uninstaller acts on no entry holding such a component and the file would stay behind), or a
+// component that names a device (CON, NUL, COM1, "con.txt"; see IsDeviceName).
 // "/" separates components as "\" does on Windows.
 [[nodiscard]] bool LeavesTargetFolder(std::string_view line);
 

@@ -21,6 +21,11 @@ ListFileRead ParseListFile(LineSource& lines, const std::string& cdRoot,
     const LineStatus status = lines.Next(line);
     if (status == LineStatus::kEnd) return read;
     if (status == LineStatus::kReadError) return ListFileRead{1, {}, {}};
+    // A list is ANSI text: a NUL (UTF-16, a binary file) or a UTF-16 byte order mark is no
+    // line of it, and part of such a file would be placed as if it were the product.
+    if (line.find('\0') != std::string::npos || line.starts_with("\xFF\xFE") || line.starts_with("\xFE\xFF")) {
+      return ListFileRead{1, {}, {}};
+    }
     if (!ContainsNoCase(line, "_texte.txt") && !ContainsNoCase(line, "_tunodoc.hlp")) {
       read.sources.push_back(cdRoot + line);
       read.destinations.push_back(destPrefix + line);

@@ -26,8 +26,9 @@ struct ListFileRead {
   StringList destinations;  // destPrefix & line, language-tagged names renamed
 };
 
-// The pairs of a list file's lines for the language langIndex. On a read error the code is 1
-// and no pair is given: a list cut short would install part of the product as if whole.
+// The pairs of a list file's lines for the language langIndex. On a read error, and for a
+// file that is no ANSI text (a NUL byte in a line, a UTF-16 byte order mark), the code is 1 and
+// no pair is given: a list cut short would install part of the product as if whole.
 [[nodiscard]] ListFileRead ParseListFile(LineSource& lines, const std::string& cdRoot,
                                          const std::string& destPrefix, std::int32_t langIndex);
 

@@ -37,7 +37,8 @@ InstallationBounds BoundsOfInstallation(const std::string& target, std::string_v
 }
 
 bool LiesInside(const InstallationBounds& bounds, std::string_view path, std::string_view longForm) {
-  if (HasDotsComponent(path)) return false;
+  // A device is no file of the installation, wherever its name stands.
+  if (HasDotsComponent(path) || HasDeviceComponent(path)) return false;
   for (const std::string& target : bounds.targetForms) {
     if (LiesBelow(path, target) || (!longForm.empty() && LiesBelow(longForm, target))) return true;
   }

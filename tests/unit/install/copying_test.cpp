@@ -72,6 +72,12 @@ TEST(XFileCopy, NewerOnlyRuleToTheSecond) {
   }
 }
 
+TEST(SourceIsNewer, ADestinationWhoseTimeCannotBeReadIsNeverTakenAsNotOlder) {
+  EXPECT_TRUE(SourceIsNewer(kNoon, std::nullopt));
+  EXPECT_TRUE(SourceIsNewer(std::nullopt, std::nullopt));
+  EXPECT_FALSE(SourceIsNewer(std::nullopt, kNoon));
+}
+
 TEST(XFileCopy, FailedCopiesAreReportedAndLeaveTheOldFile) {
   struct Row {
     const char* name;
@@ -272,6 +278,17 @@ TEST(LeavesTargetFolder, RefusesEveryWayOut) {
       {"TUNOVAR\\...\\x", true},
       {"TUNOVAR\\C:x", true},
       {"/etc/passwd", true},
+      // A device, not a file, with or without an extension, in any component.
+      {"TUNOVAR\\con.txt", true},
+      {"TUNOVAR\\AUX.dat", true},
+      {"TUNOVAR\\COM1", true},
+      {"TUNOVAR\\lpt9\\x.txt", true},
+      {"TUNOVAR\\NUL .txt", true},
+      {"TUNOVAR\\conin$", true},
+      {"TUNOVAR\\COM\xB9", true},
+      {"TUNOVAR\\console.txt", false},
+      {"TUNOVAR\\COM10", false},
+      {"TUNOVAR\\xcon.txt", false},
   };
   for (const Row& r : rows) EXPECT_EQ(LeavesTargetFolder(r.line), r.leaves) << r.line;
 }

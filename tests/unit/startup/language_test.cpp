@@ -84,6 +84,33 @@ TEST_F(ListFile, ThreeLanguagesYieldOnePairAppendedAfterWhatWasThere) {
                                       "C:\\Apps\\TUNOVAR\\runtime\\trelva.exe"}));
 }
 
+TEST_F(ListFile, AFileThatIsNoAnsiTextIsCorruptedAndAUtf8MarkIsNoPartOfTheFirstName) {
+  struct Row {
+    const char* name;
+    std::string bytes;
+    std::int32_t code;
+    std::vector<std::string> destinations;
+  };
+  const std::string utf16le("\xFF\xFET\0U\0\\\0a\0\r\0\n\0", 14);
+  const std::string utf16be("\xFE\xFF\0T\0U\0\\\0a\0\r\0\n", 14);
+  const Row rows[] = {
+      {"UTF-8 mark", "\xEF\xBB\xBFTUNOVAR\\tunOVAR.exe\r\nTUNOVAR\\b\r\n", 0,
+       {"C:\\Apps\\TUNOVAR\\tunOVAR.exe", "C:\\Apps\\TUNOVAR\\b"}},
+      {"the mark only at the start", "TUNOVAR\\a\r\n\xEF\xBB\xBF\r\n", 0, {"C:\\Apps\\TUNOVAR\\a", "C:\\Apps\\\xEF\xBB\xBF"}},
+      {"UTF-16 little-endian", utf16le, 1, {}},
+      {"UTF-16 big-endian", utf16be, 1, {}},
+      {"a NUL in the last line", std::string("TUNOVAR\\a\r\nTUNOVAR\\b\0c", 22), 1, {}},
+  };
+  for (const Row& r : rows) {
+    sources.clear();
+    destinations.clear();
+    fake.fs.PutFile(listPath, r.bytes);
+    EXPECT_EQ(app().ReadListFile(listPath, sources, destinations, "C:\\Apps\\"), r.code) << r.name;
+    EXPECT_EQ(std::vector<std::string>(destinations.begin(), destinations.end()), r.destinations) << r.name;
+    EXPECT_EQ(sources.size(), destinations.size()) << r.name;
+  }
+}
+
 TEST_F(ListFile, MissingOrUnreadableListAddsNothing) {
   app().ReadListFile(std::string(kAppPath) + "nothere", sources, destinations, "C:\\Apps\\");
   EXPECT_TRUE(sources.empty());

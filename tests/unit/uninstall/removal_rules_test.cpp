@@ -51,6 +51,8 @@ TEST(LiesInside, BelowATargetFormAndFreeOfDots) {
       {"C:\\Program Files\\TUNOVAR/../../x", "", false},
       {"C:\\Program Filesx\\y", "", false},
       {"D:\\Program Files\\y", "", false},
+      {"C:\\Program Files\\TUNOVAR\\con.txt", "", false},  // a device
+      {"C:\\Program Files\\TUNOVAR\\Lpt1\\x", "", false},
   };
   for (const Row& r : rows) EXPECT_EQ(LiesInside(bounds, r.path, r.longForm), r.inside) << r.path;
   EXPECT_TRUE(BoundsOfInstallation("", "C:\\X", "C:\\X").targetForms.empty());
