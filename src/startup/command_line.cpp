@@ -66,6 +66,27 @@ std::string TargetPathError(const std::string& path) {
   return "";
 }
 
+// An unquoted /D= takes the rest of the line: a word there that is one of the program's own
+// switches was meant as that switch ("/S /D=C:\\X /LOG=C:\\x.log" would install into a folder
+// "X /LOG=C:\\x.log" and write no log).
+std::string SwitchAfterTargetError(std::string_view path) {
+  std::size_t i = 0;
+  bool first = true;
+  while (i < path.size()) {
+    while (i < path.size() && IsBlank(path[i])) ++i;
+    const std::size_t start = i;
+    while (i < path.size() && !IsBlank(path[i])) ++i;
+    const std::string_view word = path.substr(start, i - start);
+    if (!first && (EqualsNoCase(word, "/S") || EqualsNoCase(word, "/NOCDDB") || StartsWithNoCase(word, "/LOG=") ||
+                   StartsWithNoCase(word, "/LANG=") || StartsWithNoCase(word, "/D="))) {
+      return "/D= takes the rest of the command line, and " + std::string(word) +
+             " stands after it: put /D= last, or in quotes (\"/D=C:\\My Apps\").";
+    }
+    first = false;
+  }
+  return "";
+}
+
 }  // namespace
 
 Switches ParseSwitches(std::string_view arguments) {
@@ -88,7 +109,10 @@ Switches ParseSwitches(std::string_view arguments) {
           word.quoted ? text.substr(3) : TrimRight(WithoutQuotes(arguments.substr(i + 3)), kBlanksAndTabs);
       result.targetPath = path;
       fail(TargetPathError(path));
-      if (!word.quoted) break;
+      if (!word.quoted) {
+        fail(SwitchAfterTargetError(path));
+        break;
+      }
     } else if (EqualsNoCase(text, "/S")) {
       result.silent = true;
     } else if (EqualsNoCase(text, "/NOCDDB")) {

@@ -72,9 +72,18 @@ TEST(Switches, UsageErrors) {
       {"/S x", "Unknown argument \"x\""},
       {"/S d x", "Unknown argument \"d x\""},
       {"install.exe /S", "Unknown argument"},
+      // A switch after an unquoted /D= was meant as the switch.
+      {"/S /D=C:\\X /LOG=C:\\x.log", "/LOG=C:\\x.log stands after it: put /D= last, or in quotes"},
+      {"/D=C:\\My Apps /s", "/s stands after it"},
+      {"/S /D=C:\\X /nocddb", "/nocddb stands after it"},
+      {"/S /D=C:\\X /LANG=1", "/LANG=1 stands after it"},
   };
   for (const Row& r : rows) {
     EXPECT_NE(ParseSwitches(r.line).usageError.find(r.says), std::string::npos) << r.line;
+  }
+  // Quoted, or as part of a name, it is the folder's.
+  for (const char* good : {"/S \"/D=C:\\X /LOG=y\" /LOG=C:\\x.log", "/S /D=C:\\A /Sound", "/S /D=/S"}) {
+    EXPECT_EQ(ParseSwitches(good).usageError, "") << good;
   }
 }
 
