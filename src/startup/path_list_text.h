@@ -12,7 +12,9 @@ namespace tunovar {
 inline constexpr std::size_t kPathsShown = 15;
 
 // The heading, then each of the first `shown` paths on a line of its own, then "and N more"
-// when there are more; lines are joined with CR LF.
+// when there are more; lines are joined with CR LF. A control character of a path (which no
+// name holds, but a list line may) is shown as "\xNN": raw, it would end the text early or
+// break its lines.
 [[nodiscard]] std::string PathListText(std::string_view heading, const std::vector<std::string>& paths,
                                        std::size_t shown = kPathsShown);
 
