@@ -1,5 +1,6 @@
 // The argument string: what is left after the switches holds none, and switches written
 // out as a command line read back as the same switches.
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,8 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string line;
   for (const std::string& w : words) line += (input.Below(2) == 1 ? "\t" : " ") + w;
   std::string path = input.Piece('\0', 80);
-  // A folder: not blank, and no "?", which is what a character outside the code page becomes.
+  // A folder: not blank, no "?", which is what a character outside the code page becomes, and
+  // no word that is one of the program's switches ("/" written as "\\").
   std::erase_if(path, [](char c) { return c == '"' || c == '?'; });
+  std::replace(path.begin(), path.end(), '/', '\\');
   path = TrimRight(path, kBlanksAndTabs);
   if (Trim(path, kBlanksAndTabs).empty()) path = "C:\\Apps";
   const bool withPath = (flags & 64) != 0;
