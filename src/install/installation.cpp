@@ -49,13 +49,21 @@ std::int64_t NoteRequiredBytes(Installer& in) {
   return requiredBytes;
 }
 
-// The refusal of the space check: said in the language's text, and the window comes back.
-void RefuseTarget(Installer& in, const std::string& why) {
+enum class Refusal { kSpace, kTarget };
+
+// The refusal of the space check: said in the language's text, and the window comes back. The
+// language's text speaks of space only: for a target that is no folder on a drive the log and
+// standard error say the reason alone, and the box keeps the language's text.
+void RefuseTarget(Installer& in, const std::string& why, Refusal refusal) {
   in.Log(why);
-  // Unattended, the reason is said too: the language's text speaks of space only.
   if (in.Silent()) in.platform().console.WriteError(why);
-  (void)in.Message(kSpaceTitle, in.Text(in.texts.LangIndex, TextSlot::kNoSpace), MessageButtons::kOk,
-                   MessageAnswer::kOk);
+  if (refusal == Refusal::kSpace) {
+    (void)in.Message(kSpaceTitle, in.Text(in.texts.LangIndex, TextSlot::kNoSpace), MessageButtons::kOk,
+                     MessageAnswer::kOk);
+  } else if (!in.Silent()) {
+    (void)in.platform().ui.ShowMessage(kSpaceTitle, in.Text(in.texts.LangIndex, TextSlot::kNoSpace),
+                                       MessageButtons::kOk);
+  }
 }
 
 // The install folder of the path box, resolved as Windows resolves it before anything is
@@ -66,15 +74,19 @@ std::optional<std::string> TargetFolder(Installer& in) {
   const std::string& text = in.Window()[Ctl::Text_InstPath].caption;
   std::optional<std::string> target = TargetFolderOfText(text);
   if (!target) {
-    RefuseTarget(in, "The target folder " + SanitizeTargetPath(text) + " is no full path on a drive (X:\\...)");
+    // Named as typed: the repaired text ("Apps" becomes "Ap\\ps\\TUNOVAR\\") is no folder the
+    // user would know.
+    RefuseTarget(in, "The target folder " + text + " is no full path on a drive (X:\\...)", Refusal::kTarget);
   }
   return target;
 }
 
 bool EnoughSpace(Installer& in, std::int64_t requiredBytes) {
   if (std::int64_t{in.space.FreeMB} * kMegabyte >= requiredBytes) return true;
-  RefuseTarget(in, "Not enough space: " + DecimalText(in.space.FreeMB) + " MB free, " +
-                       DecimalText(in.space.RequiredMB) + " MB required");
+  RefuseTarget(in,
+               "Not enough space: " + DecimalText(in.space.FreeMB) + " MB free, " + DecimalText(in.space.RequiredMB) +
+                   " MB required",
+               Refusal::kSpace);
   return false;
 }
 
@@ -190,14 +202,18 @@ void RegisterUninstaller(Installer& in, const std::string& target) {
 
 // The target folder must exist as a folder before anything is placed or recorded: a target
 // that names a file, or lies below one, would leave records, a group and an uninstall entry
-// that point at nothing.
-void RequireTargetFolder(Installer& in, const std::string& target) {
+// that point at nothing. In the window the user may then choose another folder; unattended,
+// the run ends as not done. False when the sequence goes no further.
+bool RequireTargetFolder(Installer& in, const std::string& target) {
   if (!in.FolderExists(target)) in.CreateFolderPath(target);
-  if (in.platform().fs.FolderExists(target)) return;
+  if (in.platform().fs.FolderExists(target)) return true;
   in.Log("The target folder cannot be created: " + target);
+  in.EnableControls();
+  in.ShowProgress(0, true);
   (void)in.Message("Error", "The target folder " + target + " could not be created.", MessageButtons::kOk,
                    MessageAnswer::kOk);
-  in.EndProgram(kExitIncomplete);
+  if (in.Silent()) in.EndProgram(kExitIncomplete);
+  return false;
 }
 
 // What could not be placed or recorded, for the box titled "Error".
@@ -254,7 +270,7 @@ void Installer::RunInstallation() {
   if (!PathsFit(*this, lists, target)) return;
 
   EndWaitingRemovalBatch(*this, target);
-  RequireTargetFolder(*this, target);
+  if (!RequireTargetFolder(*this, target)) return;
   StringList removalList;
   CreateListedFolders(lists.folders.destinations, &removalList);
   SetPercentPerByte(*this, requiredBytes);

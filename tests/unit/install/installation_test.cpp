@@ -358,18 +358,27 @@ TEST(RunInstallation, ATargetFolderThatCannotBeCreatedStopsBeforeAnythingIsRecor
       {"the target is a file", "C:\\Apps\\TUNOVAR", "C:\\Apps", "C:\\Apps\\TUNOVAR\\"},
   };
   for (const Row& r : rows) {
-    Cd cd;
-    cd.fake.fs.PutFile(r.file, "in the way");
-    cd.installer.Window().SetCaption(Ctl::Text_InstPath, r.text);
-    EXPECT_EQ(cd.Run(), kExitIncomplete) << r.name;
-    ASSERT_EQ(cd.fake.ui.messages.size(), 1u) << r.name;
-    EXPECT_EQ(cd.fake.ui.messages[0].title, "Error") << r.name;
-    EXPECT_EQ(cd.fake.ui.messages[0].text, std::string("The target folder ") + r.folder + " could not be created.")
-        << r.name;
-    EXPECT_FALSE(cd.fake.fs.Has("C:\\WINDOWS\\ovrituno.inf")) << r.name;
-    EXPECT_TRUE(cd.fake.shell.ddeCommands.empty()) << r.name;
-    EXPECT_FALSE(cd.fake.shell.registered) << r.name;
-    EXPECT_EQ(cd.fake.fs.Content(r.file), "in the way") << r.name;
+    for (const bool silent : {false, true}) {
+      Cd cd(silent ? "/S" : "");
+      cd.fake.fs.PutFile(r.file, "in the way");
+      cd.installer.Window().SetCaption(Ctl::Text_InstPath, r.text);
+      // In the window the user may choose another folder; unattended the run is not done.
+      EXPECT_EQ(cd.Run(), silent ? kExitIncomplete : -1) << r.name;
+      const std::string said = std::string("The target folder ") + r.folder + " could not be created.";
+      if (silent) {
+        EXPECT_EQ(cd.fake.console.errors, std::vector<std::string>{"Error: " + said}) << r.name;
+      } else {
+        ASSERT_EQ(cd.fake.ui.messages.size(), 1u) << r.name;
+        EXPECT_EQ(cd.fake.ui.messages[0].title, "Error") << r.name;
+        EXPECT_EQ(cd.fake.ui.messages[0].text, said) << r.name;
+        EXPECT_TRUE(cd.installer.Window()[Ctl::Label_Install].enabled) << r.name;
+        EXPECT_FALSE(cd.installer.Ended()) << r.name;
+      }
+      EXPECT_FALSE(cd.fake.fs.Has("C:\\WINDOWS\\ovrituno.inf")) << r.name;
+      EXPECT_TRUE(cd.fake.shell.ddeCommands.empty()) << r.name;
+      EXPECT_FALSE(cd.fake.shell.registered) << r.name;
+      EXPECT_EQ(cd.fake.fs.Content(r.file), "in the way") << r.name;
+    }
   }
 }
 
@@ -391,7 +400,11 @@ TEST(RunInstallation, TheTargetIsResolvedBeforeTheSpaceCheckAndRefusedWhenNotOnA
     cd.installer.Window().SetCaption(Ctl::Text_InstPath, r.text);
     if (r.recorded == nullptr) {
       EXPECT_EQ(cd.Run(), -1) << r.name;
-      EXPECT_EQ(cd.fake.console.errors.back(), "Ovri TUNOVAR Installation: No space 1") << r.name;
+      // The text as typed, and no word of space.
+      EXPECT_EQ(cd.fake.console.errors, std::vector<std::string>{std::string("The target folder ") + r.text +
+                                                                 " is no full path on a drive (X:\\...)"})
+          << r.name;
+      EXPECT_FALSE(cd.fake.console.Logged("No space 1")) << r.name;
       EXPECT_TRUE(cd.fake.fs.journal.empty()) << r.name;
       continue;
     }
