@@ -27,6 +27,12 @@ constexpr int kShellOpenOk = 32;
 
 bool IsSection(std::int32_t index) { return index >= 0 && index < kSections; }
 
+// Said where the texts have no section to say it in (the text file is gone): an empty box would
+// ask nothing.
+constexpr const char* kQuestionWithoutTexts =
+    "Do you want to remove TUNOVAR and all of its components from your computer?";
+constexpr const char* kRemovedWithoutTexts = "TUNOVAR has been removed from your computer.";
+
 // The installer texts, for the question and the closing message; corrupted texts end here.
 void ReadTexts(Installer& in) {
   const std::string textPath = in.folders.AppPath + "insttext";
@@ -36,12 +42,22 @@ void ReadTexts(Installer& in) {
 
 // Nothing has been changed up to the answer; No leaves the installation whole. The question
 // is asked in the language the installation recorded, as the closing message is; in section
-// 0 when the texts have no such section.
-void AskToUninstall(Installer& in, const std::optional<std::int32_t>& recorded) {
+// 0 when the texts have no such section. Without texts and without a removal list there is
+// nothing here to remove (the CD, a folder whose uninstall has run): that is said, in English
+// for want of texts, and nothing is changed.
+void AskToUninstall(Installer& in, const std::optional<std::int32_t>& recorded, bool listHere) {
+  if (in.texts.LanguageCount == 0 && !listHere) {
+    (void)in.Message(kUninstallTitle,
+                     "No installation of TUNOVAR was found in " + in.folders.AppPath +
+                         ": its removal list (defile) and its texts (insttext) are missing. Nothing was changed.",
+                     MessageButtons::kOk, MessageAnswer::kOk);
+    in.EndProgram(kExitFatalFile);
+  }
   const std::int32_t section =
       recorded && *recorded >= 0 && *recorded < in.texts.LanguageCount ? *recorded : in.texts.LangIndex;
-  if (in.Message(kUninstallTitle, in.Text(section, TextSlot::kUninstallQuestion),
-                 MessageButtons::kYesNo, MessageAnswer::kYes) != MessageAnswer::kYes) {
+  const std::string question =
+      in.texts.LanguageCount == 0 ? kQuestionWithoutTexts : in.Text(section, TextSlot::kUninstallQuestion);
+  if (in.Message(kUninstallTitle, question, MessageButtons::kYesNo, MessageAnswer::kYes) != MessageAnswer::kYes) {
     in.Log("Uninstall declined; nothing changed");
     in.EndProgram(kExitDeclined);
   }
@@ -248,7 +264,9 @@ void SayRemoved(Installer& in, const std::vector<std::string>& staying, const st
                      MessageButtons::kOk, MessageAnswer::kOk);
     return;
   }
-  if (IsSection(in.texts.LangIndex)) {
+  if (in.texts.LanguageCount == 0) {
+    (void)in.Message(kUninstallTitle, kRemovedWithoutTexts, MessageButtons::kOk, MessageAnswer::kOk);
+  } else if (IsSection(in.texts.LangIndex)) {
     (void)in.Message(kUninstallTitle, in.Text(in.texts.LangIndex, TextSlot::kUninstallDone),
                      MessageButtons::kOk, MessageAnswer::kOk);
   }
@@ -320,7 +338,7 @@ void Installer::RunUninstall() {
   const std::string listPath = folders.AppPath + "defile";
   const bool listHere = platform_.fs.FileExists(listPath);
   const RemovalList removalList = HoldAndReadRemovalList(*this, listPath);
-  AskToUninstall(*this, removalList.language);
+  AskToUninstall(*this, removalList.language, listHere);
 
   std::vector<std::string> staying = DeleteHelpIndexAndRecord(*this, runtime.installDir);
   TakeRecordedLanguage(*this, removalList.language);

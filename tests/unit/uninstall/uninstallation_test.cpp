@@ -308,6 +308,31 @@ TEST(RunUninstall, AnEntryTooLongForTheSystemsFileFunctionsIsNamedAsStaying) {
   EXPECT_NE(closing.find(tooLong), std::string::npos) << closing;
 }
 
+TEST(RunUninstall, WithoutItsTextsItAsksAndSaysInEnglishOrFindsNoInstallation) {
+  for (const bool listHere : {true, false}) {
+    World w;
+    ASSERT_EQ(w.fs.DeleteFile(kApp + "insttext"), FsStatus::kOk);
+    if (!listHere) ASSERT_EQ(w.fs.DeleteFile(kList), FsStatus::kOk);
+    const int code = w.Run();
+    ASSERT_FALSE(w.fake.ui.messages.empty());
+    if (listHere) {
+      EXPECT_EQ(code, kExitDone);
+      EXPECT_EQ(w.fake.ui.messages.front().text,
+                "Do you want to remove TUNOVAR and all of its components from your computer?");
+      EXPECT_EQ(w.fake.ui.messages.back().text, "TUNOVAR has been removed from your computer.");
+      EXPECT_FALSE(w.fs.Has(kDir + "\\tuno.exe"));
+    } else {
+      // Nothing to remove here, and nothing is changed.
+      EXPECT_EQ(code, kExitFatalFile);
+      ASSERT_EQ(w.fake.ui.messages.size(), 1u);
+      EXPECT_TRUE(w.fake.ui.messages[0].text.starts_with("No installation of TUNOVAR was found in " + kApp))
+          << w.fake.ui.messages[0].text;
+      EXPECT_TRUE(w.fs.Has("C:\\WINDOWS\\ovrituno.inf"));
+      EXPECT_TRUE(w.fs.Has(kDir + "\\tuno.exe"));
+    }
+  }
+}
+
 TEST(RunUninstall, BatchFilesOfTheRuntimeFolderAreNeverTouched) {
   World w;
   w.fs.PutFile(kBatch, "old batch");
