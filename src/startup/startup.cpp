@@ -13,10 +13,15 @@ void Installer::Form_Load() {
     if (longForm.size() > 2) folders.AppPath = longForm;
   }
   if (platform_.shell.AnotherInstanceRunning()) {
-    Log("Another instance is running; this one ends.");
+    const char* why = "Another instance of the setup program (install or deinstal) is running; this one ends.";
+    Log(why);
     // Whoever starts the program again is looking for it: the running one comes forward. An
-    // unattended start shows nothing.
-    if (!Silent()) platform_.ui.ShowOtherInstance();
+    // unattended start shows nothing and says why.
+    if (Silent()) {
+      platform_.console.WriteError(why);
+    } else {
+      platform_.ui.ShowOtherInstance();
+    }
     EndProgram(kExitOtherInstance);
   }
   // The window ignores input until InitInstallerWindow has finished.
