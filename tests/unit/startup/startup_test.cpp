@@ -69,7 +69,9 @@ TEST(FormLoad, SecondInstanceEndsSilentlyBeforeTheTimer) {
     EXPECT_EQ(s.installer.Window()[Ctl::Timer1].interval, 0) << r.name;
     EXPECT_TRUE(s.fake.ui.messages.empty()) << r.name;
     EXPECT_EQ(s.fake.console.errors.size(), r.shown == 0 ? 1u : 0u) << r.name;
-    if (r.shown == 0) EXPECT_TRUE(s.fake.console.errors[0].starts_with("Another instance")) << r.name;
+    if (r.shown == 0) {
+      EXPECT_TRUE(s.fake.console.errors[0].starts_with("Another instance")) << r.name;
+    }
     EXPECT_EQ(s.fake.ui.otherInstanceShown, r.shown) << r.name;
   }
 }
