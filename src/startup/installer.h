@@ -82,8 +82,8 @@ struct RunReport {
   std::vector<std::string> FailedRecords;
   // Entries of the removal list passed over as lying outside the installation.
   std::vector<std::string> PassedOverEntries;
-  // Entries of the removal list inside the installation that the uninstaller could not act on;
-  // they are named as staying.
+  // Files and folders of the installation that the uninstaller could not act on or leave to
+  // its batch; they are named as staying.
   std::vector<std::string> StayingEntries;
   // Files of the product stay after the uninstall (or its removal list is missing).
   bool RemovalIncomplete = false;

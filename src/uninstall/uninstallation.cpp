@@ -137,9 +137,22 @@ RemovalBatchWriter BeginBatch(Installer& in, const std::string& batchPath, bool 
   } else if (!batch.IsOpen()) {
     in.Log("Could not create " + batchPath);
   }
+  FileSystem& fs = in.platform().fs;
   for (const FixedWaitBlock& block : kFixedWaitBlocks) {
     const std::string path = FixedBlockPath(block, in.folders.AppPath, installDir);
-    (void)batch.WriteFixedBlock(block.label, path.empty() ? std::string() : in.GetShortPath(path));
+    std::string shortPath = path.empty() ? std::string() : in.GetShortPath(path);
+    if (batch.IsOpen() && !shortPath.empty()) {
+      if (fs.FolderExists(path)) {
+        // "del" never deletes a folder and "if exist" finds it: the block would wait for ever.
+        in.Log("Stays, a folder where the batch waits for a file: " + path);
+        in.report.StayingEntries.push_back(path);
+        shortPath.clear();
+      } else {
+        // A read-only file would keep its block waiting for ever.
+        (void)fs.ClearAttributes(path);
+      }
+    }
+    (void)batch.WriteFixedBlock(block.label, shortPath);
   }
   if (batch.IsOpen()) in.Log("Batch: the seven waiting blocks written");
   return batch;
@@ -157,6 +170,8 @@ enum class BatchLine { kFile, kFolder, kRunningProgram };
 // A batch line for what is still there, with its short form (the path itself when the system
 // gives none for it).
 void LeaveToBatch(Installer& in, RemovalBatchWriter& batch, const std::string& path, BatchLine kind) {
+  // The batch's "del" and "rd" do not touch a read-only, hidden or system entry.
+  (void)in.platform().fs.ClearAttributes(path);
   const std::string shortForm = in.GetShortPath(path);
   const std::string& operand = shortForm.empty() ? path : shortForm;
   std::optional<std::string> line;

@@ -333,6 +333,18 @@ TEST(RunUninstall, WithoutItsTextsItAsksAndSaysInEnglishOrFindsNoInstallation) {
   }
 }
 
+TEST(RunUninstall, NoWaitingBlockOfTheBatchWaitsForAFileItCanNeverDelete) {
+  World w;
+  w.fs.Find(kList)->readOnly = true;
+  w.fs.PutFolder(kApp + "asycfilt.dll");  // a folder where block h waits for a file
+  EXPECT_EQ(w.Run(), kExitIncomplete);
+  EXPECT_FALSE(w.fs.Find(kList)->readOnly);  // the batch's "del" can delete it
+  const std::string batch = w.fs.Content(kBatch);
+  EXPECT_NE(batch.find("echo off\r\n:h\r\ndel \r\nif exist  goto h\r\n"), std::string::npos) << batch;
+  EXPECT_NE(w.fake.ui.messages.back().text.find(kApp + "asycfilt.dll"), std::string::npos)
+      << w.fake.ui.messages.back().text;
+}
+
 TEST(RunUninstall, BatchFilesOfTheRuntimeFolderAreNeverTouched) {
   World w;
   w.fs.PutFile(kBatch, "old batch");
