@@ -24,6 +24,21 @@ fi
 failed=()
 passes=0
 fails=0
+
+# The lane's own guard: a program of the other machine type is refused before Wine is started
+# (wine64 given a 32-bit program prints nothing, exits 0 and does nothing).
+case $E2E_LANE in win64) other=$here/../../build/win32/install.exe ;; *) other=$here/../../build/win64/install.exe ;; esac
+if [ -f "$other" ]; then
+  printf '\n---- lane guard\n'
+  if e2e_runnable "$other" 2>/dev/null; then
+    echo "FAIL  the $E2E_LANE lane refuses $(basename "$(dirname "$other")")/install.exe"
+    fails=$((fails + 1))
+    failed+=("lane guard")
+  else
+    echo "PASS  the $E2E_LANE lane refuses $(basename "$(dirname "$other")")/install.exe"
+    passes=$((passes + 1))
+  fi
+fi
 # Adds the PASS and FAIL lines of the output FILE to the closing count.
 tally() {
   passes=$((passes + $(grep -c '^PASS' "$1")))
