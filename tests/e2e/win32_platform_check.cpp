@@ -466,8 +466,16 @@ void CheckAsOnTheOldestSystem() {
 
 void CheckRegistry(Win32Shell& shell) {
   const std::string path = "C:\\Apps\\TUNOVAR\\tunovar\\runtime\\deinstal.exe";
-  Check(!shell.RegisterUninstaller("", "x") && !shell.RegisterUninstaller(path, ""), "an empty path or name is refused");
-  Check(shell.RegisterUninstaller(path, "Ovri TUNOVAR - Deinstallation"), "RegisterUninstaller");
+  const UninstallEntry entry{path, "Ovri TUNOVAR - Deinstallation", "1.0.0.0", 5121};
+  Check(!shell.RegisterUninstaller({"", "x", "1", 1}) && !shell.RegisterUninstaller({path, "", "1", 1}),
+        "an empty path or name is refused");
+  Check(shell.RegisterUninstaller(entry), "RegisterUninstaller");
+  Check(RegString(HKEY_LOCAL_MACHINE, "DisplayVersion") == "1.0.0.0", "DisplayVersion");
+  DWORD size = 0;
+  DWORD sizeBytes = sizeof size;
+  Check(::RegGetValueA(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize", RRF_RT_REG_DWORD, nullptr, &size,
+                       &sizeBytes) == ERROR_SUCCESS && size == 5121,
+        "EstimatedSize is a REG_DWORD of the KB: " + std::to_string(size));
   Check(RegString(HKEY_LOCAL_MACHINE, "DisplayName") == "Ovri TUNOVAR - Deinstallation", "DisplayName under HKLM");
   Check(RegString(HKEY_LOCAL_MACHINE, "UninstallString") == "\"" + path + "\"", "UninstallString is the quoted path");
   Check(RegString(HKEY_LOCAL_MACHINE, "QuietUninstallString") == "\"" + path + "\" /S", "QuietUninstallString");
@@ -478,7 +486,7 @@ void CheckRegistry(Win32Shell& shell) {
   Check(RegString(HKEY_LOCAL_MACHINE, "DisplayName") == "<missing>", "the entry is gone");
   Check(!shell.UnregisterUninstaller(), "UnregisterUninstaller with nothing to remove");
   // Left for the script to read with "reg query", then removed with --unregister.
-  Check(shell.RegisterUninstaller(path, "Ovri TUNOVAR - Deinstallation"), "RegisterUninstaller again");
+  Check(shell.RegisterUninstaller(entry), "RegisterUninstaller again");
 }
 
 constexpr const char* kWindowClass = "TnvCheckWindow";

@@ -111,15 +111,17 @@ std::string InstallLocationOf(const std::string& uninstallerPath) {
   return folder.substr(0, above);
 }
 
-bool WriteUninstallEntry(HKEY root, const std::string& uninstallerPath,
-                         const std::string& displayName) {
+bool WriteUninstallEntry(HKEY root, const UninstallEntry& entry) {
+  const std::string& uninstallerPath = entry.uninstallerPath;
   win32::UniqueRegKey key;
   if (::RegCreateKeyExA(root, kUninstallKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
                         nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
     return false;
   }
   const std::string quoted = "\"" + uninstallerPath + "\"";
-  const bool written = SetString(key.get(), "DisplayName", displayName) &&
+  const bool written = SetString(key.get(), "DisplayName", entry.displayName) &&
+                       SetString(key.get(), "DisplayVersion", entry.displayVersion) &&
+                       SetDword(key.get(), "EstimatedSize", entry.estimatedSizeKb) &&
                        SetString(key.get(), "UninstallString", quoted) &&
                        SetString(key.get(), "QuietUninstallString", quoted + " /S") &&
                        SetString(key.get(), "InstallLocation", InstallLocationOf(uninstallerPath)) &&
@@ -195,15 +197,13 @@ DdeStatus Win32Shell::DdeExecute(const std::string& service, const std::string& 
   return client.Execute(command, static_cast<DWORD>(std::max(timeoutMs, 1)));
 }
 
-bool Win32Shell::RegisterUninstaller(const std::string& uninstallerPath,
-                                     const std::string& displayName) {
+bool Win32Shell::RegisterUninstaller(const UninstallEntry& entry) {
   // An entry without a program to run, or without a name to list, would only mislead.
-  if (uninstallerPath.empty() || displayName.empty() || HasNul(uninstallerPath) ||
-      HasNul(displayName)) {
+  if (entry.uninstallerPath.empty() || entry.displayName.empty() || HasNul(entry.uninstallerPath) ||
+      HasNul(entry.displayName) || HasNul(entry.displayVersion)) {
     return false;
   }
-  return WriteUninstallEntry(HKEY_LOCAL_MACHINE, uninstallerPath, displayName) ||
-         WriteUninstallEntry(HKEY_CURRENT_USER, uninstallerPath, displayName);
+  return WriteUninstallEntry(HKEY_LOCAL_MACHINE, entry) || WriteUninstallEntry(HKEY_CURRENT_USER, entry);
 }
 
 bool Win32Shell::UnregisterUninstaller() {

@@ -40,8 +40,7 @@ class Win32Shell final : public Shell {
   DdeStatus DdeExecute(const std::string& service, const std::string& topic,
                        const std::string& command, int timeoutMs) override;
 
-  bool RegisterUninstaller(const std::string& uninstallerPath,
-                           const std::string& displayName) override;
+  bool RegisterUninstaller(const UninstallEntry& entry) override;
   bool UnregisterUninstaller() override;
 
   [[nodiscard]] std::optional<WindowRef> FindTopWindow(const std::string& className,
