@@ -473,9 +473,9 @@ void CheckRegistry(Win32Shell& shell) {
   Check(RegString(HKEY_LOCAL_MACHINE, "DisplayVersion") == "1.0.0.0", "DisplayVersion");
   DWORD size = 0;
   DWORD sizeBytes = sizeof size;
-  Check(::RegGetValueA(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize", RRF_RT_REG_DWORD, nullptr, &size,
-                       &sizeBytes) == ERROR_SUCCESS && size == 5121,
-        "EstimatedSize is a REG_DWORD of the KB: " + std::to_string(size));
+  const bool sizeRead = ::RegGetValueA(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize", RRF_RT_REG_DWORD, nullptr,
+                                      &size, &sizeBytes) == ERROR_SUCCESS;
+  Check(sizeRead && size == 5121, "EstimatedSize is a REG_DWORD of the KB: " + std::to_string(size));
   Check(RegString(HKEY_LOCAL_MACHINE, "DisplayName") == "Ovri TUNOVAR - Deinstallation", "DisplayName under HKLM");
   Check(RegString(HKEY_LOCAL_MACHINE, "UninstallString") == "\"" + path + "\"", "UninstallString is the quoted path");
   Check(RegString(HKEY_LOCAL_MACHINE, "QuietUninstallString") == "\"" + path + "\" /S", "QuietUninstallString");
