@@ -316,6 +316,16 @@ void CheckFiles(Win32FileSystem& fs, bool links = true) {
   ::SetFileAttributesA((outside + "\\keep.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
   RemoveTree(outside);
 
+  {
+    // A folder where the file goes is not replaced, nor moved aside.
+    ::CreateDirectoryA((base + "folder.txt").c_str(), nullptr);
+    auto r = fs.CreateReplacement(base + "folder.txt");
+    const FsStatus s = r ? (r->Write("x", 1), r->Commit(src)) : FsStatus::kIoError;
+    r.reset();
+    Check(s != FsStatus::kOk && FolderThere(base + "folder.txt") && fs.ListFiles(base + "~tv*.tmp").empty(),
+          std::string("Commit over a folder fails and the folder stays -> ") + Name(s));
+    ::RemoveDirectoryA((base + "folder.txt").c_str());
+  }
   Check(fs.CreateReplacement(base + "missing\\x.txt") == nullptr && fs.CreateReplacement("x.txt") == nullptr &&
             fs.CreateReplacement(base) == nullptr,
         "CreateReplacement without a folder or a name fails");

@@ -177,10 +177,14 @@ class Win32Replacement final : public ReplacementFile {
     constexpr DWORD kBlocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     const bool blocked = old != kInvalidAttributes && !IsFolder(old) && (old & kBlocking) != 0;
     if (blocked) ::SetFileAttributesA(destination_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    bool moved = moveFileExWorks_ && ::MoveFileExA(tempPath_.c_str(), destination_.c_str(),
-                                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    DWORD error = moved ? ERROR_SUCCESS : ::GetLastError();
-    if (!moved && (!moveFileExWorks_ || error == ERROR_CALL_NOT_IMPLEMENTED)) {
+    DWORD error = ERROR_SUCCESS;
+    bool moved = false;
+    if (moveFileExWorks_) {
+      moved = ::MoveFileExA(tempPath_.c_str(), destination_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+      if (!moved) error = ::GetLastError();
+    } else if (IsFolder(old)) {
+      error = ERROR_ACCESS_DENIED;  // as MoveFileExA answers: a folder is not replaced by a file
+    } else {
       moved = MoveInPastTheOldFile(old != kInvalidAttributes, error);
     }
     if (!moved) {
