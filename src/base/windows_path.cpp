@@ -186,4 +186,45 @@ std::string FormatWindowsPath(const WindowsPath& path) {
   return out;
 }
 
+std::string LongPathByComponents(
+    std::string_view path, const std::function<std::optional<std::string>(const std::string&)>& listedName) {
+  // The root: "X:\" or "\\server\share\".
+  std::size_t rootEnd = 0;
+  if (path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == ':' && path[2] == '\\') {
+    rootEnd = 3;
+  } else if (path.size() > 2 && path[0] == '\\' && path[1] == '\\') {
+    const std::size_t server = path.find('\\', 2);
+    const std::size_t share = server == std::string_view::npos ? server : path.find('\\', server + 1);
+    if (server == std::string_view::npos || server == 2 || share == server + 1 || server + 1 == path.size()) {
+      return std::string();
+    }
+    // "\\server\share" alone is all root.
+    rootEnd = share == std::string_view::npos ? path.size() : share + 1;
+  } else {
+    return std::string();
+  }
+  std::string out(path.substr(0, rootEnd));
+  bool first = true;
+  std::size_t at = rootEnd;
+  while (at < path.size()) {
+    std::size_t end = path.find('\\', at);
+    if (end == std::string_view::npos) end = path.size();
+    const std::string_view name = path.substr(at, end - at);
+    at = end + 1;
+    if (name.empty()) continue;
+    if (!first) out += '\\';
+    first = false;
+    if (name == "." || name == "..") {
+      out += name;
+      continue;
+    }
+    if (name.find_first_of("*?") != std::string_view::npos) return std::string();
+    const std::optional<std::string> listed = listedName(out + std::string(name));
+    if (!listed || listed->empty()) return std::string();
+    out += *listed;
+  }
+  if (!first && EndsInBackslash(path)) out += '\\';
+  return out;
+}
+
 }  // namespace tunovar

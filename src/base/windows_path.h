@@ -3,6 +3,7 @@
 // host and every layer applies the same ones.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -95,5 +96,14 @@ struct WindowsPath {
 // rooted path, "C:x", a network path), holds a character no name can hold, or a name of dots
 // and blanks only other than "." and "..", whose meaning differs between Windows versions.
 [[nodiscard]] std::optional<std::string> ResolvedFolderPath(std::string_view path);
+
+// The long form of a path as GetLongPathNameA gives it, made from the name of each component
+// as the folder above it lists it, for Windows that lacks the call (95, NT 4). The root ("X:\",
+// "\\server\share\") stays as written, "." and ".." stay as they are, and a trailing "\" is
+// kept; listedName is asked for each path from the root up to and including one more name and
+// gives that name's spelling on disk (the long one). "" when it finds a name nowhere, when a
+// name holds "*" or "?" (a listing would match other names) or the path has no root.
+[[nodiscard]] std::string LongPathByComponents(
+    std::string_view path, const std::function<std::optional<std::string>(const std::string&)>& listedName);
 
 }  // namespace tunovar

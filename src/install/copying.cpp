@@ -212,12 +212,11 @@ void Installer::CopyListedFiles(const StringList& sources, const StringList& des
       (void)XFileCopy(source, dest);
     }
     if (record != nullptr) record->push_back(dest);
-    if (!large) {
-      // The destination as it now is: a newer file that was kept counts with its own length.
-      if (const auto length = platform_.fs.FileLength(dest)) {
-        ShowProgress(progress.PercentPerByte * static_cast<float>(*length), false);
-      }
-    }
+    // The destination as it now is: a newer file that was kept counts with its own length.
+    const auto length = platform_.fs.FileLength(dest);
+    if (length) report.InstalledBytes += *length;
+    // A block copy has moved the bar with each block.
+    if (!large && length) ShowProgress(progress.PercentPerByte * static_cast<float>(*length), false);
   }
 }
 

@@ -1,5 +1,6 @@
 // The installation sequence RunInstallation as named steps: from the click on Install to the
 // end of the program.
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -19,6 +20,17 @@ namespace {
 constexpr std::int64_t kMegabyte = 1048576;
 constexpr const char* kSpaceTitle = "Ovri TUNOVAR Installation";
 constexpr const char* kUninstallerName = "Ovri TUNOVAR - Deinstallation";
+// The version of TUNOVAR on this CD, listed beside the uninstall entry. The CD's texts and
+// lists name none; it is the product version that the setup's own version resource states
+// (assets/resources.rc, ProductVersion), and changes with it.
+constexpr const char* kProductVersion = "1.0.0.0";
+
+// Whole KB, rounded up as the list of installed programs counts them, at most what its
+// 32-bit figure holds.
+std::uint32_t KilobytesOf(std::uint64_t bytes) {
+  const std::uint64_t kb = bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0);
+  return static_cast<std::uint32_t>(std::min<std::uint64_t>(kb, std::numeric_limits<std::uint32_t>::max()));
+}
 
 // One list file's two lists.
 struct ListPair {
@@ -196,7 +208,8 @@ void WriteRemovalList(Installer& in, const std::string& target, const StringList
 
 void RegisterUninstaller(Installer& in, const std::string& target) {
   const std::string uninstaller = target + "tunovar\\runtime\\deinstal.exe";
-  const bool registered = in.platform().shell.RegisterUninstaller(uninstaller, kUninstallerName);
+  const UninstallEntry entry{uninstaller, kUninstallerName, kProductVersion, KilobytesOf(in.report.InstalledBytes)};
+  const bool registered = in.platform().shell.RegisterUninstaller(entry);
   in.Log((registered ? "Uninstaller registered: " : "Uninstaller not registered: ") + uninstaller);
 }
 

@@ -15,6 +15,14 @@ enum class ShowMode { kHidden = 0, kNormal = 1 };
 // Outcome of one DDE execute.
 enum class DdeStatus { kDone, kRefused, kNotProcessed, kTimedOut };
 
+// The product's entry in the system's list of installed programs.
+struct UninstallEntry {
+  std::string uninstallerPath;  // the installed uninstaller, a Windows path
+  std::string displayName;      // the name listed
+  std::string displayVersion;   // the product's version, as listed beside it
+  std::uint32_t estimatedSizeKb = 0;  // the installed size in KB, as listed beside it
+};
+
 // A top-level window found by class name and title.
 using WindowRef = std::uintptr_t;
 
@@ -38,8 +46,7 @@ class Shell {
                                const std::string& command, int timeoutMs) = 0;
 
   // The system's uninstall entry of the product (the ARegUnIn and ARegDelete stand-ins).
-  virtual bool RegisterUninstaller(const std::string& uninstallerPath,
-                                   const std::string& displayName) = 0;
+  virtual bool RegisterUninstaller(const UninstallEntry& entry) = 0;
   virtual bool UnregisterUninstaller() = 0;
 
   // FindWindowA with both strings as given; nullopt when no window is found.

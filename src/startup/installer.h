@@ -80,6 +80,9 @@ struct RunReport {
   std::vector<std::string> FailedFiles;
   // Install records ("ovrituno.inf", "defile") that could not be written completely.
   std::vector<std::string> FailedRecords;
+  // The bytes of the listed files as they lie in the target once copied (placed by this run,
+  // or kept as newer than their source): the installed size the uninstall entry states.
+  std::uint64_t InstalledBytes = 0;
   // Entries of the removal list passed over as lying outside the installation.
   std::vector<std::string> PassedOverEntries;
   // Files and folders of the installation that the uninstaller could not act on or leave to

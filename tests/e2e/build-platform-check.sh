@@ -61,7 +61,9 @@ KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\OvriTUNOVAR'
 e2e_wine_timeout 30 "$E2E_REG" query "$KEY" >"$OUT/reg.out" 2>&1 || true
 if grep -q 'DisplayName.*Ovri TUNOVAR - Deinstallation' "$OUT/reg.out" &&
    grep -q 'QuietUninstallString.*deinstal.exe" /S' "$OUT/reg.out" &&
-   grep -q 'NoRepair.*0x1' "$OUT/reg.out"; then
+   grep -q 'NoRepair.*0x1' "$OUT/reg.out" &&
+   grep -q 'DisplayVersion[[:space:]]*REG_SZ[[:space:]]*1.0.0.0' "$OUT/reg.out" &&
+   grep -q 'EstimatedSize[[:space:]]*REG_DWORD[[:space:]]*0x1401' "$OUT/reg.out"; then
   echo "PASS reg query shows the uninstall entry"
 else
   echo "FAIL reg query shows the uninstall entry"; cat "$OUT/reg.out"; status=1

@@ -170,6 +170,17 @@ e2e_check "its display name is \"Ovri TUNOVAR - Deinstallation\"" \
   grep -q 'DisplayName.*Ovri TUNOVAR - Deinstallation' "$reg_out"
 e2e_check "its uninstall command starts the installed deinstal.exe" \
   grep -q -i -F '"C:\Apps\TUNOVAR\tunovar\runtime\deinstal.exe"' "$reg_out"
+# NAME TYPE VALUE, as reg query prints a value (VALUE an extended regular expression).
+reg_value_is() { tr -d '\r' <"$reg_out" | grep -q -E "^[[:space:]]*$1[[:space:]]+$2[[:space:]]+$3\$"; }
+e2e_check "its DisplayVersion is the REG_SZ 1.0.0.0" reg_value_is DisplayVersion REG_SZ '1\.0\.0\.0'
+# The installed size: the placed files as they lie, in KB rounded up, as reg shows a DWORD.
+placed_bytes=0
+for installed in "${!SOURCE_OF[@]}"; do
+  placed_bytes=$((placed_bytes + $(stat -c %s "$APPS/TUNOVAR/$installed" 2>/dev/null || echo 0)))
+done
+size_kb=$(printf '0x%x' $(((placed_bytes + 1023) / 1024)))
+e2e_check "its EstimatedSize is the REG_DWORD $size_kb, the $placed_bytes bytes placed in KB" \
+  reg_value_is EstimatedSize REG_DWORD "$size_kb"
 
 e2e_screenshot root install
 e2e_check "a screenshot is written to build/e2e/install.png" test -s "$E2E_OUT/install.png"

@@ -31,9 +31,11 @@ using namespace tunovar::win32;
 namespace {
 
 int failures = 0;
+// Said before each check while the back-end objects are those of the oldest system.
+std::string checkContext;
 
 void Check(bool ok, const std::string& what) {
-  std::printf("%s %s\n", ok ? "PASS" : "FAIL", what.c_str());
+  std::printf("%s %s%s\n", ok ? "PASS" : "FAIL", checkContext.c_str(), what.c_str());
   std::fflush(stdout);
   if (!ok) ++failures;
 }
@@ -196,7 +198,8 @@ bool StampedLine(const std::string& line, const std::string& text) {
 
 const std::string kBase = "C:\\tnvcheck";
 
-void CheckFiles(Win32FileSystem& fs) {
+// links: whether the file system sees links (the oldest system's has none).
+void CheckFiles(Win32FileSystem& fs, bool links = true) {
   RemoveTree(kBase);
   const std::string base = kBase + "\\";
 
@@ -296,7 +299,7 @@ void CheckFiles(Win32FileSystem& fs) {
   (void)(::CreateSymbolicLinkA((base + "link").c_str(), outside.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) ||
          ::CreateSymbolicLinkA((base + "link").c_str(), outside.c_str(),
                                SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE));
-  if (FileThere(base + "link")) {
+  if (links && FileThere(base + "link")) {
     const auto real = fs.RealLocation(base + "link\\keep.txt");
     Check(real && EqualsNoCase(*real, outside + "\\keep.txt"), "RealLocation through the link -> " + real.value_or("none"));
     Check(fs.ClearAttributes(base + "link") != FsStatus::kOk &&
@@ -304,12 +307,25 @@ void CheckFiles(Win32FileSystem& fs) {
           "ClearAttributes of the link changes nothing where it leads");
     CheckStatus(fs.RemoveFolder(base + "link"), FsStatus::kOk, "RemoveFolder of the link removes the link");
     Check(FileThere(outside + "\\keep.txt"), "what the link led to stays");
-  } else {
+  } else if (links) {
     std::printf("NOTE  CreateSymbolicLinkA makes no link here: links are checked through host links only\n");
+  } else {
+    Check(fs.RealLocation(base + "link\\keep.txt") == std::optional<std::string>(base + "link\\keep.txt"),
+          "RealLocation: a path lies where it is written");
   }
   ::SetFileAttributesA((outside + "\\keep.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
   RemoveTree(outside);
 
+  {
+    // A folder where the file goes is not replaced, nor moved aside.
+    ::CreateDirectoryA((base + "folder.txt").c_str(), nullptr);
+    auto r = fs.CreateReplacement(base + "folder.txt");
+    const FsStatus s = r ? (r->Write("x", 1), r->Commit(src)) : FsStatus::kIoError;
+    r.reset();
+    Check(s != FsStatus::kOk && FolderThere(base + "folder.txt") && fs.ListFiles(base + "~tv*.tmp").empty(),
+          std::string("Commit over a folder fails and the folder stays -> ") + Name(s));
+    ::RemoveDirectoryA((base + "folder.txt").c_str());
+  }
   Check(fs.CreateReplacement(base + "missing\\x.txt") == nullptr && fs.CreateReplacement("x.txt") == nullptr &&
             fs.CreateReplacement(base) == nullptr,
         "CreateReplacement without a folder or a name fails");
@@ -418,10 +434,58 @@ void CheckInstance(Win32Shell& shell) {
   Check(WaitExit(StartSelf("--instance-probe"), kPatienceMs) == 5, "another process finds the first instance");
 }
 
+void CheckInstanceNames() {
+  // A name the system refuses (a namespace it does not have, as Windows 95 and NT 4 refuse any
+  // "\\") gives way to the next one, and that one is held.
+  Win32Shell first(ThisSystem(), {"NoSuchNamespace\\OvriTUNOVARCheck", "OvriTUNOVARCheck"});
+  Check(!first.AnotherInstanceRunning(), "a refused instance name gives way to the next");
+  Win32Shell second(ThisSystem(), {"OvriTUNOVARCheck"});
+  Check(second.AnotherInstanceRunning(), "and that name is held");
+}
+
+// The fallbacks for what Windows 95 and NT 4 lack, taken on this system: the same results.
+void CheckAsOnTheOldestSystem() {
+  checkContext = "[oldest system] ";
+  Win32FileSystem fs(OldestSystem());
+  Win32Shell shell(OldestSystem());
+  CheckFiles(fs, false);
+  {
+    // The replacement renames the old file aside first: held open without delete sharing,
+    // it cannot be moved, and stays whole.
+    const std::string dst = kBase + "\\renamed.txt";
+    Check(WriteText(fs, dst, WriteMode::kReplace, "old"), "a file to replace");
+    auto r = fs.CreateReplacement(dst);
+    Check(r != nullptr && r->Write("new", 3) && r->Commit("") == FsStatus::kOk &&
+              fs.ReadWholeFile(dst) == std::optional<std::string>("new") && fs.ListFiles(kBase + "\\~tv*.tmp").empty(),
+          "Commit over an existing file: the new content, neither temporary file left");
+    const LocalDateTime old{2001, 2, 3, 4, 5, 6};
+    Check(SetLocalWriteTime(dst, old) && fs.FileLength(dst) == std::optional<std::uint64_t>(3) &&
+              fs.LastWriteTime(dst) == std::optional<LocalDateTime>(old),
+          "length and time from the folder's listing");
+    Check(fs.LastWriteTime("C:\\").has_value() == false && !fs.FileLength("C:\\").has_value() &&
+              !fs.FileLength(kBase + "\\*.txt").has_value(),
+          "a drive root has no time, a wildcard names no file");
+  }
+  CheckPaths(shell, fs);
+  Check(shell.LongPathName(shell.ShortPathName(kBase + "\\A long folder name\\")) ==
+            kBase + "\\A long folder name\\",
+        "LongPathName keeps a trailing \\");
+  Check(shell.DosBasedWindows(), "DosBasedWindows follows the system's calls");
+  checkContext.clear();
+}
+
 void CheckRegistry(Win32Shell& shell) {
   const std::string path = "C:\\Apps\\TUNOVAR\\tunovar\\runtime\\deinstal.exe";
-  Check(!shell.RegisterUninstaller("", "x") && !shell.RegisterUninstaller(path, ""), "an empty path or name is refused");
-  Check(shell.RegisterUninstaller(path, "Ovri TUNOVAR - Deinstallation"), "RegisterUninstaller");
+  const UninstallEntry entry{path, "Ovri TUNOVAR - Deinstallation", "1.0.0.0", 5121};
+  Check(!shell.RegisterUninstaller({"", "x", "1", 1}) && !shell.RegisterUninstaller({path, "", "1", 1}),
+        "an empty path or name is refused");
+  Check(shell.RegisterUninstaller(entry), "RegisterUninstaller");
+  Check(RegString(HKEY_LOCAL_MACHINE, "DisplayVersion") == "1.0.0.0", "DisplayVersion");
+  DWORD size = 0;
+  DWORD sizeBytes = sizeof size;
+  const bool sizeRead = ::RegGetValueA(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize", RRF_RT_REG_DWORD, nullptr,
+                                      &size, &sizeBytes) == ERROR_SUCCESS;
+  Check(sizeRead && size == 5121, "EstimatedSize is a REG_DWORD of the KB: " + std::to_string(size));
   Check(RegString(HKEY_LOCAL_MACHINE, "DisplayName") == "Ovri TUNOVAR - Deinstallation", "DisplayName under HKLM");
   Check(RegString(HKEY_LOCAL_MACHINE, "UninstallString") == "\"" + path + "\"", "UninstallString is the quoted path");
   Check(RegString(HKEY_LOCAL_MACHINE, "QuietUninstallString") == "\"" + path + "\" /S", "QuietUninstallString");
@@ -432,7 +496,7 @@ void CheckRegistry(Win32Shell& shell) {
   Check(RegString(HKEY_LOCAL_MACHINE, "DisplayName") == "<missing>", "the entry is gone");
   Check(!shell.UnregisterUninstaller(), "UnregisterUninstaller with nothing to remove");
   // Left for the script to read with "reg query", then removed with --unregister.
-  Check(shell.RegisterUninstaller(path, "Ovri TUNOVAR - Deinstallation"), "RegisterUninstaller again");
+  Check(shell.RegisterUninstaller(entry), "RegisterUninstaller again");
 }
 
 constexpr const char* kWindowClass = "TnvCheckWindow";
@@ -485,12 +549,16 @@ void CheckBatchBytes(Win32Shell& shell) {
   }
 }
 
-void CheckConsole() {
+// oldest: the console as the oldest system has it (no append access, no AttachConsole).
+void CheckConsole(bool oldest) {
+  checkContext = oldest ? "[oldest system] " : "";
   const std::string errFile = kBase + "\\stderr.txt";
   const std::string logFile = kBase + "\\check.log";
+  ::DeleteFileA(logFile.c_str());
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
   const HANDLE err = ::CreateFileA(errFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
-  const int code = WaitExit(StartSelf("--console \"" + logFile + "\"", err), kPatienceMs);
+  const int code = WaitExit(StartSelf((oldest ? "--console-oldest \"" : "--console \"") + logFile + "\"", err),
+                            kPatienceMs);
   ::CloseHandle(err);
   Win32FileSystem fs;
   const auto written = fs.ReadWholeFile(errFile);
@@ -502,6 +570,7 @@ void CheckConsole() {
   Check(StampedLine(line1, "eins") && line2.size() > 2 && line2.substr(line2.size() - 2) == "\r\n" &&
             StampedLine(line2.substr(0, line2.size() - 2), "zwei"),
         "WriteLog: two stamped lines appended, CR LF: " + (log ? *log : std::string("none")));
+  checkContext.clear();
 }
 
 void CheckDde(Win32Shell& shell) {
@@ -562,8 +631,8 @@ int RunWindow() {
   return 0;
 }
 
-int RunConsole(const std::string& logFile) {
-  Win32Console console(true, logFile);
+int RunConsole(const std::string& logFile, const SystemCalls& calls) {
+  Win32Console console(true, logFile, calls);
   console.WriteLog("eins");
   console.ShowProgressBar(50);
   console.WriteError("Fehler \xFC\nzweite Zeile");
@@ -582,7 +651,8 @@ int main(int argc, char** argv) {
     return shell.AnotherInstanceRunning() ? 5 : 0;
   }
   if (!args.empty() && args[0] == "--window") return RunWindow();
-  if (args.size() == 2 && args[0] == "--console") return RunConsole(args[1]);
+  if (args.size() == 2 && args[0] == "--console") return RunConsole(args[1], ThisSystem());
+  if (args.size() == 2 && args[0] == "--console-oldest") return RunConsole(args[1], OldestSystem());
   if (!args.empty() && args[0] == "--unregister") {
     Win32Shell shell;
     return shell.UnregisterUninstaller() ? 0 : 1;
@@ -613,7 +683,10 @@ int main(int argc, char** argv) {
   CheckWindows(shell);
   CheckOpen(shell, fs);
   CheckBatchBytes(shell);
-  CheckConsole();
+  CheckConsole(false);
+  CheckConsole(true);
+  CheckInstanceNames();
+  CheckAsOnTheOldestSystem();
   if (dde) CheckDde(shell);
 
   RemoveTree(kBase);

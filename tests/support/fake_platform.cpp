@@ -344,11 +344,13 @@ DdeStatus FakeShell::DdeExecute(const std::string& service, const std::string& t
   return next;
 }
 
-bool FakeShell::RegisterUninstaller(const std::string& path, const std::string& name) {
-  calls.push_back("Register " + path + "|" + name);
+bool FakeShell::RegisterUninstaller(const UninstallEntry& entry) {
+  calls.push_back("Register " + entry.uninstallerPath + "|" + entry.displayName);
   registered = true;
-  registeredPath = path;
-  registeredName = name;
+  registeredPath = entry.uninstallerPath;
+  registeredName = entry.displayName;
+  registeredVersion = entry.displayVersion;
+  registeredSizeKb = entry.estimatedSizeKb;
   return true;
 }
 

@@ -107,7 +107,8 @@ class FakeShell : public Shell {
   DdeStatus ddeResult = DdeStatus::kDone;
   std::deque<DdeStatus> ddeResults;  // the answers of the first calls, in order; then ddeResult
   bool registered = false;
-  std::string registeredPath, registeredName;
+  std::string registeredPath, registeredName, registeredVersion;
+  std::uint32_t registeredSizeKb = 0;
   // Windows that exist: class|title -> how many WM_CLOSE it takes to close it (-1: never).
   std::map<std::string, int> windows;
   std::uint16_t langId = 0x0409;
@@ -127,7 +128,7 @@ class FakeShell : public Shell {
            const std::string& workingFolder, ShowMode show) override;
   DdeStatus DdeExecute(const std::string& service, const std::string& topic,
                        const std::string& command, int timeoutMs) override;
-  bool RegisterUninstaller(const std::string& path, const std::string& name) override;
+  bool RegisterUninstaller(const UninstallEntry& entry) override;
   bool UnregisterUninstaller() override;
   std::optional<WindowRef> FindTopWindow(const std::string& cls, const std::string& title) override;
   void SendClose(WindowRef window) override;

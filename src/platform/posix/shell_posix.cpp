@@ -172,16 +172,17 @@ DdeStatus PosixShell::DdeExecute(const std::string& service, const std::string& 
   return menu_.Execute(command);
 }
 
-bool PosixShell::RegisterUninstaller(const std::string& uninstallerPath, const std::string& displayName) {
+bool PosixShell::RegisterUninstaller(const UninstallEntry& entry) {
   // The Linux build of the uninstaller is installed without ".exe".
-  std::string path = uninstallerPath;
+  std::string path = entry.uninstallerPath;
   if (!fs_.FileExists(path) && EndsWithNoCase(path, ".exe")) {
     const std::string bare = path.substr(0, path.size() - 4);
     if (fs_.FileExists(bare)) path = bare;
   }
   const auto host = fs_.HostPath(path);
   if (!host) return false;
-  return WriteUninstallEntry(setupDataFolder_, AnsiToUtf8(displayName), *host);
+  return WriteUninstallEntry(setupDataFolder_, AnsiToUtf8(entry.displayName), *host,
+                             AnsiToUtf8(entry.displayVersion), entry.estimatedSizeKb);
 }
 
 bool PosixShell::UnregisterUninstaller() { return RemoveUninstallEntry(setupDataFolder_); }

@@ -42,7 +42,7 @@ class PosixShell : public Shell {
            ShowMode show) override;
   DdeStatus DdeExecute(const std::string& service, const std::string& topic, const std::string& command,
                        int timeoutMs) override;
-  bool RegisterUninstaller(const std::string& uninstallerPath, const std::string& displayName) override;
+  bool RegisterUninstaller(const UninstallEntry& entry) override;
   bool UnregisterUninstaller() override;
   std::optional<WindowRef> FindTopWindow(const std::string& className, const std::string& title) override;
   void SendClose(WindowRef window) override;

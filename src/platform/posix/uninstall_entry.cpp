@@ -35,13 +35,15 @@ std::string ShellWord(const std::string& text) {
 }
 
 bool WriteUninstallEntry(const std::string& setupDataFolder, const std::string& displayName,
-                         const std::string& uninstallerHost) {
+                         const std::string& uninstallerHost, const std::string& displayVersion,
+                         std::uint32_t estimatedSizeKb) {
   // A line end inside a value would start a key of its own.
-  for (const std::string* value : {&displayName, &uninstallerHost}) {
+  for (const std::string* value : {&displayName, &uninstallerHost, &displayVersion}) {
     if (value->find_first_of("\r\n") != std::string::npos) return false;
   }
   const std::string text = "[Uninstall]\nDisplayName=" + displayName + "\nUninstallString=" + uninstallerHost +
-                           "\nQuietUninstallString=" + ShellWord(uninstallerHost) + " /S\n";
+                           "\nQuietUninstallString=" + ShellWord(uninstallerHost) + " /S\nDisplayVersion=" +
+                           displayVersion + "\nEstimatedSize=" + std::to_string(estimatedSizeKb) + "\n";
   return WriteHostFile(UninstallEntryPath(setupDataFolder), text);
 }
 

@@ -5,16 +5,20 @@
 //   DisplayName=<the product's name>
 //   UninstallString=<host path of the installed uninstaller>
 //   QuietUninstallString=<that path, quoted for a POSIX shell when it must be> /S
+//   DisplayVersion=<the product's version>
+//   EstimatedSize=<the installed size in KB, decimal>
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tunovar::posix {
 
 [[nodiscard]] std::string UninstallEntryPath(const std::string& setupDataFolder);
-// displayName and uninstallerHost are UTF-8.
+// displayName, uninstallerHost and displayVersion are UTF-8.
 [[nodiscard]] bool WriteUninstallEntry(const std::string& setupDataFolder, const std::string& displayName,
-                                       const std::string& uninstallerHost);
+                                       const std::string& uninstallerHost, const std::string& displayVersion,
+                                       std::uint32_t estimatedSizeKb);
 // True when the entry existed and is gone.
 [[nodiscard]] bool RemoveUninstallEntry(const std::string& setupDataFolder);
 // A word for a POSIX shell: as it is when it needs no quotes, else in single quotes.

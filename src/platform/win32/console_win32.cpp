@@ -28,8 +28,8 @@ bool WriteBytes(HANDLE handle, std::string_view bytes) {
 
 }  // namespace
 
-Win32Console::Win32Console(bool silent, const std::optional<std::string>& logFile)
-    : logFile_(logFile) {
+Win32Console::Win32Console(bool silent, const std::optional<std::string>& logFile, const SystemCalls& calls)
+    : logFile_(logFile), calls_(calls) {
   if (logFile_ && (logFile_->empty() || logFile_->find('\0') != std::string::npos)) {
     logFile_.reset();
     logFailed_ = true;
@@ -38,7 +38,8 @@ Win32Console::Win32Console(bool silent, const std::optional<std::string>& logFil
   // Standard error redirected by the parent (a file, a pipe) is used as it is. Otherwise a
   // silent run borrows the console of the program that started it, when there is one; started
   // from Explorer there is none, and its messages go only to the log.
-  if (!IsUsableHandle(handle) && silent && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
+  if (!IsUsableHandle(handle) && silent && calls_.attachConsole != nullptr &&
+      calls_.attachConsole(ATTACH_PARENT_PROCESS)) {
     handle = ::GetStdHandle(STD_ERROR_HANDLE);
     if (!IsUsableHandle(handle)) {
       errorOwned_.reset(::CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
@@ -71,7 +72,13 @@ void Win32Console::WriteToError(std::string_view ansi) {
   std::wstring wide(static_cast<std::size_t>(wideSize), L'\0');
   ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, wide.data(), wideSize);
   DWORD written = 0;
-  ::WriteConsoleW(error_, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+  if (::WriteConsoleW(error_, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr)) return;
+  // Windows 95 has WriteConsoleW only as a call that fails: the console's own code page then.
+  const int oemSize = ::WideCharToMultiByte(CP_OEMCP, 0, wide.data(), wideSize, nullptr, 0, nullptr, nullptr);
+  if (oemSize <= 0) return;
+  std::string oem(static_cast<std::size_t>(oemSize), '\0');
+  ::WideCharToMultiByte(CP_OEMCP, 0, wide.data(), wideSize, oem.data(), oemSize, nullptr, nullptr);
+  (void)::WriteConsoleA(error_, oem.data(), static_cast<DWORD>(oem.size()), &written, nullptr);
 }
 
 void Win32Console::EndProgressLine() {
@@ -93,10 +100,16 @@ void Win32Console::WriteLog(std::string_view line) {
   const LocalDateTime when{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
   // Opened for each line and closed again: the log never holds a file open while the
   // uninstaller hands its folder to the removal batch, and survives a run that is killed.
-  const win32::UniqueFileHandle file(::CreateFileA(logFile_->c_str(), FILE_APPEND_DATA,
+  // DOS-based Windows knows no append access: there the line is written at the end it finds.
+  const win32::UniqueFileHandle file(::CreateFileA(logFile_->c_str(),
+                                                   calls_.dosBased ? GENERIC_WRITE : FILE_APPEND_DATA,
                                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file && WriteBytes(file.get(), LogLineText(when, line, "\r\n"))) return;
+  const auto toEnd = [&] {
+    LONG high = 0;
+    return ::SetFilePointer(file.get(), 0, &high, FILE_END) != INVALID_SET_FILE_POINTER || ::GetLastError() == NO_ERROR;
+  };
+  if (file && (!calls_.dosBased || toEnd()) && WriteBytes(file.get(), LogLineText(when, line, "\r\n"))) return;
   if (!logFailed_) {
     logFailed_ = true;
     WriteError("The log file " + *logFile_ + " cannot be written.");

@@ -13,7 +13,9 @@ class Win32Console final : public Console {
  public:
   // silent: a run without a window, whose messages go to the console of the program that
   // started it. logFile: the file given with /LOG=, appended to line by line.
-  Win32Console(bool silent, const std::optional<std::string>& logFile);
+  // calls says which newer calls the system has: without AttachConsole (before XP) a silent
+  // run writes only where the parent sent standard error, and to the log.
+  Win32Console(bool silent, const std::optional<std::string>& logFile, const SystemCalls& calls = ThisSystem());
   Win32Console(const Win32Console&) = delete;
   Win32Console& operator=(const Win32Console&) = delete;
   ~Win32Console() override;
@@ -31,6 +33,7 @@ class Win32Console final : public Console {
   bool errorIsConsole_ = false;     // a console window: text goes out as Unicode
   bool errorIsCharDevice_ = false;  // a console or a terminal: the progress bar is drawn
   std::optional<std::string> logFile_;
+  SystemCalls calls_;
   bool logFailed_ = false;
   int shownPercent_ = -1;         // the last figure drawn, -1 when none was
   bool progressLineOpen_ = false;  // the bar's line has not been ended yet

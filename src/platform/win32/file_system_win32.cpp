@@ -100,6 +100,11 @@ std::optional<std::size_t> ReadSome(HANDLE file, char* buffer, std::size_t size)
   return read;
 }
 
+bool SeekToEnd(HANDLE file) {
+  LONG high = 0;
+  return ::SetFilePointer(file, 0, &high, FILE_END) != INVALID_SET_FILE_POINTER || ::GetLastError() == NO_ERROR;
+}
+
 win32::UniqueFileHandle OpenExistingForReading(const std::string& path) {
   if (!Usable(path) || EndsInBackslash(path)) return win32::UniqueFileHandle();
   // Others may read and write while we read: the installer's own files are read whole and
@@ -123,10 +128,22 @@ class Win32ByteReader final : public ByteReader {
 // The new content is written to "~tvXXXXX.tmp" in the destination's folder (a short 8.3 name,
 // so it fits wherever the destination fits) and renamed over the destination by Commit: the
 // rename within one folder either happens whole or not at all.
+// Where MoveFileExA cannot replace (DOS-based Windows has the call, but it only fails), the
+// old file is first renamed aside to a second temporary name, the new one moved in and only
+// then the old one deleted: until the new file has its name, the old one is whole under one
+// of the two names, and a failed move puts it back. A run killed between the two moves
+// leaves both copies as "~tv*.tmp" and the destination missing; the next run places the
+// file again and removes both.
 class Win32Replacement final : public ReplacementFile {
  public:
-  Win32Replacement(win32::UniqueFileHandle file, std::string tempPath, std::string destination)
-      : file_(std::move(file)), tempPath_(std::move(tempPath)), destination_(std::move(destination)) {}
+  Win32Replacement(win32::UniqueFileHandle file, std::string tempPath, std::string destination,
+                   const Win32FileSystem& fs, std::string asidePath, bool moveFileExWorks)
+      : file_(std::move(file)),
+        tempPath_(std::move(tempPath)),
+        destination_(std::move(destination)),
+        fs_(fs),
+        asidePath_(std::move(asidePath)),
+        moveFileExWorks_(moveFileExWorks) {}
   Win32Replacement(const Win32Replacement&) = delete;
   Win32Replacement& operator=(const Win32Replacement&) = delete;
 
@@ -148,8 +165,7 @@ class Win32Replacement final : public ReplacementFile {
     // Attributes are not taken over: every file on a CD is read-only, and the installed
     // product must be able to replace its own files.
     WIN32_FILE_ATTRIBUTE_DATA source{};
-    if (Usable(timesFrom) &&
-        ::GetFileAttributesExA(timesFrom.c_str(), GetFileExInfoStandard, &source)) {
+    if (Usable(timesFrom) && fs_.AttributeDataOf(timesFrom, source)) {
       if (!::SetFileTime(file_.get(), nullptr, nullptr, &source.ftLastWriteTime)) {
         return LastStatus();
       }
@@ -161,11 +177,20 @@ class Win32Replacement final : public ReplacementFile {
     constexpr DWORD kBlocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     const bool blocked = old != kInvalidAttributes && !IsFolder(old) && (old & kBlocking) != 0;
     if (blocked) ::SetFileAttributesA(destination_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!::MoveFileExA(tempPath_.c_str(), destination_.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      const FsStatus status = LastStatus();
+    DWORD error = ERROR_SUCCESS;
+    bool moved = false;
+    if (moveFileExWorks_) {
+      moved = ::MoveFileExA(tempPath_.c_str(), destination_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+      if (!moved) error = ::GetLastError();
+    } else if (IsFolder(old)) {
+      error = ERROR_ACCESS_DENIED;  // as MoveFileExA answers: a folder is not replaced by a file
+    } else {
+      moved = MoveInPastTheOldFile(old != kInvalidAttributes, error);
+    }
+    if (!moved) {
       // The old file stays as it was, attributes included.
       if (blocked) ::SetFileAttributesA(destination_.c_str(), old);
+      const FsStatus status = StatusOfWin32Error(error);
       return status == FsStatus::kOk ? FsStatus::kIoError : status;
     }
     committed_ = true;
@@ -173,22 +198,45 @@ class Win32Replacement final : public ReplacementFile {
   }
 
  private:
+  // The rename aside, the move in, the deletion of the old file; error is the failure's.
+  bool MoveInPastTheOldFile(bool oldExists, DWORD& error) {
+    if (oldExists && !::MoveFileA(destination_.c_str(), asidePath_.c_str())) {
+      error = ::GetLastError();
+      return false;
+    }
+    if (!::MoveFileA(tempPath_.c_str(), destination_.c_str())) {
+      error = ::GetLastError();
+      if (oldExists) (void)::MoveFileA(asidePath_.c_str(), destination_.c_str());
+      return false;
+    }
+    // The new file is in place; an old file that cannot be deleted now is a stale temporary
+    // file, which the next replacement in this folder removes.
+    if (oldExists) (void)::DeleteFileA(asidePath_.c_str());
+    return true;
+  }
+
   win32::UniqueFileHandle file_;
   std::string tempPath_;
   std::string destination_;
+  const Win32FileSystem& fs_;
+  std::string asidePath_;
+  bool moveFileExWorks_;
   bool failed_ = false;
   bool committed_ = false;
 };
 
 class Win32TextWriter final : public TextFileWriter {
  public:
-  explicit Win32TextWriter(win32::UniqueFileHandle file) : file_(std::move(file)) {}
+  // atEnd: each write first goes to the file's current end (an append without append access).
+  Win32TextWriter(win32::UniqueFileHandle file, bool atEnd) : file_(std::move(file)), atEnd_(atEnd) {}
   [[nodiscard]] bool Write(std::string_view bytes) override {
+    if (atEnd_ && !SeekToEnd(file_.get())) return false;
     return WriteAll(file_.get(), bytes.data(), bytes.size());
   }
 
  private:
   win32::UniqueFileHandle file_;
+  bool atEnd_;
 };
 
 class Win32FileHold final : public FileHold {
@@ -201,7 +249,7 @@ class Win32FileHold final : public FileHold {
 
 }  // namespace
 
-Win32FileSystem::Win32FileSystem() {
+Win32FileSystem::Win32FileSystem(const SystemCalls& calls) : calls_(calls) {
   // An empty CD or floppy drive must answer "not ready" to a lookup, not put up the
   // system's "There is no disk in the drive" box in front of the installer.
   const UINT mode = ::SetErrorMode(SEM_FAILCRITICALERRORS);
@@ -223,8 +271,7 @@ bool Win32FileSystem::FolderExists(const std::string& path) { return IsFolder(At
 
 std::optional<std::uint64_t> Win32FileSystem::FileLength(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!Usable(path) || EndsInBackslash(path) ||
-      !::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+  if (!Usable(path) || EndsInBackslash(path) || !AttributeDataOf(path, data) ||
       IsFolder(data.dwFileAttributes)) {
     return std::nullopt;
   }
@@ -233,9 +280,7 @@ std::optional<std::uint64_t> Win32FileSystem::FileLength(const std::string& path
 
 std::optional<LocalDateTime> Win32FileSystem::LastWriteTime(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!Usable(path) || !::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
-    return std::nullopt;
-  }
+  if (!Usable(path) || !AttributeDataOf(path, data)) return std::nullopt;
   // Local time as the system shows it in a folder listing (the current daylight-saving
   // bias applies), the same conversion for source and destination.
   FILETIME local{};
@@ -264,6 +309,9 @@ std::optional<std::string> Win32FileSystem::RealLocation(const std::string& path
   if (slash == std::string::npos) return std::nullopt;
   const std::string folder = path.substr(0, slash + 1);
   const std::string lastName = path.substr(slash + 1);
+  // DOS-based Windows has neither junctions nor symbolic links, and opens no folder as a file:
+  // every path lies where it is written.
+  if (calls_.dosBased) return path;
   // Opening a folder follows every junction and symbolic link on its way; the system then
   // names where the handle really is.
   const win32::UniqueFileHandle handle(::CreateFileA(
@@ -271,8 +319,7 @@ std::optional<std::string> Win32FileSystem::RealLocation(const std::string& path
       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!handle) return std::nullopt;
   // Windows before Vista cannot name it.
-  static const auto finalPathName = win32::ProcAddress<decltype(&::GetFinalPathNameByHandleA)>(
-      ::GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA");
+  const auto finalPathName = calls_.getFinalPathNameByHandle;
   char buffer[4096];
   const DWORD length = finalPathName == nullptr ? 0
                                                 : finalPathName(handle.get(), buffer, sizeof buffer,
@@ -334,10 +381,12 @@ std::optional<std::string> Win32FileSystem::ReadWholeFile(const std::string& pat
   const win32::UniqueFileHandle file = OpenExistingForReading(path);
   if (!file) return std::nullopt;
   std::string bytes;
-  LARGE_INTEGER size{};
-  if (::GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 &&
-      static_cast<std::uint64_t>(size.QuadPart) < bytes.max_size()) {
-    bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+  // GetFileSize is there on every Windows; its answer only sizes the buffer.
+  DWORD high = 0;
+  const DWORD low = ::GetFileSize(file.get(), &high);
+  const std::uint64_t size = (std::uint64_t{high} << 32) | low;
+  if ((low != INVALID_FILE_SIZE || ::GetLastError() == NO_ERROR) && size > 0 && size < bytes.max_size()) {
+    bytes.reserve(static_cast<std::size_t>(size));
   }
   // Read to the end rather than to the size taken before: the file may still be growing.
   char buffer[65536];
@@ -363,15 +412,26 @@ std::unique_ptr<ReplacementFile> Win32FileSystem::CreateReplacement(const std::s
 
   if (cleanedFolders_.insert(UCase(folder)).second) (void)RemoveStaleTemporaryFiles(folder);
   const DWORD seed = ::GetCurrentProcessId() * 2654435761u + ::GetTickCount();
-  for (int attempt = 0; attempt < 64; ++attempt) {
+  const auto nextName = [&] {
     char name[16];
     std::snprintf(name, sizeof name, "~tv%05lx.tmp",
                   static_cast<unsigned long>((seed + tempCounter_++ * 40503u) & 0xFFFFFu));
-    std::string tempPath = folder + name;
+    return folder + name;
+  };
+  for (int attempt = 0; attempt < 64; ++attempt) {
+    std::string tempPath = nextName();
     win32::UniqueFileHandle file(::CreateFileA(tempPath.c_str(), GENERIC_WRITE, 0, nullptr,
                                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file) {
-      return std::make_unique<Win32Replacement>(std::move(file), std::move(tempPath), destination);
+      // Where the old file must be renamed aside first: a name beside it that is free now.
+      std::string asidePath;
+      for (int more = 0; calls_.dosBased && more < 64 && asidePath.empty(); ++more) {
+        std::string candidate = nextName();
+        if (candidate != tempPath && AttributesOf(candidate) == kInvalidAttributes) asidePath = std::move(candidate);
+      }
+      if (calls_.dosBased && asidePath.empty()) return nullptr;
+      return std::make_unique<Win32Replacement>(std::move(file), std::move(tempPath), destination, *this,
+                                                std::move(asidePath), !calls_.dosBased);
     }
     const DWORD error = ::GetLastError();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return nullptr;
@@ -403,13 +463,16 @@ std::unique_ptr<TextFileWriter> Win32FileSystem::OpenForWriting(const std::strin
                                                                 WriteMode mode) {
   if (!Usable(path) || EndsInBackslash(path)) return nullptr;
   // Appending asks for append access only: every write lands at the current end, also when
-  // another writer has added to the file meanwhile.
+  // another writer has added to the file meanwhile. DOS-based Windows knows no access but
+  // reading and writing: there each write is sent to the current end first.
   const bool append = mode == WriteMode::kAppend;
-  win32::UniqueFileHandle file(::CreateFileA(
-      path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-      append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const bool seekEachWrite = append && calls_.dosBased;
+  const DWORD access = append && !seekEachWrite ? FILE_APPEND_DATA : GENERIC_WRITE;
+  win32::UniqueFileHandle file(::CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr,
+                                             append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                             nullptr));
   if (!file) return nullptr;
-  return std::make_unique<Win32TextWriter>(std::move(file));
+  return std::make_unique<Win32TextWriter>(std::move(file), seekEachWrite);
 }
 
 std::unique_ptr<FileHold> Win32FileSystem::HoldOpen(const std::string& path) {
@@ -445,12 +508,47 @@ std::optional<std::string> Win32FileSystem::DriveName(char letter) {
 std::optional<std::int64_t> Win32FileSystem::FreeMegabytes(int driveNumber) {
   if (driveNumber < 0 || driveNumber > 25) return std::nullopt;
   const char root[] = {static_cast<char>('A' + driveNumber), ':', '\\', '\0'};
-  // The space this user may fill (disk quotas included), not the volume's whole free space.
-  ULARGE_INTEGER available{};
-  if (!::GetDiskFreeSpaceExA(root, &available, nullptr, nullptr)) return std::nullopt;
-  const std::uint64_t megabytes = available.QuadPart / 1048576u;
+  std::uint64_t bytes = 0;
+  if (calls_.getDiskFreeSpaceEx != nullptr) {
+    // The space this user may fill (disk quotas included), not the volume's whole free space.
+    ULARGE_INTEGER available{};
+    if (!calls_.getDiskFreeSpaceEx(root, &available, nullptr, nullptr)) return std::nullopt;
+    bytes = available.QuadPart;
+  } else {
+    // Windows 95 before OSR 2 has only the cluster figures. They report at most 2 GB, which
+    // is all a volume there can hold (FAT16); NT 4 always has the call above.
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    if (!::GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters)) {
+      return std::nullopt;
+    }
+    bytes = std::uint64_t{sectorsPerCluster} * bytesPerSector * freeClusters;
+  }
+  const std::uint64_t megabytes = bytes / 1048576u;
   return static_cast<std::int64_t>(
       std::min<std::uint64_t>(megabytes, std::numeric_limits<std::int64_t>::max()));
+}
+
+bool Win32FileSystem::AttributeDataOf(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data) const {
+  if (!Usable(path)) return false;
+  if (calls_.getFileAttributesEx != nullptr) {
+    return calls_.getFileAttributesEx(path.c_str(), GetFileExInfoStandard, &data) != 0;
+  }
+  // Windows 95: the attributes, then size and times from the folder's listing of the entry. A
+  // wildcard would list other entries, and a drive's root is listed nowhere: no data.
+  data = WIN32_FILE_ATTRIBUTE_DATA{};
+  data.dwFileAttributes = ::GetFileAttributesA(path.c_str());
+  if (data.dwFileAttributes == kInvalidAttributes) return false;
+  if (path.find_first_of("*?") != std::string::npos) return false;
+  const std::string listed = path.size() > 3 && EndsInBackslash(path) ? path.substr(0, path.size() - 1) : path;
+  WIN32_FIND_DATAA found{};
+  const win32::UniqueFindHandle find(::FindFirstFileA(listed.c_str(), &found));
+  if (!find) return false;
+  data.ftCreationTime = found.ftCreationTime;
+  data.ftLastAccessTime = found.ftLastAccessTime;
+  data.ftLastWriteTime = found.ftLastWriteTime;
+  data.nFileSizeHigh = found.nFileSizeHigh;
+  data.nFileSizeLow = found.nFileSizeLow;
+  return true;
 }
 
 }  // namespace tunovar::win32

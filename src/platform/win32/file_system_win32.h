@@ -16,7 +16,9 @@ namespace tunovar::win32 {
 // its ANSI code page, which is 1252 on the Western systems the product is sold for.
 class Win32FileSystem final : public FileSystem {
  public:
-  Win32FileSystem();
+  // On a system without a newer call the same job is done with the calls that every 32-bit
+  // Windows has; calls says which it has (a check passes OldestSystem()).
+  explicit Win32FileSystem(const SystemCalls& calls = ThisSystem());
 
   [[nodiscard]] bool FileExists(const std::string& path) override;
   [[nodiscard]] bool EntryExists(const std::string& path) override;
@@ -44,12 +46,17 @@ class Win32FileSystem final : public FileSystem {
   [[nodiscard]] std::optional<std::string> DriveName(char letter) override;
   [[nodiscard]] std::optional<std::int64_t> FreeMegabytes(int driveNumber) override;
 
+ // The attributes, size and times of an entry: GetFileAttributesExA, else GetFileAttributesA
+  // and the folder's listing of it (a drive's root has none).
+  [[nodiscard]] bool AttributeDataOf(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data) const;
+
  private:
   // Makes the names of temporary files unique within this run.
   // Removes the temporary files ("~tv*.tmp") that a killed run left in a folder (ending in
   // "\\"): before the first replacement in each folder, and when a folder to remove is not
   // empty. A file that a live run still writes cannot be deleted and stays. How many went.
   int RemoveStaleTemporaryFiles(const std::string& folder);
+  SystemCalls calls_;
 
   unsigned tempCounter_ = 0;
   std::set<std::string> cleanedFolders_;  // upper case

@@ -55,8 +55,20 @@ PIDLIST_ABSOLUTE Win32FolderPicker::RootFolder() const {
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
   ::MultiByteToWideChar(CP_ACP, 0, root_.c_str(), -1, wide.data(), length);
   PIDLIST_ABSOLUTE root = nullptr;
-  if (FAILED(::SHParseDisplayName(wide.c_str(), nullptr, &root, 0, nullptr))) return nullptr;
-  return root;
+  const SystemCalls& calls = ThisSystem();
+  if (calls.shParseDisplayName != nullptr) {
+    if (FAILED(calls.shParseDisplayName(wide.c_str(), nullptr, &root, 0, nullptr))) return nullptr;
+    return root;
+  }
+  // Before XP: the desktop folder parses the name, as SHParseDisplayName does for it.
+  IShellFolder* desktop = nullptr;
+  if (FAILED(::SHGetDesktopFolder(&desktop)) || desktop == nullptr) return nullptr;
+  PIDLIST_RELATIVE parsed = nullptr;
+  const HRESULT hr = desktop->ParseDisplayName(nullptr, nullptr, wide.data(), nullptr, &parsed, nullptr);
+  desktop->Release();
+  if (FAILED(hr)) return nullptr;
+  // Parsed by the desktop, the item list is absolute.
+  return reinterpret_cast<PIDLIST_ABSOLUTE>(parsed);
 }
 
 int CALLBACK Win32FolderPicker::Callback(HWND dialog, UINT message, LPARAM, LPARAM data) {

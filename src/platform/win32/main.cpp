@@ -54,9 +54,12 @@ std::string ArgumentsOf(const char* commandLine) {
 // "best fit": a character the code page cannot hold becomes "?", never a look-alike letter
 // ("/D=C:\\Музыка" must not become some other folder that exists).
 std::string CommandLineInCodePage() {
+  // Windows 95 has GetCommandLineW only as a call that fails, and Windows before 2000 knows
+  // no WC_NO_BEST_FIT_CHARS: there the system's ANSI command line is the text itself.
   const wchar_t* wide = ::GetCommandLineW();
-  if (wide == nullptr) return {};
-  const int size = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0, nullptr, nullptr);
+  const int size = wide == nullptr ? 0
+                                   : ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0,
+                                                           nullptr, nullptr);
   if (size <= 0) {
     const char* ansi = ::GetCommandLineA();
     return ansi == nullptr ? std::string() : std::string(ansi);

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "base/windows_path.h"
+
 namespace tunovar::win32 {
 namespace {
 
@@ -18,8 +20,12 @@ bool HasNul(const std::string& text) { return text.find('\0') != std::string::np
 // The scope joins an apartment the program already has and leaves only what it entered.
 class ComScope {
  public:
-  ComScope()
-      : hr_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
+  // Without CoInitializeEx (Windows 95 without DCOM) CoInitialize joins the same kind of
+  // apartment, only with the OLE 1 DDE window that the flag spares.
+  explicit ComScope(const SystemCalls& calls)
+      : hr_(calls.coInitializeEx != nullptr
+                ? calls.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)
+                : ::CoInitialize(nullptr)) {}
   ComScope(const ComScope&) = delete;
   ComScope& operator=(const ComScope&) = delete;
   ~ComScope() {
@@ -105,15 +111,17 @@ std::string InstallLocationOf(const std::string& uninstallerPath) {
   return folder.substr(0, above);
 }
 
-bool WriteUninstallEntry(HKEY root, const std::string& uninstallerPath,
-                         const std::string& displayName) {
+bool WriteUninstallEntry(HKEY root, const UninstallEntry& entry) {
+  const std::string& uninstallerPath = entry.uninstallerPath;
   win32::UniqueRegKey key;
   if (::RegCreateKeyExA(root, kUninstallKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
                         nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
     return false;
   }
   const std::string quoted = "\"" + uninstallerPath + "\"";
-  const bool written = SetString(key.get(), "DisplayName", displayName) &&
+  const bool written = SetString(key.get(), "DisplayName", entry.displayName) &&
+                       SetString(key.get(), "DisplayVersion", entry.displayVersion) &&
+                       SetDword(key.get(), "EstimatedSize", entry.estimatedSizeKb) &&
                        SetString(key.get(), "UninstallString", quoted) &&
                        SetString(key.get(), "QuietUninstallString", quoted + " /S") &&
                        SetString(key.get(), "InstallLocation", InstallLocationOf(uninstallerPath)) &&
@@ -159,7 +167,7 @@ int Win32Shell::Open(const std::string& file, const std::string& parameters,
   if (file.empty() || HasNul(file) || HasNul(parameters) || HasNul(workingFolder)) {
     return SE_ERR_FNF;
   }
-  const ComScope com;
+  const ComScope com(calls_);
   // The shell reads "%NAME%" in the working folder as a variable (a folder named "100%PATH%"
   // then names no folder): such a folder becomes the current one for the call instead, which
   // the started program inherits and where a file named without a folder is found.
@@ -189,15 +197,13 @@ DdeStatus Win32Shell::DdeExecute(const std::string& service, const std::string& 
   return client.Execute(command, static_cast<DWORD>(std::max(timeoutMs, 1)));
 }
 
-bool Win32Shell::RegisterUninstaller(const std::string& uninstallerPath,
-                                     const std::string& displayName) {
+bool Win32Shell::RegisterUninstaller(const UninstallEntry& entry) {
   // An entry without a program to run, or without a name to list, would only mislead.
-  if (uninstallerPath.empty() || displayName.empty() || HasNul(uninstallerPath) ||
-      HasNul(displayName)) {
+  if (entry.uninstallerPath.empty() || entry.displayName.empty() || HasNul(entry.uninstallerPath) ||
+      HasNul(entry.displayName) || HasNul(entry.displayVersion)) {
     return false;
   }
-  return WriteUninstallEntry(HKEY_LOCAL_MACHINE, uninstallerPath, displayName) ||
-         WriteUninstallEntry(HKEY_CURRENT_USER, uninstallerPath, displayName);
+  return WriteUninstallEntry(HKEY_LOCAL_MACHINE, entry) || WriteUninstallEntry(HKEY_CURRENT_USER, entry);
 }
 
 bool Win32Shell::UnregisterUninstaller() {
@@ -232,7 +238,7 @@ std::optional<std::string> Win32Shell::WindowsDirectory() {
   return SystemFolder(::GetWindowsDirectoryA);
 }
 
-bool Win32Shell::DosBasedWindows() { return ::GetModuleHandleA("ntdll.dll") == nullptr; }
+bool Win32Shell::DosBasedWindows() { return calls_.dosBased; }
 
 std::optional<std::string> Win32Shell::BatchBytes(std::string_view ansi) {
   // Below 128 every ANSI and OEM code page holds the same characters.
@@ -298,13 +304,32 @@ std::string Win32Shell::ShortPathName(const std::string& path) {
 }
 
 std::string Win32Shell::LongPathName(const std::string& path) {
-  return ConvertedPath(::GetLongPathNameA, path);
+  if (calls_.getLongPathName != nullptr) return ConvertedPath(calls_.getLongPathName, path);
+  // Windows 95 and NT 4: each name as the folder above it lists it.
+  if (path.empty() || HasNul(path) || ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    return std::string();
+  }
+  std::string longPath = LongPathByComponents(path, [](const std::string& upToName) -> std::optional<std::string> {
+    WIN32_FIND_DATAA found{};
+    const win32::UniqueFindHandle find(::FindFirstFileA(upToName.c_str(), &found));
+    if (!find) return std::nullopt;
+    return std::string(found.cFileName);
+  });
+  // The same capacity as the call's.
+  return longPath.size() < 1000 ? longPath : std::string();
 }
 
 bool Win32Shell::AnotherInstanceRunning() {
   if (anotherInstance_) return *anotherInstance_;
-  const HANDLE mutex = ::CreateMutexA(nullptr, FALSE, kInstanceMutexName);
-  const DWORD error = ::GetLastError();
+  HANDLE mutex = nullptr;
+  DWORD error = ERROR_INVALID_NAME;
+  for (const std::string& name : mutexNames_) {
+    mutex = ::CreateMutexA(nullptr, FALSE, name.c_str());
+    error = ::GetLastError();
+    // Refused for its name (a namespace the system does not know): the next name. Access
+    // denied means the mutex is there and held.
+    if (mutex != nullptr || error == ERROR_ACCESS_DENIED) break;
+  }
   instanceMutex_.reset(mutex);
   // A mutex made by another user's elevated instance may refuse us; it is still held.
   anotherInstance_ = mutex != nullptr ? error == ERROR_ALREADY_EXISTS : error == ERROR_ACCESS_DENIED;

@@ -3,6 +3,11 @@
 // mutex.
 #pragma once
 
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "platform/shell.h"
 #include "platform/win32/win32.h"
 
@@ -14,12 +19,19 @@ inline constexpr const char* kUninstallKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OvriTUNOVAR";
 
 // Held for the life of the process by the first instance; the installer and the installed
-// uninstaller share it, so neither runs while the other does.
-inline constexpr const char* kInstanceMutexName = "Local\\OvriTUNOVARSetup";
+// uninstaller share it, so neither runs while the other does. Tried in this order: Windows 95
+// and NT 4 know no namespaces and refuse a "\\" in the name, so the name without its prefix
+// follows (every instance on such a system uses that one).
+inline constexpr const char* kInstanceMutexNames[] = {"Local\\OvriTUNOVARSetup", "OvriTUNOVARSetup"};
 
 class Win32Shell final : public Shell {
  public:
-  Win32Shell() = default;
+  // calls says which newer calls the system has (a check passes OldestSystem()); mutexNames
+  // are the single-instance names in the order they are tried.
+  explicit Win32Shell(const SystemCalls& calls = ThisSystem(),
+                      std::vector<std::string> mutexNames = {std::begin(kInstanceMutexNames),
+                                                             std::end(kInstanceMutexNames)})
+      : calls_(calls), mutexNames_(std::move(mutexNames)) {}
   Win32Shell(const Win32Shell&) = delete;
   Win32Shell& operator=(const Win32Shell&) = delete;
 
@@ -28,8 +40,7 @@ class Win32Shell final : public Shell {
   DdeStatus DdeExecute(const std::string& service, const std::string& topic,
                        const std::string& command, int timeoutMs) override;
 
-  bool RegisterUninstaller(const std::string& uninstallerPath,
-                           const std::string& displayName) override;
+  bool RegisterUninstaller(const UninstallEntry& entry) override;
   bool UnregisterUninstaller() override;
 
   [[nodiscard]] std::optional<WindowRef> FindTopWindow(const std::string& className,
@@ -55,6 +66,8 @@ class Win32Shell final : public Shell {
   [[nodiscard]] bool AnotherInstanceRunning() override;
 
  private:
+  SystemCalls calls_;
+  std::vector<std::string> mutexNames_;
   win32::UniqueHandle instanceMutex_;
   std::optional<bool> anotherInstance_;
 };

@@ -21,6 +21,9 @@
 #define WINVER 0x0601
 
 #include <windows.h>
+// For the newer calls of ole32 and shell32 in SystemCalls.
+#include <objbase.h>
+#include <shlobj.h>
 
 // FileSystem::DeleteFile shares its name with the A/W macro; the back-end calls DeleteFileA.
 #undef DeleteFile
@@ -75,9 +78,39 @@ Function ProcAddress(HMODULE module, const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
 }
 
+// The calls of newer Windows that the back-end uses where the system has them, found at run
+// time: the program imports none of them, so that it loads on Windows 95 and NT 4, where the
+// loader refuses a program that imports a function the system lacks (scripts/check-imports
+// holds the imports to what those systems export). Each is null where this system lacks it,
+// and the caller then does the same job with calls that every 32-bit Windows has.
+struct SystemCalls {
+  // Windows 95, 98 or Me: no process there has ntdll.dll, which every process of NT-family
+  // Windows has, whatever version a compatibility mode reports. There MoveFileExA exists but
+  // only fails, no folder can be opened as a file, and a file is opened for writing only
+  // with GENERIC_WRITE.
+  bool dosBased = false;
+  decltype(&::AttachConsole) attachConsole = nullptr;                            // XP
+  decltype(&::SetDllDirectoryA) setDllDirectory = nullptr;                       // XP SP1
+  decltype(&::SetDefaultDllDirectories) setDefaultDllDirectories = nullptr;      // 8, 7 updated
+  decltype(&::GetFileAttributesExA) getFileAttributesEx = nullptr;               // 98, NT 4
+  decltype(&::GetDiskFreeSpaceExA) getDiskFreeSpaceEx = nullptr;                 // 95 OSR 2, NT 4
+  decltype(&::GetLongPathNameA) getLongPathName = nullptr;                       // 98, 2000
+  decltype(&::GetFinalPathNameByHandleA) getFinalPathNameByHandle = nullptr;     // Vista
+  decltype(&::SHParseDisplayName) shParseDisplayName = nullptr;                  // XP
+  decltype(&::CoInitializeEx) coInitializeEx = nullptr;                          // NT 4, 95 DCOM
+};
+
+// What this system has, looked up once.
+[[nodiscard]] const SystemCalls& ThisSystem();
+// The oldest system the program runs on: DOS-based, none of the newer calls. A check passes it
+// to a back-end object to take every fallback on a newer system.
+[[nodiscard]] SystemCalls OldestSystem();
+
 // Loads DLLs only from the system folder from here on, never from the program's own folder
 // or the current one: the installer runs from a CD or a download folder where a planted
-// DLL would otherwise be loaded in its place. Call it first thing in WinMain.
-void RestrictDllSearchToSystem();
+// DLL would otherwise be loaded in its place. Call it first thing in WinMain. Windows before XP
+// SP1 cannot be told so; a static program that loads its one optional DLL by its full path
+// leaves only what the system itself loads to that search.
+void RestrictDllSearchToSystem(const SystemCalls& calls = ThisSystem());
 
 }  // namespace tunovar::win32

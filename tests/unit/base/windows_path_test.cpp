@@ -1,6 +1,10 @@
 // Tests of the Windows path rules every layer applies.
 #include "base/windows_path.h"
 
+#include "base/ansi_text.h"
+
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -147,6 +151,54 @@ TEST(WindowsPath, AComponentOfDotsAndBlanksOnlyIsFoundWhereverItStands) {
     }
     ASSERT_EQ(HasDotsComponent(path), expected) << "'" << path << "'";
   }
+}
+
+TEST(WindowsPath, LongFormIsMadeFromEachListedName) {
+  // A disk as the folders list it: upper-case path of an entry -> its name on disk.
+  const std::map<std::string, std::string> disk = {
+      {"C:\\PROGRA~1", "Program Files"},
+      {"C:\\PROGRAM FILES\\TUNOVAR", "Tunovar"},
+      {"C:\\PROGRAM FILES\\TUNOVAR\\READ~1.TXT", "Read me.txt"},
+      {"C:\\PROGRAM FILES\\.\\TUNOVAR", "Tunovar"},
+      {"\\\\SERVER\\SHARE\\LONGNA~1", "Long name"},
+  };
+  std::vector<std::string> asked;
+  const auto listed = [&](const std::string& path) -> std::optional<std::string> {
+    asked.push_back(path);
+    const auto found = disk.find(UCase(path));
+    if (found == disk.end()) return std::nullopt;
+    return found->second;
+  };
+  struct Row {
+    const char* path;
+    const char* longForm;
+  };
+  const Row rows[] = {
+      {"C:\\PROGRA~1\\tunovar\\READ~1.TXT", "C:\\Program Files\\Tunovar\\Read me.txt"},
+      {"c:\\progra~1\\", "c:\\Program Files\\"},  // the root as written, the "\\" kept
+      {"C:\\PROGRA~1\\\\Tunovar", "C:\\Program Files\\Tunovar"},    // an empty name is no step
+      {"C:\\PROGRA~1\\.\\TUNOVAR", "C:\\Program Files\\.\\Tunovar"},  // "." and ".." as they are
+      {"C:\\", "C:\\"},
+      {"\\\\server\\share\\LONGNA~1", "\\\\server\\share\\Long name"},
+      {"\\\\server\\share", "\\\\server\\share"},
+      {"C:\\PROGRA~1\\missing\\x", ""},    // a name listed nowhere
+      {"C:\\PROGRA~1\\TUNO*", ""},           // a listing would match other names
+      {"C:\\PROGRA~1\\TUNOVAR\\?", ""},
+      {"PROGRA~1\\TUNOVAR", ""},               // no root
+      {"\\PROGRA~1", ""},
+      {"C:PROGRA~1", ""},
+      {"\\\\server", ""},
+      {"\\\\\\share\\x", ""},
+      {"", ""},
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(LongPathByComponents(r.path, listed), r.longForm) << r.path;
+  }
+  // Each name is looked up below the long form of the folders above it, once.
+  asked.clear();
+  (void)LongPathByComponents("C:\\PROGRA~1\\tunovar\\READ~1.TXT", listed);
+  EXPECT_EQ(asked, (std::vector<std::string>{"C:\\PROGRA~1", "C:\\Program Files\\tunovar",
+                                             "C:\\Program Files\\Tunovar\\READ~1.TXT"}));
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 #include "install/path_limits.h"
 #include "startup/installer.h"
@@ -112,6 +114,40 @@ TEST(RunInstallation, CompleteRunInItsOrder) {
   EXPECT_EQ(calls.back(), "Open C:\\Apps\\TUNOVAR\\TUNOVAR\\tunOVAR.exe||C:\\Apps\\TUNOVAR\\TUNOVAR|1");
   EXPECT_TRUE(cd.installer.Window()[Ctl::Label_Install].enabled);
   EXPECT_TRUE(cd.installer.report.FailedFiles.empty());
+}
+
+TEST(RunInstallation, TheUninstallEntryStatesTheVersionAndTheSizeOfWhatWasPlaced) {
+  // Sources of whole KB and one byte more, so that each row's sum has its own KB figure.
+  const std::pair<const char*, std::size_t> sizes[] = {
+      {"tunOVAR.exe", 3 * 1024}, {"runtime\\deinstal.exe", 2 * 1024}, {"runtime\\deinst.pif", 1024},
+      {"pdata\\1_texte.txt", 1024}, {"pdata\\tuno.dat", 10 * 1024 + 1}, {"cddb\\disc.idx", 4 * 1024}};
+  struct Row {
+    const char* name;
+    const char* arguments;
+    std::function<void(Cd&)> setUp;
+    std::uint32_t kb;
+  };
+  const Row rows[] = {
+      {"every listed file placed, the CDDB file too", "", [](Cd&) {}, 3 + 2 + 1 + 1 + 11 + 4},
+      {"without the CDDB file", "", [](Cd& cd) { cd.installer.space.CDDBSelected = false; }, 3 + 2 + 1 + 1 + 11},
+      {"a newer file kept counts with its own length", "",
+       [](Cd& cd) {
+         cd.fake.fs.PutFile(std::string(kProduct) + "tunOVAR.exe", std::string(7 * 1024, 'n'));
+         cd.fake.fs.Find(std::string(kProduct) + "tunOVAR.exe")->time = LocalDateTime{2030, 1, 1, 0, 0, 0};
+       },
+       7 + 2 + 1 + 1 + 11 + 4},
+      {"a file whose source is missing adds nothing", "",
+       [](Cd& cd) { (void)cd.fake.fs.DeleteFile("D:\\TUNOVAR\\runtime\\deinstal.exe"); }, 3 + 1 + 1 + 11 + 4},
+  };
+  for (const Row& r : rows) {
+    Cd cd(r.arguments);
+    for (const auto& [file, size] : sizes) cd.fake.fs.PutFile(std::string("D:\\TUNOVAR\\") + file, std::string(size, 'x'));
+    r.setUp(cd);
+    (void)cd.Run();
+    EXPECT_TRUE(cd.fake.shell.registered) << r.name;
+    EXPECT_EQ(cd.fake.shell.registeredVersion, "1.0.0.0") << r.name;
+    EXPECT_EQ(cd.fake.shell.registeredSizeKb, r.kb) << r.name;
+  }
 }
 
 TEST(RunInstallation, AnEarlierUninstallsWaitingBatchIsEndedBeforeAnythingIsPlaced) {

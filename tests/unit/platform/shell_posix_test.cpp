@@ -406,14 +406,18 @@ TEST_F(XdgMenuPosix, DesktopEntriesPassTheValidator) {
 TEST_F(ShellPosix, TheUninstallEntryNamesTheInstalledUninstallerAndItsSilentCommand) {
   TempDrives::WriteFile(drives.Host('C', "My Apps/TUNOVAR/runtime/deinstal"), "");
   const std::string entry = drives.DataHome() + "/tunovar-setup/uninstall.entry";
-  EXPECT_TRUE(shell.RegisterUninstaller("C:\\My Apps\\tunovar\\runtime\\deinstal.exe", "Ovri TUNOVAR"));
+  EXPECT_TRUE(shell.RegisterUninstaller({"C:\\My Apps\\tunovar\\runtime\\deinstal.exe", "Ovri TUNOVAR", "1.0.0.0", 4096}));
   const std::string host = drives.Host('C', "My Apps/TUNOVAR/runtime/deinstal");
   EXPECT_EQ(TempDrives::ReadFile(entry), "[Uninstall]\nDisplayName=Ovri TUNOVAR\nUninstallString=" + host +
-                                             "\nQuietUninstallString='" + host + "' /S\n");
+                                             "\nQuietUninstallString='" + host +
+                                             "' /S\nDisplayVersion=1.0.0.0\nEstimatedSize=4096\n");
   EXPECT_TRUE(shell.UnregisterUninstaller());
   EXPECT_FALSE(TempDrives::Exists(entry));
   EXPECT_FALSE(shell.UnregisterUninstaller());
-  EXPECT_FALSE(shell.RegisterUninstaller("relative\\deinstal.exe", "Ovri TUNOVAR"));
+  EXPECT_FALSE(shell.RegisterUninstaller({"relative\\deinstal.exe", "Ovri TUNOVAR", "1.0.0.0", 1}));
+  // A line end in the version would start a key of its own.
+  EXPECT_FALSE(shell.RegisterUninstaller({"C:\\My Apps\\tunovar\\runtime\\deinstal.exe", "Ovri TUNOVAR", "1.0\nX=1", 1}));
+  EXPECT_FALSE(TempDrives::Exists(entry));
 }
 
 TEST(UninstallEntryPosix, ShellWordsAreQuotedOnlyWhenTheyMustBe) {
