@@ -312,7 +312,9 @@ TEST(RunUninstall, WithoutItsTextsItAsksAndSaysInEnglishOrFindsNoInstallation) {
   for (const bool listHere : {true, false}) {
     World w;
     ASSERT_EQ(w.fs.DeleteFile(kApp + "insttext"), FsStatus::kOk);
-    if (!listHere) ASSERT_EQ(w.fs.DeleteFile(kList), FsStatus::kOk);
+    if (!listHere) {
+      ASSERT_EQ(w.fs.DeleteFile(kList), FsStatus::kOk);
+    }
     const int code = w.Run();
     ASSERT_FALSE(w.fake.ui.messages.empty());
     if (listHere) {
