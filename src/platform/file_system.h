@@ -135,7 +135,9 @@ class FileSystem {
   // reparse point (Win32) on the way resolved, then the last name as given, for a link as the
   // last name is the entry itself, never what it leads to; a path ending in "\" names a folder
   // and is resolved whole. nullopt when the folder cannot be resolved (it is missing, or lies
-  // on no drive). A file system without links answers the path as given.
+  // on no drive). A file system without links answers the path as given. Win32: a link at the
+  // last name that the system does not see as one (a host link under Wine), which opening and
+  // deleting the entry follow, is answered as where it leads.
   [[nodiscard]] virtual std::optional<std::string> RealLocation(const std::string& path) { return path; }
 
   // One folder; its parent must exist. A trailing "\" is allowed.

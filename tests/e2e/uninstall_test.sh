@@ -208,13 +208,22 @@ silent_install "$E2E_LOGS/install-linked.log" 'C:\Linked'
 e2e_check "an install into C:\\Linked (exit code $E2E_EXIT)" test "$E2E_EXIT" = 0
 LINKED=$DRIVE_C/Linked/TUNOVAR/TUNOVAR
 ln -s "$DRIVE_C/Other" "$LINKED/link"
-printf 'C:\\Linked\\TUNOVAR\\TUNOVAR\\link\\keep.txt\r\n' >>"$LINKED/runtime/defile"
+# Links as the last name too: to a file and to a folder of somebody else's. Wine's DeleteFileA
+# and RemoveDirectoryA act on what such a link leads to.
+mkdir -p "$DRIVE_C/Victim/dir"
+printf 'victim\r\n' >"$DRIVE_C/Victim/v.ini"
+ln -s "$DRIVE_C/Victim/v.ini" "$LINKED/lnkfile"
+ln -s "$DRIVE_C/Victim/dir" "$LINKED/lnkdir"
+printf 'C:\\Linked\\TUNOVAR\\TUNOVAR\\link\\keep.txt\r\nC:\\Linked\\TUNOVAR\\TUNOVAR\\lnkfile\r\n#C:\\Linked\\TUNOVAR\\TUNOVAR\\lnkdir\\\r\n' \
+  >>"$LINKED/runtime/defile"
 start_from_c "$E2E_LOGS/linked.log" 'C:\Linked\TUNOVAR\TUNOVAR\runtime\deinstal.exe' /S
 e2e_wait_exit "$E2E_PID" 60
-e2e_check "deinstal.exe /S passes over the entry behind the link: exit code 4 (got $E2E_EXIT)" test "$E2E_EXIT" = 4
+e2e_check "deinstal.exe /S passes over the entries behind and at the links: exit code 4 (got $E2E_EXIT)" test "$E2E_EXIT" = 4
 e2e_check "C:\\Other\\keep.txt, reached through the link, is untouched" test -f "$DRIVE_C/Other/keep.txt"
+e2e_check "C:\\Victim\\v.ini and C:\\Victim\\dir, named by links as the last name, are untouched" \
+  test -f "$DRIVE_C/Victim/v.ini" -a -d "$DRIVE_C/Victim/dir"
 e2e_check "its batch runs to its last line" wait_batch "$LINKED/runtime"
-rm -f "$LINKED/link"
+rm -f "$LINKED/link" "$LINKED/lnkfile" "$LINKED/lnkdir"
 e2e_end_session
 
 # ---- A target whose name holds "%PATH%": the batch still starts ---------------------------

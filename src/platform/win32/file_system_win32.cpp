@@ -302,6 +302,18 @@ FsStatus Win32FileSystem::ClearAttributes(const std::string& path) {
   return ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) ? FsStatus::kOk : LastStatus();
 }
 
+namespace {
+
+// "\\?\C:\..." and "\\?\UNC\server\share\..." as GetFinalPathNameByHandleA names them, in their
+// plain forms.
+std::string PlainFinalPath(std::string real) {
+  if (real.rfind("\\\\?\\UNC\\", 0) == 0) return "\\\\" + real.substr(8);
+  if (real.rfind("\\\\?\\", 0) == 0) return real.substr(4);
+  return real;
+}
+
+}  // namespace
+
 std::optional<std::string> Win32FileSystem::RealLocation(const std::string& path) {
   if (!Usable(path)) return std::nullopt;
   // The folder itself for a path ending in "\", else the folder above the last name.
@@ -335,15 +347,24 @@ std::optional<std::string> Win32FileSystem::RealLocation(const std::string& path
     }
     return path;
   }
-  std::string real(buffer, length);
-  // "\\?\C:\..." and "\\?\UNC\server\share\..." in their plain forms.
-  if (real.rfind("\\\\?\\UNC\\", 0) == 0) {
-    real = "\\\\" + real.substr(8);
-  } else if (real.rfind("\\\\?\\", 0) == 0) {
-    real = real.substr(4);
-  }
+  std::string real = PlainFinalPath(std::string(buffer, length));
   if (real.empty() || real.back() != '\\') real += '\\';
-  return real + lastName;
+  real += lastName;
+  if (lastName.empty()) return real;
+  // The entry itself, opened without following a link of the system's at its last name (such a
+  // link is removed as a link). A link the system does not see as one (a host link under
+  // Wine) is followed by every call that opens or deletes the entry: it counts as lying where
+  // it leads, which may be outside.
+  const win32::UniqueFileHandle entry(::CreateFileA(
+      path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!entry) return real;
+  const DWORD entryLength =
+      finalPathName(entry.get(), buffer, sizeof buffer, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (entryLength == 0 || entryLength >= sizeof buffer) return real;
+  std::string entryReal = PlainFinalPath(std::string(buffer, entryLength));
+  while (!entryReal.empty() && entryReal.back() == '\\') entryReal.pop_back();
+  return EqualsNoCase(entryReal, real) ? real : entryReal;
 }
 
 FsStatus Win32FileSystem::CreateFolder(const std::string& path) {
