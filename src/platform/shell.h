@@ -13,7 +13,14 @@ namespace tunovar {
 enum class ShowMode { kHidden = 0, kNormal = 1 };
 
 // Outcome of one DDE execute.
-enum class DdeStatus { kDone, kRefused, kNotProcessed, kTimedOut };
+enum class DdeStatus {
+  kDone,              // the server carried the command out
+  kRefused,           // no server took up the conversation: the command was not sent
+  kNotProcessed,      // the server answered that it did not carry the command out
+  kTimedOut,          // the command was sent and not answered within its time limit
+  kConnectTimedOut,   // no conversation within its time limit (a window held the request up);
+                      // the command was not sent
+};
 
 // A top-level window found by class name and title.
 using WindowRef = std::uintptr_t;
@@ -33,9 +40,10 @@ class Shell {
   virtual bool StartBatch(const std::string& batchName, const std::string& workingFolder) = 0;
 
   // One DDE execute over a conversation of its own: connect to service/topic, execute the
-  // command string with a time limit, disconnect.
+  // command string, disconnect. The conversation must be set up within connectMs and the
+  // command answered within timeoutMs; no window of another program can stretch either limit.
   virtual DdeStatus DdeExecute(const std::string& service, const std::string& topic,
-                               const std::string& command, int timeoutMs) = 0;
+                               const std::string& command, int connectMs, int timeoutMs) = 0;
 
   // The system's uninstall entry of the product (the ARegUnIn and ARegDelete stand-ins).
   virtual bool RegisterUninstaller(const std::string& uninstallerPath,

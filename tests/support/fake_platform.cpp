@@ -335,12 +335,17 @@ bool FakeShell::StartBatch(const std::string& batchName, const std::string& work
 }
 
 DdeStatus FakeShell::DdeExecute(const std::string& service, const std::string& topic,
-                                const std::string& command, int timeoutMs) {
-  calls.push_back("DDE " + service + "|" + topic + "|" + command + "|" + std::to_string(timeoutMs));
+                                const std::string& command, int connectMs, int timeoutMs) {
+  calls.push_back("DDE " + service + "|" + topic + "|" + command + "|" + std::to_string(connectMs) + "|" +
+                  std::to_string(timeoutMs));
   ddeCommands.push_back(command);
-  if (ddeResults.empty()) return ddeResult;
-  const DdeStatus next = ddeResults.front();
-  ddeResults.pop_front();
+  DdeStatus next = ddeResult;
+  if (!ddeResults.empty()) {
+    next = ddeResults.front();
+    ddeResults.pop_front();
+  }
+  if (clock != nullptr && next == DdeStatus::kConnectTimedOut) clock->now += static_cast<std::uint32_t>(connectMs);
+  if (clock != nullptr && next == DdeStatus::kTimedOut) clock->now += static_cast<std::uint32_t>(timeoutMs);
   return next;
 }
 

@@ -95,7 +95,8 @@ class FakeFileSystem : public FileSystem {
 
 class FakeShell : public Shell {
  public:
-  // Every call, in order: "Open <file>|<params>|<folder>|<show>", "DDE <service>|<topic>|<cmd>",
+  // Every call, in order: "Open <file>|<params>|<folder>|<show>",
+  // "DDE <service>|<topic>|<cmd>|<connect limit>|<limit>",
   // "Register <path>|<name>", "Unregister", "FindWindow <class>|<title>", "SendClose"; in a
   // FakePlatform also the clock's "Sleep <ms>".
   std::vector<std::string> calls;
@@ -106,6 +107,9 @@ class FakeShell : public Shell {
   std::function<int(const std::string& file)> onOpen;  // overrides openResult when set
   DdeStatus ddeResult = DdeStatus::kDone;
   std::deque<DdeStatus> ddeResults;  // the answers of the first calls, in order; then ddeResult
+  // Set, an answer takes the time it would: a conversation held up its connect limit, an
+  // unanswered command its limit.
+  FakeClock* clock = nullptr;
   bool registered = false;
   std::string registeredPath, registeredName;
   // Windows that exist: class|title -> how many WM_CLOSE it takes to close it (-1: never).
@@ -126,7 +130,7 @@ class FakeShell : public Shell {
   int Open(const std::string& file, const std::string& parameters,
            const std::string& workingFolder, ShowMode show) override;
   DdeStatus DdeExecute(const std::string& service, const std::string& topic,
-                       const std::string& command, int timeoutMs) override;
+                       const std::string& command, int connectMs, int timeoutMs) override;
   bool RegisterUninstaller(const std::string& path, const std::string& name) override;
   bool UnregisterUninstaller() override;
   std::optional<WindowRef> FindTopWindow(const std::string& cls, const std::string& title) override;
@@ -201,6 +205,7 @@ struct FakePlatform {
   Platform platform{fs, shell, ui, console, clock};
   FakePlatform() {
     shell.fs = &fs;
+    shell.clock = &clock;
     clock.journal = &shell.calls;
   }
 };

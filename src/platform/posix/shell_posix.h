@@ -41,7 +41,7 @@ class PosixShell : public Shell {
   int Open(const std::string& file, const std::string& parameters, const std::string& workingFolder,
            ShowMode show) override;
   DdeStatus DdeExecute(const std::string& service, const std::string& topic, const std::string& command,
-                       int timeoutMs) override;
+                       int connectMs, int timeoutMs) override;
   bool RegisterUninstaller(const std::string& uninstallerPath, const std::string& displayName) override;
   bool UnregisterUninstaller() override;
   std::optional<WindowRef> FindTopWindow(const std::string& className, const std::string& title) override;

@@ -1,5 +1,5 @@
-// The shell and system calls of a Windows run: ShellExecuteA, a DDEML client, the uninstall
-// entry in the registry, top-level windows, system folders and path forms, the single-instance
+// The shell and system calls of a Windows run: ShellExecuteA, a DDE client with time limits,
+// the uninstall entry in the registry, top-level windows, system folders and path forms, the single-instance
 // mutex.
 #pragma once
 
@@ -26,7 +26,7 @@ class Win32Shell final : public Shell {
   int Open(const std::string& file, const std::string& parameters,
            const std::string& workingFolder, ShowMode show) override;
   DdeStatus DdeExecute(const std::string& service, const std::string& topic,
-                       const std::string& command, int timeoutMs) override;
+                       const std::string& command, int connectMs, int timeoutMs) override;
 
   bool RegisterUninstaller(const std::string& uninstallerPath,
                            const std::string& displayName) override;
