@@ -1,7 +1,9 @@
-// The Program Manager group: its command strings, and the group created and deleted over DDE.
+// The Program Manager group: its command strings, and the group created and deleted over DDE,
+// or made as shell links where Program Manager does not answer.
 #include "install/program_group.h"
 
 #include "base/ansi_text.h"
+#include "install/link_group.h"
 #include "startup/installer.h"
 
 namespace tunovar {
@@ -57,19 +59,14 @@ bool Unanswered(DdeStatus status) {
          status == DdeStatus::kTimedOut;
 }
 
-struct ItemToAdd {
-  std::string name;
-  std::string command;
-};
-
 // The items of the language in use, in item order, each with the command line Program
 // Manager is given for it. An on-CD item's command is replaced in the table by its path on the
 // CD. An item outside the table (a language without a column) takes the name and command of
 // the item before it.
-std::vector<ItemToAdd> ItemsToAdd(Installer& in, const std::string& installFolder) {
+std::vector<GroupLink> ItemsToAdd(Installer& in, const std::string& installFolder) {
   const std::optional<std::string> cdRoot = DropRight(in.folders.AppPath, kRuntimeFolderLength);
   ProgramGroup& group = in.group;
-  std::vector<ItemToAdd> items;
+  std::vector<GroupLink> items;
   std::string name;
   std::string command;
   for (std::int32_t i = 0; i < group.GroupItemCount; ++i) {
@@ -100,11 +97,17 @@ void Installer::CreateProgramGroup(const std::string& installFolder) {
   report.ErrorCode = ReadGroupFile(folders.AppPath + "group");
   if (report.ErrorCode != 0) ShowFatalError(report.ErrorCode, "group");
 
-  const std::vector<ItemToAdd> items = ItemsToAdd(*this, installFolder);
+  const std::vector<GroupLink> items = ItemsToAdd(*this, installFolder);
   group.DDECommand = CreateGroupCommand(group.GroupName, folders.WinDir, group.GroupFileName);
   const DdeStatus created = PerformDDE();
   group.DDECommand = ShowGroupCommand(group.GroupName);
   const DdeStatus shown = PerformDDE();
+  // Without a Program Manager the group is made as shell links, whole: what a stalled server
+  // made of the commands it had is not known.
+  if (group.ProgramManagerSilent) {
+    CreateLinkGroup(*this, items);
+    return;
+  }
   // Items go into the group the shell made current last. When neither command reached it,
   // that is some other group (or none, which has made a shell fail), so no item is sent.
   const auto reached = [](DdeStatus status) {
@@ -114,11 +117,15 @@ void Installer::CreateProgramGroup(const std::string& installFolder) {
     if (group.GroupItemCount > 0) Log("The program group was neither made nor shown: its items are not sent");
     return;
   }
-  for (const ItemToAdd& item : items) {
+  for (const GroupLink& item : items) {
     group.DDECommand = ReplaceItemCommand(item.name);
     PerformDDE();
     group.DDECommand = AddItemCommand(item.command, item.name);
     PerformDDE();
+    if (group.ProgramManagerSilent) {
+      CreateLinkGroup(*this, items);
+      return;
+    }
   }
 }
 
@@ -127,6 +134,16 @@ void Installer::DeleteProgramGroup() {
   if (report.ErrorCode != 0) ShowFatalError(report.ErrorCode, "group");
   group.DDECommand = DeleteGroupCommand(group.GroupName);
   PerformDDE();
+  // The installation may have made the group as shell links, in either Programs folder, and
+  // Program Manager removes only its own group: the links go whatever it answered.
+  std::vector<GroupLink> items;
+  for (const std::vector<GroupItem>& row : group.GroupItems) {
+    const auto column = static_cast<std::size_t>(texts.LangIndex);
+    if (texts.LangIndex < 0 || column >= row.size()) continue;
+    if (row[column].ItemName.empty() && row[column].ItemCommand.empty()) continue;
+    items.push_back({row[column].ItemName, row[column].ItemCommand});
+  }
+  DeleteLinkGroup(*this, items);
 }
 
 DdeStatus Installer::PerformDDE() {

@@ -1,5 +1,6 @@
-// The shell and the system around the installer: opening files, DDE to Program Manager,
-// the uninstall entry, top-level windows, the system folders and path forms.
+// The shell and the system around the installer: opening files, DDE to Program Manager, shell
+// links in the Start Menu, the uninstall entry, top-level windows, the system folders and path
+// forms.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,9 @@ enum class DdeStatus {
   kConnectTimedOut,   // no conversation within its time limit (a window held the request up);
                       // the command was not sent
 };
+
+// The Start Menu's Programs folder of every user of the machine, or of this user alone.
+enum class ProgramsScope { kMachine, kUser };
 
 // A top-level window found by class name and title.
 using WindowRef = std::uintptr_t;
@@ -44,6 +48,18 @@ class Shell {
   // command answered within timeoutMs; no window of another program can stretch either limit.
   virtual DdeStatus DdeExecute(const std::string& service, const std::string& topic,
                                const std::string& command, int connectMs, int timeoutMs) = 0;
+
+  // The Start Menu's Programs folder of the scope as the system names it; nullopt where the
+  // system has none (Windows 95 without user profiles has no machine's folder, Linux none).
+  [[nodiscard]] virtual std::optional<std::string> ProgramsFolder(ProgramsScope scope) = 0;
+  // True when this process runs with administrator rights in effect (elevated where the
+  // system tells the two apart): then a program group belongs to every user of the machine.
+  [[nodiscard]] virtual bool RunsAsAdministrator() = 0;
+  // Writes the shell link linkPath (a ".lnk" file in an existing folder, replaced when there)
+  // that starts target (a file, without arguments) in workingFolder ("" for none); true when
+  // the link was written.
+  virtual bool CreateShellLink(const std::string& linkPath, const std::string& target,
+                               const std::string& workingFolder) = 0;
 
   // The system's uninstall entry of the product (the ARegUnIn and ARegDelete stand-ins).
   virtual bool RegisterUninstaller(const std::string& uninstallerPath,

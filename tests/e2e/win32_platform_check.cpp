@@ -2,7 +2,7 @@
 // atomic replacement, holds, path forms, system folders, the clock, the instance mutex, the
 // uninstall entry, windows of another process, ShellExecuteA, the console, DDE with servers of
 // its own (one that answers, one that refuses, one that stalls, a hung window) and with Program
-// Manager. Every wait for another process polls what it can see,
+// Manager, and the Start Menu's links. Every wait for another process polls what it can see,
 // for up to 30 s.
 //
 // Usage: win32_platform_check [--expect-lang=HEX] [--no-dde]   the whole check; prints one
@@ -13,6 +13,8 @@
 //                                                              that the check leaves behind
 // The other modes are the child processes the check starts itself.
 #include <dde.h>
+#include <objbase.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cctype>
@@ -26,6 +28,7 @@
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/console_win32.h"
 #include "platform/win32/file_system_win32.h"
+#include "platform/win32/shell_links_win32.h"
 #include "platform/win32/shell_win32.h"
 #include "platform/win32/win32.h"
 
@@ -579,6 +582,77 @@ void CheckDde(Win32Shell& shell) {
   if (const HWND w = ::FindWindowA(nullptr, "TnvCheck"); w != nullptr) ::PostMessageA(w, WM_CLOSE, 0, 0);
 }
 
+// A link's target and working folder as the shell reads them back.
+std::optional<std::pair<std::string, std::string>> ReadLink(const std::string& path) {
+  std::optional<std::pair<std::string, std::string>> out;
+  const HRESULT com = ::CoInitialize(nullptr);
+  IShellLinkA* link = nullptr;
+  if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(&link)))) {
+    IPersistFile* file = nullptr;
+    std::wstring wide(path.begin(), path.end());
+    char target[MAX_PATH] = {};
+    char folder[MAX_PATH] = {};
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        SUCCEEDED(file->Load(wide.c_str(), STGM_READ)) &&
+        SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH)) &&
+        SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH))) {
+      out.emplace(target, folder);
+    }
+    if (file != nullptr) file->Release();
+    link->Release();
+  }
+  if (SUCCEEDED(com)) ::CoUninitialize();
+  return out;
+}
+
+void CheckLinks(Win32Shell& shell) {
+  const auto user = shell.ProgramsFolder(ProgramsScope::kUser);
+  const auto machine = shell.ProgramsFolder(ProgramsScope::kMachine);
+  Check(user && FolderThere(*user), "the user's Programs folder: " + user.value_or("none"));
+  Check(machine && FolderThere(*machine) && Upper(*machine) != Upper(*user),
+        "the machine's Programs folder: " + machine.value_or("none"));
+  // Every call a shell may have names the same folders: the older ones stand in on Windows 95
+  // and NT 4.
+  const struct {
+    FolderCall call;
+    const char* name;
+  } kCalls[] = {{FolderCall::kFolderPath, "SHGetFolderPathA"},
+                {FolderCall::kSpecialFolderPath, "SHGetSpecialFolderPathA"},
+                {FolderCall::kSpecialFolderLocation, "SHGetSpecialFolderLocation"}};
+  for (const auto& c : kCalls) {
+    Check(ShellHas(c.call), std::string("the shell has ") + c.name);
+    Check(SpecialFolderThrough(c.call, CSIDL_PROGRAMS) == user && SpecialFolderThrough(c.call, CSIDL_COMMON_PROGRAMS) == machine,
+          std::string(c.name) + " names the same Programs folders");
+  }
+  // The administrator rights by the system's own test of the token.
+  SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
+  PSID administrators = nullptr;
+  BOOL member = FALSE;
+  if (::AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                 &administrators)) {
+    ::CheckTokenMembership(nullptr, administrators, &member);
+    ::FreeSid(administrators);
+  }
+  Check(shell.RunsAsAdministrator() == (member != FALSE),
+        std::string("RunsAsAdministrator as CheckTokenMembership says: ") + (member ? "yes" : "no"));
+
+  const std::string folder = kBase + "\\links";
+  ::CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string link = folder + "\\Read me.lnk";
+  Check(shell.CreateShellLink(link, "C:\\windows\\win.ini", "C:\\windows"), "CreateShellLink writes a link");
+  auto read = ReadLink(link);
+  Check(read && Upper(read->first) == "C:\\WINDOWS\\WIN.INI" && Upper(read->second) == "C:\\WINDOWS",
+        "the link starts its target in its working folder: " + (read ? read->first + " in " + read->second : "unreadable"));
+  Check(shell.CreateShellLink(link, "C:\\windows\\notepad.exe", ""), "CreateShellLink replaces a link");
+  read = ReadLink(link);
+  Check(read && Upper(read->first) == "C:\\WINDOWS\\NOTEPAD.EXE" && read->second.empty(),
+        "the replaced link has the new target and no working folder: " + (read ? read->first + " in " + read->second : "unreadable"));
+  Check(!shell.CreateShellLink(kBase + "\\missing\\x.lnk", "C:\\windows\\notepad.exe", ""),
+        "no link in a folder that does not exist");
+  Check(!FileThere(kBase + "\\missing"), "and no folder is made for it");
+}
+
 // ---- Child modes --------------------------------------------------------------------------
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -725,6 +799,7 @@ int main(int argc, char** argv) {
   CheckOpen(shell, fs);
   CheckBatchBytes(shell);
   CheckConsole();
+  CheckLinks(shell);
   if (dde) CheckDde(shell);
 
   RemoveTree(kBase);

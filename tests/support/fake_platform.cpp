@@ -349,6 +349,17 @@ DdeStatus FakeShell::DdeExecute(const std::string& service, const std::string& t
   return next;
 }
 
+bool FakeShell::CreateShellLink(const std::string& linkPath, const std::string& target,
+                                const std::string& workingFolder) {
+  calls.push_back("Link " + linkPath + "|" + target + "|" + workingFolder);
+  const std::size_t slash = linkPath.rfind('\\');
+  if (!linksWork || fs == nullptr || slash == std::string::npos || !fs->FolderExists(linkPath.substr(0, slash))) {
+    return false;
+  }
+  fs->PutFile(linkPath, target + "|" + workingFolder);
+  return true;
+}
+
 bool FakeShell::RegisterUninstaller(const std::string& path, const std::string& name) {
   calls.push_back("Register " + path + "|" + name);
   registered = true;

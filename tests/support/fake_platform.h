@@ -96,7 +96,7 @@ class FakeFileSystem : public FileSystem {
 class FakeShell : public Shell {
  public:
   // Every call, in order: "Open <file>|<params>|<folder>|<show>",
-  // "DDE <service>|<topic>|<cmd>|<connect limit>|<limit>",
+  // "DDE <service>|<topic>|<cmd>|<connect limit>|<limit>", "Link <path>|<target>|<folder>",
   // "Register <path>|<name>", "Unregister", "FindWindow <class>|<title>", "SendClose"; in a
   // FakePlatform also the clock's "Sleep <ms>".
   std::vector<std::string> calls;
@@ -110,6 +110,14 @@ class FakeShell : public Shell {
   // Set, an answer takes the time it would: a conversation held up its connect limit, an
   // unanswered command its limit.
   FakeClock* clock = nullptr;
+  // The Start Menu's Programs folders; nullopt: the system has none.
+  std::optional<std::string> machinePrograms =
+      std::string("C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs");
+  std::optional<std::string> userPrograms =
+      std::string("C:\\Users\\Anna\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs");
+  bool administrator = false;
+  // CreateShellLink writes the link into fs as "target|folder" when its folder exists.
+  bool linksWork = true;
   bool registered = false;
   std::string registeredPath, registeredName;
   // Windows that exist: class|title -> how many WM_CLOSE it takes to close it (-1: never).
@@ -131,6 +139,12 @@ class FakeShell : public Shell {
            const std::string& workingFolder, ShowMode show) override;
   DdeStatus DdeExecute(const std::string& service, const std::string& topic,
                        const std::string& command, int connectMs, int timeoutMs) override;
+  std::optional<std::string> ProgramsFolder(ProgramsScope scope) override {
+    return scope == ProgramsScope::kMachine ? machinePrograms : userPrograms;
+  }
+  bool RunsAsAdministrator() override { return administrator; }
+  bool CreateShellLink(const std::string& linkPath, const std::string& target,
+                       const std::string& workingFolder) override;
   bool RegisterUninstaller(const std::string& path, const std::string& name) override;
   bool UnregisterUninstaller() override;
   std::optional<WindowRef> FindTopWindow(const std::string& cls, const std::string& title) override;

@@ -1,6 +1,6 @@
 // The shell and system calls of a Windows run: opening files, Program Manager's DDE
 // (dde_conversation_win32.h), the uninstall entry, windows of other programs, system folders,
-// path forms, one instance.
+// path forms, one instance. The Start Menu's links are in shell_links_win32.cpp.
 #include "platform/win32/shell_win32.h"
 
 #include "platform/win32/dde_conversation_win32.h"

@@ -103,9 +103,11 @@ TEST(CreateProgramGroup, WithoutItemsOnlyTheGroupCommands) {
   w.fake.shell.ddeResult = DdeStatus::kRefused;  // no Program Manager either: nothing shown
   w.installer.CreateProgramGroup("C:\\Apps\\TUNOVAR\\");
   const std::string create = "[CreateGroup(,C:\\WINDOWS\\.GRP)]";
-  // Refused three times, Program Manager is taken for absent: ShowGroup is not sent.
+  // Refused three times, Program Manager is taken for absent: ShowGroup is not sent, and a
+  // group without a name makes no folder of links.
   EXPECT_EQ(w.fake.shell.ddeCommands, (std::vector<std::string>{create, create, create}));
   EXPECT_TRUE(w.fake.console.Logged("DDE [ShowGroup(,1)]: not sent, Program Manager does not answer"));
+  EXPECT_TRUE(w.fake.console.Logged("names no folder: no links are made"));
   EXPECT_TRUE(w.fake.ui.messages.empty());
 
   // No language sections (the texts are missing): a count that no item follows adds none.
@@ -120,7 +122,7 @@ TEST(CreateProgramGroup, WithoutItemsOnlyTheGroupCommands) {
 
 // Items go to the group the shell made current last: when neither CreateGroup nor ShowGroup
 // reached it, none is sent. A Program Manager that refused the conversation (three times) or
-// left a command unanswered gets no further command.
+// left a command unanswered gets no further command, and the group is made as shell links.
 TEST(CreateProgramGroup, ItemsOnlyWhenTheGroupReachedTheShell) {
   using S = DdeStatus;
   const struct {
@@ -128,20 +130,22 @@ TEST(CreateProgramGroup, ItemsOnlyWhenTheGroupReachedTheShell) {
     std::vector<S> answers;  // CreateGroup's, then ShowGroup's, then the items'
     std::size_t commands;    // the two items add two commands each
     bool itemsSkipped;
+    bool links;
   } kCases[] = {
-      {"refused throughout", {S::kRefused, S::kRefused, S::kRefused}, 3, true},
-      {"not processed twice", {S::kNotProcessed, S::kNotProcessed}, 2, true},
-      {"refused three times, then it would answer", {S::kRefused, S::kRefused, S::kRefused, S::kDone}, 3, true},
-      {"CreateGroup unanswered", {S::kTimedOut, S::kDone}, 1, false},
-      {"no conversation in time", {S::kConnectTimedOut, S::kDone}, 1, false},
-      {"made, then not processed", {S::kDone, S::kNotProcessed}, 6, false},
-      {"refused once, then answered", {S::kRefused, S::kDone}, 7, false},
-      {"the second AddItem unanswered", {S::kDone, S::kDone, S::kDone, S::kDone, S::kDone, S::kTimedOut}, 6, false},
-      {"ReplaceItem refused for good", {S::kDone, S::kDone, S::kRefused, S::kRefused, S::kRefused}, 5, false},
+      {"refused throughout", {S::kRefused, S::kRefused, S::kRefused}, 3, false, true},
+      {"not processed twice", {S::kNotProcessed, S::kNotProcessed}, 2, true, false},
+      {"refused three times, then it would answer", {S::kRefused, S::kRefused, S::kRefused, S::kDone}, 3, false, true},
+      {"CreateGroup unanswered", {S::kTimedOut, S::kDone}, 1, false, true},
+      {"no conversation in time", {S::kConnectTimedOut, S::kDone}, 1, false, true},
+      {"made, then not processed", {S::kDone, S::kNotProcessed}, 6, false, false},
+      {"refused once, then answered", {S::kRefused, S::kDone}, 7, false, false},
+      {"the second AddItem unanswered", {S::kDone, S::kDone, S::kDone, S::kDone, S::kDone, S::kTimedOut}, 6, false, true},
+      {"ReplaceItem refused for good", {S::kDone, S::kDone, S::kRefused, S::kRefused, S::kRefused}, 5, false, true},
   };
   for (const auto& c : kCases) {
     World w;
     w.fake.fs.PutFile(kGroupPath, kTwoLanguages);
+    w.fake.fs.PutFolder(*w.fake.shell.userPrograms);
     w.installer.texts.LangIndex = 1;
     w.fake.shell.ddeResults.assign(c.answers.begin(), c.answers.end());
     w.fake.shell.ddeResult = S::kDone;
@@ -150,6 +154,8 @@ TEST(CreateProgramGroup, ItemsOnlyWhenTheGroupReachedTheShell) {
     EXPECT_EQ(w.fake.console.Logged("The program group was neither made nor shown: its items are not sent"),
               c.itemsSkipped)
         << c.name;
+    EXPECT_EQ(w.fake.fs.Has(*w.fake.shell.userPrograms + "\\Ovri TUNOVAR\\Player.lnk"), c.links) << c.name;
+    EXPECT_EQ(w.fake.fs.Has(*w.fake.shell.userPrograms + "\\Ovri TUNOVAR\\Intro.lnk"), c.links) << c.name;
   }
 }
 
