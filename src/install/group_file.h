@@ -32,6 +32,9 @@ struct ProgramGroup {
   std::string GroupName;
   std::vector<std::vector<GroupItem>> GroupItems;  // [item][language]
   std::string DDECommand;                          // the command PerformDDE sends
+  // Program Manager refused a conversation or left one unanswered: no further command is
+  // sent to it in this run, and the group is made as shell links (install/link_group.h).
+  bool ProgramManagerSilent = false;
 };
 
 struct GroupFileRead {

@@ -10,6 +10,11 @@ namespace tunovar {
 
 inline constexpr std::string_view kOnCdMarker = "##ONCD:";
 
+// The time limits of one command to Program Manager: for its conversation to be set up, and
+// for its answer.
+inline constexpr int kDdeConnectLimitMs = 3000;
+inline constexpr int kDdeCommandLimitMs = 6000;
+
 [[nodiscard]] std::string CreateGroupCommand(const std::string& groupName, const std::string& winDir,
                                              const std::string& groupFileName);
 [[nodiscard]] std::string ShowGroupCommand(const std::string& groupName);

@@ -1,5 +1,6 @@
-// The shell and the system around the installer: opening files, DDE to Program Manager,
-// the uninstall entry, top-level windows, the system folders and path forms.
+// The shell and the system around the installer: opening files, DDE to Program Manager, shell
+// links in the Start Menu, the uninstall entry, top-level windows, the system folders and path
+// forms.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +14,17 @@ namespace tunovar {
 enum class ShowMode { kHidden = 0, kNormal = 1 };
 
 // Outcome of one DDE execute.
-enum class DdeStatus { kDone, kRefused, kNotProcessed, kTimedOut };
+enum class DdeStatus {
+  kDone,              // the server carried the command out
+  kRefused,           // no server took up the conversation: the command was not sent
+  kNotProcessed,      // the server answered that it did not carry the command out
+  kTimedOut,          // the command was sent and not answered within its time limit
+  kConnectTimedOut,   // no conversation within its time limit (a window held the request up);
+                      // the command was not sent
+};
+
+// The Start Menu's Programs folder of every user of the machine, or of this user alone.
+enum class ProgramsScope { kMachine, kUser };
 
 // The product's entry in the system's list of installed programs.
 struct UninstallEntry {
@@ -41,9 +52,22 @@ class Shell {
   virtual bool StartBatch(const std::string& batchName, const std::string& workingFolder) = 0;
 
   // One DDE execute over a conversation of its own: connect to service/topic, execute the
-  // command string with a time limit, disconnect.
+  // command string, disconnect. The conversation must be set up within connectMs and the
+  // command answered within timeoutMs; no window of another program can stretch either limit.
   virtual DdeStatus DdeExecute(const std::string& service, const std::string& topic,
-                               const std::string& command, int timeoutMs) = 0;
+                               const std::string& command, int connectMs, int timeoutMs) = 0;
+
+  // The Start Menu's Programs folder of the scope as the system names it; nullopt where the
+  // system has none (Windows 95 without user profiles has no machine's folder, Linux none).
+  [[nodiscard]] virtual std::optional<std::string> ProgramsFolder(ProgramsScope scope) = 0;
+  // True when this process runs with administrator rights in effect (elevated where the
+  // system tells the two apart): then a program group belongs to every user of the machine.
+  [[nodiscard]] virtual bool RunsAsAdministrator() = 0;
+  // Writes the shell link linkPath (a ".lnk" file in an existing folder, replaced when there)
+  // that starts target (a file, without arguments) in workingFolder ("" for none); true when
+  // the link was written.
+  virtual bool CreateShellLink(const std::string& linkPath, const std::string& target,
+                               const std::string& workingFolder) = 0;
 
   // The system's uninstall entry of the product (the ARegUnIn and ARegDelete stand-ins).
   virtual bool RegisterUninstaller(const UninstallEntry& entry) = 0;

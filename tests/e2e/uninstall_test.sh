@@ -178,7 +178,8 @@ e2e_end_session
 silent_install "$E2E_LOGS/install2.log" 'C:\Second'
 e2e_check "a second install into C:\\Second (exit code $E2E_EXIT)" test "$E2E_EXIT" = 0
 SECOND=$DRIVE_C/Second/TUNOVAR/TUNOVAR
-# A new session: the group's explorer window, which opens a moment after the install, closes.
+# A new session, as after a restart: the explorer windows of the group, which Program Manager
+# opens some time after its commands were answered, are not taken for the uninstaller's.
 e2e_end_session
 visible_windows >"$E2E_RUN/windows-before"
 start_from_c "$E2E_LOGS/silent.log" 'C:\Second\TUNOVAR\TUNOVAR\runtime\deinstal.exe' /S

@@ -1,7 +1,9 @@
 // A check of the Win32 back-end's system side on a real Windows API (run under Wine): files,
 // atomic replacement, holds, path forms, system folders, the clock, the instance mutex, the
-// uninstall entry, windows of another process, ShellExecuteA, the console and Program
-// Manager's DDE. Every wait for another process polls what it can see, for up to 30 s.
+// uninstall entry, windows of another process, ShellExecuteA, the console, DDE with servers of
+// its own (one that answers, one that refuses, one that stalls, a hung window) and with Program
+// Manager, and the Start Menu's links. Every wait for another process polls what it can see,
+// for up to 30 s.
 //
 // Usage: win32_platform_check [--expect-lang=HEX] [--no-dde]   the whole check; prints one
 //                                                              PASS or FAIL line per check,
@@ -10,6 +12,10 @@
 //        win32_platform_check --unregister                     removes the uninstall entry
 //                                                              that the check leaves behind
 // The other modes are the child processes the check starts itself.
+#include <dde.h>
+#include <objbase.h>
+#include <shlobj.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -22,6 +28,7 @@
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/console_win32.h"
 #include "platform/win32/file_system_win32.h"
+#include "platform/win32/shell_links_win32.h"
 #include "platform/win32/shell_win32.h"
 #include "platform/win32/win32.h"
 
@@ -34,10 +41,11 @@ int failures = 0;
 // Said before each check while the back-end objects are those of the oldest system.
 std::string checkContext;
 
-void Check(bool ok, const std::string& what) {
+bool Check(bool ok, const std::string& what) {
   std::printf("%s %s%s\n", ok ? "PASS" : "FAIL", checkContext.c_str(), what.c_str());
   std::fflush(stdout);
   if (!ok) ++failures;
+  return ok;
 }
 
 const char* Name(FsStatus s) {
@@ -573,34 +581,145 @@ void CheckConsole(bool oldest) {
   checkContext.clear();
 }
 
+// What a DDE server of this check does with a command: answers it carried out, answers it
+// not carried out, or leaves it unanswered. Its topic is the mode's name.
+const char* const kServerModes[] = {"answer", "refuse", "stall"};
+const std::string kExecutedFile = kBase + "\\executed.txt";
+
+void CheckOwnDdeServers(Win32Shell& shell) {
+  const DdeStatus expected[] = {DdeStatus::kDone, DdeStatus::kNotProcessed, DdeStatus::kTimedOut};
+  for (int i = 0; i < 3; ++i) {
+    const std::string mode = kServerModes[i];
+    const std::string ready = kBase + "\\ready-" + mode;
+    ::DeleteFileA(kExecutedFile.c_str());
+    const win32::UniqueHandle server = StartSelf("--dde-server " + mode + " \"" + ready + "\"");
+    if (!Check(WaitFor(FileThere, ready), "the DDE server of the check is up (" + mode + ")")) continue;
+    const std::string command = "[Check(" + mode + ", \xC4rger)]";
+    const DdeStatus got = shell.DdeExecute("TnvCheck", mode, command, 3000, 2000);
+    Check(got == expected[i], "a server that " + std::string(i == 0 ? "carries the command out" : i == 1 ? "refuses it" : "stalls") +
+                                  ": status " + std::to_string(static_cast<int>(got)));
+    Win32FileSystem fs;
+    const auto executed = fs.ReadWholeFile(kExecutedFile);
+    Check(executed == std::optional<std::string>(command), "the command reached it as ANSI text: " + executed.value_or("nothing"));
+    ::TerminateProcess(server.get(), 0);
+    (void)WaitExit(server, kPatienceMs);
+  }
+  Check(shell.DdeExecute("TnvCheck", "answer", "[x()]", 2000, 2000) == DdeStatus::kRefused,
+        "with its server gone the service is refused");
+
+  // A window that takes no message holds up a broadcast for as long as it hangs; asked in
+  // turn within the limit, the conversation is given up.
+  const std::string ready = kBase + "\\ready-hung";
+  const win32::UniqueHandle hung = StartSelf("--hung-window \"" + ready + "\"");
+  if (Check(WaitFor(FileThere, ready), "a hung window is up")) {
+    const DdeStatus got = shell.DdeExecute("TnvNobody", "Check", "[x()]", 2000, 2000);
+    Check(got == DdeStatus::kRefused || got == DdeStatus::kConnectTimedOut,
+          "beside a hung window no conversation, and the call returns: status " + std::to_string(static_cast<int>(got)));
+  }
+  ::TerminateProcess(hung.get(), 0);
+  (void)WaitExit(hung, kPatienceMs);
+}
+
 void CheckDde(Win32Shell& shell) {
   char appData[MAX_PATH];
   const DWORD n = ::GetEnvironmentVariableA("APPDATA", appData, MAX_PATH);
   const std::string programs = std::string(appData, n) + "\\Microsoft\\Windows\\Start Menu\\Programs\\";
   const std::string group = programs + "TnvCheck";
 
-  Check(shell.DdeExecute("NoSuchService", "NoSuchTopic", "[x()]", 2000) == DdeStatus::kRefused,
+  Check(shell.DdeExecute("NoSuchService", "NoSuchTopic", "[x()]", 2000, 2000) == DdeStatus::kRefused,
         "DDE to a service that does not exist is refused");
-  Check(shell.DdeExecute("", "", "[x()]", 2000) == DdeStatus::kRefused, "DDE with an empty service is refused");
+  Check(shell.DdeExecute("", "", "[x()]", 2000, 2000) == DdeStatus::kRefused, "DDE with an empty service is refused");
+  CheckOwnDdeServers(shell);
 
   // Program Manager appears with explorer, which may take a moment on a fresh wineserver.
   DdeStatus created = DdeStatus::kRefused;
   Eventually([&] {
-    created = shell.DdeExecute("ProgMan", "Progman", "[CreateGroup(TnvCheck,C:\\WINDOWS\\TNVCHECK.GRP)]", 6000);
+    created = shell.DdeExecute("ProgMan", "Progman", "[CreateGroup(TnvCheck,C:\\WINDOWS\\TNVCHECK.GRP)]", 3000, 6000);
     return created != DdeStatus::kRefused;
   });
   Check(created == DdeStatus::kDone, "DDE CreateGroup done");
   Check(WaitFor(FolderThere, group), "the Start Menu group exists: " + group);
-  Check(shell.DdeExecute("ProgMan", "Progman", "[ShowGroup(TnvCheck,1)]", 6000) == DdeStatus::kDone, "DDE ShowGroup done");
-  Check(shell.DdeExecute("ProgMan", "Progman", "[ReplaceItem(Player)]", 6000) == DdeStatus::kNotProcessed,
+  Check(shell.DdeExecute("ProgMan", "Progman", "[ShowGroup(TnvCheck,1)]", 3000, 6000) == DdeStatus::kDone, "DDE ShowGroup done");
+  Check(shell.DdeExecute("ProgMan", "Progman", "[ReplaceItem(Player)]", 3000, 6000) == DdeStatus::kNotProcessed,
         "DDE ReplaceItem of a missing item is not processed");
-  Check(shell.DdeExecute("ProgMan", "Progman", "[AddItem(C:\\windows\\notepad.exe, Player,,,)]", 6000) == DdeStatus::kDone,
+  Check(shell.DdeExecute("ProgMan", "Progman", "[AddItem(C:\\windows\\notepad.exe, Player,,,)]", 3000, 6000) == DdeStatus::kDone,
         "DDE AddItem done");
   Check(WaitFor(FileThere, group + "\\Player.lnk"), "Player.lnk exists");
-  Check(shell.DdeExecute("ProgMan", "Progman", "[DeleteGroup(TnvCheck)]", 6000) == DdeStatus::kDone, "DDE DeleteGroup done");
+  Check(shell.DdeExecute("ProgMan", "Progman", "[DeleteGroup(TnvCheck)]", 3000, 6000) == DdeStatus::kDone, "DDE DeleteGroup done");
   Check(WaitFor(FolderGone, group), "the Start Menu group is gone");
   // The explorer window CreateGroup opened stays; it is closed here so the server can end.
   if (const HWND w = ::FindWindowA(nullptr, "TnvCheck"); w != nullptr) ::PostMessageA(w, WM_CLOSE, 0, 0);
+}
+
+// A link's target and working folder as the shell reads them back.
+std::optional<std::pair<std::string, std::string>> ReadLink(const std::string& path) {
+  std::optional<std::pair<std::string, std::string>> out;
+  const HRESULT com = ::CoInitialize(nullptr);
+  IShellLinkA* link = nullptr;
+  if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(&link)))) {
+    IPersistFile* file = nullptr;
+    std::wstring wide(path.begin(), path.end());
+    char target[MAX_PATH] = {};
+    char folder[MAX_PATH] = {};
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        SUCCEEDED(file->Load(wide.c_str(), STGM_READ)) &&
+        SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH)) &&
+        SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH))) {
+      out.emplace(target, folder);
+    }
+    if (file != nullptr) file->Release();
+    link->Release();
+  }
+  if (SUCCEEDED(com)) ::CoUninitialize();
+  return out;
+}
+
+void CheckLinks(Win32Shell& shell) {
+  const auto user = shell.ProgramsFolder(ProgramsScope::kUser);
+  const auto machine = shell.ProgramsFolder(ProgramsScope::kMachine);
+  Check(user && FolderThere(*user), "the user's Programs folder: " + user.value_or("none"));
+  Check(machine && FolderThere(*machine) && Upper(*machine) != Upper(*user),
+        "the machine's Programs folder: " + machine.value_or("none"));
+  // Every call a shell may have names the same folders: the older ones stand in on Windows 95
+  // and NT 4.
+  const struct {
+    FolderCall call;
+    const char* name;
+  } kCalls[] = {{FolderCall::kFolderPath, "SHGetFolderPathA"},
+                {FolderCall::kSpecialFolderPath, "SHGetSpecialFolderPathA"},
+                {FolderCall::kSpecialFolderLocation, "SHGetSpecialFolderLocation"}};
+  for (const auto& c : kCalls) {
+    Check(ShellHas(c.call), std::string("the shell has ") + c.name);
+    Check(SpecialFolderThrough(c.call, CSIDL_PROGRAMS) == user && SpecialFolderThrough(c.call, CSIDL_COMMON_PROGRAMS) == machine,
+          std::string(c.name) + " names the same Programs folders");
+  }
+  // The administrator rights by the system's own test of the token.
+  SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
+  PSID administrators = nullptr;
+  BOOL member = FALSE;
+  if (::AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                 &administrators)) {
+    ::CheckTokenMembership(nullptr, administrators, &member);
+    ::FreeSid(administrators);
+  }
+  Check(shell.RunsAsAdministrator() == (member != FALSE),
+        std::string("RunsAsAdministrator as CheckTokenMembership says: ") + (member ? "yes" : "no"));
+
+  const std::string folder = kBase + "\\links";
+  ::CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string link = folder + "\\Read me.lnk";
+  Check(shell.CreateShellLink(link, "C:\\windows\\win.ini", "C:\\windows"), "CreateShellLink writes a link");
+  auto read = ReadLink(link);
+  Check(read && Upper(read->first) == "C:\\WINDOWS\\WIN.INI" && Upper(read->second) == "C:\\WINDOWS",
+        "the link starts its target in its working folder: " + (read ? read->first + " in " + read->second : "unreadable"));
+  Check(shell.CreateShellLink(link, "C:\\windows\\notepad.exe", ""), "CreateShellLink replaces a link");
+  read = ReadLink(link);
+  Check(read && Upper(read->first) == "C:\\WINDOWS\\NOTEPAD.EXE" && read->second.empty(),
+        "the replaced link has the new target and no working folder: " + (read ? read->first + " in " + read->second : "unreadable"));
+  Check(!shell.CreateShellLink(kBase + "\\missing\\x.lnk", "C:\\windows\\notepad.exe", ""),
+        "no link in a folder that does not exist");
+  Check(!FileThere(kBase + "\\missing"), "and no folder is made for it");
 }
 
 // ---- Child modes --------------------------------------------------------------------------
@@ -641,6 +760,67 @@ int RunConsole(const std::string& logFile, const SystemCalls& calls) {
   return 0;
 }
 
+
+// ---- A DDE server of the check's own (--dde-server MODE READY) and a hung window --------
+
+std::string g_serverMode;
+
+LRESULT CALLBACK ServerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  const HWND client = reinterpret_cast<HWND>(wParam);
+  char name[64] = {};
+  switch (message) {
+    case WM_DDE_INITIATE:
+      // Sent with the service and topic atoms; answered for TnvCheck on the mode's topic.
+      ::GlobalGetAtomNameA(LOWORD(lParam), name, sizeof name);
+      if (_stricmp(name, "TnvCheck") != 0) return 0;
+      ::GlobalGetAtomNameA(HIWORD(lParam), name, sizeof name);
+      if (_stricmp(name, g_serverMode.c_str()) != 0) return 0;
+      ::SendMessageA(client, WM_DDE_ACK, reinterpret_cast<WPARAM>(hwnd),
+                     MAKELPARAM(::GlobalAddAtomA("TnvCheck"), ::GlobalAddAtomA(g_serverMode.c_str())));
+      return 0;
+    case WM_DDE_EXECUTE: {
+      const auto memory = reinterpret_cast<HGLOBAL>(lParam);
+      if (const char* text = static_cast<const char*>(::GlobalLock(memory)); text != nullptr) {
+        Win32FileSystem fs;
+        (void)WriteText(fs, kExecutedFile, WriteMode::kReplace, text);
+        ::GlobalUnlock(memory);
+      }
+      if (g_serverMode == "stall") return 0;
+      const UINT_PTR flags = g_serverMode == "answer" ? 0x8000 : 0;
+      ::PostMessageA(client, WM_DDE_ACK, reinterpret_cast<WPARAM>(hwnd),
+                     ::PackDDElParam(WM_DDE_ACK, flags, reinterpret_cast<UINT_PTR>(memory)));
+      return 0;
+    }
+    case WM_DDE_TERMINATE:
+      ::PostMessageA(client, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(hwnd), 0);
+      return 0;
+    default:
+      return ::DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+}
+
+// A top-level window, then the file ready; with answer false, no message is taken from then on.
+int RunServer(const std::string& ready, bool answer) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = ServerProc;
+  wc.hInstance = ::GetModuleHandleA(nullptr);
+  wc.lpszClassName = "TnvCheckDdeServer";
+  ::RegisterClassA(&wc);
+  const HWND w = ::CreateWindowA(wc.lpszClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
+  if (w == nullptr) return 2;
+  Win32FileSystem fs;
+  (void)WriteText(fs, ready, WriteMode::kReplace, "ready");
+  if (!answer) {
+    for (;;) ::Sleep(1000);
+  }
+  ::SetTimer(w, 1, 60000, nullptr);  // gives up after 60 s, when the check has long stopped waiting
+  MSG msg;
+  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message == WM_TIMER) return 3;
+    ::DispatchMessageA(&msg);
+  }
+  return 0;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -653,6 +833,11 @@ int main(int argc, char** argv) {
   if (!args.empty() && args[0] == "--window") return RunWindow();
   if (args.size() == 2 && args[0] == "--console") return RunConsole(args[1], ThisSystem());
   if (args.size() == 2 && args[0] == "--console-oldest") return RunConsole(args[1], OldestSystem());
+  if (args.size() == 3 && args[0] == "--dde-server") {
+    g_serverMode = args[1];
+    return RunServer(args[2], true);
+  }
+  if (args.size() == 2 && args[0] == "--hung-window") return RunServer(args[1], false);
   if (!args.empty() && args[0] == "--unregister") {
     Win32Shell shell;
     return shell.UnregisterUninstaller() ? 0 : 1;
@@ -687,6 +872,7 @@ int main(int argc, char** argv) {
   CheckConsole(true);
   CheckInstanceNames();
   CheckAsOnTheOldestSystem();
+  CheckLinks(shell);
   if (dde) CheckDde(shell);
 
   RemoveTree(kBase);

@@ -335,13 +335,29 @@ bool FakeShell::StartBatch(const std::string& batchName, const std::string& work
 }
 
 DdeStatus FakeShell::DdeExecute(const std::string& service, const std::string& topic,
-                                const std::string& command, int timeoutMs) {
-  calls.push_back("DDE " + service + "|" + topic + "|" + command + "|" + std::to_string(timeoutMs));
+                                const std::string& command, int connectMs, int timeoutMs) {
+  calls.push_back("DDE " + service + "|" + topic + "|" + command + "|" + std::to_string(connectMs) + "|" +
+                  std::to_string(timeoutMs));
   ddeCommands.push_back(command);
-  if (ddeResults.empty()) return ddeResult;
-  const DdeStatus next = ddeResults.front();
-  ddeResults.pop_front();
+  DdeStatus next = ddeResult;
+  if (!ddeResults.empty()) {
+    next = ddeResults.front();
+    ddeResults.pop_front();
+  }
+  if (clock != nullptr && next == DdeStatus::kConnectTimedOut) clock->now += static_cast<std::uint32_t>(connectMs);
+  if (clock != nullptr && next == DdeStatus::kTimedOut) clock->now += static_cast<std::uint32_t>(timeoutMs);
   return next;
+}
+
+bool FakeShell::CreateShellLink(const std::string& linkPath, const std::string& target,
+                                const std::string& workingFolder) {
+  calls.push_back("Link " + linkPath + "|" + target + "|" + workingFolder);
+  const std::size_t slash = linkPath.rfind('\\');
+  if (!linksWork || fs == nullptr || slash == std::string::npos || !fs->FolderExists(linkPath.substr(0, slash))) {
+    return false;
+  }
+  fs->PutFile(linkPath, target + "|" + workingFolder);
+  return true;
 }
 
 bool FakeShell::RegisterUninstaller(const UninstallEntry& entry) {

@@ -95,7 +95,8 @@ class FakeFileSystem : public FileSystem {
 
 class FakeShell : public Shell {
  public:
-  // Every call, in order: "Open <file>|<params>|<folder>|<show>", "DDE <service>|<topic>|<cmd>",
+  // Every call, in order: "Open <file>|<params>|<folder>|<show>",
+  // "DDE <service>|<topic>|<cmd>|<connect limit>|<limit>", "Link <path>|<target>|<folder>",
   // "Register <path>|<name>", "Unregister", "FindWindow <class>|<title>", "SendClose"; in a
   // FakePlatform also the clock's "Sleep <ms>".
   std::vector<std::string> calls;
@@ -106,6 +107,17 @@ class FakeShell : public Shell {
   std::function<int(const std::string& file)> onOpen;  // overrides openResult when set
   DdeStatus ddeResult = DdeStatus::kDone;
   std::deque<DdeStatus> ddeResults;  // the answers of the first calls, in order; then ddeResult
+  // Set, an answer takes the time it would: a conversation held up its connect limit, an
+  // unanswered command its limit.
+  FakeClock* clock = nullptr;
+  // The Start Menu's Programs folders; nullopt: the system has none.
+  std::optional<std::string> machinePrograms =
+      std::string("C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs");
+  std::optional<std::string> userPrograms =
+      std::string("C:\\Users\\Anna\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs");
+  bool administrator = false;
+  // CreateShellLink writes the link into fs as "target|folder" when its folder exists.
+  bool linksWork = true;
   bool registered = false;
   std::string registeredPath, registeredName, registeredVersion;
   std::uint32_t registeredSizeKb = 0;
@@ -127,7 +139,13 @@ class FakeShell : public Shell {
   int Open(const std::string& file, const std::string& parameters,
            const std::string& workingFolder, ShowMode show) override;
   DdeStatus DdeExecute(const std::string& service, const std::string& topic,
-                       const std::string& command, int timeoutMs) override;
+                       const std::string& command, int connectMs, int timeoutMs) override;
+  std::optional<std::string> ProgramsFolder(ProgramsScope scope) override {
+    return scope == ProgramsScope::kMachine ? machinePrograms : userPrograms;
+  }
+  bool RunsAsAdministrator() override { return administrator; }
+  bool CreateShellLink(const std::string& linkPath, const std::string& target,
+                       const std::string& workingFolder) override;
   bool RegisterUninstaller(const UninstallEntry& entry) override;
   bool UnregisterUninstaller() override;
   std::optional<WindowRef> FindTopWindow(const std::string& cls, const std::string& title) override;
@@ -202,6 +220,7 @@ struct FakePlatform {
   Platform platform{fs, shell, ui, console, clock};
   FakePlatform() {
     shell.fs = &fs;
+    shell.clock = &clock;
     clock.journal = &shell.calls;
   }
 };

@@ -166,7 +166,9 @@ int PosixShell::Open(const std::string& file, const std::string& parameters,
 }
 
 DdeStatus PosixShell::DdeExecute(const std::string& service, const std::string& topic,
-                                 const std::string& command, int timeoutMs) {
+                                 const std::string& command, int connectMs, int timeoutMs) {
+  // The menu is written at once, within any limit.
+  (void)connectMs;
   (void)timeoutMs;
   if (!EqualsNoCase(service, "ProgMan") || !EqualsNoCase(topic, "Progman")) return DdeStatus::kRefused;
   return menu_.Execute(command);

@@ -6,7 +6,8 @@
 // nothing (2, file not found); a Windows program (".exe", ".com") is noted and passed over;
 // any other document goes to
 // xdg-open where it is installed. Program Manager's commands become XDG menu entries
-// (xdg_menu.h); the uninstall entry is a small file (uninstall_entry.h). There are no top-level
+// (xdg_menu.h), which always answer, so no group is ever made as shell links: there is no
+// Start Menu Programs folder and no link is written; the uninstall entry is a small file (uninstall_entry.h). There are no top-level
 // windows. The single-instance lock is a lock on the host folder of C:\WINDOWS, which every run
 // of the same drive map sees (a file in $XDG_RUNTIME_DIR, else the temporary folder, without it).
 #pragma once
@@ -41,7 +42,10 @@ class PosixShell : public Shell {
   int Open(const std::string& file, const std::string& parameters, const std::string& workingFolder,
            ShowMode show) override;
   DdeStatus DdeExecute(const std::string& service, const std::string& topic, const std::string& command,
-                       int timeoutMs) override;
+                       int connectMs, int timeoutMs) override;
+  std::optional<std::string> ProgramsFolder(ProgramsScope) override { return std::nullopt; }
+  bool RunsAsAdministrator() override { return false; }
+  bool CreateShellLink(const std::string&, const std::string&, const std::string&) override { return false; }
   bool RegisterUninstaller(const UninstallEntry& entry) override;
   bool UnregisterUninstaller() override;
   std::optional<WindowRef> FindTopWindow(const std::string& className, const std::string& title) override;

@@ -1,10 +1,12 @@
-// The shell and system calls of a Windows run: opening files, Program Manager's DDE, the
-// uninstall entry, windows of other programs, system folders, path forms, one instance.
+// The shell and system calls of a Windows run: opening files, Program Manager's DDE
+// (dde_conversation_win32.h), the uninstall entry, windows of other programs, system folders,
+// path forms, one instance. The Start Menu's links are in shell_links_win32.cpp.
 #include "platform/win32/shell_win32.h"
+
+#include "platform/win32/dde_conversation_win32.h"
 
 #include <objbase.h>
 #include <shellapi.h>
-#include <ddeml.h>
 
 #include <algorithm>
 #include <climits>
@@ -34,61 +36,6 @@ class ComScope {
 
  private:
   HRESULT hr_;
-};
-
-// A client-only DDEML instance asks for no callbacks; DDEML still wants a function.
-HDDEDATA CALLBACK IgnoreDdeCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
-  return nullptr;
-}
-
-// One DDEML instance with its conversation, released in reverse order of creation.
-class DdeClient {
- public:
-  DdeClient() {
-    if (::DdeInitializeA(&instance_, IgnoreDdeCallback,
-                         APPCMD_CLIENTONLY | CBF_SKIP_ALLNOTIFICATIONS, 0) != DMLERR_NO_ERROR) {
-      instance_ = 0;
-    }
-  }
-  DdeClient(const DdeClient&) = delete;
-  DdeClient& operator=(const DdeClient&) = delete;
-  ~DdeClient() {
-    if (conversation_ != nullptr) ::DdeDisconnect(conversation_);
-    if (service_ != nullptr) ::DdeFreeStringHandle(instance_, service_);
-    if (topic_ != nullptr) ::DdeFreeStringHandle(instance_, topic_);
-    if (instance_ != 0) ::DdeUninitialize(instance_);
-  }
-
-  bool Connect(const std::string& service, const std::string& topic) {
-    if (instance_ == 0) return false;
-    service_ = ::DdeCreateStringHandleA(instance_, service.c_str(), CP_WINANSI);
-    topic_ = ::DdeCreateStringHandleA(instance_, topic.c_str(), CP_WINANSI);
-    // A null string handle would mean "any service" or "any topic" to DdeConnect.
-    if (service_ == nullptr || topic_ == nullptr) return false;
-    conversation_ = ::DdeConnect(instance_, service_, topic_, nullptr);
-    return conversation_ != nullptr;
-  }
-
-  DdeStatus Execute(const std::string& command, DWORD timeoutMs) {
-    // The command travels as a NUL-terminated ANSI string; DDEML converts it for a server
-    // that works in Unicode.
-    // The length travels as a DWORD: a command that would not fit is not sent cut short.
-    if (command.size() >= MAXDWORD) return DdeStatus::kNotProcessed;
-    std::string data = command;
-    DWORD result = 0;
-    const HDDEDATA done = ::DdeClientTransaction(
-        reinterpret_cast<LPBYTE>(data.data()), static_cast<DWORD>(data.size() + 1), conversation_,
-        nullptr, 0, XTYP_EXECUTE, timeoutMs, &result);
-    if (done != nullptr) return DdeStatus::kDone;
-    return ::DdeGetLastError(instance_) == DMLERR_EXECACKTIMEOUT ? DdeStatus::kTimedOut
-                                                                  : DdeStatus::kNotProcessed;
-  }
-
- private:
-  DWORD instance_ = 0;
-  HSZ service_ = nullptr;
-  HSZ topic_ = nullptr;
-  HCONV conversation_ = nullptr;
 };
 
 bool SetString(HKEY key, const char* name, const std::string& value) {
@@ -186,15 +133,14 @@ int Win32Shell::Open(const std::string& file, const std::string& parameters,
 }
 
 DdeStatus Win32Shell::DdeExecute(const std::string& service, const std::string& topic,
-                                 const std::string& command, int timeoutMs) {
+                                 const std::string& command, int connectMs, int timeoutMs) {
   if (service.empty() || topic.empty() || HasNul(service) || HasNul(topic)) {
     return DdeStatus::kRefused;
   }
   if (HasNul(command)) return DdeStatus::kNotProcessed;
-  DdeClient client;
-  if (!client.Connect(service, topic)) return DdeStatus::kRefused;
-  // A limit of 0 would ask for an asynchronous transaction; the least wait is 1 ms.
-  return client.Execute(command, static_cast<DWORD>(std::max(timeoutMs, 1)));
+  // A limit of 0 would let no window answer at all; the least wait is 1 ms.
+  return ExecuteOverDde(service, topic, command, static_cast<DWORD>(std::max(connectMs, 1)),
+                        static_cast<DWORD>(std::max(timeoutMs, 1)));
 }
 
 bool Win32Shell::RegisterUninstaller(const UninstallEntry& entry) {

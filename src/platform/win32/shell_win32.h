@@ -1,5 +1,5 @@
-// The shell and system calls of a Windows run: ShellExecuteA, a DDEML client, the uninstall
-// entry in the registry, top-level windows, system folders and path forms, the single-instance
+// The shell and system calls of a Windows run: ShellExecuteA, a DDE client with time limits,
+// shell links in the Start Menu, the uninstall entry in the registry, top-level windows, system folders and path forms, the single-instance
 // mutex.
 #pragma once
 
@@ -38,7 +38,18 @@ class Win32Shell final : public Shell {
   int Open(const std::string& file, const std::string& parameters,
            const std::string& workingFolder, ShowMode show) override;
   DdeStatus DdeExecute(const std::string& service, const std::string& topic,
-                       const std::string& command, int timeoutMs) override;
+                       const std::string& command, int connectMs, int timeoutMs) override;
+
+  // (shell_links_win32.cpp) The folder from the newest of SHGetFolderPathA,
+  // SHGetSpecialFolderPathA and SHGetSpecialFolderLocation that the system's shell has: the
+  // program loads on Windows 95 and NT 4, whose shell has only the last.
+  [[nodiscard]] std::optional<std::string> ProgramsFolder(ProgramsScope scope) override;
+  // The token holds the Administrators group enabled: not for deny only, as User Account
+  // Control leaves it before elevation. DOS-based Windows, without tokens: true.
+  [[nodiscard]] bool RunsAsAdministrator() override;
+  // IShellLinkA and IPersistFile of the shell's ShellLink object.
+  bool CreateShellLink(const std::string& linkPath, const std::string& target,
+                       const std::string& workingFolder) override;
 
   bool RegisterUninstaller(const UninstallEntry& entry) override;
   bool UnregisterUninstaller() override;

@@ -105,7 +105,7 @@ TEST(RunInstallation, CompleteRunInItsOrder) {
   ASSERT_NE(reg, calls.end());
   // The group before the registration, in the current language.
   EXPECT_EQ(cd.fake.shell.ddeCommands.back(), "[AddItem(C:\\Apps\\TUNOVAR\\TUNOVAR\\tunOVAR.exe, Player,,,)]");
-  EXPECT_NE(std::find(calls.begin(), reg, "DDE ProgMan|Progman|[ReplaceItem(Player)]|6000"), reg);
+  EXPECT_NE(std::find(calls.begin(), reg, "DDE ProgMan|Progman|[ReplaceItem(Player)]|3000|6000"), reg);
   // The closing question; the fake answers Yes, which starts the product.
   ASSERT_EQ(cd.fake.ui.messages.size(), 1u);
   EXPECT_EQ(cd.fake.ui.messages[0].title, "Title 1");

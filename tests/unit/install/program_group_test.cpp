@@ -1,6 +1,7 @@
 // The group file and the Program Manager commands sent for it.
 #include <gtest/gtest.h>
 
+#include "install/program_group.h"
 #include "startup/installer.h"
 #include "support/installer_fixture.h"
 
@@ -91,7 +92,7 @@ TEST(CreateProgramGroup, SendsTheCommandsOfTheCurrentLanguage) {
   EXPECT_EQ(w.installer.group.GroupItems[1][1].ItemCommand, "D:\\TUNOVAR\\intro.exe");
   EXPECT_EQ(w.installer.group.GroupItems[1][0].ItemCommand, "##ONCD: TUNOVAR\\intro.exe ");
   EXPECT_EQ(w.fake.shell.calls.front(),
-            "DDE ProgMan|Progman|[CreateGroup(Ovri TUNOVAR,C:\\WINDOWS\\TUNOVAR.GRP)]|6000");
+            "DDE ProgMan|Progman|[CreateGroup(Ovri TUNOVAR,C:\\WINDOWS\\TUNOVAR.GRP)]|3000|6000");
   EXPECT_TRUE(w.fake.console.Logged("DDE [ShowGroup(Ovri TUNOVAR,1)]: done"));
   // Ten rounds of events for each of the six commands.
   EXPECT_EQ(w.fake.ui.pumps, 60);
@@ -102,8 +103,11 @@ TEST(CreateProgramGroup, WithoutItemsOnlyTheGroupCommands) {
   w.fake.shell.ddeResult = DdeStatus::kRefused;  // no Program Manager either: nothing shown
   w.installer.CreateProgramGroup("C:\\Apps\\TUNOVAR\\");
   const std::string create = "[CreateGroup(,C:\\WINDOWS\\.GRP)]";
-  const std::string show = "[ShowGroup(,1)]";
-  EXPECT_EQ(w.fake.shell.ddeCommands, (std::vector<std::string>{create, create, create, show, show, show}));
+  // Refused three times, Program Manager is taken for absent: ShowGroup is not sent, and a
+  // group without a name makes no folder of links.
+  EXPECT_EQ(w.fake.shell.ddeCommands, (std::vector<std::string>{create, create, create}));
+  EXPECT_TRUE(w.fake.console.Logged("DDE [ShowGroup(,1)]: not sent, Program Manager does not answer"));
+  EXPECT_TRUE(w.fake.console.Logged("names no folder: no links are made"));
   EXPECT_TRUE(w.fake.ui.messages.empty());
 
   // No language sections (the texts are missing): a count that no item follows adds none.
@@ -117,30 +121,73 @@ TEST(CreateProgramGroup, WithoutItemsOnlyTheGroupCommands) {
 }
 
 // Items go to the group the shell made current last: when neither CreateGroup nor ShowGroup
-// reached it, none is sent; one that reached it (or may have: timed out) lets them go.
+// reached it, none is sent. A Program Manager that refused the conversation (three times) or
+// left a command unanswered gets no further command, and the group is made as shell links.
 TEST(CreateProgramGroup, ItemsOnlyWhenTheGroupReachedTheShell) {
   using S = DdeStatus;
   const struct {
-    std::vector<S> answers;  // CreateGroup's, then ShowGroup's (three each when refused)
+    const char* name;
+    std::vector<S> answers;  // CreateGroup's, then ShowGroup's, then the items'
     std::size_t commands;    // the two items add two commands each
     bool itemsSkipped;
+    bool links;
   } kCases[] = {
-      {{S::kRefused, S::kRefused, S::kRefused, S::kRefused, S::kRefused, S::kRefused}, 6, true},
-      {{S::kNotProcessed, S::kNotProcessed}, 2, true},
-      {{S::kRefused, S::kRefused, S::kRefused, S::kDone}, 8, false},
-      {{S::kTimedOut, S::kNotProcessed}, 6, false},
-      {{S::kDone, S::kNotProcessed}, 6, false},
+      {"refused throughout", {S::kRefused, S::kRefused, S::kRefused}, 3, false, true},
+      {"not processed twice", {S::kNotProcessed, S::kNotProcessed}, 2, true, false},
+      {"refused three times, then it would answer", {S::kRefused, S::kRefused, S::kRefused, S::kDone}, 3, false, true},
+      {"CreateGroup unanswered", {S::kTimedOut, S::kDone}, 1, false, true},
+      {"no conversation in time", {S::kConnectTimedOut, S::kDone}, 1, false, true},
+      {"made, then not processed", {S::kDone, S::kNotProcessed}, 6, false, false},
+      {"refused once, then answered", {S::kRefused, S::kDone}, 7, false, false},
+      {"the second AddItem unanswered", {S::kDone, S::kDone, S::kDone, S::kDone, S::kDone, S::kTimedOut}, 6, false, true},
+      {"ReplaceItem refused for good", {S::kDone, S::kDone, S::kRefused, S::kRefused, S::kRefused}, 5, false, true},
   };
   for (const auto& c : kCases) {
     World w;
     w.fake.fs.PutFile(kGroupPath, kTwoLanguages);
+    w.fake.fs.PutFolder(*w.fake.shell.userPrograms);
+    w.installer.texts.LangIndex = 1;
     w.fake.shell.ddeResults.assign(c.answers.begin(), c.answers.end());
     w.fake.shell.ddeResult = S::kDone;
     w.installer.CreateProgramGroup("C:\\Apps\\TUNOVAR\\");
-    EXPECT_EQ(w.fake.shell.ddeCommands.size(), c.commands) << c.answers.size() << " answers";
+    EXPECT_EQ(w.fake.shell.ddeCommands.size(), c.commands) << c.name;
     EXPECT_EQ(w.fake.console.Logged("The program group was neither made nor shown: its items are not sent"),
               c.itemsSkipped)
-        << c.answers.size() << " answers";
+        << c.name;
+    EXPECT_EQ(w.fake.fs.Has(*w.fake.shell.userPrograms + "\\Ovri TUNOVAR\\Player.lnk"), c.links) << c.name;
+    EXPECT_EQ(w.fake.fs.Has(*w.fake.shell.userPrograms + "\\Ovri TUNOVAR\\Intro.lnk"), c.links) << c.name;
+  }
+}
+
+// However many items, a Program Manager that stalls costs the run one time limit: no command
+// is sent after the first unanswered one.
+TEST(CreateProgramGroup, AStalledProgramManagerCostsOneTimeLimit) {
+  using S = DdeStatus;
+  const struct {
+    const char* name;
+    S answer;
+    std::uint32_t ms;   // on the fake clock: the limits, and the pauses between refusals
+    std::size_t calls;  // of DdeExecute, all of them CreateGroup
+  } kCases[] = {
+      {"commands unanswered", S::kTimedOut, kDdeCommandLimitMs, 1},
+      {"no conversation in time", S::kConnectTimedOut, kDdeConnectLimitMs, 1},
+      {"refused", S::kRefused, 2 * 250, 3},
+  };
+  std::string fiveItems = "5\r\nTUNOVAR\r\nOvri TUNOVAR\r\n";
+  for (int language = 0; language < 2; ++language) {
+    for (int i = 0; i < 5; ++i) fiveItems += "Item" + std::to_string(i) + "\r\nx.exe\r\n";
+  }
+  for (const auto& c : kCases) {
+    World w;
+    w.fake.fs.PutFile(kGroupPath, fiveItems);
+    w.fake.shell.ddeResult = c.answer;
+    const std::uint32_t start = w.fake.clock.now;
+    w.installer.CreateProgramGroup("C:\\Apps\\TUNOVAR\\");
+    EXPECT_EQ(w.fake.clock.now - start, c.ms) << c.name;
+    EXPECT_EQ(w.fake.shell.ddeCommands,
+              std::vector<std::string>(c.calls, "[CreateGroup(Ovri TUNOVAR,C:\\WINDOWS\\TUNOVAR.GRP)]"))
+        << c.name;
+    EXPECT_TRUE(w.installer.group.ProgramManagerSilent) << c.name;
   }
 }
 
@@ -159,6 +206,8 @@ TEST(PerformDDE, AsksAgainOnlyForARefusedConversation) {
       {{S::kRefused, S::kTimedOut, S::kDone}, 2, "timed out"},
       {{S::kTimedOut, S::kDone}, 1, "timed out"},
       {{S::kNotProcessed, S::kDone}, 1, "not processed"},
+      // A window that held the request up would hold it again.
+      {{S::kConnectTimedOut, S::kDone}, 1, "no conversation in time"},
   };
   for (const auto& c : kCases) {
     World w;

@@ -277,7 +277,7 @@ TEST_F(ShellPosix, DocumentsGoToXdgOpenWhereItIsInstalled) {
 
 class XdgMenuPosix : public ShellPosix {
  protected:
-  DdeStatus Send(const std::string& command) { return shell.DdeExecute("ProgMan", "Progman", command, 6000); }
+  DdeStatus Send(const std::string& command) { return shell.DdeExecute("ProgMan", "Progman", command, 3000, 6000); }
   std::string Applications() const { return drives.DataHome() + "/applications/"; }
   // The files of the menu, relative to the base folder.
   std::vector<std::string> MenuFiles() {
@@ -353,7 +353,7 @@ TEST_F(XdgMenuPosix, GroupsWhoseNamesLookAlikeKeepTheirOwnFiles) {
 }
 
 TEST_F(XdgMenuPosix, CommandsItDoesNotKnowOrCannotPlaceAreNotProcessed) {
-  EXPECT_EQ(shell.DdeExecute("Other", "Progman", "[CreateGroup(G)]", 6000), DdeStatus::kRefused);
+  EXPECT_EQ(shell.DdeExecute("Other", "Progman", "[CreateGroup(G)]", 3000, 6000), DdeStatus::kRefused);
   EXPECT_EQ(Send("[AddItem(C:\\a.exe, A,,,)]"), DdeStatus::kNotProcessed);  // no group yet
   EXPECT_EQ(Send("[ExitProgman(1)]"), DdeStatus::kNotProcessed);
   EXPECT_EQ(Send("CreateGroup(G)"), DdeStatus::kNotProcessed);
