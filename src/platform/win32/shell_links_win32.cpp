@@ -113,22 +113,36 @@ std::optional<std::string> Win32Shell::ProgramsFolder(ProgramsScope scope) {
 }
 
 bool Win32Shell::RunsAsAdministrator() {
+  // Looked up at run time: the security calls are NT's, and a Windows 95 whose advapi32.dll
+  // lacks one would not load the program at all.
+  const HMODULE advapi32 = ::GetModuleHandleA("advapi32.dll");
+  if (advapi32 == nullptr) return false;
+  const auto openProcessToken = ProcAddress<decltype(&::OpenProcessToken)>(advapi32, "OpenProcessToken");
+  const auto getTokenInformation = ProcAddress<decltype(&::GetTokenInformation)>(advapi32, "GetTokenInformation");
+  const auto allocateSid =
+      ProcAddress<decltype(&::AllocateAndInitializeSid)>(advapi32, "AllocateAndInitializeSid");
+  const auto equalSid = ProcAddress<decltype(&::EqualSid)>(advapi32, "EqualSid");
+  const auto freeSid = ProcAddress<decltype(&::FreeSid)>(advapi32, "FreeSid");
+  // DOS-based Windows has no tokens, and every program may write everywhere.
+  if (openProcessToken == nullptr) return ThisSystem().dosBased;
+  if (getTokenInformation == nullptr || allocateSid == nullptr || equalSid == nullptr || freeSid == nullptr) {
+    return false;
+  }
   HANDLE raw = nullptr;
-  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) {
-    // DOS-based Windows has no tokens, and every program may write everywhere.
+  if (!openProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) {
     return ::GetLastError() == ERROR_CALL_NOT_IMPLEMENTED;
   }
   const UniqueHandle token(raw);
   DWORD size = 0;
-  (void)::GetTokenInformation(token.get(), TokenGroups, nullptr, 0, &size);
+  (void)getTokenInformation(token.get(), TokenGroups, nullptr, 0, &size);
   if (size == 0) return false;
   // Storage of the alignment TOKEN_GROUPS needs.
   std::vector<ULONG_PTR> buffer(size / sizeof(ULONG_PTR) + 1);
-  if (!::GetTokenInformation(token.get(), TokenGroups, buffer.data(), size, &size)) return false;
+  if (!getTokenInformation(token.get(), TokenGroups, buffer.data(), size, &size)) return false;
   SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
   PSID administrators = nullptr;
-  if (!::AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0,
-                                  0, 0, &administrators)) {
+  if (!allocateSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                   &administrators)) {
     return false;
   }
   const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
@@ -136,9 +150,9 @@ bool Win32Shell::RunsAsAdministrator() {
   for (DWORD i = 0; i < groups->GroupCount && !member; ++i) {
     const SID_AND_ATTRIBUTES& group = groups->Groups[i];
     member = (group.Attributes & SE_GROUP_ENABLED) != 0 && (group.Attributes & SE_GROUP_USE_FOR_DENY_ONLY) == 0 &&
-             ::EqualSid(group.Sid, administrators);
+             equalSid(group.Sid, administrators);
   }
-  ::FreeSid(administrators);
+  freeSid(administrators);
   return member;
 }
 
