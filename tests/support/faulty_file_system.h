@@ -3,7 +3,7 @@
 //
 // Mutating operations, counted from 1 in the order they are made: ClearAttributes,
 // CreateFolder, RemoveFolder, DeleteFile, CreateReplacement, a replacement's Write, CopyFrom
-// and Commit, OpenForWriting and a text file's Write. The one numbered failAt is not passed on:
+// and Commit, OpenForWriting and a text file's Write and Sync. The one numbered failAt is not passed on:
 // it fails with failWith where it returns a status, and returns false, nullptr or a failed
 // write otherwise.
 #pragma once

@@ -186,6 +186,7 @@ class Win32TextWriter final : public TextFileWriter {
   [[nodiscard]] bool Write(std::string_view bytes) override {
     return WriteAll(file_.get(), bytes.data(), bytes.size());
   }
+  [[nodiscard]] bool Sync() override { return ::FlushFileBuffers(file_.get()) != 0; }
 
  private:
   win32::UniqueFileHandle file_;
