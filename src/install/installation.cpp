@@ -1,5 +1,6 @@
 // The installation sequence RunInstallation as named steps: from the click on Install to the
 // end of the program.
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -174,12 +175,17 @@ void CopyCddbFiles(Installer& in, ListPair& cddb, const std::string& target, Str
          " ms");
 }
 
-// Written after all copying, so that the list names the CDDB files too.
+// Written after all copying, so that the list names the CDDB files too; the removal journal
+// named everything up to here.
 void WriteRemovalList(Installer& in, const std::string& target, const StringList& removalList,
                       const StringList& folders) {
   const std::string removalListPath = target + "TUNOVAR\\runtime\\defile";
+  const std::vector<std::string>& failed = in.report.FailedRecords;
+  const std::ptrdiff_t failedBefore = static_cast<std::ptrdiff_t>(failed.size());
   in.WriteUninstallRecord(removalListPath, removalList, target);
   in.AppendFolderEntries(removalListPath, folders);
+  in.SettleRemovalJournal(removalListPath,
+                          std::find(failed.begin() + failedBefore, failed.end(), removalListPath) == failed.end());
 }
 
 void RegisterUninstaller(Installer& in, const std::string& target) {
@@ -255,6 +261,7 @@ void Installer::RunInstallation() {
 
   EndWaitingRemovalBatch(*this, target);
   RequireTargetFolder(*this, target);
+  BeginRemovalJournal(target);
   StringList removalList;
   CreateListedFolders(lists.folders.destinations, &removalList);
   SetPercentPerByte(*this, requiredBytes);

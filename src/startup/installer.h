@@ -16,6 +16,7 @@
 
 #include "install/group_file.h"
 #include "install/list_file.h"
+#include "install/removal_journal.h"
 #include "platform/platform.h"
 #include "startup/command_line.h"
 #include "startup/installer_run.h"
@@ -91,6 +92,16 @@ struct RunReport {
   bool BatchNotStarted = false;
 };
 
+// The installation under way, from its first folder on (install/records.cpp): the record of
+// what it has placed, which a run that ends early leaves behind, and its uninstall entry.
+struct Placing {
+  std::string target;                       // "" until the installation makes its first folder
+  std::unique_ptr<RemovalJournal> journal;  // open from the runtime folder on until "defile" is whole
+  bool journalTried = false;                // the journal was begun, or could not be
+  bool listWritten = false;                 // "defile" is written whole
+  bool registered = false;                  // the uninstall entry names the installed uninstaller
+};
+
 class Installer final : public InstallerRun {
  public:
   Installer(Platform& platform, LaunchInfo launch, Switches switches = {});
@@ -124,6 +135,7 @@ class Installer final : public InstallerRun {
   Progress progress;
   ProgramGroup group;  // (install/program_group.cpp)
   RunReport report;
+  Placing placing;
   // The removal list, held open from its reading to the end of an uninstall run.
   std::unique_ptr<FileHold> RemovalListHold;
 
@@ -195,6 +207,14 @@ class Installer final : public InstallerRun {
   void WriteUninstallRecord(const std::string& listPath, const StringList& entries,
                             const std::string& destPrefix = "");
   void AppendFolderEntries(const std::string& listPath, const StringList& folderList);
+  // The removal journal (install/removal_journal.h): begun for target's installation, opened
+  // once the runtime folder exists (foldersMade: the listed folders made so far), an entry
+  // noted before each folder and file is placed, and settled once "defile" is written: deleted
+  // when it is whole, else kept in its place.
+  void BeginRemovalJournal(const std::string& target);
+  void OpenRemovalJournal(const StringList& foldersMade);
+  void NotePlacing(std::string_view path, bool folder);
+  void SettleRemovalJournal(const std::string& listPath, bool listWhole);
 
   // ---- install/progress.cpp --------------------------------------------------------------
   void ShowProgress(float step, bool finished);

@@ -7,6 +7,7 @@
 #include "base/ansi_text.h"
 #include "base/windows_path.h"
 #include "install/path_limits.h"
+#include "install/removal_journal.h"
 #include "install/removal_list.h"
 #include "startup/installer.h"
 #include "startup/text_file.h"
@@ -63,6 +64,50 @@ RemovalList HoldAndReadRemovalList(Installer& in, const std::string& listPath) {
   RemovalList list = ParseRemovalList(*lines);
   if (list.code != 0) in.ShowFatalError(list.code, listPath);
   return list;
+}
+
+// The removal list of an installation that did not complete, in the lines "defile" would hold:
+// what its journal names. None where there is no journal or it names nothing; a journal that
+// cannot be read whole, or no installation wrote, ends the program as corrupted.
+std::optional<RemovalList> ReadJournalAsList(Installer& in, const std::string& journalPath,
+                                             std::optional<std::string>& listText) {
+  JournalAsList journal = ReadRemovalJournal(in.platform().fs, journalPath);
+  if (journal.code != 0) in.ShowFatalError(journal.code, journalPath);
+  if (!journal.text) return std::nullopt;
+  in.Log("No removal list; the journal of an installation that did not complete names what it placed: " +
+         journalPath);
+  BytesLines lines(*journal.text);
+  RemovalList list = ParseRemovalList(lines);
+  if (list.code != 0) in.ShowFatalError(list.code, journalPath);
+  listText = std::move(journal.text);
+  return list;
+}
+
+// The journal's list becomes "defile", held as a completed installation's is (block e of the
+// batch waits for it), and the journal goes: the uninstallation goes on as after a completed
+// installation, and a run that is killed on its way leaves "defile", which wins. A journal
+// beside "defile" is of a run that ended after writing it, and goes too.
+void TakeOverJournal(Installer& in, const std::string& listPath, const std::string& journalPath, bool listHere,
+                     const std::optional<std::string>& listText) {
+  FileSystem& fs = in.platform().fs;
+  if (!fs.FileExists(journalPath) || (!listHere && !listText)) return;
+  if (listText) {
+    std::unique_ptr<TextFileWriter> writer = fs.OpenForWriting(listPath, WriteMode::kReplace);
+    const bool written = writer && writer->Write(*listText);
+    writer.reset();
+    if (!written) {
+      // A cut "defile" would win over the journal: the journal stays the record.
+      if (fs.FileExists(listPath)) (void)fs.DeleteFile(listPath);
+      in.Log("Could not write " + listPath + " from the journal; the journal stays: " + journalPath);
+      return;
+    }
+    in.RemovalListHold = fs.HoldOpen(listPath);
+    in.Log("Removal list written from the journal: " + listPath);
+  }
+  (void)fs.ClearAttributes(journalPath);
+  const FsStatus status = fs.DeleteFile(journalPath);
+  in.Log(status == FsStatus::kOk ? "Deleted the removal journal " + journalPath
+                                 : "Could not delete the removal journal " + journalPath + ": " + Describe(status));
 }
 
 // The help index of the running help viewer, then the Windows-folder record. Returns the
@@ -318,9 +363,17 @@ void Installer::RunUninstall() {
   const RuntimeFolders runtime = FoldersOfRuntime(folders.AppPath);
   ReadTexts(*this);
   const std::string listPath = folders.AppPath + "defile";
-  const bool listHere = platform_.fs.FileExists(listPath);
-  const RemovalList removalList = HoldAndReadRemovalList(*this, listPath);
+  const std::string journalPath = folders.AppPath + std::string(kRemovalJournalName);
+  const bool listFound = platform_.fs.FileExists(listPath);
+  std::optional<std::string> journalListText;
+  std::optional<RemovalList> journalList =
+      listFound ? std::nullopt : ReadJournalAsList(*this, journalPath, journalListText);
+  // An installation lies here when it left a removal list, or a journal of one.
+  const bool listHere = listFound || journalList.has_value();
+  const RemovalList removalList = journalList ? std::move(*journalList) : HoldAndReadRemovalList(*this, listPath);
   AskToUninstall(*this, removalList.language);
+  TakeOverJournal(*this, listPath, journalPath, listFound, journalListText);
+  journalListText.reset();
 
   std::vector<std::string> staying = DeleteHelpIndexAndRecord(*this, runtime.installDir);
   TakeRecordedLanguage(*this, removalList.language);
