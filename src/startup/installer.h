@@ -115,6 +115,7 @@ class Installer final : public InstallerRun {
   void DeliverTypedText(const std::string& text) override;
   void DeliverKey(Key key) override;
   void RequestEnd() override;
+  void Interrupt(std::string_view what) override;
   [[nodiscard]] bool Ended() const override { return ended_; }
   [[nodiscard]] int ExitCodeOfRun() const override { return exitCode_; }
   [[nodiscard]] Form& Window() { return form_; }
@@ -125,6 +126,11 @@ class Installer final : public InstallerRun {
 
   // Ends the program at once: every file of the run is closed as the stack unwinds.
   [[noreturn]] void EndProgram(int code);
+  // Ends the program at once as cancelled (Cancel, the window closed, an interrupt): says so
+  // in the log and, unattended, on standard error, leaving what was placed recorded; how says
+  // what ended it ("by the user").
+  [[noreturn]] void EndCancelled(const std::string& how);
+  [[nodiscard]] bool UninstallMode() const;
   // Lets queued window events run; ends here when one of them ended the program.
   void DoEvents();
 
@@ -190,6 +196,10 @@ class Installer final : public InstallerRun {
 
   // ---- install/installation.cpp ----------------------------------------------------------
   void RunInstallation();
+  // What a cancelled installation leaves: its uninstaller registered where it was placed and
+  // a record names what was placed. The text that says so; "" when no installation placed
+  // anything.
+  std::string LeaveCancelledInstallation(const std::string& how);
 
   // ---- install/copying.cpp ---------------------------------------------------------------
   void RequireFile(const std::string& path);

@@ -388,7 +388,11 @@ void Installer::RunUninstall() {
   if (const auto real = runtime.target.empty() ? std::nullopt : platform_.fs.RealLocation(runtime.target)) {
     bounds.realTarget = WithTrailingBackslash(*real);
   }
-  for (const RemovalEntry& entry : removalList.entries) RemoveEntry(*this, entry, bounds, batch);
+  for (const RemovalEntry& entry : removalList.entries) {
+    // A Cancel or an interrupt ends the run between two entries: the list stays for a rerun.
+    DoEvents();
+    RemoveEntry(*this, entry, bounds, batch);
+  }
   // The batch starts before the closing message, so that the message can say whether it runs.
   // It deletes nothing of this folder before this program has ended: its block e waits for
   // the removal list, which this program holds open to its end.
