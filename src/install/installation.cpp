@@ -283,6 +283,9 @@ void Installer::RunInstallation() {
   RefuseEntriesOutsideTarget(*this, lists.files, target, "filelist");
   if (!PathsFit(*this, lists, target)) return;
 
+  // A Cancel or an interrupt that came while the lists were read ends the run before it has
+  // changed anything.
+  DoEvents();
   EndWaitingRemovalBatch(*this, target);
   RequireTargetFolder(*this, target);
   BeginRemovalJournal(target);

@@ -431,11 +431,11 @@ TEST(RunInstallation, CancelWhileCopyingEndsAtTheNextEventPointAsCancelledWithWh
   const std::string p = kProduct;
   const std::string journal = p + "runtime\\defile.jnl";
   struct Row {
-    int pump;  // the event point at which Cancel comes: 1 before the first file
+    int pump;  // the event point at which the interrupt comes: 1 before anything is made, 2 before the first file
     const char* lastPlaced;
     bool uninstallerPlaced;
   };
-  const Row rows[] = {{1, nullptr, false}, {2, "tunOVAR.exe", false}, {3, "runtime\\deinstal.exe", true}};
+  const Row rows[] = {{1, nullptr, false}, {2, nullptr, false}, {3, "tunOVAR.exe", false}, {4, "runtime\\deinstal.exe", true}};
   for (const Row& r : rows) {
     Cd cd("/S");
     cd.fake.ui.onPump = [&] {
@@ -443,6 +443,11 @@ TEST(RunInstallation, CancelWhileCopyingEndsAtTheNextEventPointAsCancelledWithWh
     };
     EXPECT_EQ(cd.Run(), kExitCancelled) << r.pump;
     EXPECT_TRUE(cd.installer.Ended());
+    if (r.pump == 1) {
+      EXPECT_FALSE(cd.fake.fs.Has("C:\\Apps"));
+      EXPECT_EQ(cd.fake.console.errors, std::vector<std::string>{"Cancelled (by SIGINT): nothing was installed."});
+      continue;
+    }
     EXPECT_EQ(cd.fake.fs.Has(p + "tunOVAR.exe"), r.lastPlaced != nullptr) << r.pump;
     EXPECT_EQ(cd.fake.fs.Has(p + "runtime\\deinstal.exe"), r.uninstallerPlaced) << r.pump;
     EXPECT_FALSE(cd.fake.fs.Has(kDefile));
