@@ -84,10 +84,10 @@ void Installer::OpenRemovalJournal(const StringList& foldersMade) {
   const std::string older = runtime + "defile";
   const bool olderList = fs.FileExists(older);
   StringList carried;
-  if (olderList) {
-    carried = RemovalListEntryLines(fs, older);
-  } else if (const JournalAsList earlier = ReadRemovalJournal(fs, path); earlier.text) {
+  if (const JournalAsList earlier = ReadRemovalJournal(fs, path, older); earlier.text) {
     carried = RemovalListEntryLines(*earlier.text);
+  } else if (olderList) {
+    carried = RemovalListEntryLines(fs, older);
   }
   placing.journal = RemovalJournal::Begin(fs, platform_.clock, path,
                                           RemovalJournalStart(texts.LangIndex, placing.target, carried, foldersMade));
@@ -98,7 +98,7 @@ void Installer::OpenRemovalJournal(const StringList& foldersMade) {
   Log("Removal journal begun: " + path + " (" + DecimalText(static_cast<std::int64_t>(carried.size())) +
       " entries of an earlier record carried over)");
   if (placing.journal->SyncFailed()) Log("The disk did not confirm that it holds the removal journal " + path);
-  // "defile" would win over the journal.
+  // From here on the journal is the one record: the next run that finds it carries it over.
   if (!olderList) return;
   (void)fs.ClearAttributes(older);
   const FsStatus status = fs.DeleteFile(older);

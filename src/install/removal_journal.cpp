@@ -49,7 +49,7 @@ void AppendCarried(std::string& list, const StringList& carried, bool folderLine
 
 }  // namespace
 
-JournalAsList RemovalListOfJournal(std::string_view journal) {
+JournalAsList RemovalListOfJournal(std::string_view journal, const StringList& besideIt) {
   JournalLines lines;
   std::size_t count = 0;
   for (std::size_t at = 0;; ++count) {
@@ -75,6 +75,7 @@ JournalAsList RemovalListOfJournal(std::string_view journal) {
     }
   }
   if (count < 2) return {};
+  lines.carried.Append(besideIt);
   std::string list;
   (void)WriteRemovalListText(*lines.language, lines.placed, lines.target, [&list](std::string_view piece) {
     list += piece;
@@ -91,13 +92,22 @@ JournalAsList RemovalListOfJournal(std::string_view journal) {
   return {0, std::move(list)};
 }
 
-JournalAsList ReadRemovalJournal(FileSystem& fs, const std::string& path) {
-  const std::optional<std::uint64_t> length = fs.FileLength(path);
+JournalAsList ReadRemovalJournal(FileSystem& fs, const std::string& journalPath, const std::string& listPath) {
+  const std::optional<std::uint64_t> length = fs.FileLength(journalPath);
   if (!length) return {};
   if (*length > kRemovalJournalMaxBytes) return {1, std::nullopt};
-  const std::optional<std::string> bytes = fs.ReadWholeFile(path);
+  const std::optional<std::string> bytes = fs.ReadWholeFile(journalPath);
   if (!bytes) return {1, std::nullopt};
-  return RemovalListOfJournal(*bytes);
+  // A "defile" beside it may have been cut off in the middle of a line, which names nothing.
+  StringList besideIt;
+  const std::optional<std::uint64_t> listLength = fs.FileLength(listPath);
+  if (listLength && *listLength <= kRemovalListMaxBytes) {
+    if (const std::optional<std::string> list = fs.ReadWholeFile(listPath)) {
+      const std::size_t end = list->rfind(kCrLf);
+      besideIt = RemovalListEntryLines(std::string_view(*list).substr(0, end == std::string::npos ? 0 : end + 2));
+    }
+  }
+  return RemovalListOfJournal(*bytes, besideIt);
 }
 
 namespace {

@@ -23,8 +23,9 @@
 // the language, the two fixed files, every entry from the last placed to the first (folders
 // among them; never a "runtime\deinst.pif"), then the "#" folders from the last to the first;
 // the carried entries that these do not name already follow the entries, and the carried "#"
-// lines the "#" lines. Where both files are there the run ended between writing "defile" and
-// deleting the journal: "defile" wins.
+// lines the "#" lines. Where both files are there the run ended between beginning to write
+// "defile" and deleting the journal: the entries of "defile" are carried too, so that a
+// "defile" cut short hides nothing the journal names.
 #pragma once
 
 #include <cstddef>
@@ -59,10 +60,17 @@ struct JournalAsList {
   std::int32_t code = 0;
   std::optional<std::string> text;
 };
-[[nodiscard]] JournalAsList RemovalListOfJournal(std::string_view journal);
-// The same for the journal at path; no text where there is none. code 1 also for a journal
-// that cannot be read to its end or is longer than any an installation writes.
-[[nodiscard]] JournalAsList ReadRemovalJournal(FileSystem& fs, const std::string& path);
+// besideIt: the entry lines of a "defile" beside the journal, taken as carried entries too.
+[[nodiscard]] JournalAsList RemovalListOfJournal(std::string_view journal, const StringList& besideIt = {});
+
+// The removal list on record in a runtime folder whose journal lies at journalPath, as the
+// uninstaller reads it where there is a journal: the journal's list, with the entries of a
+// "defile" at listPath that it does not name. A run ended while it wrote "defile" leaves both,
+// and the cut "defile" must not hide what the journal names; where the run ended after
+// writing it, the two name the same. No text where there is no journal; code 1 also for a
+// journal that cannot be read to its end or is longer than any an installation writes.
+[[nodiscard]] JournalAsList ReadRemovalJournal(FileSystem& fs, const std::string& journalPath,
+                                               const std::string& listPath);
 
 // The entry lines (after the language line) of a removal list's text, or of the file at path;
 // none where it cannot be read whole.

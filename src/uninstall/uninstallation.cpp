@@ -67,15 +67,15 @@ RemovalList HoldAndReadRemovalList(Installer& in, const std::string& listPath) {
 }
 
 // The removal list of an installation that did not complete, in the lines "defile" would hold:
-// what its journal names. None where there is no journal or it names nothing; a journal that
+// what its journal names, with what a "defile" beside it names (a run ended while it wrote
+// "defile" leaves both). None where there is no journal or it names nothing; a journal that
 // cannot be read whole, or no installation wrote, ends the program as corrupted.
 std::optional<RemovalList> ReadJournalAsList(Installer& in, const std::string& journalPath,
-                                             std::optional<std::string>& listText) {
-  JournalAsList journal = ReadRemovalJournal(in.platform().fs, journalPath);
+                                             const std::string& listPath, std::optional<std::string>& listText) {
+  JournalAsList journal = ReadRemovalJournal(in.platform().fs, journalPath, listPath);
   if (journal.code != 0) in.ShowFatalError(journal.code, journalPath);
   if (!journal.text) return std::nullopt;
-  in.Log("No removal list; the journal of an installation that did not complete names what it placed: " +
-         journalPath);
+  in.Log("The journal of an installation that did not complete names what it placed: " + journalPath);
   BytesLines lines(*journal.text);
   RemovalList list = ParseRemovalList(lines);
   if (list.code != 0) in.ShowFatalError(list.code, journalPath);
@@ -83,27 +83,26 @@ std::optional<RemovalList> ReadJournalAsList(Installer& in, const std::string& j
   return list;
 }
 
-// The journal's list becomes "defile", held as a completed installation's is (block e of the
-// batch waits for it), and the journal goes: the uninstallation goes on as after a completed
-// installation, and a run that is killed on its way leaves "defile", which wins. A journal
-// beside "defile" is of a run that ended after writing it, and goes too.
-void TakeOverJournal(Installer& in, const std::string& listPath, const std::string& journalPath, bool listHere,
+// The journal's list becomes "defile" (replacing one cut short), held as a completed
+// installation's is (block e of the batch waits for it), and the journal goes: the
+// uninstallation goes on as after a completed installation, and a run that is killed on its
+// way leaves "defile" naming everything.
+void TakeOverJournal(Installer& in, const std::string& listPath, const std::string& journalPath,
                      const std::optional<std::string>& listText) {
+  if (!listText) return;
   FileSystem& fs = in.platform().fs;
-  if (!fs.FileExists(journalPath) || (!listHere && !listText)) return;
-  if (listText) {
-    std::unique_ptr<TextFileWriter> writer = fs.OpenForWriting(listPath, WriteMode::kReplace);
-    const bool written = writer && writer->Write(*listText);
-    writer.reset();
-    if (!written) {
-      // A cut "defile" would win over the journal: the journal stays the record.
-      if (fs.FileExists(listPath)) (void)fs.DeleteFile(listPath);
-      in.Log("Could not write " + listPath + " from the journal; the journal stays: " + journalPath);
-      return;
-    }
-    in.RemovalListHold = fs.HoldOpen(listPath);
-    in.Log("Removal list written from the journal: " + listPath);
+  in.RemovalListHold.reset();
+  (void)fs.ClearAttributes(listPath);
+  std::unique_ptr<TextFileWriter> writer = fs.OpenForWriting(listPath, WriteMode::kReplace);
+  const bool written = writer && writer->Write(*listText) && writer->Sync();
+  writer.reset();
+  if (!written) {
+    // The journal stays the record; what is removed now is what it names.
+    in.Log("Could not write " + listPath + " from the journal; the journal stays: " + journalPath);
+    return;
   }
+  in.RemovalListHold = fs.HoldOpen(listPath);
+  in.Log("Removal list written from the journal: " + listPath);
   (void)fs.ClearAttributes(journalPath);
   const FsStatus status = fs.DeleteFile(journalPath);
   in.Log(status == FsStatus::kOk ? "Deleted the removal journal " + journalPath
@@ -364,15 +363,13 @@ void Installer::RunUninstall() {
   ReadTexts(*this);
   const std::string listPath = folders.AppPath + "defile";
   const std::string journalPath = folders.AppPath + std::string(kRemovalJournalName);
-  const bool listFound = platform_.fs.FileExists(listPath);
   std::optional<std::string> journalListText;
-  std::optional<RemovalList> journalList =
-      listFound ? std::nullopt : ReadJournalAsList(*this, journalPath, journalListText);
+  std::optional<RemovalList> journalList = ReadJournalAsList(*this, journalPath, listPath, journalListText);
   // An installation lies here when it left a removal list, or a journal of one.
-  const bool listHere = listFound || journalList.has_value();
+  const bool listHere = journalList.has_value() || platform_.fs.FileExists(listPath);
   const RemovalList removalList = journalList ? std::move(*journalList) : HoldAndReadRemovalList(*this, listPath);
   AskToUninstall(*this, removalList.language);
-  TakeOverJournal(*this, listPath, journalPath, listFound, journalListText);
+  TakeOverJournal(*this, listPath, journalPath, journalListText);
   journalListText.reset();
 
   std::vector<std::string> staying = DeleteHelpIndexAndRecord(*this, runtime.installDir);

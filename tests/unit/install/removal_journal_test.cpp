@@ -60,6 +60,22 @@ TEST(RemovalListOfJournal, CarriedEntriesFollowTheirKindAndAddOnlyWhatTheRunDoes
                 "old.dll\r\n#" + kP + "\r\n#" + kP + "old\\\r\n");
 }
 
+TEST(ReadRemovalJournal, ADefileCutShortBesideItHidesNothingAndAWholeOneAddsNothing) {
+  testing::FakeFileSystem fs;
+  const std::string journal = kP + "runtime\\defile.jnl";
+  const std::string defile = kP + "runtime\\defile";
+  fs.PutFile(journal, RemovalJournalStart(1, kT, {}, {kP}) + kP + "a.exe\r\n" + kP + "b.exe\r\n");
+  const std::string whole = DefileOf(1, {kP}, {kP + "a.exe", kP + "b.exe"});
+  // Cut in the middle of a line, after a line, and whole; missing.
+  for (const std::size_t cut : {std::size_t{20}, whole.size() - 3, whole.find("#"), whole.size()}) {
+    fs.PutFile(defile, whole.substr(0, cut));
+    EXPECT_EQ(ReadRemovalJournal(fs, journal, defile).text, whole) << cut;
+  }
+  ASSERT_EQ(fs.DeleteFile(defile), FsStatus::kOk);
+  EXPECT_EQ(ReadRemovalJournal(fs, journal, defile).text, whole);
+  EXPECT_EQ(ReadRemovalJournal(fs, defile, journal).text, std::nullopt);
+}
+
 struct JournalWorld {
   testing::FakePlatform fake;
   const std::string path = kP + "runtime\\defile.jnl";

@@ -126,13 +126,14 @@ Ended Install(const std::string& program, const std::string& trigger, int signal
   return ended;
 }
 
-// The removal list on disk: "defile", else what the journal gives.
+// The removal list on disk as the uninstaller reads it: the journal's list (with the entries
+// of a "defile" beside it), else "defile".
 std::optional<RemovalList> ListOnDisk(FileSystem& fs) {
   std::string text;
-  if (auto defile = fs.ReadWholeFile(kRuntime + "\\defile")) {
-    text = *defile;
-  } else if (auto journal = RemovalListOfJournal(fs.ReadWholeFile(kRuntime + "\\defile.jnl").value_or("")).text) {
+  if (auto journal = ReadRemovalJournal(fs, kRuntime + "\\defile.jnl", kRuntime + "\\defile").text) {
     text = *journal;
+  } else if (auto defile = fs.ReadWholeFile(kRuntime + "\\defile")) {
+    text = *defile;
   } else {
     return std::nullopt;
   }
