@@ -43,6 +43,7 @@ class FaultyWriter : public TextFileWriter {
 
 bool FaultyFileSystem::Fails(const std::string& what) {
   operations.push_back(what);
+  if (beforeOperation) beforeOperation(operations.size());
   return static_cast<int>(operations.size()) == failAt;
 }
 

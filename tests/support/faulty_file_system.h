@@ -8,6 +8,7 @@
 // write otherwise.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,9 @@ class FaultyFileSystem : public FileSystem {
   FsStatus failWith = FsStatus::kIoError;
   // Every mutating operation made, in order ("Delete C:\x", "Write C:\WINDOWS\ovrituno.inf").
   std::vector<std::string> operations;
+  // Told the number of each operation before it is passed on: a test may take the files as a
+  // run ended there would leave them.
+  std::function<void(std::size_t k)> beforeOperation;
 
   // Counts one operation; true when it is the one to fail.
   bool Fails(const std::string& what);
