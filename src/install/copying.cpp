@@ -187,8 +187,14 @@ void Installer::CreateFolderPath(const std::string& folder) {
 }
 
 void Installer::CreateListedFolders(const StringList& folderList, StringList* record) {
+  // Each folder is in the removal journal before it is made; the journal itself opens with the
+  // runtime folder, naming the folders made before it.
+  StringList made;
   for (const std::string_view folder : folderList) {
+    NotePlacing(folder, true);
     CreateFolderPath(std::string(folder));
+    made.push_back(folder);
+    if (!placing.journalTried) OpenRemovalJournal(made);
     if (record != nullptr) record->push_back(folder);
   }
 }
@@ -205,6 +211,8 @@ void Installer::CopyListedFiles(const StringList& sources, const StringList& des
     platform_.clock.SleepMs(0);
     source.assign(sources[k]);
     dest.assign(destinations[k]);
+    // Named in the removal journal before anything of it is placed.
+    NotePlacing(dest, false);
     const bool large = ContainsNoCase(source, kLargeFileMarker);
     if (large) {
       CopyFileInBlocks(source, dest, kLargeFileLength, kLargeFileBlockSize);

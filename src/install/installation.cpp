@@ -198,18 +198,24 @@ void CopyCddbFiles(Installer& in, ListPair& cddb, const std::string& target, Str
          " ms");
 }
 
-// Written after all copying, so that the list names the CDDB files too.
+// Written after all copying, so that the list names the CDDB files too; the removal journal
+// named everything up to here.
 void WriteRemovalList(Installer& in, const std::string& target, const StringList& removalList,
                       const StringList& folders) {
   const std::string removalListPath = target + "TUNOVAR\\runtime\\defile";
+  const std::vector<std::string>& failed = in.report.FailedRecords;
+  const std::ptrdiff_t failedBefore = static_cast<std::ptrdiff_t>(failed.size());
   in.WriteUninstallRecord(removalListPath, removalList, target);
   in.AppendFolderEntries(removalListPath, folders);
+  in.SettleRemovalJournal(removalListPath,
+                          std::find(failed.begin() + failedBefore, failed.end(), removalListPath) == failed.end());
 }
 
 void RegisterUninstaller(Installer& in, const std::string& target) {
   const std::string uninstaller = target + "tunovar\\runtime\\deinstal.exe";
   const UninstallEntry entry{uninstaller, kUninstallerName, kProductVersion, KilobytesOf(in.report.InstalledBytes)};
   const bool registered = in.platform().shell.RegisterUninstaller(entry);
+  in.placing.registered = registered;
   in.Log((registered ? "Uninstaller registered: " : "Uninstaller not registered: ") + uninstaller);
 }
 
@@ -246,6 +252,9 @@ std::string FailuresText(const RunReport& report) {
 void CloseInstallation(Installer& in, const std::string& target) {
   in.EnableControls();
   in.ShowProgress(0, true);
+  // A Cancel or an interrupt that came after the last pause ends the run here, before anything
+  // says it is done.
+  in.DoEvents();
   const RunReport& report = in.report;
   if (!report.FailedFiles.empty() || !report.FailedRecords.empty()) {
     (void)in.Message("Error", FailuresText(report), MessageButtons::kOk, MessageAnswer::kOk);
@@ -265,7 +274,27 @@ void CloseInstallation(Installer& in, const std::string& target) {
   in.EndProgram(kExitDone);
 }
 
+// The uninstaller this installation places, where it lies on Windows and on Linux.
+bool UninstallerPlaced(FileSystem& fs, const std::string& target) {
+  const std::string uninstaller = target + "TUNOVAR\\runtime\\deinstal";
+  return fs.FileExists(uninstaller + ".exe") || fs.FileExists(uninstaller);
+}
+
 }  // namespace
+
+std::string Installer::LeaveCancelledInstallation(const std::string& how) {
+  const std::string& target = placing.target;
+  if (target.empty()) return "";
+  const bool recorded = placing.listWritten || (placing.journal != nullptr && !placing.journal->Failed());
+  // The user looks for a partial installation where installations are found: the uninstall
+  // entry, which leads to the uninstaller that removes what the record names.
+  if (recorded && !placing.registered && UninstallerPlaced(platform_.fs, target)) RegisterUninstaller(*this, target);
+  std::string text = "The installation was cancelled (" + how + ") before it was finished. What it placed stays in " +
+                     target;
+  if (!recorded) return text + ", without a list of it.";
+  if (!placing.registered) return text + "; install again to finish it: its uninstaller then removes everything.";
+  return text + ": the uninstaller " + target + "tunovar\\runtime\\deinstal.exe removes it, or install again to finish it.";
+}
 
 void Installer::RunInstallation() {
   Log("Installation started");
@@ -282,8 +311,12 @@ void Installer::RunInstallation() {
   RefuseEntriesOutsideTarget(*this, lists.files, target, "filelist");
   if (!PathsFit(*this, lists, target)) return;
 
+  // A Cancel or an interrupt that came while the lists were read ends the run before it has
+  // changed anything.
+  DoEvents();
   EndWaitingRemovalBatch(*this, target);
   if (!RequireTargetFolder(*this, target)) return;
+  BeginRemovalJournal(target);
   StringList removalList;
   CreateListedFolders(lists.folders.destinations, &removalList);
   SetPercentPerByte(*this, requiredBytes);

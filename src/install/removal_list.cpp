@@ -18,13 +18,16 @@ bool NamesBatchFile(std::string_view path, std::string_view name) {
   return ContainsNoCase(joined, "runtime\\" + std::string(name));
 }
 
+std::string RemovalListLanguageLine(std::int32_t langIndex) {
+  std::string line = (langIndex < 0 ? "" : " ") + DecimalText(langIndex) + " ";
+  line += kCrLf;
+  return line;
+}
+
 bool WriteRemovalListText(std::int32_t langIndex, const StringList& entries, const std::string& destPrefix,
                           const std::function<bool(std::string_view)>& write) {
   constexpr std::size_t kPiece = 16384;
-  // A number is written as the runtime prints it: where a minus sign would stand, a blank;
-  // after it, one blank.
-  std::string text = (langIndex < 0 ? "" : " ") + DecimalText(langIndex) + " ";
-  text += kCrLf;
+  std::string text = RemovalListLanguageLine(langIndex);
   text += destPrefix + "TUNOVAR\\tunodoc.gid";
   text += kCrLf;
   text += destPrefix + "TUNOVAR\\burn.lst";

@@ -31,6 +31,10 @@ namespace tunovar {
 
 // ---- Writing ---------------------------------------------------------------------------------
 
+// Line 1 with its CR LF: the language as the runtime prints a number, a blank where a minus
+// sign would stand and one after it (" 2 ").
+[[nodiscard]] std::string RemovalListLanguageLine(std::int32_t langIndex);
+
 // The first part: the language line, the two fixed files and the entries.
 [[nodiscard]] std::string RemovalListText(std::int32_t langIndex, const StringList& entries,
                                           const std::string& destPrefix);

@@ -104,6 +104,10 @@ class TextFileWriter {
  public:
   virtual ~TextFileWriter() = default;
   [[nodiscard]] virtual bool Write(std::string_view bytes) = 0;
+  // Returns once what was written is on the disk itself (fdatasync, FlushFileBuffers), so that
+  // it outlasts a power cut; false when the system says it could not be put there. A program
+  // that is killed loses nothing written without it.
+  [[nodiscard]] virtual bool Sync() = 0;
 };
 
 // A file kept open without delete sharing for as long as this object lives.

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "base/ansi_text.h"
+
 namespace tunovar {
 
 Installer::Installer(Platform& platform, LaunchInfo launch, Switches switches)
@@ -38,12 +40,39 @@ void Installer::EndProgram(int code) {
   throw ProgramEnd{exitCode_};
 }
 
+void Installer::EndCancelled(const std::string& how) {
+  if (ended_) throw ProgramEnd{exitCode_};
+  Log("Cancelled " + how);
+  std::string text = LeaveCancelledInstallation(how);
+  if (text.empty()) {
+    text = UninstallMode() ? "The uninstall was cancelled (" + how +
+                                 ") before it was finished: run the uninstaller again to remove the rest."
+                           : "Cancelled (" + how + "): nothing was installed.";
+  }
+  Log(text);
+  // A window's user saw the Cancel; an unattended caller learns it here and from the code.
+  if (Silent()) platform_.console.WriteError(text);
+  EndProgram(kExitCancelled);
+}
+
+bool Installer::UninstallMode() const {
+  return EqualsNoCase(launch_.exeBaseName, "deinstal") || EqualsNoCase(switches_.rest, "d");
+}
+
 void Installer::RequestEnd() {
   if (ended_) return;
   try {
-    EndProgram(kExitDone);
+    EndCancelled("by closing the window");
   } catch (const ProgramEnd&) {
     // ended_ and the exit code are set; the procedure that runs stops at its next pause.
+  }
+}
+
+void Installer::Interrupt(std::string_view what) {
+  if (ended_) return;
+  try {
+    EndCancelled("by " + std::string(what));
+  } catch (const ProgramEnd&) {
   }
 }
 

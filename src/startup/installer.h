@@ -16,6 +16,7 @@
 
 #include "install/group_file.h"
 #include "install/list_file.h"
+#include "install/removal_journal.h"
 #include "platform/platform.h"
 #include "startup/command_line.h"
 #include "startup/installer_run.h"
@@ -94,6 +95,16 @@ struct RunReport {
   bool BatchNotStarted = false;
 };
 
+// The installation under way, from its first folder on (install/records.cpp): the record of
+// what it has placed, which a run that ends early leaves behind, and its uninstall entry.
+struct Placing {
+  std::string target;                       // "" until the installation makes its first folder
+  std::unique_ptr<RemovalJournal> journal;  // open from the runtime folder on until "defile" is whole
+  bool journalTried = false;                // the journal was begun, or could not be
+  bool listWritten = false;                 // "defile" is written whole
+  bool registered = false;                  // the uninstall entry names the installed uninstaller
+};
+
 class Installer final : public InstallerRun {
  public:
   Installer(Platform& platform, LaunchInfo launch, Switches switches = {});
@@ -107,6 +118,7 @@ class Installer final : public InstallerRun {
   void DeliverTypedText(const std::string& text) override;
   void DeliverKey(Key key) override;
   void RequestEnd() override;
+  void Interrupt(std::string_view what) override;
   [[nodiscard]] bool Ended() const override { return ended_; }
   [[nodiscard]] int ExitCodeOfRun() const override { return exitCode_; }
   [[nodiscard]] Form& Window() { return form_; }
@@ -117,6 +129,11 @@ class Installer final : public InstallerRun {
 
   // Ends the program at once: every file of the run is closed as the stack unwinds.
   [[noreturn]] void EndProgram(int code);
+  // Ends the program at once as cancelled (Cancel, the window closed, an interrupt): says so
+  // in the log and, unattended, on standard error, leaving what was placed recorded; how says
+  // what ended it ("by the user").
+  [[noreturn]] void EndCancelled(const std::string& how);
+  [[nodiscard]] bool UninstallMode() const;
   // Lets queued window events run; ends here when one of them ended the program.
   void DoEvents();
 
@@ -127,6 +144,7 @@ class Installer final : public InstallerRun {
   Progress progress;
   ProgramGroup group;  // (install/program_group.cpp)
   RunReport report;
+  Placing placing;
   // The removal list, held open from its reading to the end of an uninstall run.
   std::unique_ptr<FileHold> RemovalListHold;
 
@@ -181,6 +199,10 @@ class Installer final : public InstallerRun {
 
   // ---- install/installation.cpp ----------------------------------------------------------
   void RunInstallation();
+  // What a cancelled installation leaves: its uninstaller registered where it was placed and
+  // a record names what was placed. The text that says so; "" when no installation placed
+  // anything.
+  std::string LeaveCancelledInstallation(const std::string& how);
 
   // ---- install/copying.cpp ---------------------------------------------------------------
   void RequireFile(const std::string& path);
@@ -198,6 +220,14 @@ class Installer final : public InstallerRun {
   void WriteUninstallRecord(const std::string& listPath, const StringList& entries,
                             const std::string& destPrefix = "");
   void AppendFolderEntries(const std::string& listPath, const StringList& folderList);
+  // The removal journal (install/removal_journal.h): begun for target's installation, opened
+  // once the runtime folder exists (foldersMade: the listed folders made so far), an entry
+  // noted before each folder and file is placed, and settled once "defile" is written: deleted
+  // when it is whole, else kept in its place.
+  void BeginRemovalJournal(const std::string& target);
+  void OpenRemovalJournal(const StringList& foldersMade);
+  void NotePlacing(std::string_view path, bool folder);
+  void SettleRemovalJournal(const std::string& listPath, bool listWhole);
 
   // ---- install/progress.cpp --------------------------------------------------------------
   void ShowProgress(float step, bool finished);

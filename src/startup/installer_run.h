@@ -26,6 +26,7 @@ enum ExitCode : int {
   kExitFatalFile = 3,     // "is corrupted"; also a run that failed in a way no step foresaw
   kExitIncomplete = 4,    // done, but some files were not placed / entries passed over
   kExitOtherInstance = 5,
+  kExitCancelled = 6,     // Cancel, the window closed or an interrupt ended the run early
   kExitUsage = 64,
 };
 
@@ -53,6 +54,10 @@ class InstallerRun {
   // The user closed the window: the program ends at once, as with Cancel, also while an
   // installation runs (it stops at its next pause for window events).
   virtual void RequestEnd() = 0;
+  // The system asks the program to end (Ctrl-C, its console or terminal closed, a request to
+  // terminate), what naming it ("SIGINT"): the run ends as with Cancel, at its next pause for
+  // window events.
+  virtual void Interrupt(std::string_view what) = 0;
 
   // The window model to draw, and the one observer told of its changes (nullptr: none).
   [[nodiscard]] virtual const Form& Window() const = 0;

@@ -31,9 +31,7 @@ void Installer::Form_Load() {
 
 void Installer::Timer1_Timer() {
   form_.SetInterval(Ctl::Timer1, 0);
-  const bool uninstall =
-      EqualsNoCase(launch_.exeBaseName, "deinstal") || EqualsNoCase(switches_.rest, "d");
-  if (uninstall) {
+  if (UninstallMode()) {
     Log("Uninstall mode, from " + folders.AppPath);
     RunUninstall();
     EndProgram(report.PassedOverEntries.empty() && !report.RemovalIncomplete && !report.BatchNotStarted

@@ -7,6 +7,7 @@
 #include "base/ansi_text.h"
 #include "base/windows_path.h"
 #include "install/path_limits.h"
+#include "install/removal_journal.h"
 #include "install/removal_list.h"
 #include "startup/installer.h"
 #include "startup/text_file.h"
@@ -79,6 +80,49 @@ RemovalList HoldAndReadRemovalList(Installer& in, const std::string& listPath) {
   RemovalList list = ParseRemovalList(*lines);
   if (list.code != 0) in.ShowFatalError(list.code, listPath);
   return list;
+}
+
+// The removal list of an installation that did not complete, in the lines "defile" would hold:
+// what its journal names, with what a "defile" beside it names (a run ended while it wrote
+// "defile" leaves both). None where there is no journal or it names nothing; a journal that
+// cannot be read whole, or no installation wrote, ends the program as corrupted.
+std::optional<RemovalList> ReadJournalAsList(Installer& in, const std::string& journalPath,
+                                             const std::string& listPath, std::optional<std::string>& listText) {
+  JournalAsList journal = ReadRemovalJournal(in.platform().fs, journalPath, listPath);
+  if (journal.code != 0) in.ShowFatalError(journal.code, journalPath);
+  if (!journal.text) return std::nullopt;
+  in.Log("The journal of an installation that did not complete names what it placed: " + journalPath);
+  BytesLines lines(*journal.text);
+  RemovalList list = ParseRemovalList(lines);
+  if (list.code != 0) in.ShowFatalError(list.code, journalPath);
+  listText = std::move(journal.text);
+  return list;
+}
+
+// The journal's list becomes "defile" (replacing one cut short), held as a completed
+// installation's is (block e of the batch waits for it), and the journal goes: the
+// uninstallation goes on as after a completed installation, and a run that is killed on its
+// way leaves "defile" naming everything.
+void TakeOverJournal(Installer& in, const std::string& listPath, const std::string& journalPath,
+                     const std::optional<std::string>& listText) {
+  if (!listText) return;
+  FileSystem& fs = in.platform().fs;
+  in.RemovalListHold.reset();
+  (void)fs.ClearAttributes(listPath);
+  std::unique_ptr<TextFileWriter> writer = fs.OpenForWriting(listPath, WriteMode::kReplace);
+  const bool written = writer && writer->Write(*listText) && writer->Sync();
+  writer.reset();
+  if (!written) {
+    // The journal stays the record; what is removed now is what it names.
+    in.Log("Could not write " + listPath + " from the journal; the journal stays: " + journalPath);
+    return;
+  }
+  in.RemovalListHold = fs.HoldOpen(listPath);
+  in.Log("Removal list written from the journal: " + listPath);
+  (void)fs.ClearAttributes(journalPath);
+  const FsStatus status = fs.DeleteFile(journalPath);
+  in.Log(status == FsStatus::kOk ? "Deleted the removal journal " + journalPath
+                                 : "Could not delete the removal journal " + journalPath + ": " + Describe(status));
 }
 
 // The help index of the running help viewer, then the Windows-folder record. Returns the
@@ -351,9 +395,15 @@ void Installer::RunUninstall() {
   const RuntimeFolders runtime = FoldersOfRuntime(folders.AppPath);
   ReadTexts(*this);
   const std::string listPath = folders.AppPath + "defile";
-  const bool listHere = platform_.fs.FileExists(listPath);
-  const RemovalList removalList = HoldAndReadRemovalList(*this, listPath);
+  const std::string journalPath = folders.AppPath + std::string(kRemovalJournalName);
+  std::optional<std::string> journalListText;
+  std::optional<RemovalList> journalList = ReadJournalAsList(*this, journalPath, listPath, journalListText);
+  // An installation lies here when it left a removal list, or a journal of one.
+  const bool listHere = journalList.has_value() || platform_.fs.FileExists(listPath);
+  const RemovalList removalList = journalList ? std::move(*journalList) : HoldAndReadRemovalList(*this, listPath);
   AskToUninstall(*this, removalList.language, listHere);
+  TakeOverJournal(*this, listPath, journalPath, journalListText);
+  journalListText.reset();
 
   std::vector<std::string> staying = DeleteHelpIndexAndRecord(*this, runtime.installDir);
   TakeRecordedLanguage(*this, removalList.language);
@@ -368,7 +418,11 @@ void Installer::RunUninstall() {
   if (const auto real = runtime.target.empty() ? std::nullopt : platform_.fs.RealLocation(runtime.target)) {
     bounds.realTarget = WithTrailingBackslash(*real);
   }
-  for (const RemovalEntry& entry : removalList.entries) RemoveEntry(*this, entry, bounds, batch);
+  for (const RemovalEntry& entry : removalList.entries) {
+    // A Cancel or an interrupt ends the run between two entries: the list stays for a rerun.
+    DoEvents();
+    RemoveEntry(*this, entry, bounds, batch);
+  }
   // The batch starts before the closing message, so that the message can say whether it runs.
   // It deletes nothing of this folder before this program has ended: its block e waits for
   // the removal list, which this program holds open to its end.

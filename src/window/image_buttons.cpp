@@ -94,10 +94,7 @@ void Installer::CDDB_p_Click() {
 
 void Installer::Label_Install_Click() { RunInstallation(); }
 
-void Installer::Label_Cancel_Click() {
-  Log("Cancelled by the user");
-  EndProgram(kExitDone);
-}
+void Installer::Label_Cancel_Click() { EndCancelled("by the user"); }
 
 void Installer::EnableControls() {
   for (const Ctl c : kLocked) form_.SetEnabled(c, true);

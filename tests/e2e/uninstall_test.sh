@@ -3,7 +3,8 @@
 # answered No changes nothing; answered Yes, with one product file held open by another
 # program, it removes the product, its group, its records and its uninstall entry, and its
 # batch removes the rest once the file is let go. A silent uninstall of a second install ends
-# the same way.
+# the same way. An install cancelled in its window while it copies the data file leaves what it
+# placed, recorded, with its uninstaller registered; a silent uninstall then removes all of it.
 #
 # Usage: tests/e2e/uninstall_test.sh [path/to/install.exe]   (default build/win64/install.exe)
 # Writes build/e2e/uninstall.png (the closing message) and build/e2e/hold_file.exe (built
@@ -256,6 +257,39 @@ e2e_check "its last line joins the commands with \" & \"" \
 e2e_check "its batch runs to its last line" wait_batch "$DRIVE_C/Compat/TUNOVAR/TUNOVAR/runtime"
 shown=$(comm -13 "$E2E_RUN/windows-before" <(visible_windows))
 e2e_check "it leaves no window on the screen (new: ${shown:-none})" test -z "$shown"
+e2e_end_session
+
+# ---- Cancel while the files are copied, then a silent uninstall ---------------------------
+# The window installs into C:\Cancelled; Cancel comes once the journal names the data file,
+# which the installer copies in blocks, letting the window's events run between them.
+CANCELLED=$DRIVE_C/Cancelled/TUNOVAR/TUNOVAR
+JOURNAL=$CANCELLED/runtime/defile.jnl
+e2e_start_in "$CD/TUNOVAR/runtime" "$E2E_LOGS/cancelled.log" 'D:\TUNOVAR\runtime\install.exe' '/D=C:\Cancelled' || exit 1
+cancelled_run=$E2E_PID
+e2e_require_window 'Ovri TUNOVAR Setup' 60
+setup=$E2E_WINDOW
+e2e_click "$setup" 515 581  # Label_Install (6360, 8580, 2745 x 285 twips)
+copying_data() { grep -a -q -i -F 'pdata\tunovar.dat' "$JOURNAL" 2>/dev/null; }
+e2e_check "the journal names the data file before it is copied" e2e_poll 120 copying_data
+e2e_click "$setup" 703 581  # Label_Cancel
+e2e_wait_exit "$cancelled_run" 60
+e2e_check "Cancel while the data file is copied ends the installer as cancelled (exit code $E2E_EXIT, 6 = cancelled)" \
+  test "$E2E_EXIT" = 6
+e2e_check "what was placed stays, recorded in the journal alone: no defile, no ovrituno.inf, no temporary file" \
+  eval 'test -f "$CANCELLED/runtime/deinstal.exe" -a -f "$JOURNAL" -a ! -e "$CANCELLED/runtime/defile" -a ! -e "$DRIVE_C/windows/ovrituno.inf" && [ -z "$(find "$CANCELLED" -iname "~tv*.tmp")" ]'
+e2e_query_uninstall_entry "$E2E_LOGS/cancelled-entry.txt"
+e2e_check "the uninstall entry names the uninstaller it placed" \
+  grep -q -i -F '"C:\Cancelled\TUNOVAR\tunovar\runtime\deinstal.exe"' "$E2E_LOGS/cancelled-entry.txt"
+e2e_end_session
+start_from_c "$E2E_LOGS/cancelled-uninstall.log" 'C:\Cancelled\TUNOVAR\TUNOVAR\runtime\deinstal.exe' /S
+e2e_wait_exit "$E2E_PID" 60
+e2e_check "its deinstal.exe /S ends with exit code 0 (got $E2E_EXIT) and says TUNOVAR is removed" \
+  eval '[ "$E2E_EXIT" = 0 ] && grep -q "has been removed" "$E2E_LOGS/cancelled-uninstall.log"'
+e2e_check "its batch runs to its last line" wait_batch "$CANCELLED/runtime"
+left=$(left_below "$DRIVE_C/Cancelled")
+e2e_check "nothing of the product is left: only the runtime folder and the folders above it, empty (left: $left)" \
+  test "$left" = "$WINE_LEAVES"
+e2e_check "the uninstall entry is gone" eval '! uninstall_entry_exists'
 e2e_end_session
 
 e2e_finish

@@ -230,6 +230,12 @@ void CheckFiles(Win32FileSystem& fs, bool links = true) {
             WriteText(fs, src, WriteMode::kAppend, "second\r\n"),
         "OpenForWriting replace, then append");
   Check(fs.ReadWholeFile(src) == std::optional<std::string>("first\r\nsecond\r\n"), "ReadWholeFile gives both lines");
+  for (const WriteMode mode : {WriteMode::kReplace, WriteMode::kAppend}) {
+    auto writer = fs.OpenForWriting(src, mode);
+    Check(writer != nullptr && writer->Write("third\r\n") && writer->Sync(),
+          std::string("Sync puts what a writer opened to ") + (mode == WriteMode::kAppend ? "append" : "replace") +
+              " wrote on the disk");
+  }
   Check(WriteText(fs, src, WriteMode::kReplace, "ABCDEFGHIJ"), "OpenForWriting replace cuts the old content");
   Check(fs.FileLength(src) == std::optional<std::uint64_t>(10), "FileLength is 10");
   Check(fs.FileExists(src) && !fs.FileExists(src + "\\") && !fs.EntryExists(src + "\\"),

@@ -38,7 +38,7 @@ e2e_screenshot root placement
 # shellcheck disable=SC2086  # two numbers
 e2e_click "$window" $CANCEL
 e2e_wait_exit "$first" 60
-e2e_check "a click on Cancel at ($CANCEL) ends the program (exit code $E2E_EXIT)" test "$E2E_EXIT" = 0
+e2e_check "a click on Cancel at ($CANCEL) ends the program as cancelled (exit code $E2E_EXIT, 6 = cancelled)" test "$E2E_EXIT" = 6
 
 # ---- A long title, and Escape --------------------------------------------------------------
 # A second CD, only its runtime folder, whose title (slot 1) is far longer than its box.
@@ -67,6 +67,6 @@ e2e_check "and cut there: nothing of it right of the box, before Help (amber pix
 e2e_point_at "$E2E_WINDOW" 400 300
 xdotool key Escape
 e2e_wait_exit "$second" 60
-e2e_check "Escape ends the program as Cancel does (exit code $E2E_EXIT)" test "$E2E_EXIT" = 0
+e2e_check "Escape ends the program as Cancel does (exit code $E2E_EXIT, 6 = cancelled)" test "$E2E_EXIT" = 6
 
 e2e_finish

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The installer window under Wine: started from a staged CD it shows "Ovri TUNOVAR Setup"
 # with its skin, a second start leaves one instance and brings the window in front of another
-# program's, and Cancel ends the program.
+# program's, and Cancel ends the program (exit code 6).
 #
 # Usage: tests/e2e/window_test.sh [path/to/install.exe]   (default build/win64/install.exe)
 # Writes build/e2e/window.png; logs go to build/e2e/logs/window/.
@@ -77,7 +77,7 @@ e2e_check "the second start has brought it in front of the product's window" \
 read -r cx cy <<<"$(centre 9180 8580 2745 285)"  # Label_Cancel
 e2e_click "$window" "$cx" "$cy"
 e2e_wait_exit "$first" 60
-e2e_check "a click on Cancel at ($cx, $cy) ends the program (exit code $E2E_EXIT)" test "$E2E_EXIT" = 0
+e2e_check "a click on Cancel at ($cx, $cy) ends the program as cancelled (exit code $E2E_EXIT, 6 = cancelled)" test "$E2E_EXIT" = 6
 e2e_check "the window is gone" e2e_wait_no_window "$TITLE" 30
 e2e_check "no install.exe runs any more" test "$(e2e_count_processes install.exe)" = 0
 

@@ -243,6 +243,11 @@ class FakeWriter : public TextFileWriter {
     n->bytes.append(bytes);
     return true;
   }
+  bool Sync() override {
+    if (fs_.Find(path_) == nullptr) return false;
+    ++fs_.syncs[FakeFileSystem::Key(path_)];
+    return true;
+  }
 
  private:
   FakeFileSystem& fs_;

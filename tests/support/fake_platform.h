@@ -57,6 +57,8 @@ class FakeFileSystem : public FileSystem {
   std::set<std::string> failOpens;
   // Count of Write calls made on replacements, by destination (upper case).
   std::map<std::string, int> writeCalls;
+  // Count of Sync calls made on text files, by path (upper case).
+  std::map<std::string, int> syncs;
   // Every mutating call, in order ("CreateFolder C:\A", "Delete C:\x", ...).
   std::vector<std::string> journal;
   // Files held open with HoldOpen that are still held.

@@ -31,6 +31,7 @@ class FaultyWriter : public TextFileWriter {
   FaultyWriter(FaultyFileSystem& fs, std::unique_ptr<TextFileWriter> inner, std::string path)
       : fs_(fs), inner_(std::move(inner)), path_(std::move(path)) {}
   bool Write(std::string_view bytes) override { return !fs_.Fails("Write " + path_) && inner_->Write(bytes); }
+  bool Sync() override { return !fs_.Fails("Sync " + path_) && inner_->Sync(); }
 
  private:
   FaultyFileSystem& fs_;
@@ -42,6 +43,7 @@ class FaultyWriter : public TextFileWriter {
 
 bool FaultyFileSystem::Fails(const std::string& what) {
   operations.push_back(what);
+  if (beforeOperation) beforeOperation(operations.size());
   return static_cast<int>(operations.size()) == failAt;
 }
 

@@ -3,11 +3,12 @@
 //
 // Mutating operations, counted from 1 in the order they are made: ClearAttributes,
 // CreateFolder, RemoveFolder, DeleteFile, CreateReplacement, a replacement's Write, CopyFrom
-// and Commit, OpenForWriting and a text file's Write. The one numbered failAt is not passed on:
+// and Commit, OpenForWriting and a text file's Write and Sync. The one numbered failAt is not passed on:
 // it fails with failWith where it returns a status, and returns false, nullptr or a failed
 // write otherwise.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,9 @@ class FaultyFileSystem : public FileSystem {
   FsStatus failWith = FsStatus::kIoError;
   // Every mutating operation made, in order ("Delete C:\x", "Write C:\WINDOWS\ovrituno.inf").
   std::vector<std::string> operations;
+  // Told the number of each operation before it is passed on: a test may take the files as a
+  // run ended there would leave them.
+  std::function<void(std::size_t k)> beforeOperation;
 
   // Counts one operation; true when it is the one to fail.
   bool Fails(const std::string& what);

@@ -2,6 +2,9 @@
 // turn, with each failure status, on the fake platform and on the POSIX back-end: a run either
 // ends as if nothing had failed, or says so (a message and a non-zero exit); no older file is
 // lost or half-written, no temporary file is left, and what the install placed is recorded.
+// Then the install ended at each of its mutating operations (as a kill, a crash or a power cut
+// ends it) and by Cancel at each of its pauses: the list on disk names all it placed, its
+// uninstaller removes that and nothing else, and a rerun completes.
 //
 // TUNOVAR_FAULT_TABLE=FILE writes the table of runs (k, operation, status, exit, outcome).
 #include <gtest/gtest.h>
@@ -19,6 +22,7 @@
 #include "base/ansi_text.h"
 #include "base/text_lines.h"
 #include "base/windows_path.h"
+#include "install/removal_journal.h"
 #include "install/removal_list.h"
 #include "platform/posix/batch_interpreter.h"
 #include "platform/posix/file_system_posix.h"
@@ -44,6 +48,7 @@ using Snapshot = std::map<std::string, std::string>;
 const std::string kProduct = "C:\\APPS\\TUNOVAR\\TUNOVAR\\";
 const std::string kRuntime = "C:\\Apps\\TUNOVAR\\TUNOVAR\\runtime";
 const std::string kDefile = kProduct + "RUNTIME\\DEFILE";
+const std::string kJournal = kProduct + "RUNTIME\\DEFILE.JNL";
 const std::string kRecord = "C:\\WINDOWS\\OVRITUNO.INF";
 
 // Drives C: and D: on one back-end.
@@ -110,9 +115,9 @@ std::unique_ptr<Drives> NewDrives(bool fake) {
   return std::make_unique<PosixDrives>();
 }
 
-// The sample CD, every file of it newer than what lies on C:, and an older installation of
-// fewer files in C:\Apps, with a file of the user's beside it.
-void PutSample(Drives& d) {
+// The sample CD, every file of it newer than what lies on C:, and (older) an older installation
+// of fewer files in C:\Apps, with a file of the user's beside it.
+void PutSample(Drives& d, bool older = true) {
   const std::string cd = "D:\\TUNOVAR\\";
   d.Put(cd + "runtime\\insttext",
         testing::InstallerTextFile({testing::GermanTexts(), testing::EnglishTexts(), testing::FrenchTexts()}), false);
@@ -127,11 +132,13 @@ void PutSample(Drives& d) {
                         "cddb\\disc.idx"}) {
     d.Put(cd + f, std::string("new ") + f, false);
   }
+  d.Put("C:\\Apps\\mine.txt", "the user's", true);
+  d.Put("C:\\WINDOWS\\win.ini", "[windows]", true);
+  if (!older) return;
   const std::string old = "C:\\Apps\\TUNOVAR\\TUNOVAR\\";
   for (const char* f : {"tunOVAR.exe", "readme.txt", "pdata\\tunovar.dat"}) d.Put(old + f, std::string("old ") + f, true);
   d.Put(old + "runtime\\defile", " 1 \r\n" + old + "tunOVAR.exe\r\n" + old + "readme.txt\r\n", true);
   d.Put("C:\\WINDOWS\\ovrituno.inf", "\"" + old + "\"\r\n", true);
-  d.Put("C:\\Apps\\mine.txt", "the user's", true);
 }
 
 struct RunResult {
@@ -178,16 +185,31 @@ RunResult RunProgram(Drives& d, bool uninstall, int failAt, FsStatus status) {
   return run;
 }
 
+// What the removal list on disk names (upper case), as the uninstaller reads it: the journal's
+// list with the entries of a "defile" beside it, else "defile".
+std::set<std::string> Listed(const Snapshot& after) {
+  std::set<std::string> listed;
+  std::optional<std::string> text;
+  const auto defile = after.find(kDefile);
+  if (const auto journal = after.find(kJournal); journal != after.end()) {
+    text = RemovalListOfJournal(journal->second,
+                                defile != after.end() ? RemovalListEntryLines(defile->second) : StringList{})
+               .text;
+  } else if (defile != after.end()) {
+    text = defile->second;
+  }
+  if (!text) return listed;
+  BytesLines lines(*text);
+  for (const RemovalEntry& e : ParseRemovalList(lines).entries) listed.insert(UCase(e.path));
+  return listed;
+}
+
 // A product file the install placed (its bytes are the clean run's, not what was there) that
 // the removal list on disk does not name.
 std::string Unrecorded(const Snapshot& before, const Snapshot& clean, const Snapshot& after) {
-  std::set<std::string> listed;
-  if (const auto it = after.find(kDefile); it != after.end()) {
-    BytesLines lines(it->second);
-    for (const RemovalEntry& e : ParseRemovalList(lines).entries) listed.insert(UCase(e.path));
-  }
+  const std::set<std::string> listed = Listed(after);
   for (const auto& [path, bytes] : after) {
-    if (!path.starts_with(kProduct) || path.ends_with('\\') || path == kDefile) continue;
+    if (!path.starts_with(kProduct) || path.ends_with('\\') || path == kDefile || path == kJournal) continue;
     const auto was = before.find(path);
     const auto good = clean.find(path);
     const bool placed = good != clean.end() && good->second == bytes && (was == before.end() || was->second != bytes);
@@ -204,8 +226,11 @@ std::string Judge(bool uninstall, const Snapshot& before, const Snapshot& clean,
     const auto was = before.find(path);
     const auto good = clean.find(path);
     if (was == before.end() && good == clean.end()) {
-      // A batch that was written but not started stays; anything else is a leftover.
-      if (!EndsWithNoCase(path, "\\DEINST.BAT")) return "left an unknown file " + path;
+      // A batch that was written but not started stays, and so does the removal journal of an
+      // install whose "defile" could not be written whole or its journal not deleted (the
+      // uninstaller reads it, or "defile" wins over it, and deletes it); anything else is a
+      // leftover.
+      if (!EndsWithNoCase(path, "\\DEINST.BAT") && path != kJournal) return "left an unknown file " + path;
       continue;
     }
     const bool isRecord = path == kDefile || path == kRecord;
@@ -214,7 +239,10 @@ std::string Judge(bool uninstall, const Snapshot& before, const Snapshot& clean,
       return "half-written " + path;
     }
   }
+  const bool journalStays = run.after.count(kJournal) != 0;
   for (const auto& [path, bytes] : before) {
+    // The journal of the run stands in for a "defile" it could not write whole.
+    if (path == kDefile && journalStays) continue;
     if (clean.count(path) != 0 && run.after.count(path) == 0) return "lost " + path;
   }
   if (run.exit == 0) {
@@ -223,7 +251,9 @@ std::string Judge(bool uninstall, const Snapshot& before, const Snapshot& clean,
         return "said to be done, but placed and not recorded: " + path;
       }
     }
-    if (run.after != clean) return "said to be done, but the result differs from a run without the fault";
+    Snapshot after = run.after;
+    after.erase(kJournal);
+    if (after != clean) return "said to be done, but the result differs from a run without the fault";
   }
   return "";
 }
@@ -314,6 +344,100 @@ TEST(FaultInjection, EveryFailingOperationEndsAsIfNoneFailedOrIsSaid) {
     if (seen.count(&k) == 0) std::cout << "known exception no longer seen: " << k.operation << '\n';
   }
   EXPECT_GT(runs, 100);
+}
+
+// ---- An install ended at any step -----------------------------------------------------------
+
+// The drives as an install left them when it was ended: just before its mutating operation
+// endAt, or by an interrupt (a Cancel) at its pause cancelAt.
+struct EndedInstall {
+  int exit = -1;
+  bool registered = false;
+  std::size_t operations = 0;
+  int pumps = 0;
+  std::unique_ptr<FakeDrives> drives;
+};
+
+EndedInstall EndInstall(const FakeDrives& start, std::size_t endAt, int cancelAt) {
+  auto d = std::make_unique<FakeDrives>(start);
+  EndedInstall ended;
+  FaultyFileSystem faulty(d->Fs());
+  faulty.beforeOperation = [&](std::size_t k) {
+    if (k == endAt) ended.drives = std::make_unique<FakeDrives>(*d);
+  };
+  FakeShell shell;
+  FakeUi ui;
+  FakeConsole console;
+  FakeClock clock;
+  clock.msPerReading = 50;
+  Platform platform{faulty, shell, ui, console, clock};
+  Installer installer(platform, LaunchInfo{"D:\\TUNOVAR\\runtime", "install"}, ParseSwitches("/S /D=C:\\Apps"));
+  ui.onPump = [&] {
+    if (ui.pumps == cancelAt) installer.Interrupt("SIGINT");
+  };
+  if (installer.Start()) installer.Deliver(Ctl::Timer1, Event::kTimer);
+  ended.exit = installer.ExitCodeOfRun();
+  ended.registered = shell.registered;
+  ended.operations = faulty.operations.size();
+  ended.pumps = ui.pumps;
+  if (ended.drives == nullptr) ended.drives = std::move(d);
+  return ended;
+}
+
+// What is wrong with the drives an ended install left, "" when nothing is: before, the drives
+// before it; clean, after it ran to its end.
+std::string JudgeEnded(const Snapshot& before, const Snapshot& clean, const FakeDrives& ended) {
+  FakeDrives at = ended;
+  const Snapshot left = at.Take();
+  if (const std::string path = Unrecorded(before, clean, left); !path.empty()) return "placed and not listed: " + path;
+  if (left.count(kProduct + "RUNTIME\\DEINSTAL.EXE") != 0) {
+    // Its uninstaller removes what the list names, within the installation, and nothing else.
+    FakeDrives removed = ended;
+    const RunResult uninstall = RunProgram(removed, true, 0, FsStatus::kOk);
+    if (uninstall.exit != 0 && uninstall.exit != kExitIncomplete) return "the uninstall ended with " + std::to_string(uninstall.exit);
+    const std::set<std::string> listed = Listed(left);
+    for (const auto& [path, bytes] : uninstall.after) {
+      const auto was = before.find(path);
+      if (was == before.end() || was->second != bytes) return "the uninstall left " + path;
+    }
+    for (const auto& [path, bytes] : before) {
+      const auto still = left.find(path);
+      const bool untouched = still != left.end() && still->second == bytes;
+      // The batch's last line removes the folders above the product folder that are empty.
+      const bool above = path.ends_with('\\') && kProduct.starts_with(path);
+      if (untouched && listed.count(path) == 0 && !above && path != kRecord && uninstall.after.count(path) == 0) {
+        return "the uninstall removed what no list named: " + path;
+      }
+    }
+  }
+  FakeDrives again = ended;
+  const RunResult rerun = RunProgram(again, false, 0, FsStatus::kOk);
+  if (rerun.exit != 0) return "the rerun ended with " + std::to_string(rerun.exit);
+  if (rerun.after != clean) return "the rerun's result differs from a run to the end";
+  return "";
+}
+
+TEST(FaultInjection, AnInstallEndedAtAnyStepListsAllItPlacedForItsUninstallerAndARerunCompletes) {
+  for (const bool older : {false, true}) {
+    FakeDrives start;
+    PutSample(start, older);
+    const Snapshot before = FakeDrives(start).Take();
+    const EndedInstall clean = EndInstall(start, 0, 0);
+    ASSERT_EQ(clean.exit, 0);
+    const Snapshot cleanAfter = clean.drives->Take();
+    const std::string scenario = older ? "over an older installation" : "on a fresh drive";
+    for (std::size_t k = 1; k <= clean.operations; ++k) {
+      const EndedInstall ended = EndInstall(start, k, 0);
+      EXPECT_EQ(JudgeEnded(before, cleanAfter, *ended.drives), "") << scenario << ", ended before operation " << k;
+    }
+    for (int pump = 1; pump <= clean.pumps; ++pump) {
+      const EndedInstall ended = EndInstall(start, 0, pump);
+      EXPECT_EQ(ended.exit, kExitCancelled) << scenario << ", cancelled at pause " << pump;
+      const bool uninstaller = FakeDrives(*ended.drives).Take().count(kProduct + "RUNTIME\\DEINSTAL.EXE") != 0;
+      EXPECT_EQ(ended.registered, uninstaller) << scenario << ", cancelled at pause " << pump;
+      EXPECT_EQ(JudgeEnded(before, cleanAfter, *ended.drives), "") << scenario << ", cancelled at pause " << pump;
+    }
+  }
 }
 
 }  // namespace

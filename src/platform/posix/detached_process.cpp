@@ -1,5 +1,6 @@
 // Work and programs started in a process of their own.
 #include "platform/posix/detached_process.h"
+#include "platform/posix/interrupt_signals.h"
 #include "platform/posix/unique_fd.h"
 
 #include <dirent.h>
@@ -62,6 +63,8 @@ bool InNewSession(const std::function<int()>& inSession) {
   if (child < 0) return false;
   if (child == 0) {
     setsid();
+    // Its own work ends as the system ends it, not at a pause of the installer's run.
+    RestoreInterrupts();
     _exit(inSession());
   }
   int status = 0;

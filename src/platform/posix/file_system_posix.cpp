@@ -92,6 +92,12 @@ class PosixWriter : public TextFileWriter {
  public:
   explicit PosixWriter(UniqueFd fd) : fd_(std::move(fd)) {}
   bool Write(std::string_view bytes) override { return WriteAll(fd_.get(), bytes); }
+  bool Sync() override {
+    while (fdatasync(fd_.get()) != 0) {
+      if (errno != EINTR) return false;
+    }
+    return true;
+  }
 
  private:
   UniqueFd fd_;

@@ -14,6 +14,7 @@
 #include "platform/posix/drive_map.h"
 #include "platform/posix/file_system_posix.h"
 #include "platform/posix/host_files.h"
+#include "platform/posix/interrupt_signals.h"
 #include "platform/posix/shell_posix.h"
 #include "platform/posix/ui_headless.h"
 #include "startup/installer_run.h"
@@ -80,6 +81,7 @@ int RunInstaller(int argc, char** argv) {
   std::string baseName = Utf8ToAnsiLossy(exePath.substr(slash + 1));
   if (const std::size_t dot = baseName.rfind('.'); dot != std::string::npos && dot > 0) baseName.erase(dot);
 
+  CatchInterrupts();
   PosixConsole console(switches.logFile.value_or(""));
   return RunReportingUnexpected(console, [&] {
     HeadlessUi ui;
@@ -89,6 +91,10 @@ int RunInstaller(int argc, char** argv) {
     Platform platform{fs, shell, ui, console, clock};
     const std::unique_ptr<InstallerRun> installer =
         CreateInstallerRun(platform, LaunchInfo{*exeFolder, baseName}, switches);
+    // Ctrl-C, a closed terminal or a polite kill ends the run as Cancel does, at its next pause.
+    ui.OnPump([&installer] {
+      if (const int signal = InterruptSignal(); signal != 0) installer->Interrupt(InterruptSignalName(signal));
+    });
     if (installer->Start()) RunTimersHeadless(*installer);
     return installer->ExitCodeOfRun();
   });

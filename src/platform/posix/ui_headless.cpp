@@ -40,6 +40,7 @@ MessageAnswer HeadlessUi::ShowMessage(const std::string& title, const std::strin
 }
 
 void HeadlessUi::PumpEvents() {
+  if (onPump_) onPump_();
   if (statsPath_.empty()) return;
   const std::uint64_t now = nowNs_();
   if (pumps_ > 0 && now - lastNs_ > largestGapNs_) largestGapNs_ = now - lastNs_;

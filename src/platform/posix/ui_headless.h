@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/ui.h"
 
@@ -31,11 +32,15 @@ class HeadlessUi : public Ui {
   float TwipsPerPixelY() override { return 15.0f; }
   void ShowOtherInstance() override {}
 
+  // Runs at every point where queued events would run: main lets the run see an interrupt there.
+  void OnPump(std::function<void()> hook) { onPump_ = std::move(hook); }
+
   [[nodiscard]] std::uint64_t Pumps() const { return pumps_; }
   [[nodiscard]] double LargestGapMs() const { return static_cast<double>(largestGapNs_) / 1e6; }
 
  private:
   std::function<std::uint64_t()> nowNs_;
+  std::function<void()> onPump_;
   std::string statsPath_;
   std::uint64_t pumps_ = 0;
   std::uint64_t lastNs_ = 0;

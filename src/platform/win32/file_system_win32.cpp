@@ -233,6 +233,7 @@ class Win32TextWriter final : public TextFileWriter {
     if (atEnd_ && !SeekToEnd(file_.get())) return false;
     return WriteAll(file_.get(), bytes.data(), bytes.size());
   }
+  [[nodiscard]] bool Sync() override { return ::FlushFileBuffers(file_.get()) != 0; }
 
  private:
   win32::UniqueFileHandle file_;

@@ -7,6 +7,7 @@
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/console_win32.h"
 #include "platform/win32/file_system_win32.h"
+#include "platform/win32/interrupt_win32.h"
 #include "platform/win32/shell_win32.h"
 #include "platform/win32/ui_win32.h"
 #include "platform/win32/win32.h"
@@ -89,6 +90,8 @@ int RunInstaller(HINSTANCE instance) {
   // The command line is parsed here once; the console, the view and the run take its switches.
   const Switches switches = ParseSwitches(ArgumentsOf(CommandLineInCodePage().c_str()));
   Win32Console console(switches.silent, switches.logFile);
+  // With /S the run may be attached to a console, whose Ctrl-C and closing cancel it.
+  if (switches.silent) CatchConsoleInterrupts();
   return RunReportingUnexpected(console, [&] {
     Win32FileSystem fileSystem;
     Win32Shell shell;

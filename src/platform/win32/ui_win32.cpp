@@ -15,6 +15,7 @@
 #include <new>
 
 #include "platform/win32/folder_picker_win32.h"
+#include "platform/win32/interrupt_win32.h"
 #include "platform/win32/resource_ids.h"
 
 namespace tunovar::win32 {
@@ -340,6 +341,10 @@ std::unique_ptr<FolderPicker> Win32Ui::CreateFolderPicker() {
 }
 
 void Win32Ui::PumpEvents() {
+  // Ctrl-C or the console's closing ends an unattended run as Cancel does.
+  if (const char* what = ConsoleInterrupt(); what != nullptr && installer_ != nullptr && !installer_->Ended()) {
+    installer_->Interrupt(what);
+  }
   MSG message{};
   for (int handled = 0; handled < kMessagesPerPump; ++handled) {
     if (!::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return;

@@ -245,7 +245,7 @@ TEST(CopyFileInBlocks, CancelBetweenBlocksLeavesTheOldFile) {
               w.installer.CopyFileInBlocks("D:\\pdata.dat", "C:\\T\\pdata.dat", kLargeFileLength,
                                            kLargeFileBlockSize);
             }),
-            kExitDone);
+            kExitCancelled);
   EXPECT_EQ(w.fake.fs.writeCalls["C:\\T\\PDATA.DAT"], 2);
   EXPECT_EQ(w.fake.fs.Content("C:\\T\\pdata.dat"), "old");
 }

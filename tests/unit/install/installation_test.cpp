@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "install/path_limits.h"
+#include "install/removal_journal.h"
 #include "startup/installer.h"
 #include "support/installer_fixture.h"
 
@@ -475,20 +476,49 @@ TEST(RunInstallation, LinesLeavingTheTargetAreNeitherPlacedNorRecorded) {
   EXPECT_EQ(cd.fake.ui.messages[0].title, "Error");
 }
 
-TEST(RunInstallation, CancelWhileCopyingEndsAtTheNextEventPoint) {
-  Cd cd;
-  cd.fake.ui.onPump = [&] {
-    if (cd.fake.ui.pumps == 2) cd.installer.Deliver(Ctl::Label_Cancel, Event::kClick);
-  };
-  EXPECT_EQ(cd.Run(), kExitDone);
-  EXPECT_TRUE(cd.installer.Ended());
+TEST(RunInstallation, CancelWhileCopyingEndsAtTheNextEventPointAsCancelledWithWhatWasPlacedRecorded) {
   const std::string p = kProduct;
-  EXPECT_TRUE(cd.fake.fs.Has(p + "tunOVAR.exe"));
-  EXPECT_FALSE(cd.fake.fs.Has(p + "runtime\\deinstal.exe"));
-  EXPECT_FALSE(cd.fake.fs.Has(kDefile));
-  EXPECT_FALSE(cd.fake.fs.Has("C:\\WINDOWS\\ovrituno.inf"));
-  EXPECT_TRUE(cd.fake.ui.messages.empty());
-  EXPECT_TRUE(cd.fake.shell.ddeCommands.empty());
+  const std::string journal = p + "runtime\\defile.jnl";
+  struct Row {
+    int pump;  // the event point at which the interrupt comes: 1 before anything is made, 2 before the first file
+    const char* lastPlaced;
+    bool uninstallerPlaced;
+  };
+  const Row rows[] = {{1, nullptr, false}, {2, nullptr, false}, {3, "tunOVAR.exe", false}, {4, "runtime\\deinstal.exe", true}};
+  for (const Row& r : rows) {
+    Cd cd("/S");
+    cd.fake.ui.onPump = [&] {
+      if (cd.fake.ui.pumps == r.pump) cd.installer.Interrupt("SIGINT");
+    };
+    EXPECT_EQ(cd.Run(), kExitCancelled) << r.pump;
+    EXPECT_TRUE(cd.installer.Ended());
+    if (r.pump == 1) {
+      EXPECT_FALSE(cd.fake.fs.Has("C:\\Apps"));
+      EXPECT_EQ(cd.fake.console.errors, std::vector<std::string>{"Cancelled (by SIGINT): nothing was installed."});
+      continue;
+    }
+    EXPECT_EQ(cd.fake.fs.Has(p + "tunOVAR.exe"), r.lastPlaced != nullptr) << r.pump;
+    EXPECT_EQ(cd.fake.fs.Has(p + "runtime\\deinstal.exe"), r.uninstallerPlaced) << r.pump;
+    EXPECT_FALSE(cd.fake.fs.Has(kDefile));
+    EXPECT_FALSE(cd.fake.fs.Has("C:\\WINDOWS\\ovrituno.inf"));
+    EXPECT_TRUE(cd.fake.shell.ddeCommands.empty());
+    // The journal names the folders and the files placed, the last placed first.
+    std::string entries;
+    if (r.uninstallerPlaced) entries += p + "runtime\\deinstal.exe\r\n";
+    if (r.lastPlaced != nullptr) entries += p + "tunOVAR.exe\r\n";
+    EXPECT_EQ(RemovalListOfJournal(cd.fake.fs.Content(journal)).text,
+              " 1 \r\n" + p + "tunodoc.gid\r\n" + p + "burn.lst\r\n" + entries + p + "cddb\\\r\n" + p +
+                  "pdata\\\r\n" + p + "runtime\\\r\n" + p + "\r\n#" + p + "cddb\\\r\n#" + p + "pdata\\\r\n#" +
+                  p + "runtime\\\r\n#" + p + "\r\n")
+        << r.pump;
+    // The user finds a partial installation where its uninstaller lies; no success is said.
+    EXPECT_EQ(cd.fake.shell.registered, r.uninstallerPlaced) << r.pump;
+    ASSERT_EQ(cd.fake.console.errors.size(), 1u) << r.pump;
+    EXPECT_NE(cd.fake.console.errors[0].find("The installation was cancelled (by SIGINT) before it was finished"),
+              std::string::npos)
+        << cd.fake.console.errors[0];
+    EXPECT_TRUE(cd.fake.console.Logged("Cancelled by SIGINT"));
+  }
 }
 
 }  // namespace

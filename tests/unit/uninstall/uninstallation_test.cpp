@@ -258,6 +258,29 @@ TEST(RunUninstall, SilentRunsAnswerYesWithoutABox) {
   }
 }
 
+TEST(RunUninstall, AnInterruptBetweenTwoEntriesEndsAsCancelledAndARerunFinishes) {
+  World w;
+  w.arguments = "/S";
+  // The pauses of the group's deletion come first; then one before each entry.
+  int entryPauses = 0;
+  w.fake.ui.onPump = [&] {
+    if (w.shell.ddeCommands.empty() || ++entryPauses != 3) return;
+    w.installer->Interrupt("SIGTERM");
+  };
+  EXPECT_EQ(w.Run(), kExitCancelled);
+  ASSERT_FALSE(w.fake.console.errors.empty());
+  EXPECT_EQ(w.fake.console.errors.back(),
+            "The uninstall was cancelled (by SIGTERM) before it was finished: run the uninstaller again to remove the rest.");
+  EXPECT_TRUE(w.fs.Has(kApp + "insttext"));  // the fourth entry
+  EXPECT_TRUE(w.fs.Has(kDir + "\\tuno.exe"));
+  EXPECT_TRUE(w.fs.Has(kList));
+  EXPECT_TRUE(w.shell.opened.empty());  // the batch is not started
+  w.fake.ui.onPump = nullptr;
+  EXPECT_EQ(w.Run(), kExitDone);
+  EXPECT_FALSE(w.fs.Has(kDir + "\\tuno.exe"));
+  EXPECT_EQ(w.shell.opened.size(), 1u);
+}
+
 TEST(RunUninstall, ListWithOnlyTheLanguageGivesTheFixedBlocksAndTheLastLineButNoClaimOfRemoval) {
   // As the list of an installation whose disk filled while it was written: what it does not
   // name stays, and the closing message says so instead of "removed".

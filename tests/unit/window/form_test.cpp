@@ -76,7 +76,7 @@ TEST(Dispatch, NoInputBeforeTheWindowIsReady) {
   installer.Window().SetVisible(Ctl::Label_Cancel, true);
   installer.Deliver(Ctl::Label_Cancel, Event::kClick);
   EXPECT_TRUE(installer.Ended());
-  EXPECT_EQ(installer.ExitCodeOfRun(), kExitDone);
+  EXPECT_EQ(installer.ExitCodeOfRun(), kExitCancelled);
 }
 
 TEST(Dispatch, ControlsWithoutHandlersChangeNothing) {

@@ -132,7 +132,7 @@ TEST_F(Buttons, CancelEndsTheProgramAtOnceEvenWhileLocked) {
   app().DisableControls();
   app().Deliver(Ctl::Label_Cancel, Event::kClick);
   EXPECT_TRUE(app().Ended());
-  EXPECT_EQ(app().ExitCodeOfRun(), kExitDone);
+  EXPECT_EQ(app().ExitCodeOfRun(), kExitCancelled);
   EXPECT_TRUE(fake.ui.messages.empty());
 }
 
