@@ -144,6 +144,9 @@ void EventPoint(Installer& installer) {
         std::max(installer.progress.LongestEventGapMs, before - *installer.progress.LastEventPointMs);
   }
   installer.DoEvents();
+  // The journal's last entry (the large data file's, copied over many pauses) reaches the disk
+  // while its file is copied.
+  if (installer.placing.journal) installer.placing.journal->SyncIfDue();
   installer.progress.LastEventPointMs = clock.TimeMs();
 }
 

@@ -167,12 +167,20 @@ bool RemovalJournal::Note(std::string_view path, bool folder) {
     failed_ = true;
     return false;
   }
-  const std::uint32_t now = clock_.TimeMs();
-  if (now - lastSyncMs_ >= kSyncIntervalMs) {
-    if (!writer_->Sync()) syncFailed_ = true;
-    lastSyncMs_ = clock_.TimeMs();
-  }
+  unsynced_ = true;
+  SyncIfDue();
   return true;
+}
+
+void RemovalJournal::SyncIfDue() {
+  if (!unsynced_) {
+    lastSyncMs_ = clock_.TimeMs();  // the interval counts from the first entry that waits
+    return;
+  }
+  if (clock_.TimeMs() - lastSyncMs_ < kSyncIntervalMs) return;
+  if (!writer_->Sync()) syncFailed_ = true;
+  unsynced_ = false;
+  lastSyncMs_ = clock_.TimeMs();
 }
 
 }  // namespace tunovar

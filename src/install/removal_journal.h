@@ -91,6 +91,9 @@ class RemovalJournal {
   // Appends an entry before it is placed; false once the journal could not be written (every
   // later entry is then left out: a cut line would run into the next).
   bool Note(std::string_view path, bool folder);
+  // Puts the journal on the disk when an entry has waited for it for kSyncIntervalMs: called
+  // with each entry and at the copying's pauses, so that a long copy does not keep it waiting.
+  void SyncIfDue();
   [[nodiscard]] bool Failed() const { return failed_; }
   // The system could not put the journal on the disk once (it still holds every entry).
   [[nodiscard]] bool SyncFailed() const { return syncFailed_; }
@@ -103,6 +106,7 @@ class RemovalJournal {
   Clock& clock_;
   std::string path_;
   std::uint32_t lastSyncMs_;
+  bool unsynced_ = false;  // an entry was written since the journal was last put on the disk
   bool failed_ = false;
   bool syncFailed_ = false;
   std::string line_;  // kept, so that no entry costs an allocation
