@@ -13,21 +13,6 @@ namespace {
 
 bool HasNul(const std::string& text) { return text.find('\0') != std::string::npos; }
 
-// The apartment of this thread for the shell's link object: joins one the program already has
-// and leaves only what it entered. CoInitialize is the call Windows 95 has.
-class Apartment {
- public:
-  Apartment() : hr_(::CoInitialize(nullptr)) {}
-  Apartment(const Apartment&) = delete;
-  Apartment& operator=(const Apartment&) = delete;
-  ~Apartment() {
-    if (SUCCEEDED(hr_)) ::CoUninitialize();
-  }
-
- private:
-  HRESULT hr_;
-};
-
 // One reference to a COM object, released at the end of its scope.
 template <typename Interface>
 class ComRef {
@@ -167,7 +152,7 @@ bool Win32Shell::CreateShellLink(const std::string& linkPath, const std::string&
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
   if (::MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide.data(), length) != length) return false;
 
-  const Apartment apartment;
+  const ComScope com(calls_);
   ComRef<IShellLinkA> link;
   if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put()))) {
     return false;

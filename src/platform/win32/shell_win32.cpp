@@ -18,26 +18,6 @@ namespace {
 
 bool HasNul(const std::string& text) { return text.find('\0') != std::string::npos; }
 
-// ShellExecuteA may hand the file to a shell extension, which needs COM on this thread.
-// The scope joins an apartment the program already has and leaves only what it entered.
-class ComScope {
- public:
-  // Without CoInitializeEx (Windows 95 without DCOM) CoInitialize joins the same kind of
-  // apartment, only with the OLE 1 DDE window that the flag spares.
-  explicit ComScope(const SystemCalls& calls)
-      : hr_(calls.coInitializeEx != nullptr
-                ? calls.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)
-                : ::CoInitialize(nullptr)) {}
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-  ~ComScope() {
-    if (SUCCEEDED(hr_)) ::CoUninitialize();
-  }
-
- private:
-  HRESULT hr_;
-};
-
 bool SetString(HKEY key, const char* name, const std::string& value) {
   if (value.size() >= MAXDWORD) return false;  // its length with the NUL must fit a DWORD
   return ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
@@ -114,6 +94,7 @@ int Win32Shell::Open(const std::string& file, const std::string& parameters,
   if (file.empty() || HasNul(file) || HasNul(parameters) || HasNul(workingFolder)) {
     return SE_ERR_FNF;
   }
+  // ShellExecuteA may hand the file to a shell extension, which needs COM on this thread.
   const ComScope com(calls_);
   // The shell reads "%NAME%" in the working folder as a variable (a folder named "100%PATH%"
   // then names no folder): such a folder becomes the current one for the call instead, which

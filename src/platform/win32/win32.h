@@ -106,6 +106,26 @@ struct SystemCalls {
 // to a back-end object to take every fallback on a newer system.
 [[nodiscard]] SystemCalls OldestSystem();
 
+// COM on this thread for as long as the scope lives: it joins an apartment the program
+// already has and leaves only what it entered.
+class ComScope {
+ public:
+  // Without CoInitializeEx (Windows 95 without DCOM) CoInitialize joins the same kind of
+  // apartment, only with the OLE 1 DDE window that the flag spares.
+  explicit ComScope(const SystemCalls& calls)
+      : hr_(calls.coInitializeEx != nullptr
+                ? calls.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)
+                : ::CoInitialize(nullptr)) {}
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+  ~ComScope() {
+    if (SUCCEEDED(hr_)) ::CoUninitialize();
+  }
+
+ private:
+  HRESULT hr_;
+};
+
 // Loads DLLs only from the system folder from here on, never from the program's own folder
 // or the current one: the installer runs from a CD or a download folder where a planted
 // DLL would otherwise be loaded in its place. Call it first thing in WinMain. Windows before XP
