@@ -10,23 +10,35 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <vector>
 
 extern char** environ;
 
 namespace tunovar::posix {
 namespace {
 
-// Lets go of every descriptor inherited beyond the standard three but kept (-1: none):
-// closing them by number is this function's job, as none of them is owned by anything of the
-// detached work.
-void CloseInheritedFiles(int kept) {
-  // The numbers below the kept one, then those above it; from 3 on when none is kept.
-  const bool keep = kept > 2;
-  const auto from = static_cast<unsigned>(keep ? kept + 1 : 3);
-  const bool below = !keep || kept == 3 || close_range(3, static_cast<unsigned>(kept) - 1, 0) == 0;
-  if (below && close_range(from, ~0U, 0) == 0) return;
+// Lets go of every descriptor inherited beyond the standard three but those kept (negative
+// numbers are ignored): closing them by number is this function's job, as none of them is
+// owned by anything of the detached work.
+void CloseInheritedFiles(std::vector<int> kept) {
+  std::erase_if(kept, [](int fd) { return fd <= 2; });
+  std::sort(kept.begin(), kept.end());
+  kept.erase(std::unique(kept.begin(), kept.end()), kept.end());
+  // The numbers between the kept ones, then those above the last.
+  bool closed = true;
+  unsigned from = 3;
+  for (int fd : kept) {
+    const auto upTo = static_cast<unsigned>(fd);
+    if (upTo > from && close_range(from, upTo - 1, 0) != 0) closed = false;
+    from = upTo + 1;
+  }
+  if (closed && close_range(from, ~0U, 0) == 0) return;
+  const auto isKept = [&kept](long fd) {
+    return std::binary_search(kept.begin(), kept.end(), static_cast<int>(fd));
+  };
   std::vector<int> open;
   {
     const UniqueDir dir(opendir("/proc/self/fd"));
@@ -35,14 +47,14 @@ void CloseInheritedFiles(int kept) {
       // end RunDetached waits for among them, so that the wait ends.
       const long limit = sysconf(_SC_OPEN_MAX);
       for (long fd = 3; fd < (limit > 0 ? limit : 1024); ++fd) {
-        if (fd != kept) close(static_cast<int>(fd));
+        if (!isKept(fd)) close(static_cast<int>(fd));
       }
       return;
     }
     const int own = dirfd(dir.get());
     while (const dirent* entry = readdir(dir.get())) {
       const int fd = std::atoi(entry->d_name);
-      if (fd > 2 && fd != own && fd != kept) open.push_back(fd);
+      if (fd > 2 && fd != own && !isKept(fd)) open.push_back(fd);
     }
   }
   for (int fd : open) close(fd);
@@ -95,7 +107,11 @@ bool RunDetached(const std::function<void()>& work, int keptOpen) {
       }
       return grandchild < 0 ? 1 : 0;
     }
-    CloseInheritedFiles(keptOpen);
+    // The pipe's end is closed on its own, after the rest: the files one call closes are let go
+    // as it returns, in an order the system chooses, so a lock closed together with the pipe
+    // could still be held when RunDetached sees the end of file.
+    CloseInheritedFiles({keptOpen, writeEnd.get()});
+    writeEnd.reset();
     StandardFilesToNull();
     (void)chdir("/");
     try {
