@@ -1,8 +1,11 @@
 // The uninstall sequence RunUninstall as named steps, the closing of the product's window and
 // the retrying delete. What may be removed is decided by the rules of uninstall/removal_rules.h.
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/ansi_text.h"
 #include "base/windows_path.h"
@@ -125,17 +128,22 @@ void TakeOverJournal(Installer& in, const std::string& listPath, const std::stri
                                  : "Could not delete the removal journal " + journalPath + ": " + Describe(status));
 }
 
-// The help index of the running help viewer, then the Windows-folder record. Returns the
-// record when it could not be deleted: it is part of what stays of the installation.
-std::vector<std::string> DeleteHelpIndexAndRecord(Installer& in, const std::string& installDir) {
+// The help index of the running help viewer: it is no entry of the removal list.
+void DeleteHelpIndex(Installer& in, const std::string& installDir) {
+  if (installDir.empty()) return;
   FileSystem& fs = in.platform().fs;
-  if (!installDir.empty()) {
-    const std::string gid = installDir + "\\tunodoc.gid";
-    const bool existed = fs.FileExists(gid);
-    (void)fs.ClearAttributes(gid);
-    in.WaitKill(gid);
-    if (existed) in.Log((fs.FileExists(gid) ? "Could not delete " : "Deleted ") + gid);
-  }
+  const std::string gid = installDir + "\\tunodoc.gid";
+  const bool existed = fs.FileExists(gid);
+  (void)fs.ClearAttributes(gid);
+  in.WaitKill(gid);
+  if (existed) in.Log((fs.FileExists(gid) ? "Could not delete " : "Deleted ") + gid);
+}
+
+// The uninstall entry and the Windows-folder record, once nothing of the installation stays.
+// Returns the record when it could not be deleted: it is part of what stays.
+std::vector<std::string> DeleteRecords(Installer& in) {
+  FileSystem& fs = in.platform().fs;
+  in.Log(in.platform().shell.UnregisterUninstaller() ? "Uninstall entry removed" : "No uninstall entry to remove");
   const std::string record = in.folders.WinDir + "ovrituno.inf";
   const FsStatus status = fs.DeleteFile(record);
   if (status == FsStatus::kOk) {
@@ -168,11 +176,35 @@ void CloseRunningProduct(Installer& in) {
   }
 }
 
+// The short forms of the files the seven waiting blocks of "deinst.bat" wait for, taken
+// before any entry is removed; "" where a block waits for nothing. A block's file that the
+// batch could never delete makes it wait for nothing and stays.
+std::array<std::string, kFixedWaitBlocks.size()> PlanFixedBlocks(Installer& in, const std::string& installDir) {
+  FileSystem& fs = in.platform().fs;
+  std::array<std::string, kFixedWaitBlocks.size()> shortPaths;
+  for (std::size_t i = 0; i < kFixedWaitBlocks.size(); ++i) {
+    const std::string path = FixedBlockPath(kFixedWaitBlocks[i], in.folders.AppPath, installDir);
+    if (path.empty()) continue;
+    shortPaths[i] = in.GetShortPath(path);
+    if (shortPaths[i].empty()) continue;
+    if (fs.FolderExists(path)) {
+      // "del" never deletes a folder and "if exist" finds it: the block would wait for ever.
+      in.Log("Stays, a folder where the batch waits for a file: " + path);
+      in.report.StayingEntries.push_back(path);
+      shortPaths[i].clear();
+    } else {
+      // A read-only file would keep its block waiting for ever.
+      (void)fs.ClearAttributes(path);
+    }
+  }
+  return shortPaths;
+}
+
 // "deinst.bat" with its seven waiting blocks. Without a removal list this folder holds no
 // installation (the CD, a copy of it): a batch here would delete the installer's own files,
-// so none is written.
+// so none is written. Where the removal list stays, block e waits for nothing.
 RemovalBatchWriter BeginBatch(Installer& in, const std::string& batchPath, bool listHere,
-                              const std::string& installDir) {
+                              std::array<std::string, kFixedWaitBlocks.size()> shortPaths, bool keepList) {
   Shell& shell = in.platform().shell;
   RemovalBatchWriter batch(listHere ? in.platform().fs.OpenForWriting(batchPath, WriteMode::kReplace) : nullptr,
                            [&shell](std::string_view text) { return shell.BatchBytes(text); });
@@ -181,35 +213,23 @@ RemovalBatchWriter BeginBatch(Installer& in, const std::string& batchPath, bool 
   } else if (!batch.IsOpen()) {
     in.Log("Could not create " + batchPath);
   }
-  FileSystem& fs = in.platform().fs;
-  for (const FixedWaitBlock& block : kFixedWaitBlocks) {
-    const std::string path = FixedBlockPath(block, in.folders.AppPath, installDir);
-    std::string shortPath = path.empty() ? std::string() : in.GetShortPath(path);
-    if (batch.IsOpen() && !shortPath.empty()) {
-      if (fs.FolderExists(path)) {
-        // "del" never deletes a folder and "if exist" finds it: the block would wait for ever.
-        in.Log("Stays, a folder where the batch waits for a file: " + path);
-        in.report.StayingEntries.push_back(path);
-        shortPath.clear();
-      } else {
-        // A read-only file would keep its block waiting for ever.
-        (void)fs.ClearAttributes(path);
-      }
-    }
-    (void)batch.WriteFixedBlock(block.label, shortPath);
+  for (std::size_t i = 0; i < kFixedWaitBlocks.size(); ++i) {
+    if (keepList && kFixedWaitBlocks[i].name == "defile") shortPaths[i].clear();
+    (void)batch.WriteFixedBlock(kFixedWaitBlocks[i].label, shortPaths[i]);
   }
   if (batch.IsOpen()) in.Log("Batch: the seven waiting blocks written");
   return batch;
 }
 
-void RemoveGroupAndEntry(Installer& in) {
-  in.Log("Deleting the program group");
-  in.DeleteProgramGroup();
-  in.Log(in.platform().shell.UnregisterUninstaller() ? "Uninstall entry removed"
-                                                     : "No uninstall entry to remove");
-}
+enum class BatchLine { kFolder, kRunningProgram };
 
-enum class BatchLine { kFile, kFolder, kRunningProgram };
+// What the entries leave once each has been acted on: lines for the batch in the order of the
+// list, and the uninstaller's texts and group file, which go last and only when nothing else
+// stays. The running uninstaller's line is dropped where anything stays.
+struct EntryOutcome {
+  std::vector<std::pair<std::string, BatchLine>> forBatch;
+  std::vector<std::string> ownFiles;
+};
 
 // A batch line for what is still there, with its short form (the path itself when the system
 // gives none for it).
@@ -220,7 +240,6 @@ void LeaveToBatch(Installer& in, RemovalBatchWriter& batch, const std::string& p
   const std::string& operand = shortForm.empty() ? path : shortForm;
   std::optional<std::string> line;
   switch (kind) {
-    case BatchLine::kFile: line = batch.AddFileLine(operand); break;
     case BatchLine::kFolder: line = batch.AddFolderLine(operand); break;
     // The batch may reach this line as soon as the program has let go of its removal list,
     // while the system still holds the program's own image for a moment: a single "del"
@@ -244,22 +263,54 @@ bool ReallyInside(FileSystem& fs, const InstallationBounds& bounds, const std::s
   return LiesReallyInside(bounds, entry, *real);
 }
 
-// One entry of the removal list: removed at once, left to the batch, or passed over.
-void RemoveEntry(Installer& in, const RemovalEntry& entry, const InstallationBounds& bounds,
-                 RemovalBatchWriter& batch) {
+// The files a later uninstall needs besides itself: its texts and the group file.
+bool IsOwnFile(const Installer& in, const std::string& path) {
+  const std::string& app = in.folders.AppPath;
+  return EqualsNoCase(path, app + "insttext") || EqualsNoCase(path, app + "group");
+}
+
+// A hidden or system file is no file to the lookups of the sequence: it is made an ordinary
+// one, so that it is removed like the others.
+void MakeOrdinary(Installer& in, const std::string& path) {
+  FileSystem& fs = in.platform().fs;
+  if (fs.FileExists(path) || !fs.EntryExists(path) || fs.FolderExists(path)) return;
+  if (fs.ClearAttributes(path) == FsStatus::kOk) in.Log("Made an ordinary file: " + path);
+}
+
+// Deleted, retried for a moment; what is still there then stays.
+void DeleteOrSayItStays(Installer& in, const std::string& path) {
+  FileSystem& fs = in.platform().fs;
+  MakeOrdinary(in, path);
+  const bool existed = fs.FileExists(path);
+  in.WaitKill(path);
+  if (!fs.FileExists(path)) {
+    if (existed) in.Log("Deleted " + path);
+    return;
+  }
+  in.Log("Stays, it could not be deleted (another program may hold it): " + path);
+  in.report.StayingEntries.push_back(path);
+}
+
+// One entry of the removal list: removed at once, left to the batch or for last, named as
+// staying, or passed over.
+void RemoveEntry(Installer& in, const RemovalEntry& entry, const InstallationBounds& bounds, EntryOutcome& outcome) {
   FileSystem& fs = in.platform().fs;
   const std::string path(entry.path);
   // The long form only decides where the path as written does not lie inside (the list
   // holds the paths as the installation wrote them): it is asked for only then.
-  const bool inside = (LiesInside(bounds, path, {}) || LiesInside(bounds, path, in.GetLongPath(path))) &&
-                      ReallyInside(fs, bounds, path);
+  const bool named = LiesInside(bounds, path, {}) || LiesInside(bounds, path, in.GetLongPath(path));
+  if (named && !ReallyInside(fs, bounds, path)) {
+    in.Log("Stays, it leads out of the installation through a link or junction: " + path);
+    in.report.StayingEntries.push_back(path);
+    return;
+  }
   // The system's file functions cannot reach such a path: it would look gone when it is not.
-  if (inside && FilePathTooLong(WithoutTrailingBackslash(path))) {
+  if (named && FilePathTooLong(WithoutTrailingBackslash(path))) {
     in.Log("Stays, a path too long for the system's file functions: " + path);
     in.report.StayingEntries.push_back(path);
     return;
   }
-  switch (StepOfEntry(entry, inside)) {
+  switch (StepOfEntry(entry, named)) {
     case EntryStep::kPassOver:
       in.Log("Passed over, outside the installation: " + std::string(entry.line));
       in.report.PassedOverEntries.emplace_back(entry.line);
@@ -269,31 +320,46 @@ void RemoveEntry(Installer& in, const RemovalEntry& entry, const InstallationBou
       if (status == FsStatus::kOk) in.Log("Removed folder " + path);
       if (!fs.FolderExists(path)) return;
       in.Log("Could not remove folder " + path + ": " + Describe(status));
-      LeaveToBatch(in, batch, WithoutTrailingBackslash(path), BatchLine::kFolder);
+      outcome.forBatch.emplace_back(WithoutTrailingBackslash(path), BatchLine::kFolder);
       return;
     }
     case EntryStep::kKeepForBatch:
       in.Log("Kept for the batch: " + path);
       return;
-    case EntryStep::kDeleteFile: {
-      const bool existed = fs.FileExists(path);
-      // The uninstaller's own program goes only with the batch, after this run has ended: a
-      // run that is killed on its way leaves a way to uninstall what is still there.
-      if (existed && NamesRunningProgram(path, in.folders.AppPath, in.Launch().exeBaseName)) {
-        // A read-only program would keep its waiting block going until it gives up.
-        (void)fs.ClearAttributes(path);
-        LeaveToBatch(in, batch, WithoutTrailingBackslash(path), BatchLine::kRunningProgram);
-        return;
+    case EntryStep::kDeleteFile:
+      if (NamesRunningProgram(path, in.folders.AppPath, in.Launch().exeBaseName)) {
+        // It goes only with the batch, after this run has ended: a run that is killed on its
+        // way leaves a way to uninstall what is still there.
+        MakeOrdinary(in, path);
+        if (fs.FileExists(path)) {
+          outcome.forBatch.emplace_back(WithoutTrailingBackslash(path), BatchLine::kRunningProgram);
+        }
+      } else if (IsOwnFile(in, path)) {
+        outcome.ownFiles.push_back(path);
+      } else {
+        DeleteOrSayItStays(in, path);
       }
-      in.WaitKill(path);
-      if (!fs.FileExists(path)) {
-        if (existed) in.Log("Deleted " + path);
-        return;
-      }
-      LeaveToBatch(in, batch, WithoutTrailingBackslash(path), BatchLine::kFile);
       return;
+  }
+}
+
+// The uninstaller's own files, once nothing else stays: a later uninstall needs them, and the
+// running uninstaller, while anything does.
+void RemoveOwnFiles(Installer& in, EntryOutcome& outcome) {
+  const bool somethingStays = !in.report.StayingEntries.empty();
+  for (const std::string& path : outcome.ownFiles) {
+    if (somethingStays) {
+      in.Log("Kept for a later uninstall: " + path);
+    } else {
+      DeleteOrSayItStays(in, path);
     }
   }
+  if (in.report.StayingEntries.empty()) return;
+  std::erase_if(outcome.forBatch, [&in](const auto& line) {
+    if (line.second != BatchLine::kRunningProgram) return false;
+    in.Log("Kept for a later uninstall: " + line.first);
+    return true;
+  });
 }
 
 // The last line with the folder chain; every file but the held list is closed before the
@@ -310,23 +376,34 @@ bool FinishBatch(Installer& in, RemovalBatchWriter& batch, const std::string& pa
 
 // "Removed" is said only when nothing of the product stays: an installation whose removal
 // list is missing, or was cut short when it was written (a full disk), leaves files that no
-// entry names.
-void SayRemoved(Installer& in, const std::vector<std::string>& staying, const std::string& missingList) {
+// entry names. Entries passed over are named either way: nothing was done to them.
+void SayRemoved(Installer& in, const std::vector<std::string>& staying, const std::string& missingList,
+                bool recordsKept) {
+  std::string passedOver;
+  if (!in.report.PassedOverEntries.empty()) {
+    passedOver = "\r\n\r\n" + PathListText("These entries of the removal list lie outside the installation and "
+                                             "were left untouched:",
+                                             in.report.PassedOverEntries);
+  }
   if (!missingList.empty() || !staying.empty()) {
     in.report.RemovalIncomplete = true;
     for (const std::string& path : staying) in.Log("Stays: " + path);
-    (void)in.Message(kUninstallTitle,
-                     missingList.empty()
-                         ? PathListText("TUNOVAR could not be removed completely. These files stay:", staying)
-                         : "TUNOVAR could not be removed completely: the removal list " + missingList +
-                               " is missing, so no installed file was removed.",
-                     MessageButtons::kOk, MessageAnswer::kOk);
+    std::string text =
+        missingList.empty()
+            ? PathListText("TUNOVAR could not be removed completely. These files stay:", staying)
+            : "TUNOVAR could not be removed completely: the removal list " + missingList +
+                  " is missing, so no installed file was removed.";
+    if (recordsKept) {
+      text += "\r\n\r\nThe uninstaller and its removal list stay, so that the uninstall can be run again once "
+              "these files can be removed.";
+    }
+    (void)in.Message(kUninstallTitle, text + passedOver, MessageButtons::kOk, MessageAnswer::kOk);
     return;
   }
   if (in.texts.LanguageCount == 0) {
-    (void)in.Message(kUninstallTitle, kRemovedWithoutTexts, MessageButtons::kOk, MessageAnswer::kOk);
+    (void)in.Message(kUninstallTitle, kRemovedWithoutTexts + passedOver, MessageButtons::kOk, MessageAnswer::kOk);
   } else if (IsSection(in.texts.LangIndex)) {
-    (void)in.Message(kUninstallTitle, in.Text(in.texts.LangIndex, TextSlot::kUninstallDone),
+    (void)in.Message(kUninstallTitle, in.Text(in.texts.LangIndex, TextSlot::kUninstallDone) + passedOver,
                      MessageButtons::kOk, MessageAnswer::kOk);
   }
 }
@@ -405,27 +482,44 @@ void Installer::RunUninstall() {
   TakeOverJournal(*this, listPath, journalPath, journalListText);
   journalListText.reset();
 
-  std::vector<std::string> staying = DeleteHelpIndexAndRecord(*this, runtime.installDir);
+  DeleteHelpIndex(*this, runtime.installDir);
   TakeRecordedLanguage(*this, removalList.language);
   CloseRunningProduct(*this);
 
-  const std::string batchPath = folders.AppPath + "deinst.bat";
-  RemovalBatchWriter batch = BeginBatch(*this, batchPath, listHere, runtime.installDir);
-  RemoveGroupAndEntry(*this);
+  const std::array<std::string, kFixedWaitBlocks.size()> blocks = PlanFixedBlocks(*this, runtime.installDir);
+  Log("Deleting the program group");
+  DeleteProgramGroup();
   InstallationBounds bounds = BoundsOfInstallation(
       runtime.target, runtime.target.empty() ? "" : GetShortPath(runtime.target),
       runtime.target.empty() ? "" : GetLongPath(runtime.target));
   if (const auto real = runtime.target.empty() ? std::nullopt : platform_.fs.RealLocation(runtime.target)) {
     bounds.realTarget = WithTrailingBackslash(*real);
   }
+  EntryOutcome outcome;
   for (const RemovalEntry& entry : removalList.entries) {
-    // A Cancel or an interrupt ends the run between two entries: the list stays for a rerun.
+    // A Cancel or an interrupt ends the run between two entries: the list and the records
+    // stay for a rerun.
     DoEvents();
-    RemoveEntry(*this, entry, bounds, batch);
+    RemoveEntry(*this, entry, bounds, outcome);
   }
+  RemoveOwnFiles(*this, outcome);
+  // What stays is known now: the records go only when nothing does, so that a later uninstall
+  // finds the list, its texts and its entry in the system while anything of the product is left.
+  std::vector<std::string> staying;
+  const bool recordsKept = listHere && !report.StayingEntries.empty();
+  if (recordsKept) {
+    Log("The removal list, the Windows-folder record and the uninstall entry stay for what stays");
+  } else {
+    staying = DeleteRecords(*this);
+  }
+
   // The batch starts before the closing message, so that the message can say whether it runs.
   // It deletes nothing of this folder before this program has ended: its block e waits for
-  // the removal list, which this program holds open to its end.
+  // the removal list, which this program holds open to its end. Where the list stays, the
+  // batch's lines meet only what a later uninstall does not need.
+  const std::string batchPath = folders.AppPath + "deinst.bat";
+  RemovalBatchWriter batch = BeginBatch(*this, batchPath, listHere, blocks, recordsKept);
+  for (const auto& [path, kind] : outcome.forBatch) LeaveToBatch(*this, batch, path, kind);
   const bool batchRuns = FinishBatch(*this, batch, runtime.parent, listHere) && StartBatch(*this);
 
   // The installed uninstaller without its list: the installation could not write it.
@@ -438,7 +532,7 @@ void Installer::RunUninstall() {
     if (batchRuns) staying.insert(staying.end(), batch.Uncarried().begin(), batch.Uncarried().end());
   }
   staying.insert(staying.end(), report.StayingEntries.begin(), report.StayingEntries.end());
-  SayRemoved(*this, staying, installedWithoutList ? listPath : std::string());
+  SayRemoved(*this, staying, installedWithoutList ? listPath : std::string(), recordsKept);
   if (report.BatchNotStarted) {
     Log("Uninstall done; the batch did not start, so what it would remove is still there");
   } else {

@@ -129,8 +129,12 @@ e2e_check "a screenshot is written to build/e2e/uninstall.png" test -s "$E2E_OUT
 # While the closing message is shown the batch is complete and has not run.
 BAT=$RUNTIME/deinst.bat
 e2e_check "the held readme.txt is still there" test -f "$HELD"
-e2e_check "deinst.bat has the line \"del $held_short\" for the held file" \
-  grep -q -x -F "del $held_short"$'\r' "$BAT"
+e2e_check "the closing message names the held readme.txt as staying" \
+  grep -q -i -F 'readme.txt' "$E2E_LOGS/yes.log"
+e2e_check "deinst.bat has no line for the held file ($held_short): it stays for a later uninstall" \
+  eval '! grep -q -i -F "readme" "$BAT"'
+e2e_check "deinst.bat does not wait for defile, which stays (block e empty)" \
+  eval 'sed -n 5,8p "$BAT" | tr -d "\r" | cmp -s - <(printf "echo off\n:e\ndel \nif exist  goto e\n")'
 e2e_check "deinst.bat starts with the seven waiting blocks (28 lines, the first \"echo off\")" \
   test "$(head -n 28 "$BAT" 2>/dev/null | grep -c $'^echo off\r$')" = 7
 # Wine is of the NT family: the commands are joined by " & ", which runs them in order there.
@@ -141,17 +145,27 @@ tail -c "${#LAST}" "$BAT" >"$E2E_RUN/last-line" 2>/dev/null
 e2e_check "the product's other files are gone before the batch runs" \
   test ! -e "$PRODUCT/tunOVAR.exe" -a ! -e "$PRODUCT/pdata/tunovar.dat" -a ! -e "$PRODUCT/cddb/cddb.dat"
 
+[ -n "$closing" ] && e2e_check "the closing message takes OK" e2e_answer "$closing" Return
+e2e_wait_exit "$yes_run" 60
+e2e_check "with a held file, deinstal.exe ends with exit code 4 (got $E2E_EXIT)" test "$E2E_EXIT" = 4
+e2e_check "the batch runs to its last line" wait_batch "$RUNTIME"
+e2e_check "what a later uninstall needs stays: deinstal.exe, defile, insttext, ovrituno.inf and the entry" \
+  eval 'test -f "$RUNTIME/deinstal.exe" -a -f "$RUNTIME/defile" -a -f "$RUNTIME/insttext" -a -f "$DRIVE_C/windows/ovrituno.inf" && uninstall_entry_exists'
+e2e_check "the held readme.txt is still there after the batch" test -f "$HELD"
+
 touch "$DRIVE_C/release.flag"
 e2e_wait_exit "$holder" 60
 e2e_check "the holder lets go of readme.txt (exit code $E2E_EXIT)" test "$E2E_EXIT" = 0
-[ -n "$closing" ] && e2e_check "the closing message takes OK" e2e_answer "$closing" Return
-e2e_wait_exit "$yes_run" 60
-e2e_check "after the closing message deinstal.exe ends with exit code 0 (got $E2E_EXIT)" \
+e2e_end_session
+start_from_c "$E2E_LOGS/again.log" "$UNINSTALLER" /S
+e2e_wait_exit "$E2E_PID" 60
+e2e_check "run again once the file is let go, deinstal.exe /S ends with exit code 0 (got $E2E_EXIT)" \
   test "$E2E_EXIT" = 0
-e2e_check "the batch runs to its last line" wait_batch "$RUNTIME"
+e2e_check "its batch runs to its last line" \
+  eval 'e2e_poll 60 test ! -e "$RUNTIME/deinstal.exe" && e2e_poll 30 eval "[ \"\$(e2e_count_processes cmd.exe)\" = 0 ]"'
 
 left=$(left_below "$DRIVE_C/Apps")
-e2e_check "the held file is gone: the batch deleted it" test ! -e "$HELD"
+e2e_check "the once held file is gone" test ! -e "$HELD"
 e2e_check "deinstal.exe, defile and deinst.pif are gone" \
   test ! -e "$RUNTIME/deinstal.exe" -a ! -e "$RUNTIME/defile" -a ! -e "$RUNTIME/deinst.pif"
 e2e_check "the folders that became empty are gone (pdata, skins, cddb)" \
@@ -225,7 +239,16 @@ e2e_check "C:\\Other\\keep.txt, reached through the link, is untouched" test -f 
 e2e_check "C:\\Victim\\v.ini and C:\\Victim\\dir, named by links as the last name, are untouched" \
   test -f "$DRIVE_C/Victim/v.ini" -a -d "$DRIVE_C/Victim/dir"
 e2e_check "its batch runs to its last line" wait_batch "$LINKED/runtime"
+e2e_check "its removal list and uninstall entry stay for what the links lead to" \
+  eval 'test -f "$LINKED/runtime/defile" -a -f "$LINKED/runtime/deinstal.exe" && uninstall_entry_exists'
 rm -f "$LINKED/link" "$LINKED/lnkfile" "$LINKED/lnkdir"
+e2e_end_session
+start_from_c "$E2E_LOGS/linked-again.log" 'C:\Linked\TUNOVAR\TUNOVAR\runtime\deinstal.exe' /S
+e2e_wait_exit "$E2E_PID" 60
+e2e_check "once the links are gone, deinstal.exe /S run again ends with exit code 0 (got $E2E_EXIT)" \
+  test "$E2E_EXIT" = 0
+e2e_check "and nothing of the product is left" \
+  eval 'e2e_poll 60 test ! -e "$LINKED/runtime/deinstal.exe" && e2e_poll 30 eval "[ \"\$(e2e_count_processes cmd.exe)\" = 0 ]" && [ "$(left_below "$DRIVE_C/Linked")" = "$WINE_LEAVES" ]'
 e2e_end_session
 
 # ---- A target whose name holds "%PATH%": the batch still starts ---------------------------

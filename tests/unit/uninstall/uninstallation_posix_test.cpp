@@ -47,8 +47,14 @@ TEST(RunUninstallPosix, LinksInTheInstallationTakeNothingOutsideWithThem) {
   installer.Deliver(Ctl::Timer1, Event::kTimer);
   ASSERT_TRUE(installer.Ended());
 
+  // What the links lead to is named as staying, and what a later uninstall needs stays too.
   EXPECT_EQ(installer.ExitCodeOfRun(), kExitIncomplete);
-  EXPECT_EQ(installer.report.PassedOverEntries, outside);
+  EXPECT_TRUE(installer.report.PassedOverEntries.empty());
+  EXPECT_EQ(installer.report.StayingEntries, outside);
+  for (const char* kept : {"runtime/defile", "runtime/insttext"}) {
+    struct stat st {};
+    EXPECT_EQ(lstat(host(kept).c_str(), &st), 0) << kept;
+  }
   EXPECT_EQ(TempDrives::ReadFile(docs + "/thesis.doc"), "years of work");
   EXPECT_EQ(TempDrives::ModeOf(docs + "/thesis.doc"), 0444u);
   EXPECT_EQ(TempDrives::ReadFile(drives.Host('C', "Letters/letter.doc")), "dear");
@@ -56,6 +62,44 @@ TEST(RunUninstallPosix, LinksInTheInstallationTakeNothingOutsideWithThem) {
   for (const char* gone : {"link", "file-link", "own/a.txt", "sub", "tuno.exe"}) {
     struct stat st {};
     EXPECT_NE(lstat(host(gone).c_str(), &st), 0) << gone;
+  }
+}
+
+// The target folder itself moved and linked back: where it now lies on a drive, the files are
+// removed through the link; where no drive holds it, nothing tells that they are the product's,
+// and they stay with everything a later uninstall needs.
+TEST(RunUninstallPosix, AnInstallationFolderThatIsALinkIsRemovedWhereItReallyLies) {
+  for (const bool onTheDrive : {true, false}) {
+    TempDrives drives{"C"};
+    const std::string moved = onTheDrive ? drives.Host('C', "Moved/TUNOVAR") : drives.Base() + "/elsewhere/TUNOVAR";
+    const auto real = [&](const std::string& relative) { return moved + "/TUNOVAR/" + relative; };
+    TempDrives::WriteFile(real("tuno.exe"), "exe");
+    TempDrives::WriteFile(real("data/songs.db"), "db");
+    TempDrives::WriteFile(real("runtime/insttext"), testing::InstallerTextFile({testing::EnglishTexts()}));
+    TempDrives::WriteFile(real("runtime/defile"), CrLfLines({" 0 ", kDir + "\\data\\songs.db", kDir + "\\tuno.exe",
+                                                            kDir + "\\runtime\\insttext", "#" + kDir + "\\data\\"}));
+    TempDrives::WriteFile(drives.Host('C', "Apps/keep.txt"), "the user's");
+    ASSERT_EQ(symlink(moved.c_str(), drives.Host('C', "Apps/TUNOVAR").c_str()), 0);
+
+    posix::PosixFileSystem fs;
+    testing::FakePlatform fake;
+    fake.shell.fs = nullptr;
+    fake.shell.registered = true;
+    fake.clock.msPerReading = 1;
+    Platform platform{fs, fake.shell, fake.ui, fake.console, fake.clock};
+    Installer installer(platform, LaunchInfo{kDir + "\\runtime", "deinstal"}, ParseSwitches("/S"));
+    ASSERT_TRUE(installer.Start());
+    installer.Deliver(Ctl::Timer1, Event::kTimer);
+    ASSERT_TRUE(installer.Ended());
+
+    struct stat st {};
+    EXPECT_EQ(installer.ExitCodeOfRun(), onTheDrive ? kExitDone : kExitIncomplete) << onTheDrive;
+    EXPECT_EQ(lstat(real("tuno.exe").c_str(), &st) == 0, !onTheDrive) << onTheDrive;
+    EXPECT_EQ(lstat(real("data").c_str(), &st) == 0, !onTheDrive) << onTheDrive;
+    EXPECT_EQ(lstat(real("runtime/insttext").c_str(), &st) == 0, !onTheDrive) << onTheDrive;
+    EXPECT_EQ(lstat(real("runtime/defile").c_str(), &st), 0) << onTheDrive;  // block e of the batch
+    EXPECT_EQ(fake.shell.registered, !onTheDrive) << onTheDrive;
+    EXPECT_EQ(TempDrives::ReadFile(drives.Host('C', "Apps/keep.txt")), "the user's");
   }
 }
 

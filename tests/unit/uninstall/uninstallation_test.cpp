@@ -8,6 +8,7 @@
 #include "base/ansi_text.h"
 #include "install/removal_list.h"
 #include "startup/installer.h"
+#include "startup/path_list_text.h"
 #include "support/installer_fixture.h"
 
 namespace tunovar {
@@ -141,6 +142,9 @@ struct World {
                                  [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
     return static_cast<std::size_t>(it - shell.calls.begin());
   }
+  [[nodiscard]] std::size_t JournalIndex(const std::string& line) const {
+    return static_cast<std::size_t>(std::find(fs.journal.begin(), fs.journal.end(), line) - fs.journal.begin());
+  }
   [[nodiscard]] bool Journaled(const std::string& line) const {
     return std::find(fs.journal.begin(), fs.journal.end(), line) != fs.journal.end();
   }
@@ -190,8 +194,9 @@ TEST(RunUninstall, RemovesTheInstallationAndLeavesTheRestToTheBatch) {
   EXPECT_FALSE(w.shell.registered);
 
   // The order of the sequence: the question and the closing message in the recorded
-  // language, between them the files outside the list, the batch, the group, the entry, the
-  // list's entries; the batch started last, before the closing message says it runs.
+  // language, between them the help index, the group, the list's entries, the uninstaller's
+  // own files, the entry and the Windows-folder record once nothing stays, then the batch,
+  // started last, before the closing message says it runs.
   ASSERT_EQ(w.fake.ui.messages.size(), 2u);
   EXPECT_EQ(w.fake.ui.messages[0].title, "Ovri TUNOVAR Deinstallation");
   EXPECT_EQ(w.fake.ui.messages[0].text, "Remove 1?");
@@ -200,11 +205,11 @@ TEST(RunUninstall, RemovesTheInstallationAndLeavesTheRestToTheBatch) {
   EXPECT_EQ(w.fake.ui.messages[1].text, "Bye 1");
   EXPECT_EQ(w.fake.ui.messages[1].buttons, MessageButtons::kOk);
   EXPECT_EQ(callsAtClosingMessage, w.shell.calls.size());
-  ASSERT_GE(w.fs.journal.size(), 4u);
+  ASSERT_FALSE(w.fs.journal.empty());
   EXPECT_EQ(w.fs.journal[0], "Delete " + kDir + "\\tunodoc.gid");
-  EXPECT_EQ(w.fs.journal[1], "Delete C:\\WINDOWS\\ovrituno.inf");
-  EXPECT_EQ(w.fs.journal[2], "Write " + kBatch);
-  EXPECT_EQ(w.fs.journal[3], "Delete " + kApp + "group");
+  EXPECT_LT(w.JournalIndex("Delete " + kDir + "\\tuno.exe"), w.JournalIndex("Delete " + kApp + "group"));
+  EXPECT_LT(w.JournalIndex("Delete " + kApp + "insttext"), w.JournalIndex("Delete C:\\WINDOWS\\ovrituno.inf"));
+  EXPECT_EQ(w.JournalIndex("Delete C:\\WINDOWS\\ovrituno.inf") + 1, w.JournalIndex("Write " + kBatch));
   EXPECT_LT(w.CallIndex("DDE "), w.CallIndex("Unregister"));
   EXPECT_LT(w.CallIndex("Unregister"), w.CallIndex("Open "));
   EXPECT_TRUE(w.fake.console.Logged("Deleted " + kDir + "\\tuno.exe"));
@@ -381,32 +386,48 @@ TEST(RunUninstall, BatchFilesOfTheRuntimeFolderAreNeverTouched) {
   EXPECT_EQ(w.fs.Content(kBatch), FixedBlocks() + kOwnLine + kLastLine);
 }
 
-TEST(RunUninstall, WhatStaysGetsABatchLineWithOperandsThatCannotSplit) {
+TEST(RunUninstall, HeldFilesStayWithTheRecordsUntilARerunCanRemoveThem) {
   World w;
-  const std::vector<std::string> names = {"a, b.txt", "R&B (live).mp3", "100% pure.ini",
-                                          "x=y;z.dat"};
+  const std::vector<std::string> names = {"a, b.txt", "R&B (live).mp3", "100% pure.ini"};
   std::vector<std::string> entries;
   for (const std::string& n : names) {
     w.fs.PutFile(kDir + "\\" + n, "held");
     w.fs.Find(kDir + "\\" + n)->locked = true;
     entries.push_back(kDir + "\\" + n);
   }
-  w.fs.PutFile(kDir + "\\free, too.txt", "not held");
-  entries.push_back(kDir + "\\free, too.txt");
-  entries.insert(entries.end(), {kDir + "\\tuno.exe", kDir + "\\data\\songs.db"});
-  w.fs.PutFile(kDir + "\\full folder\\keep.txt", "held");
-  w.fs.Find(kDir + "\\full folder\\keep.txt")->locked = true;
-  entries.push_back("#" + kDir + "\\full folder\\");
+  w.fs.PutFile(kDir + "\\hidden.dat", "hidden");
+  w.fs.Find(kDir + "\\hidden.dat")->hidden = true;
+  entries.insert(entries.end(), {kDir + "\\hidden.dat", kDir + "\\tuno.exe", kDir + "\\data\\songs.db",
+                                 "#" + kDir + "\\data\\"});
   w.WriteList(" 0 ", entries);
 
-  // The held file of the listed folder is named by no entry: it stays, and so does its folder.
   EXPECT_EQ(w.Run(), kExitIncomplete);
-  EXPECT_NE(w.fake.ui.messages.back().text.find(kDir + "\\full folder\\keep.txt"), std::string::npos);
-  EXPECT_FALSE(w.fs.Has(kDir + "\\free, too.txt"));  // a comma is part of the one path
-  EXPECT_EQ(w.fs.Content(kBatch),
-            FixedBlocks() + "del \"" + kDir + "\\a, b.txt\"\r\n" + "del \"" + kDir +
-                "\\R&B (live).mp3\"\r\n" + "del \"" + kDir + "\\100%% pure.ini\"\r\n" + "del \"" +
-                kDir + "\\x=y;z.dat\"\r\n" + "rd \"" + kDir + "\\full folder\"\r\n" + kOwnLine + kLastLine);
+  const std::string& closing = w.fake.ui.messages.back().text;
+  for (const std::string& n : names) EXPECT_NE(closing.find(kDir + "\\" + n), std::string::npos) << closing;
+  EXPECT_TRUE(closing.ends_with("The uninstaller and its removal list stay, so that the uninstall can be run "
+                                "again once these files can be removed."))
+      << closing;
+  // What a later uninstall needs stays; the rest is gone, a hidden file as any other.
+  for (const std::string& kept : {kList, kApp + "deinstal.exe", kApp + "insttext", kApp + "group",
+                                  std::string("C:\\WINDOWS\\ovrituno.inf")}) {
+    EXPECT_TRUE(w.fs.Has(kept)) << kept;
+  }
+  EXPECT_TRUE(w.shell.registered);
+  for (const char* gone : {"\\hidden.dat", "\\tuno.exe", "\\data\\"}) EXPECT_FALSE(w.fs.Has(kDir + gone)) << gone;
+  // The batch neither waits for the list nor deletes the uninstaller.
+  std::string blocks = FixedBlocks();
+  blocks.replace(blocks.find("del " + kList), 4 + kList.size(), "del ");
+  blocks.replace(blocks.find("if exist " + kList), 9 + kList.size(), "if exist ");
+  EXPECT_EQ(w.fs.Content(kBatch), blocks + kLastLine);
+
+  for (const std::string& n : names) w.fs.Find(kDir + "\\" + n)->locked = false;
+  EXPECT_EQ(w.Run(), kExitDone);
+  for (const std::string& n : names) EXPECT_FALSE(w.fs.Has(kDir + "\\" + n)) << n;
+  EXPECT_FALSE(w.fs.Has("C:\\WINDOWS\\ovrituno.inf"));
+  EXPECT_FALSE(w.shell.registered);
+  const std::string batch = w.fs.Content(kBatch);
+  EXPECT_NE(batch.find("del " + kList + "\r\n"), std::string::npos) << batch;
+  EXPECT_TRUE(batch.ends_with(kOwnLine + kLastLine)) << batch;
 }
 
 TEST(RunUninstall, TheRecordedLanguageChoosesTheQuestionAndTheClosingMessage) {
@@ -472,6 +493,12 @@ TEST(RunUninstall, EntriesOutsideTheInstallationArePassedOver) {
   EXPECT_EQ(w.fs.Content(kBatch), FixedBlocks() + kOwnLine + kLastLine);
   EXPECT_TRUE(
       w.fake.console.Logged("Passed over, outside the installation: C:\\WINDOWS\\system32\\y"));
+  // Nothing of the product stays, and the closing message names what was left untouched.
+  EXPECT_FALSE(w.fs.Has("C:\\WINDOWS\\ovrituno.inf"));
+  EXPECT_EQ(w.fake.ui.messages.back().text,
+            "Bye 0\r\n\r\n" + PathListText("These entries of the removal list lie outside the installation and "
+                                             "were left untouched:",
+                                             outside));
 }
 
 TEST(RunUninstall, EntriesInTheShortFormOfTheTargetCountAsInside) {
@@ -515,8 +542,7 @@ TEST(RunUninstall, TheProductWindowIsClosedBeforeAnyListedFileIsTouched) {
   installer.Deliver(Ctl::Timer1, Event::kTimer);
   EXPECT_EQ(installer.ExitCodeOfRun(), kExitDone);
 
-  EXPECT_EQ(shell.journalAtClose, (std::vector<std::string>{"Delete " + kDir + "\\tunodoc.gid",
-                                                            "Delete C:\\WINDOWS\\ovrituno.inf"}));
+  EXPECT_EQ(shell.journalAtClose, std::vector<std::string>{"Delete " + kDir + "\\tunodoc.gid"});
   EXPECT_EQ(std::count(shell.calls.begin(), shell.calls.end(), "SendClose"), 2);
   EXPECT_FALSE(w.fs.Has(kDir + "\\tuno.exe"));
   EXPECT_EQ(w.fs.Content(kBatch).find("tuno.exe"), std::string::npos);
@@ -601,7 +627,8 @@ TEST(RunUninstall, AGroupFileThatEndsEarlyEndsTheProgramAtTheGroupStep) {
   World w;
   w.fs.PutFile(kApp + "group", "1\r\ntunovar\r\nOvri TUNOVAR\r\n###\r\nPlayer\r\n");
   EXPECT_EQ(w.Run(), kExitFatalFile);
-  EXPECT_EQ(w.fs.Content(kBatch), FixedBlocks());
+  EXPECT_FALSE(w.fs.Has(kBatch));
+  EXPECT_TRUE(w.fs.Has("C:\\WINDOWS\\ovrituno.inf"));
   EXPECT_TRUE(w.shell.opened.empty());
   EXPECT_TRUE(w.shell.registered);
   EXPECT_TRUE(w.fs.Has(kDir + "\\tuno.exe"));
