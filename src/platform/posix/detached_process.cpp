@@ -128,6 +128,10 @@ bool RunDetached(const std::function<void()>& work, int keptOpen) {
 bool SpawnDetached(const std::string& program, const std::vector<std::string>& arguments,
                    const std::string& folder) {
   return InNewSession([&]() -> int {
+    // Let go of here, not by close-on-exec: the caller goes on as soon as this process has
+    // ended, and the started program drops those files only some time after its start, so a
+    // lock of the caller could still look held by it.
+    CloseInheritedFiles({});
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const auto& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
