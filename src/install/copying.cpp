@@ -9,7 +9,7 @@
 
 #include "base/ansi_text.h"
 #include "base/windows_path.h"
-#include "startup/installer.h"
+#include "installer/installer.h"
 
 namespace tunovar {
 

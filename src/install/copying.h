@@ -1,4 +1,4 @@
-// Pure helpers of the copying: the newer-only rule, list lines (install/list_file.h) that
+// Pure helpers of the copying: the newer-only rule, list lines (formats/list_file.h) that
 // would leave the target folder, and the figures of the large data file, whose source path
 // contains "pdata".
 #pragma once

@@ -8,11 +8,11 @@
 
 #include "base/ansi_text.h"
 #include "install/copying.h"
-#include "install/path_limits.h"
+#include "base/path_limits.h"
 #include "install/records.h"
-#include "startup/installer.h"
-#include "startup/path_list_text.h"
-#include "window/target_path.h"
+#include "installer/installer.h"
+#include "base/path_list_text.h"
+#include "base/target_path.h"
 
 namespace tunovar {
 namespace {

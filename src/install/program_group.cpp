@@ -4,7 +4,7 @@
 
 #include "base/ansi_text.h"
 #include "install/link_group.h"
-#include "startup/installer.h"
+#include "installer/installer.h"
 
 namespace tunovar {
 

@@ -1,5 +1,5 @@
 // The Program Manager group: the command strings sent over DDE for the group that the group
-// file (install/group_file.h) describes.
+// file (formats/group_file.h) describes.
 #pragma once
 
 #include <optional>

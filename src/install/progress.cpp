@@ -3,7 +3,7 @@
 #include <limits>
 
 #include "base/ansi_text.h"
-#include "startup/installer.h"
+#include "installer/installer.h"
 
 namespace tunovar {
 

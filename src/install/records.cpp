@@ -5,8 +5,8 @@
 #include <functional>
 
 #include "base/ansi_text.h"
-#include "install/removal_list.h"
-#include "startup/installer.h"
+#include "formats/removal_list.h"
+#include "installer/installer.h"
 
 namespace tunovar {
 

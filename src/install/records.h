@@ -1,5 +1,5 @@
 // The two install records: the Windows-folder record "ovrituno.inf", and the writing of the
-// removal list "defile" (its format: install/removal_list.h).
+// removal list "defile" (its format: formats/removal_list.h).
 //
 // ovrituno.inf (in the Windows folder), one line with CR LF:
 //   "C:\Apps\TUNOVAR\tunovar\"        the product folder, in double quotes

@@ -1,6 +1,6 @@
 // System folders, path forms and the window test.
 #include "base/ansi_text.h"
-#include "startup/installer.h"
+#include "installer/installer.h"
 
 namespace tunovar {
 namespace {

@@ -1,5 +1,5 @@
 // The window system as the core uses it: message boxes, the folder chooser, letting queued
-// events run, and the screen's resolution. The window itself is a model (window/form.h)
+// events run, and the screen's resolution. The window itself is a model (installer/form.h)
 // that a view of the back-end mirrors.
 #pragma once
 

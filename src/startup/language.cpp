@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "base/ansi_text.h"
-#include "startup/installer.h"
+#include "installer/installer.h"
 
 namespace tunovar {
 

@@ -1,6 +1,6 @@
 // Start-up and mode dispatch: Form_Load and the first tick of Timer1.
 #include "base/ansi_text.h"
-#include "startup/installer.h"
+#include "installer/installer.h"
 
 namespace tunovar {
 

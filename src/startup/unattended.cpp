@@ -1,7 +1,7 @@
 // The switches of an unattended or preset run: they act as the user would in the window, and
 // a silent run then clicks Install.
 #include "base/ansi_text.h"
-#include "startup/installer.h"
+#include "installer/installer.h"
 
 namespace tunovar {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "install/removal_list.h"
+#include "formats/removal_list.h"
 #include "platform/file_system.h"
 
 namespace tunovar {

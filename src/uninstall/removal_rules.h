@@ -23,7 +23,7 @@
 #include <string_view>
 #include <vector>
 
-#include "install/removal_list.h"
+#include "formats/removal_list.h"
 
 namespace tunovar {
 

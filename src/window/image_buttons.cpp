@@ -5,7 +5,7 @@
 // 100 ms later, so that the window can paint the pressed state first. While pressed, the
 // normal picture is hidden and the pressed one has no handler: further clicks fall through.
 #include "base/ansi_text.h"
-#include "startup/installer.h"
+#include "installer/installer.h"
 
 namespace tunovar {
 namespace {

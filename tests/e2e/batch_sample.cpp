@@ -23,10 +23,10 @@
 
 #include "base/ansi_text.h"
 #include "base/ansi_utf8.h"
-#include "install/removal_list.h"
+#include "formats/removal_list.h"
 #include "platform/posix/batch_interpreter.h"
 #include "platform/posix/file_system_posix.h"
-#include "startup/installer.h"
+#include "installer/installer.h"
 #include "support/installer_fixture.h"
 
 using namespace tunovar;

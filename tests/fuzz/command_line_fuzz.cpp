@@ -7,7 +7,7 @@
 
 #include "base/ansi_text.h"
 #include "fuzz/fuzz_input.h"
-#include "startup/command_line.h"
+#include "installer/command_line.h"
 
 using namespace tunovar;
 using tunovar::fuzz::FuzzInput;

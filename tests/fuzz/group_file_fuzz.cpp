@@ -3,8 +3,8 @@
 #include "base/ansi_text.h"
 #include "base/text_lines.h"
 #include "fuzz/fuzz_input.h"
-#include "install/group_file.h"
-#include "startup/installer_texts.h"
+#include "formats/group_file.h"
+#include "formats/installer_texts.h"
 
 using namespace tunovar;
 using tunovar::fuzz::FuzzInput;

@@ -3,7 +3,7 @@
 #include "base/ansi_text.h"
 #include "base/text_lines.h"
 #include "fuzz/fuzz_input.h"
-#include "startup/installer_texts.h"
+#include "formats/installer_texts.h"
 
 using namespace tunovar;
 using tunovar::fuzz::Require;

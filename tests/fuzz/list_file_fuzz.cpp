@@ -3,7 +3,7 @@
 #include "base/ansi_text.h"
 #include "base/text_lines.h"
 #include "fuzz/fuzz_input.h"
-#include "install/list_file.h"
+#include "formats/list_file.h"
 
 using namespace tunovar;
 using tunovar::fuzz::FuzzInput;

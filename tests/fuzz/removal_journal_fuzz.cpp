@@ -8,7 +8,7 @@
 #include "base/ansi_text.h"
 #include "base/text_lines.h"
 #include "fuzz/fuzz_input.h"
-#include "install/removal_journal.h"
+#include "formats/removal_journal.h"
 
 using namespace tunovar;
 using tunovar::fuzz::FuzzInput;

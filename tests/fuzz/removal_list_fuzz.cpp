@@ -3,7 +3,7 @@
 #include "base/ansi_text.h"
 #include "base/text_lines.h"
 #include "fuzz/fuzz_input.h"
-#include "install/removal_list.h"
+#include "formats/removal_list.h"
 
 using namespace tunovar;
 using tunovar::fuzz::FuzzInput;

@@ -7,7 +7,7 @@
 #include "base/ansi_text.h"
 #include "base/windows_path.h"
 #include "fuzz/fuzz_input.h"
-#include "window/target_path.h"
+#include "base/target_path.h"
 
 using namespace tunovar;
 using tunovar::fuzz::Require;

@@ -10,10 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include "startup/installer.h"
+#include "installer/installer.h"
 #include "support/fake_platform.h"
 #include "support/string_list_printer.h"
-#include "window/form.h"
+#include "installer/form.h"
 
 namespace tunovar::testing {
 

@@ -17,7 +17,7 @@
 #include "platform/posix/interrupt_signals.h"
 #include "platform/posix/shell_posix.h"
 #include "platform/posix/ui_headless.h"
-#include "startup/installer_run.h"
+#include "installer/installer_run.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "platform/win32/shell_win32.h"
 #include "platform/win32/ui_win32.h"
 #include "platform/win32/win32.h"
-#include "startup/installer_run.h"
+#include "installer/installer_run.h"
 
 namespace tunovar::win32 {
 namespace {

@@ -1,6 +1,6 @@
 // The Win32 view of the installer window and the message boxes of a Windows run.
 //
-// The window model (window/form.h) holds every property; this view only mirrors it. The skin
+// The window model (installer/form.h) holds every property; this view only mirrors it. The skin
 // is drawn here, double-buffered: the background bitmap, the visible picture of each pair at
 // its bitmap's size, the labels with transparent backgrounds and the progress bar on
 // Verlauf. Text_InstPath is a real EDIT control. Window messages become the installer's

@@ -11,7 +11,7 @@
 #include "platform/console.h"
 #include "platform/ui.h"
 #include "platform/win32/win32.h"
-#include "startup/installer_run.h"
+#include "installer/installer_run.h"
 
 namespace tunovar::win32 {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "install/copying.h"
-#include "startup/installer.h"
+#include "installer/installer.h"
 #include "support/installer_fixture.h"
 
 namespace tunovar {

@@ -6,9 +6,9 @@
 #include <functional>
 #include <utility>
 
-#include "install/path_limits.h"
-#include "install/removal_journal.h"
-#include "startup/installer.h"
+#include "base/path_limits.h"
+#include "formats/removal_journal.h"
+#include "installer/installer.h"
 #include "support/installer_fixture.h"
 
 namespace tunovar {

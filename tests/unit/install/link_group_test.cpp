@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "install/link_group.h"
-#include "startup/installer.h"
+#include "installer/installer.h"
 #include "support/installer_fixture.h"
 
 namespace tunovar {

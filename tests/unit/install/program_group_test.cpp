@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "install/program_group.h"
-#include "startup/installer.h"
+#include "installer/installer.h"
 #include "support/installer_fixture.h"
 
 namespace tunovar {

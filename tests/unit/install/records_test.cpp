@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "install/records.h"
-#include "install/removal_list.h"
-#include "startup/installer.h"
+#include "formats/removal_list.h"
+#include "installer/installer.h"
 #include "support/fake_platform.h"
 #include "support/string_list_printer.h"
 

@@ -1,7 +1,7 @@
 // System folders, path forms and the window test.
 #include <gtest/gtest.h>
 
-#include "startup/installer.h"
+#include "installer/installer.h"
 #include "support/fake_platform.h"
 
 namespace tunovar {

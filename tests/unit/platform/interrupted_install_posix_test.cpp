@@ -22,11 +22,11 @@
 #include <gtest/gtest.h>
 
 #include "base/ansi_text.h"
-#include "install/removal_journal.h"
-#include "install/removal_list.h"
+#include "formats/removal_journal.h"
+#include "formats/removal_list.h"
 #include "platform/posix/batch_interpreter.h"
 #include "platform/posix/file_system_posix.h"
-#include "startup/installer.h"
+#include "installer/installer.h"
 #include "support/installer_fixture.h"
 #include "support/temp_drives.h"
 

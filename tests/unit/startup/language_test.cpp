@@ -1,7 +1,7 @@
 // The system language and the list files with their language-tagged entries.
 #include <gtest/gtest.h>
 
-#include "startup/installer.h"
+#include "installer/installer.h"
 #include "support/installer_fixture.h"
 
 namespace tunovar {

@@ -1,7 +1,7 @@
 // Start-up: the application folder, the single instance, and the mode chosen on the first tick.
 #include <gtest/gtest.h>
 
-#include "startup/installer.h"
+#include "installer/installer.h"
 #include "support/fake_platform.h"
 
 namespace tunovar {

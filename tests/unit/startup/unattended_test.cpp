@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "startup/installer.h"
+#include "installer/installer.h"
 #include "support/installer_fixture.h"
 
 namespace tunovar {

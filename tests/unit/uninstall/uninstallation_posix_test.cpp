@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/posix/file_system_posix.h"
-#include "startup/installer.h"
+#include "installer/installer.h"
 #include "support/installer_fixture.h"
 #include "support/temp_drives.h"
 

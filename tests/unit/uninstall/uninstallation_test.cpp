@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "base/ansi_text.h"
-#include "install/removal_list.h"
-#include "startup/installer.h"
-#include "startup/path_list_text.h"
+#include "formats/removal_list.h"
+#include "installer/installer.h"
+#include "base/path_list_text.h"
 #include "support/installer_fixture.h"
 
 namespace tunovar {

@@ -1,5 +1,5 @@
 // The unattended switches of the argument string.
-#include "startup/command_line.h"
+#include "installer/command_line.h"
 
 #include <vector>
 

@@ -13,8 +13,8 @@
 #include <string_view>
 
 #include "platform/platform.h"
-#include "startup/command_line.h"
-#include "window/form.h"
+#include "installer/command_line.h"
+#include "installer/form.h"
 
 namespace tunovar {
 

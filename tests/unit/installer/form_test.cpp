@@ -1,9 +1,9 @@
 // The window model: the inventory's layout rules and the gating of delivered events.
-#include "window/form.h"
+#include "installer/form.h"
 
 #include <gtest/gtest.h>
 
-#include "startup/installer.h"
+#include "installer/installer.h"
 #include "support/fake_platform.h"
 
 namespace tunovar {

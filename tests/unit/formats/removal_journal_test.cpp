@@ -1,6 +1,6 @@
 // The removal journal: what it gives the uninstaller for the lines it holds, and when its writer
 // puts it on the disk.
-#include "install/removal_journal.h"
+#include "formats/removal_journal.h"
 
 #include <gtest/gtest.h>
 

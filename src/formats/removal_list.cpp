@@ -1,5 +1,5 @@
 // The removal list "defile": written by the installation, read by the uninstallation.
-#include "install/removal_list.h"
+#include "formats/removal_list.h"
 
 #include "base/ansi_text.h"
 #include "base/windows_path.h"

@@ -1,14 +1,12 @@
-// The group file: the pure reader, and ReadGroupFile, which reads it for the program group.
-#include "install/group_file.h"
+// The group file: the pure reader.
+#include "formats/group_file.h"
 
 #include <memory>
 #include <optional>
 #include <utility>
 
 #include "base/ansi_text.h"
-#include "startup/installer.h"
-#include "startup/installer_texts.h"
-#include "startup/text_file.h"
+#include "formats/installer_texts.h"
 
 namespace tunovar {
 
@@ -72,17 +70,6 @@ GroupFileRead ParseGroupFile(LineSource& lines, std::int32_t languageCount, Prog
   }
   read.result = (complete && !readError) ? 0 : 1;
   return read;
-}
-
-std::int32_t Installer::ReadGroupFile(const std::string& path) {
-  std::unique_ptr<LineSource> lines = OpenTextLines(platform_.fs, path);
-  // A missing file reads as one without lines.
-  BytesLines none("");
-  GroupFileRead read = ParseGroupFile(lines ? *lines : none, texts.LanguageCount, std::move(group));
-  group = std::move(read.group);
-  Log("Group file " + path + (read.result == 0 ? " read" : " corrupted") + ": " +
-      DecimalText(group.GroupItemCount) + " items per language");
-  return read.result;
 }
 
 }  // namespace tunovar

@@ -1,6 +1,6 @@
 // Running the installer object: construction, event delivery with its gating, the end of the
 // program, and the unattended run's messages and log.
-#include "startup/installer.h"
+#include "installer/installer.h"
 
 #include <utility>
 

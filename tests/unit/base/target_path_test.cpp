@@ -1,6 +1,6 @@
 // The target path: its repair into the install folder, the drive and its free space, and
 // the path kept for every language.
-#include "window/target_path.h"
+#include "base/target_path.h"
 
 #include <gtest/gtest.h>
 

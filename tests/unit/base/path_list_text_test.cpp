@@ -2,7 +2,7 @@
 // characters shown as escapes.
 #include <gtest/gtest.h>
 
-#include "startup/path_list_text.h"
+#include "base/path_list_text.h"
 
 namespace tunovar {
 namespace {

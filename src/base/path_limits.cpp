@@ -1,5 +1,5 @@
 // How long a path the Windows ANSI file functions can create, replace and remove.
-#include "install/path_limits.h"
+#include "base/path_limits.h"
 
 namespace tunovar {
 namespace {

@@ -1,5 +1,5 @@
 // The unattended switches and what is left of the argument string for the mode test.
-#include "startup/command_line.h"
+#include "installer/command_line.h"
 
 #include <gtest/gtest.h>
 

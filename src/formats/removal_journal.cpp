@@ -1,13 +1,13 @@
 // The removal journal "defile.jnl": written while the installation places its files, read by
 // the uninstallation where "defile" is missing.
-#include "install/removal_journal.h"
+#include "formats/removal_journal.h"
 
 #include <set>
 #include <utility>
 
 #include "base/ansi_text.h"
 #include "base/text_lines.h"
-#include "startup/text_file.h"
+#include "formats/text_file.h"
 
 namespace tunovar {
 

@@ -1,5 +1,5 @@
 // The removal list read back as the uninstaller reads it.
-#include "install/removal_list.h"
+#include "formats/removal_list.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 // Procedures and members keep the names the system gives them. Each group of procedures below
 // is implemented in the file named above it. Pure procedures (text in, text out) are free
 // functions in their own headers; what touches the shared state is a member here. Views and
-// main see a run only as an InstallerRun (startup/installer_run.h).
+// main see a run only as an InstallerRun (installer/installer_run.h).
 #pragma once
 
 #include <cstdint>
@@ -14,14 +14,14 @@
 #include <string_view>
 #include <vector>
 
-#include "install/group_file.h"
-#include "install/list_file.h"
-#include "install/removal_journal.h"
+#include "formats/group_file.h"
+#include "formats/list_file.h"
+#include "formats/removal_journal.h"
 #include "platform/platform.h"
-#include "startup/command_line.h"
-#include "startup/installer_run.h"
-#include "startup/installer_texts.h"
-#include "window/form.h"
+#include "installer/command_line.h"
+#include "installer/installer_run.h"
+#include "formats/installer_texts.h"
+#include "installer/form.h"
 
 namespace tunovar {
 
@@ -35,7 +35,7 @@ struct ProgramEnd {
   int code;
 };
 
-// ---- The state of a run, in named parts ------------------------------------------------------
+// ---- The state of a run, in named parts -----------------------------------------------------
 
 // The program's folder and the system's folders (startup/startup.cpp, install/system_paths.cpp).
 struct SystemFolders {
@@ -45,14 +45,14 @@ struct SystemFolders {
   std::string SysDirCopy;
 };
 
-// The installer texts and the languages (startup/installer_texts.cpp, startup/language.cpp).
+// The installer texts and the languages (startup/texts.cpp, startup/language.cpp).
 struct TextsAndLanguages {
   std::int32_t LanguageCount = 0;
   TextTableType TextTable{};
   std::int32_t LangIndex = 0;
 };
 
-// The target drive, its space and the space required (window/target_path.cpp).
+// The target drive, its space and the space required (window/path_box.cpp).
 struct TargetAndSpace {
   std::int32_t FreeMB = 0;
   std::string InstDrive;
@@ -111,7 +111,7 @@ class Installer final : public InstallerRun {
   Installer(const Installer&) = delete;
   Installer& operator=(const Installer&) = delete;
 
-  // ---- Running the object (startup/installer.cpp) -------------------------------------
+  // ---- Running the object (installer/installer.cpp) -----------------------------------------
   bool Start() override;
   // Catches the end of the program.
   void Deliver(Ctl control, Event event) override;
@@ -137,7 +137,7 @@ class Installer final : public InstallerRun {
   // Lets queued window events run; ends here when one of them ended the program.
   void DoEvents();
 
-  // ---- The state, in its named parts ----------------------------------------------------
+  // ---- The state, in its named parts --------------------------------------------------------
   SystemFolders folders;
   TextsAndLanguages texts;
   TargetAndSpace space;
@@ -148,29 +148,29 @@ class Installer final : public InstallerRun {
   // The removal list, held open from its reading to the end of an uninstall run.
   std::unique_ptr<FileHold> RemovalListHold;
 
-  // ---- startup/startup.cpp ---------------------------------------------------------------
+  // ---- startup/startup.cpp ------------------------------------------------------------------
   void Form_Load();
   void Timer1_Timer();
 
-  // ---- startup/language.cpp --------------------------------------------------------------
+  // ---- startup/language.cpp -----------------------------------------------------------------
   [[nodiscard]] std::int32_t GetSystemLanguage();
 
-  // ---- install/list_file.cpp -------------------------------------------------------------
+  // ---- install/read_list_file.cpp -----------------------------------------------------------
   // Appends the pairs of a list file; 1 when it could not be read to its end (corrupted), else 0.
   std::int32_t ReadListFile(const std::string& listPath, StringList& sources,
                             StringList& destinations, const std::string& destPrefix);
 
-  // ---- startup/installer_texts.cpp -------------------------------------------------------
+  // ---- startup/texts.cpp --------------------------------------------------------------------
   [[nodiscard]] std::int32_t ReadInstallerTexts(const std::string& path);
   void ShowLanguageCaptions(std::int32_t langIndex);
   void UpdateInfoText(std::int32_t langIndex);
   // TextTable(section, slot), or "" for an index outside the table.
   [[nodiscard]] const std::string& Text(std::int32_t section, TextSlot slot) const;
 
-  // ---- startup/window_init.cpp -----------------------------------------------------------
+  // ---- startup/window_init.cpp --------------------------------------------------------------
   void InitInstallerWindow();
 
-  // ---- window/image_buttons.cpp ----------------------------------------------------------
+  // ---- window/image_buttons.cpp -------------------------------------------------------------
   void Up_P_MouseDown();
   void TextTimerUp_Timer();
   void Down_P_MouseDown();
@@ -185,7 +185,7 @@ class Installer final : public InstallerRun {
   void DisableControls();
   void ShowPressedLanguage(Ctl timer, Ctl normal, Ctl active);
 
-  // ---- window/target_path.cpp ------------------------------------------------------------
+  // ---- window/path_box.cpp ------------------------------------------------------------------
   void Text_InstPath_Change();
   void Text_InstPath_DblClick();
   void UpdateTargetDrive();
@@ -193,18 +193,18 @@ class Installer final : public InstallerRun {
   // once, synchronously.
   void SetInstPathText(const std::string& text);
 
-  // ---- window/browse_dialog.cpp ----------------------------------------------------------
+  // ---- window/browse_dialog.cpp -------------------------------------------------------------
   void Browse_P_MouseDown();
   void BrowseTargetFolder();
 
-  // ---- install/installation.cpp ----------------------------------------------------------
+  // ---- install/installation.cpp -------------------------------------------------------------
   void RunInstallation();
   // What a cancelled installation leaves: its uninstaller registered where it was placed and
   // a record names what was placed. The text that says so; "" when no installation placed
   // anything.
   std::string LeaveCancelledInstallation(const std::string& how);
 
-  // ---- install/copying.cpp ---------------------------------------------------------------
+  // ---- install/copying.cpp ------------------------------------------------------------------
   void RequireFile(const std::string& path);
   [[noreturn]] void ShowFatalError(std::int32_t code, const std::string& info);
   void CreateListedFolders(const StringList& folderList, StringList* record);
@@ -216,11 +216,11 @@ class Installer final : public InstallerRun {
   void CreateFolderPath(const std::string& folder);
   [[nodiscard]] bool FolderExists(const std::string& path);
 
-  // ---- install/records.cpp ---------------------------------------------------------------
+  // ---- install/records.cpp ------------------------------------------------------------------
   void WriteUninstallRecord(const std::string& listPath, const StringList& entries,
                             const std::string& destPrefix = "");
   void AppendFolderEntries(const std::string& listPath, const StringList& folderList);
-  // The removal journal (install/removal_journal.h): begun for target's installation, opened
+  // The removal journal (formats/removal_journal.h): begun for target's installation, opened
   // once the runtime folder exists (foldersMade: the listed folders made so far), an entry
   // noted before each folder and file is placed, and settled once "defile" is written: deleted
   // when it is whole, else kept in its place.
@@ -229,37 +229,37 @@ class Installer final : public InstallerRun {
   void NotePlacing(std::string_view path, bool folder);
   void SettleRemovalJournal(const std::string& listPath, bool listWhole);
 
-  // ---- install/progress.cpp --------------------------------------------------------------
+  // ---- install/progress.cpp -----------------------------------------------------------------
   void ShowProgress(float step, bool finished);
 
-  // ---- install/system_paths.cpp ----------------------------------------------------------
+  // ---- install/system_paths.cpp -------------------------------------------------------------
   void GetWindowsDir();
   void GetSysDir();
   [[nodiscard]] bool WindowExists(const std::string& className, const std::string& title);
   [[nodiscard]] std::string GetShortPath(const std::string& path);
   [[nodiscard]] std::string GetLongPath(const std::string& path);
 
-  // ---- uninstall/uninstallation.cpp ------------------------------------------------------
+  // ---- uninstall/uninstallation.cpp ---------------------------------------------------------
   void RunUninstall();
   bool CloseWindowByTitle(const std::string& className, const std::string& title);
   void WaitKill(const std::string& pfad);
 
-  // ---- install/group_file.cpp ------------------------------------------------------------
+  // ---- install/read_group_file.cpp ----------------------------------------------------------
   // 0 when read, 1 when corrupted (an announced item is missing, or a read error).
   std::int32_t ReadGroupFile(const std::string& path);
 
-  // ---- install/program_group.cpp ---------------------------------------------------------
+  // ---- install/program_group.cpp ------------------------------------------------------------
   void CreateProgramGroup(const std::string& installFolder);
   void DeleteProgramGroup();
   DdeStatus PerformDDE();  // the answer to the command, after any asking again
 
-  // ---- startup/unattended.cpp: the switches after the window's initialisation ------------
+  // ---- startup/unattended.cpp: the switches after the window's initialisation ---------------
   // /LANG=, /NOCDDB and /D= act as the user would in the window (with or without /S).
   void ApplyStartSwitches();
   // A silent install: Install is clicked.
   void RunUnattendedInstall();
 
-  // ---- Unattended runs and the log (startup/installer.cpp) ----------------------------
+  // ---- Unattended runs and the log (installer/installer.cpp) --------------------------------
   [[nodiscard]] bool Silent() const { return switches_.silent; }
   // A message box; in a silent run its title and text go to standard error and the log and
   // silentAnswer comes back at once.

@@ -1,6 +1,6 @@
 // The installer text file: sections and slots, corrupted files, the table's bounds, the
 // placeholders of the information text, and the captions of a language.
-#include "startup/installer_texts.h"
+#include "formats/installer_texts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The one way a run ends on a failure that no step foresaw, for both back-ends' main.
-#include "startup/installer_run.h"
+#include "installer/installer_run.h"
 
 #include <gtest/gtest.h>
 

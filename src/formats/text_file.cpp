@@ -1,5 +1,5 @@
 // The installer's text files read as lines.
-#include "startup/text_file.h"
+#include "formats/text_file.h"
 
 #include <utility>
 

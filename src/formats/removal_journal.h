@@ -2,7 +2,7 @@
 // folders and files, so that a run that ends before "defile" is written (Cancel, an
 // interrupt, a kill, a crash, a power cut) still leaves on disk a list of all it placed. Its
 // line map, the writer the installation keeps open, and the reader that turns it into the
-// lines of "defile" (install/removal_list.h) for the uninstallation.
+// lines of "defile" (formats/removal_list.h) for the uninstallation.
 //
 // In <target>TUNOVAR\runtime\, beside "defile", ANSI, every line ends in CR LF:
 //   " 2 "                        the language section, as line 1 of "defile"
@@ -36,7 +36,7 @@
 #include <string_view>
 
 #include "base/string_list.h"
-#include "install/removal_list.h"
+#include "formats/removal_list.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 

@@ -1,6 +1,6 @@
 // A run of the installer as main and the views see it, and the one way a run ends on a
 // failure that no step foresaw.
-#include "startup/installer_run.h"
+#include "installer/installer_run.h"
 
 #include <algorithm>
 #include <array>
@@ -8,7 +8,7 @@
 #include <exception>
 #include <utility>
 
-#include "startup/installer.h"
+#include "installer/installer.h"
 
 namespace tunovar {
 

@@ -1,5 +1,5 @@
 // The text of a message box that names paths.
-#include "startup/path_list_text.h"
+#include "base/path_list_text.h"
 
 #include <algorithm>
 #include <cstdint>

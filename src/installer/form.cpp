@@ -1,5 +1,5 @@
 // The installer window's inventory (design layout, fonts, pictures, pointers) and its model.
-#include "window/form.h"
+#include "installer/form.h"
 
 namespace tunovar {
 namespace {

@@ -1,48 +1,14 @@
-// The target path box: its change and double click, the target drive with its free space,
-// and the repair of the typed text into the install folder.
-#include "window/target_path.h"
-
+// The target path box: its change and double click, and the target drive with its free space.
 #include <limits>
 #include <optional>
+#include <string>
 
 #include "base/ansi_text.h"
+#include "base/target_path.h"
 #include "base/windows_path.h"
-#include "startup/installer.h"
+#include "installer/installer.h"
 
 namespace tunovar {
-
-std::string SanitizeTargetPath(std::string_view text) {
-  std::string path = Trim(text);
-  // The text is rewritten while it is walked: after a removal the character that moved into
-  // the freed place is examined next, so two forbidden characters in a row both go.
-  std::size_t i = 0;
-  while (i < path.size()) {
-    switch (path[i]) {
-      case ' ': path[i++] = '_'; break;
-      case '/': path[i++] = '\\'; break;
-      case '<': case '>': case '|': case '?': case '*': case '"': path.erase(i, 1); break;
-      case ':':
-        if (i == 1) {
-          ++i;  // the colon of a drive letter
-        } else {
-          path.erase(i, 1);
-        }
-        break;
-      default: ++i; break;
-    }
-  }
-  if (path.empty() || path.back() != '\\') path += '\\';
-  if (!EndsWithNoCase(path, "TUNOVAR\\")) path += "TUNOVAR\\";
-  // From here the text holds at least "TUNOVAR\", so it has a third character.
-  if (path[2] != '\\') path = path.substr(0, 2) + '\\' + path.substr(2);
-  while (ReplaceFirstNoCase(path, "\\\\", "\\")) {
-  }
-  return path;
-}
-
-std::optional<std::string> TargetFolderOfText(std::string_view text) {
-  return ResolvedFolderPath(SanitizeTargetPath(text));
-}
 
 void Installer::Text_InstPath_Change() {
   space.FreeMB = 0;
