@@ -1,8 +1,9 @@
 // The removal batch of an installation, for the differential test of the two interpreters.
 //
 //   batch_sample write TARGET FOLDER [nt]   runs the uninstaller (deinstal /S) on the fake
-//       platform over an installation in the Windows folder TARGET ("C:\A b&c\") whose files
-//       are all held open, so that everything is left to the batch, on a system that runs the
+//       platform over an installation in the Windows folder TARGET ("C:\A b&c\"), which leaves
+//       to the batch what it cannot delete itself (the running uninstaller, the removal list,
+//       the files of the seven waiting blocks, the folders holding them), on a system that runs the
 //       commands of a "|" chain in order or, with "nt", on one that does not (NT-family
 //       Windows, Wine): its last line then joins them with " & ". Writes FOLDER/deinst.bat as the
 //       uninstaller wrote it for Windows, in the OEM code page 437 of an English Wine,
@@ -86,10 +87,12 @@ int WriteBatch(const std::string& target, const std::string& folder, bool nt, co
   tunovar::StringList folders;
   for (const std::string& f : {dir + "\\", app, dir + "\\data\\", dir + "\\my data\\"}) folders.push_back(f);
   fake.fs.PutFile(app + "defile", RemovalListText(1, entries, target) + FolderEntriesText(folders));
-  for (const std::string& path : fake.fs.Tree(target)) {
-    if (tunovar::testing::FakeNode* n = fake.fs.Find(path); !n->folder) n->locked = true;
+  // The files the seven waiting blocks delete, which no entry names: the batch removes them.
+  for (const char* blockFile : {"runtime\\install.exe", "runtime\\asycfilt.dll", "spinstation.ini",
+                                "animation.ini", "temp.m3u"}) {
+    fake.fs.PutFile(dir + "\\" + blockFile, blockFile);
   }
-  fake.clock.msPerReading = 1;  // the uninstaller's retries of a held file read the clock
+  fake.clock.msPerReading = 1;  // the uninstaller's retries read the clock
 
   {
     Installer installer(fake.platform, {app.substr(0, app.size() - 1), "deinstal"}, ParseSwitches("/S"));

@@ -116,7 +116,7 @@ holder=$E2E_PID
 e2e_check "hold_file.exe holds readme.txt open without sharing" e2e_poll 60 test -s "$DRIVE_C/held.txt"
 held_short=$(tr -d '\r\n' <"$DRIVE_C/held.txt" 2>/dev/null)
 
-start_from_c "$E2E_LOGS/yes.log" "$UNINSTALLER"
+start_from_c "$E2E_LOGS/yes.log" "$UNINSTALLER" '/LOG=C:\held-uninstall.log'
 yes_run=$E2E_PID
 question=$(e2e_wait_window "$TITLE" 60) || question=
 e2e_check "deinstal.exe asks again" test -n "$question"
@@ -126,25 +126,17 @@ e2e_check "answered Yes, it shows its closing message" test -n "$closing"
 e2e_screenshot root uninstall
 e2e_check "a screenshot is written to build/e2e/uninstall.png" test -s "$E2E_OUT/uninstall.png"
 
-# While the closing message is shown the batch is complete and has not run.
-BAT=$RUNTIME/deinst.bat
+# The held file stays, and with it what a later uninstall needs.
+HELD_LOG=$DRIVE_C/held-uninstall.log
 e2e_check "the held readme.txt is still there" test -f "$HELD"
-e2e_check "the closing message names the held readme.txt as staying" \
-  grep -q -i -F 'readme.txt' "$E2E_LOGS/yes.log"
-e2e_check "deinst.bat has no line for the held file ($held_short): it stays for a later uninstall" \
-  eval '! grep -q -i -F "readme" "$BAT"'
-e2e_check "deinst.bat does not wait for defile, which stays (block e empty)" \
-  eval 'sed -n 5,8p "$BAT" | tr -d "\r" | cmp -s - <(printf "echo off\n:e\ndel \nif exist  goto e\n")'
-e2e_check "deinst.bat starts with the seven waiting blocks (28 lines, the first \"echo off\")" \
-  test "$(head -n 28 "$BAT" 2>/dev/null | grep -c $'^echo off\r$')" = 7
-# Wine is of the NT family: the commands are joined by " & ", which runs them in order there.
-LAST='del deinst.pif & del deinst.bat & cd .. & rd runtime & cd.. & rd TUNOVAR & cd.. & rd TUNOVAR & cd.. & rd Apps'
-ends_with_last_line() { cmp -s <(tail -c $((${#LAST} + 2)) "$BAT" 2>/dev/null) <(printf '\r\n%s' "$LAST"); }
-e2e_check "deinst.bat ends with the last line, without line end: $LAST" ends_with_last_line
-tail -c "${#LAST}" "$BAT" >"$E2E_RUN/last-line" 2>/dev/null
-e2e_check "the product's other files are gone before the batch runs" \
+e2e_check "the closing message names the held readme.txt as staying (the log: \"Stays: $HELD_WIN\")" \
+  grep -q -i -F "Stays: $HELD_WIN" "$HELD_LOG"
+e2e_check "no batch line is written for the held file ($held_short)" \
+  eval '! grep "^Batch: " "$HELD_LOG" | grep -q -i "readme"'
+e2e_check "the removal list, the Windows-folder record and the entry are said to stay" \
+  grep -q -F 'The removal list, the Windows-folder record and the uninstall entry stay for what stays' "$HELD_LOG"
+e2e_check "the product's other files are gone" \
   test ! -e "$PRODUCT/tunOVAR.exe" -a ! -e "$PRODUCT/pdata/tunovar.dat" -a ! -e "$PRODUCT/cddb/cddb.dat"
-
 [ -n "$closing" ] && e2e_check "the closing message takes OK" e2e_answer "$closing" Return
 e2e_wait_exit "$yes_run" 60
 e2e_check "with a held file, deinstal.exe ends with exit code 4 (got $E2E_EXIT)" test "$E2E_EXIT" = 4
@@ -157,15 +149,36 @@ touch "$DRIVE_C/release.flag"
 e2e_wait_exit "$holder" 60
 e2e_check "the holder lets go of readme.txt (exit code $E2E_EXIT)" test "$E2E_EXIT" = 0
 e2e_end_session
-start_from_c "$E2E_LOGS/again.log" "$UNINSTALLER" /S
-e2e_wait_exit "$E2E_PID" 60
-e2e_check "run again once the file is let go, deinstal.exe /S ends with exit code 0 (got $E2E_EXIT)" \
+
+# ---- Run again once the file is let go ----------------------------------------------------
+start_from_c "$E2E_LOGS/again.log" "$UNINSTALLER"
+again_run=$E2E_PID
+question=$(e2e_wait_window "$TITLE" 60) || question=
+e2e_check "run again, deinstal.exe asks" test -n "$question"
+[ -n "$question" ] && e2e_check "the question takes the answer Yes" e2e_answer "$question" Return
+closing=$(e2e_wait_window "$TITLE" 60 "${question:-none}") || closing=
+e2e_check "answered Yes, it shows its closing message" test -n "$closing"
+
+# While the closing message is shown the batch is complete and has not run.
+BAT=$RUNTIME/deinst.bat
+e2e_check "the once held readme.txt is gone" test ! -e "$HELD"
+e2e_check "deinst.bat starts with the seven waiting blocks (28 lines, the first \"echo off\")" \
+  test "$(head -n 28 "$BAT" 2>/dev/null | grep -c $'^echo off\r$')" = 7
+e2e_check "deinst.bat waits for defile again (block e)" \
+  eval 'sed -n 7p "$BAT" | grep -q -i "defile"'
+# Wine is of the NT family: the commands are joined by " & ", which runs them in order there.
+LAST='del deinst.pif & del deinst.bat & cd .. & rd runtime & cd.. & rd TUNOVAR & cd.. & rd TUNOVAR & cd.. & rd Apps'
+ends_with_last_line() { cmp -s <(tail -c $((${#LAST} + 2)) "$BAT" 2>/dev/null) <(printf '\r\n%s' "$LAST"); }
+e2e_check "deinst.bat ends with the last line, without line end: $LAST" ends_with_last_line
+tail -c "${#LAST}" "$BAT" >"$E2E_RUN/last-line" 2>/dev/null
+[ -n "$closing" ] && e2e_check "the closing message takes OK" e2e_answer "$closing" Return
+e2e_wait_exit "$again_run" 60
+e2e_check "after the closing message deinstal.exe ends with exit code 0 (got $E2E_EXIT)" \
   test "$E2E_EXIT" = 0
-e2e_check "its batch runs to its last line" \
+e2e_check "the batch runs to its last line" \
   eval 'e2e_poll 60 test ! -e "$RUNTIME/deinstal.exe" && e2e_poll 30 eval "[ \"\$(e2e_count_processes cmd.exe)\" = 0 ]"'
 
 left=$(left_below "$DRIVE_C/Apps")
-e2e_check "the once held file is gone" test ! -e "$HELD"
 e2e_check "deinstal.exe, defile and deinst.pif are gone" \
   test ! -e "$RUNTIME/deinstal.exe" -a ! -e "$RUNTIME/defile" -a ! -e "$RUNTIME/deinst.pif"
 e2e_check "the folders that became empty are gone (pdata, skins, cddb)" \
