@@ -571,6 +571,9 @@ e2e_answer() {
     if eval "$(xdotool getwindowgeometry --shell "$window" 2>/dev/null)"; then
       xdotool mousemove --window "$window" $((WIDTH / 2)) 8 click 1 2>/dev/null
     fi
+    # A click on the title does not always give the focus to a box of Wine's (no window
+    # manager here): it is then given directly.
+    e2e_poll 5 e2e_has_focus "$window" || xdotool windowfocus "$window" 2>/dev/null
     if e2e_poll 5 e2e_has_focus "$window"; then
       xdotool key "$key"
       e2e_poll 10 e2e_window_gone "$window" && return 0

@@ -300,6 +300,11 @@ e2e_end_session
 # which the installer copies in blocks, letting the window's events run between them.
 CANCELLED=$DRIVE_C/Cancelled/TUNOVAR/TUNOVAR
 JOURNAL=$CANCELLED/runtime/defile.jnl
+# The data file made 1 GiB long (zeros after its own bytes, kept sparse on the CD): its copy
+# lasts seconds, not the moment 54 MB take, so that Cancel comes while it is copied.
+DATA=$CD/TUNOVAR/pdata/tunovar.dat
+data_size=$(stat -c %s "$DATA")
+truncate -s 1G "$DATA"
 e2e_start_in "$CD/TUNOVAR/runtime" "$E2E_LOGS/cancelled.log" 'D:\TUNOVAR\runtime\install.exe' '/D=C:\Cancelled' || exit 1
 cancelled_run=$E2E_PID
 e2e_require_window 'Ovri TUNOVAR Setup' 60
@@ -309,6 +314,7 @@ copying_data() { grep -a -q -i -F 'pdata\tunovar.dat' "$JOURNAL" 2>/dev/null; }
 e2e_check "the journal names the data file before it is copied" e2e_poll 120 copying_data
 e2e_click "$setup" 703 581  # Label_Cancel
 e2e_wait_exit "$cancelled_run" 60
+truncate -s "$data_size" "$DATA"
 e2e_check "Cancel while the data file is copied ends the installer as cancelled (exit code $E2E_EXIT, 6 = cancelled)" \
   test "$E2E_EXIT" = 6
 e2e_check "what was placed stays, recorded in the journal alone: no defile, no ovrituno.inf, no temporary file" \
