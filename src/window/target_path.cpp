@@ -20,6 +20,12 @@ std::string SanitizeTargetPath(std::string_view text) {
   const CodePage& cp = ActiveCodePage();
   std::size_t i = 0;
   while (i < path.size()) {
+    if (cp.IsLeadByte(path[i]) && i + 1 == path.size()) {
+      // Half a character at the end: with the "\" added below it would become another
+      // character, and the folder another folder.
+      path.erase(i);
+      continue;
+    }
     if (cp.CharLength(path, i) == 2) {
       i += 2;
       continue;

@@ -44,6 +44,7 @@ TEST(SanitizeTargetPath, OnADoubleByteCodePageCharactersStayWhole) {
       {"that character and a backslash", "C:\\\x83\x5C\\", "C:\\\x83\x5C\\TUNOVAR\\"},
       {"second byte 0x7C is no bar", "C:\\\x83\x7C", "C:\\\x83\x7C\\TUNOVAR\\"},
       {"doubled backslash after it", "C:\\\x83\x5C\\\\x", "C:\\\x83\x5C\\x\\TUNOVAR\\"},
+      {"half a character at the end", "C:\\x\x83", "C:\\x\\TUNOVAR\\"},
   };
   for (const Row& r : rows) EXPECT_EQ(SanitizeTargetPath(r.text), r.folder) << r.name;
 }
