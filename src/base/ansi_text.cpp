@@ -1,56 +1,52 @@
-// ANSI (Windows-1252) string helpers.
+// ANSI string helpers, in the code page in effect.
 #include "base/ansi_text.h"
 
-#include <array>
+#include "base/code_page.h"
+
 #include <limits>
 
 namespace tunovar {
 
 namespace {
 
-constexpr char UpperOf(unsigned char u) {
-  if (u >= 'a' && u <= 'z') return static_cast<char>(u - 32);
-  // Latin-1 lower-case letters, except the division sign and y with diaeresis.
-  if (u >= 0xE0 && u <= 0xFE && u != 0xF7) return static_cast<char>(u - 32);
-  switch (u) {
-    case 0x9A: return static_cast<char>(0x8A);  // s caron
-    case 0x9C: return static_cast<char>(0x8C);  // oe
-    case 0x9E: return static_cast<char>(0x8E);  // z caron
-    case 0xFF: return static_cast<char>(0x9F);  // y diaeresis
-    default: return static_cast<char>(u);
+// Equal ignoring letter case, both texts walked character by character from their starts: a
+// character of two bytes is equal only to itself.
+bool EqualsNoCaseByCharacters(const CodePage& cp, std::string_view a, std::string_view b) {
+  for (std::size_t i = 0; i < a.size();) {
+    if (cp.IsLeadByte(a[i]) || cp.IsLeadByte(b[i])) {
+      const std::size_t n = cp.CharLength(a, i);
+      if (cp.CharLength(b, i) != n || a.substr(i, n) != b.substr(i, n)) return false;
+      i += n;
+      continue;
+    }
+    if (a[i] != b[i] && cp.Upper(a[i]) != cp.Upper(b[i])) return false;
+    ++i;
+  }
+  return true;
+}
+
+// The folding of text in place by fold, character by character: the two bytes of a character
+// of two bytes stay as they are.
+template <typename Fold>
+void FoldInPlace(const CodePage& cp, std::string& text, Fold fold) {
+  if (!cp.HasLeadBytes()) {
+    for (char& c : text) c = fold(c);
+    return;
+  }
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (cp.IsLeadByte(text[i])) {
+      ++i;  // the second byte belongs to its character
+      continue;
+    }
+    text[i] = fold(text[i]);
   }
 }
-
-constexpr char LowerOf(unsigned char u) {
-  if (u >= 'A' && u <= 'Z') return static_cast<char>(u + 32);
-  if (u >= 0xC0 && u <= 0xDE && u != 0xD7) return static_cast<char>(u + 32);
-  switch (u) {
-    case 0x8A: return static_cast<char>(0x9A);
-    case 0x8C: return static_cast<char>(0x9C);
-    case 0x8E: return static_cast<char>(0x9E);
-    case 0x9F: return static_cast<char>(0xFF);
-    default: return static_cast<char>(u);
-  }
-}
-
-// Every path the uninstaller and the installer compare passes through these byte by byte: a
-// table costs one load a byte where the rules cost several comparisons.
-template <char (*Of)(unsigned char)>
-constexpr std::array<char, 256> TableOf() {
-  std::array<char, 256> table{};
-  for (unsigned i = 0; i < table.size(); ++i) table[i] = Of(static_cast<unsigned char>(i));
-  return table;
-}
-constexpr std::array<char, 256> kUpper = TableOf<UpperOf>();
-constexpr std::array<char, 256> kLower = TableOf<LowerOf>();
-
-char Upper(char c) { return kUpper[static_cast<unsigned char>(c)]; }
 
 }  // namespace
 
-char ToUpperAnsi(char c) { return Upper(c); }
+char ToUpperAnsi(char c) { return ActiveCodePage().Upper(c); }
 
-char ToLowerAnsi(char c) { return kLower[static_cast<unsigned char>(c)]; }
+char ToLowerAnsi(char c) { return ActiveCodePage().Lower(c); }
 
 std::string UCase(std::string_view s) {
   std::string out;
@@ -59,20 +55,24 @@ std::string UCase(std::string_view s) {
 }
 
 void AssignUCase(std::string& out, std::string_view s) {
+  const CodePage& cp = ActiveCodePage();
   out.assign(s);
-  for (char& c : out) c = Upper(c);
+  FoldInPlace(cp, out, [&cp](char c) { return cp.Upper(c); });
 }
 
 std::string LCase(std::string_view s) {
+  const CodePage& cp = ActiveCodePage();
   std::string out(s);
-  for (char& c : out) c = ToLowerAnsi(c);
+  FoldInPlace(cp, out, [&cp](char c) { return cp.Lower(c); });
   return out;
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
+  const CodePage& cp = ActiveCodePage();
+  if (cp.HasLeadBytes()) return EqualsNoCaseByCharacters(cp, a, b);
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (a[i] != b[i] && Upper(a[i]) != Upper(b[i])) return false;
+    if (a[i] != b[i] && cp.Upper(a[i]) != cp.Upper(b[i])) return false;
   }
   return true;
 }
@@ -81,14 +81,25 @@ std::size_t FindNoCase(std::string_view haystack, std::string_view needle, std::
   if (start > haystack.size()) return std::string_view::npos;
   if (needle.empty()) return start;
   if (needle.size() > haystack.size()) return std::string_view::npos;
+  const CodePage& cp = ActiveCodePage();
+  if (cp.HasLeadBytes()) {
+    // Only where a character starts, and only a match that ends where one ends: "\" is not
+    // found in the second byte of a character.
+    for (std::size_t i = 0; i + needle.size() <= haystack.size(); i += cp.CharLength(haystack, i)) {
+      if (i < start) continue;
+      if (EqualsNoCaseByCharacters(cp, haystack.substr(i, needle.size()), needle) &&
+          cp.IsCharBoundary(haystack.substr(i), needle.size())) {
+        return i;
+      }
+    }
+    return std::string_view::npos;
+  }
   // Searched for every list line and every file copied: the first letter is compared before
-  // the rest, as the two characters that are that letter in either case (every upper-case
-  // letter of Windows-1252 has one lower-case letter at most, and nothing else maps to it).
-  const char upper = ToUpperAnsi(needle[0]);
-  const char lower = ToLowerAnsi(upper);
+  // the rest, in upper case.
+  const char upper = cp.Upper(needle[0]);
   for (std::size_t i = start; i + needle.size() <= haystack.size(); ++i) {
     const char c = haystack[i];
-    if ((c == upper || c == lower) && EqualsNoCase(haystack.substr(i, needle.size()), needle)) return i;
+    if ((c == needle[0] || cp.Upper(c) == upper) && EqualsNoCase(haystack.substr(i, needle.size()), needle)) return i;
   }
   return std::string_view::npos;
 }
@@ -98,11 +109,13 @@ bool ContainsNoCase(std::string_view haystack, std::string_view needle) {
 }
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && EqualsNoCase(s.substr(0, prefix.size()), prefix);
+  return s.size() >= prefix.size() && EqualsNoCase(s.substr(0, prefix.size()), prefix) &&
+         ActiveCodePage().IsCharBoundary(s, prefix.size());
 }
 
 bool EndsWithNoCase(std::string_view s, std::string_view suffix) {
-  return s.size() >= suffix.size() && EqualsNoCase(s.substr(s.size() - suffix.size()), suffix);
+  return s.size() >= suffix.size() && ActiveCodePage().IsCharBoundary(s, s.size() - suffix.size()) &&
+         EqualsNoCase(s.substr(s.size() - suffix.size()), suffix);
 }
 
 bool ReplaceFirstNoCase(std::string& s, std::string_view find, std::string_view replacement) {

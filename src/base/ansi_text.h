@@ -1,4 +1,6 @@
-// ANSI (Windows-1252) string helpers: letter case ignored everywhere, as the installer compares.
+// ANSI string helpers: letter case ignored everywhere, as the installer compares, by the rules
+// of the code page in effect (base/code_page.h): a character of two bytes is compared, searched
+// and kept whole, never folded.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +12,10 @@ namespace tunovar {
 
 inline constexpr std::string_view kCrLf = "\r\n";
 
-// Upper and lower case of a Windows-1252 byte (ASCII, the accented Latin-1 letters, and
-// the few letters of 0x80..0x9F); every other byte is returned unchanged.
+// Upper and lower case of a single byte in the code page in effect (in Windows-1252: ASCII, the
+// accented Latin-1 letters and the few letters of 0x80..0x9F); a lead byte and every byte
+// without a case are returned unchanged. A text is folded by UCase and LCase, which pass the
+// second byte of a character by.
 [[nodiscard]] char ToUpperAnsi(char c);
 [[nodiscard]] char ToLowerAnsi(char c);
 [[nodiscard]] std::string UCase(std::string_view s);

@@ -1,6 +1,8 @@
 // Windows path rules as pure text.
 #include "base/windows_path.h"
 
+#include "base/code_page.h"
+
 namespace tunovar {
 namespace {
 
@@ -15,13 +17,18 @@ bool IsSeparator(char c) {
 // included.
 // Character by character: the set holds one or two separators, and a search of the set for
 // each character of a path costs more than the comparisons.
+// On a double-byte code page the second byte of a character is passed by: it may be 0x5C.
 template <typename Take, typename IsSeparatorOf>
 void ForEachComponentSplitBy(std::string_view path, IsSeparatorOf isSeparator, Take take) {
+  const CodePage& cp = ActiveCodePage();
+  const bool doubleBytes = cp.HasLeadBytes();
   std::size_t start = 0;
   for (std::size_t i = 0; i <= path.size(); ++i) {
     if (i == path.size() || isSeparator(path[i])) {
       take(path.substr(start, i - start));
       start = i + 1;
+    } else if (doubleBytes && cp.IsLeadByte(path[i]) && i + 1 < path.size()) {
+      ++i;
     }
   }
 }
@@ -41,7 +48,8 @@ void ForEachComponent(std::string_view path, std::string_view separators, Take t
 bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 bool HoldsForbiddenCharacter(std::string_view text, NameScope scope) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
+  const CodePage& cp = ActiveCodePage();
+  for (std::size_t i = 0; i < text.size(); i += cp.CharLength(text, i)) {
     const char c = text[i];
     if (!ForbiddenInName(c)) continue;  // a separator is no forbidden character either
     if (scope == NameScope::kWholePath && c == ':' && i == 1 && IsDriveLetter(text[0])) continue;  // the drive's colon
@@ -55,6 +63,11 @@ bool IsDotsComponent(std::string_view component) {
 }
 
 bool HasDotsComponent(std::string_view path) {
+  if (ActiveCodePage().HasLeadBytes()) {
+    bool found = false;
+    ForEachComponent(path, kPathSeparators, [&found](std::string_view c) { found = found || IsDotsComponent(c); });
+    return found;
+  }
   // Asked twice of every entry the uninstaller removes: such a component starts with a dot or
   // a blank, which most paths hold once at most, and the search for them is the library's.
   for (const char first : {'.', ' '}) {
@@ -95,6 +108,14 @@ bool HasDeviceComponent(std::string_view path) {
   return found;
 }
 
+bool HoldsPathSeparator(std::string_view text) {
+  const CodePage& cp = ActiveCodePage();
+  for (std::size_t i = 0; i < text.size(); i += cp.CharLength(text, i)) {
+    if (IsSeparator(text[i])) return true;
+  }
+  return false;
+}
+
 std::vector<std::string_view> PathComponents(std::string_view path) {
   std::vector<std::string_view> components;
   ForEachComponent(path, kPathSeparators, [&](std::string_view c) {
@@ -116,11 +137,13 @@ std::vector<std::string_view> NormalComponents(std::string_view path, std::strin
   return names;
 }
 
-bool EndsInBackslash(std::string_view path) { return !path.empty() && path.back() == '\\'; }
+bool EndsInBackslash(std::string_view path) {
+  return !path.empty() && path.back() == '\\' && ActiveCodePage().IsCharBoundary(path, path.size() - 1);
+}
 
 std::string WithTrailingBackslash(std::string_view path) {
   std::string out(path);
-  if (!out.empty() && out.back() != '\\') out += '\\';
+  if (!out.empty() && !EndsInBackslash(out)) out += '\\';
   return out;
 }
 
@@ -130,7 +153,7 @@ std::string WithoutTrailingBackslash(std::string_view path) {
 }
 
 std::string FolderOfPath(std::string_view path) {
-  const std::size_t at = path.rfind('\\');
+  const std::size_t at = ActiveCodePage().FindLastChar(path, '\\');
   return at == std::string_view::npos ? std::string() : std::string(path.substr(0, at + 1));
 }
 
@@ -149,7 +172,7 @@ std::optional<WindowsPath> ParseWindowsPath(std::string_view path) {
   const std::vector<std::string_view> names = NormalComponents(rest);
   out.components.reserve(names.size());
   for (const std::string_view name : names) out.components.emplace_back(name);
-  out.trailingSeparator = !rest.empty() && IsSeparator(rest.back());
+  out.trailingSeparator = EndsInBackslash(rest) || (!rest.empty() && rest.back() == '/');
   return out;
 }
 
@@ -189,12 +212,13 @@ std::string FormatWindowsPath(const WindowsPath& path) {
 std::string LongPathByComponents(
     std::string_view path, const std::function<std::optional<std::string>(const std::string&)>& listedName) {
   // The root: "X:\" or "\\server\share\".
+  const CodePage& cp = ActiveCodePage();
   std::size_t rootEnd = 0;
   if (path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == ':' && path[2] == '\\') {
     rootEnd = 3;
   } else if (path.size() > 2 && path[0] == '\\' && path[1] == '\\') {
-    const std::size_t server = path.find('\\', 2);
-    const std::size_t share = server == std::string_view::npos ? server : path.find('\\', server + 1);
+    const std::size_t server = cp.FindChar(path, '\\', 2);
+    const std::size_t share = server == std::string_view::npos ? server : cp.FindChar(path, '\\', server + 1);
     if (server == std::string_view::npos || server == 2 || share == server + 1 || server + 1 == path.size()) {
       return std::string();
     }
@@ -207,7 +231,7 @@ std::string LongPathByComponents(
   bool first = true;
   std::size_t at = rootEnd;
   while (at < path.size()) {
-    std::size_t end = path.find('\\', at);
+    std::size_t end = cp.FindChar(path, '\\', at);
     if (end == std::string_view::npos) end = path.size();
     const std::string_view name = path.substr(at, end - at);
     at = end + 1;

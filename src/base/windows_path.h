@@ -1,6 +1,8 @@
 // Windows path rules as pure text: drive letters, components, trailing backslashes, names that
 // Windows cannot hold or reads as steps. No file system here, so the rules are tested on any
-// host and every layer applies the same ones.
+// host and every layer applies the same ones. Paths are in the code page in effect
+// (base/code_page.h): the second byte of a character of two bytes is never a separator, nor a
+// character no name can hold.
 #pragma once
 
 #include <functional>
@@ -51,6 +53,9 @@ enum class NameScope { kComponent, kWholePath };
 // acts on no such entry: a write or a deletion there would go to the device.
 [[nodiscard]] bool HasDeviceComponent(std::string_view path);
 
+// The text holds a "\" or "/" that separates (not the second byte of a character).
+[[nodiscard]] bool HoldsPathSeparator(std::string_view text);
+
 // The components of a path as written, split at "\" and "/"; empty ones ("\\") left out.
 [[nodiscard]] std::vector<std::string_view> PathComponents(std::string_view path);
 
@@ -77,7 +82,7 @@ enum class NameScope { kComponent, kWholePath };
 // components dropped and "/" taken as a separator like "\".
 struct WindowsPath {
   char drive = 0;
-  std::vector<std::string> components;  // Windows-1252 names
+  std::vector<std::string> components;  // names in the code page in effect
   bool trailingSeparator = false;       // the text ended in "\" (a folder)
 };
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "base/ansi_text.h"
+#include "base/windows_path.h"
 #include "base/text_lines.h"
 #include "formats/text_file.h"
 
@@ -61,7 +62,7 @@ JournalAsList RemovalListOfJournal(std::string_view journal, const StringList& b
       lines.language = ParseWholeNumber(text);
       if (!lines.language) return {1, std::nullopt};
     } else if (count == 1) {
-      if (text.empty() || text.back() != '\\') return {1, std::nullopt};
+      if (!EndsInBackslash(text)) return {1, std::nullopt};
       lines.target = text;
     } else if (text.size() <= 1) {
       continue;  // names nothing

@@ -9,7 +9,7 @@ namespace tunovar {
 bool NamesBatchFile(std::string_view path, std::string_view name) {
   // A name without a separator stands in the path as it is written wherever the path names
   // the file: most paths are passed over by that alone.
-  if (name.find_first_of(kPathSeparators) == std::string_view::npos && !ContainsNoCase(path, name)) return false;
+  if (!HoldsPathSeparator(name) && !ContainsNoCase(path, name)) return false;
   std::string joined;
   for (const std::string_view component : PathComponents(path)) {
     joined += '\\';

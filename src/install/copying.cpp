@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/ansi_text.h"
+#include "base/code_page.h"
 #include "base/windows_path.h"
 #include "installer/installer.h"
 
@@ -174,7 +175,7 @@ void Installer::CreateFolderPath(const std::string& folder) {
   // From the first place a backslash can follow a drive letter and its colon.
   std::size_t p = 2;
   while (p < path.size()) {
-    const std::size_t at = path.find('\\', p);
+    const std::size_t at = ActiveCodePage().FindChar(path, '\\', p);
     if (at == std::string::npos) break;
     const std::string prefix = path.substr(0, at + 1);
     if (!FolderExists(prefix)) {

@@ -2,6 +2,7 @@
 #include "install/link_group.h"
 
 #include "base/ansi_text.h"
+#include "base/code_page.h"
 #include "base/windows_path.h"
 #include "installer/installer.h"
 
@@ -9,8 +10,10 @@ namespace tunovar {
 
 std::optional<std::string> LinkFileTitle(std::string_view title) {
   std::string out(title);
-  for (char& c : out) {
-    if (ForbiddenInName(c) || c == '\\' || c == '/') c = '_';
+  const CodePage& cp = ActiveCodePage();
+  for (std::size_t i = 0; i < out.size(); i += cp.CharLength(out, i)) {
+    char& c = out[i];
+    if (cp.CharLength(out, i) == 1 && (ForbiddenInName(c) || c == '\\' || c == '/')) c = '_';
   }
   out = TrimRight(out, ". ");
   if (out.empty()) return std::nullopt;
@@ -19,7 +22,8 @@ std::optional<std::string> LinkFileTitle(std::string_view title) {
 
 std::string ItemTitle(const std::string& name, const std::string& command) {
   if (!name.empty()) return name;
-  const std::string file = TrimRight(command.substr(command.find_last_of(kPathSeparators) + 1));
+  const std::vector<std::string_view> names = PathComponents(command);
+  const std::string file = TrimRight(names.empty() ? std::string_view() : names.back());
   return file.substr(0, file.rfind('.'));
 }
 

@@ -1,5 +1,6 @@
 // System folders, path forms and the window test.
 #include "base/ansi_text.h"
+#include "base/windows_path.h"
 #include "installer/installer.h"
 
 namespace tunovar {
@@ -10,7 +11,7 @@ namespace {
 std::string FolderFromBuffer(const std::string& written) {
   std::string s = written.substr(0, written.find('\0'));
   s = TrimRight(s);
-  if (s.empty() || s.back() != '\\') s += '\\';
+  if (!EndsInBackslash(s)) s += '\\';
   return UCase(s);
 }
 

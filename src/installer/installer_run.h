@@ -27,6 +27,7 @@ enum ExitCode : int {
   kExitIncomplete = 4,    // done, but some files were not placed / entries passed over
   kExitOtherInstance = 5,
   kExitCancelled = 6,     // Cancel, the window closed or an interrupt ended the run early
+  kExitCodePage = 7,      // the system's code page is one whose path rules the program cannot follow
   kExitUsage = 64,
 };
 

@@ -1,12 +1,13 @@
 // Start-up and mode dispatch: Form_Load and the first tick of Timer1.
 #include "base/ansi_text.h"
+#include "base/windows_path.h"
 #include "installer/installer.h"
 
 namespace tunovar {
 
 void Installer::Form_Load() {
   folders.AppPath = launch_.exeFolder;
-  if (folders.AppPath.empty() || folders.AppPath.back() != '\\') folders.AppPath += '\\';
+  if (!EndsInBackslash(folders.AppPath)) folders.AppPath += '\\';
   // A folder given in short 8.3 form is shown and used in its long form.
   if (folders.AppPath.find('~') != std::string::npos) {
     const std::string longForm = GetLongPath(folders.AppPath);

@@ -54,7 +54,7 @@ bool LiesReallyInside(const InstallationBounds& bounds, std::string_view path,
 bool NamesRunningProgram(std::string_view path, std::string_view appPath, std::string_view baseName) {
   if (baseName.empty() || path.size() <= appPath.size() || !StartsWithNoCase(path, appPath)) return false;
   const std::string_view name = path.substr(appPath.size());
-  if (name.find_first_of("\\/") != std::string_view::npos) return false;
+  if (HoldsPathSeparator(name)) return false;
   const std::string_view stem = name.substr(0, name.rfind('.'));
   return EqualsNoCase(stem, baseName);
 }

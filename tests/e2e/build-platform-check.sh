@@ -27,7 +27,7 @@ e2e_use_lane "$MACHINE" || { echo "FAIL no Wine for the machine $MACHINE"; exit 
   "$ROOT/src/platform/win32/file_system_win32.cpp" "$ROOT/src/platform/win32/shell_win32.cpp" \
   "$ROOT/src/platform/win32/console_win32.cpp" "$ROOT/src/platform/win32/dll_search.cpp" \
   "$ROOT/src/platform/win32/clock_win32.cpp" "$ROOT/src/platform/win32/dde_conversation_win32.cpp" \
-  "$ROOT/src/platform/win32/shell_links_win32.cpp" \
+  "$ROOT/src/platform/win32/shell_links_win32.cpp" "$ROOT/src/platform/win32/code_page_win32.cpp" \
   "$ROOT"/src/base/*.cpp -o "$EXE" -lole32 -lshell32 -luser32 -ladvapi32 -luuid
 [ "${1:-}" = "--build-only" ] && exit 0
 

@@ -26,6 +26,7 @@
 
 #include "base/ansi_text.h"
 #include "platform/win32/clock_win32.h"
+#include "platform/win32/code_page_win32.h"
 #include "platform/win32/console_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/shell_links_win32.h"
@@ -829,6 +830,27 @@ int RunServer(const std::string& ready, bool answer) {
 }
 }  // namespace
 
+// The code page the system tells, under Wine's default locale Windows-1252: its folds as the
+// system makes them match the program's own table of that code page, byte for byte.
+void CheckCodePage() {
+  const SystemCodePage system = CodePageOfSystem();
+  Check(system.unsupportedReason.empty(), "the system's code page can be followed" +
+                                              (system.unsupportedReason.empty() ? "" : ": " + system.unsupportedReason));
+  Check(system.codePage.Number() == 1252 && !system.codePage.HasLeadBytes(),
+        "the code page is 1252 without lead bytes (got " + std::to_string(system.codePage.Number()) + ")");
+  const CodePage builtIn = CodePage::Windows1252();
+  std::string differing;
+  for (unsigned b = 0; b < 256; ++b) {
+    const char c = static_cast<char>(b);
+    if (system.codePage.Upper(c) != builtIn.Upper(c) || system.codePage.Lower(c) != builtIn.Lower(c)) {
+      differing += " " + std::to_string(b);
+    }
+  }
+  Check(differing.empty(), "CharUpperBuffA and CharLowerBuffA fold every byte as the Windows-1252 table" +
+                               (differing.empty() ? "" : " (not:" + differing + ")"));
+  Check(FontCharset() == ANSI_CHARSET, "the fonts' character set of 1252 is ANSI_CHARSET");
+}
+
 int main(int argc, char** argv) {
   RestrictDllSearchToSystem();
   std::vector<std::string> args(argv + 1, argv + argc);
@@ -866,6 +888,7 @@ int main(int argc, char** argv) {
   Check(lang == expectedLang, text);
   if (langOnly) return failures == 0 ? 0 : 1;
 
+  CheckCodePage();
   CheckFiles(fs);
   CheckPaths(shell, fs);
   CheckClock();

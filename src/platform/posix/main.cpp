@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/ansi_utf8.h"
+#include "base/code_page.h"
 #include "base/windows_path.h"
 #include "platform/platform.h"
 #include "platform/posix/clock_posix.h"
@@ -37,6 +38,9 @@ std::string ExecutablePath() {
 }
 
 int RunInstaller(int argc, char** argv) {
+  // Names are Windows-1252 in the core and UTF-8 on the host (base/ansi_utf8.h), whatever the
+  // host's locale: the core's text rules follow that code page.
+  UseCodePage(CodePage::Windows1252());
   // The argument string is the arguments joined with one blank, in the installer's code page;
   // one that holds a blank is put in double quotes, so that it stays one word.
   std::string arguments;

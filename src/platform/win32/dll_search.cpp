@@ -6,8 +6,8 @@ namespace {
 
 SystemCalls LookUpThisSystem() {
   SystemCalls calls;
-  // Loaded with every process: kernel32 always, ole32 and shell32 because the program imports
-  // from them.
+  // Loaded with every process: kernel32 always, gdi32, ole32 and shell32 because the program
+  // imports from them.
   const HMODULE kernel32 = ::GetModuleHandleA("kernel32.dll");
   const HMODULE ole32 = ::GetModuleHandleA("ole32.dll");
   const HMODULE shell32 = ::GetModuleHandleA("shell32.dll");
@@ -23,6 +23,10 @@ SystemCalls LookUpThisSystem() {
     calls.getLongPathName = ProcAddress<decltype(&::GetLongPathNameA)>(kernel32, "GetLongPathNameA");
     calls.getFinalPathNameByHandle =
         ProcAddress<decltype(&::GetFinalPathNameByHandleA)>(kernel32, "GetFinalPathNameByHandleA");
+  }
+  if (const HMODULE gdi32 = ::GetModuleHandleA("gdi32.dll"); gdi32 != nullptr) {
+    calls.translateCharsetInfo =
+        ProcAddress<decltype(&::TranslateCharsetInfo)>(gdi32, "TranslateCharsetInfo");
   }
   if (ole32 != nullptr) calls.coInitializeEx = ProcAddress<decltype(&::CoInitializeEx)>(ole32, "CoInitializeEx");
   if (shell32 != nullptr) {

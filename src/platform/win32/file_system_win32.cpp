@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "base/ansi_text.h"
+#include "base/code_page.h"
 #include "base/windows_path.h"
 
 namespace tunovar::win32 {
@@ -62,8 +63,6 @@ constexpr std::size_t kMaxTransfer = std::size_t{1} << 30;
 bool Usable(const std::string& path) {
   return !path.empty() && path.find('\0') == std::string::npos;
 }
-
-bool EndsInBackslash(const std::string& path) { return !path.empty() && path.back() == '\\'; }
 
 DWORD AttributesOf(const std::string& path) {
   return Usable(path) ? ::GetFileAttributesA(path.c_str()) : kInvalidAttributes;
@@ -318,7 +317,7 @@ std::string PlainFinalPath(std::string real) {
 std::optional<std::string> Win32FileSystem::RealLocation(const std::string& path) {
   if (!Usable(path)) return std::nullopt;
   // The folder itself for a path ending in "\", else the folder above the last name.
-  const std::size_t slash = path.rfind('\\');
+  const std::size_t slash = ActiveCodePage().FindLastChar(path, '\\');
   if (slash == std::string::npos) return std::nullopt;
   const std::string folder = path.substr(0, slash + 1);
   const std::string lastName = path.substr(slash + 1);
@@ -340,7 +339,8 @@ std::optional<std::string> Win32FileSystem::RealLocation(const std::string& path
   if (length == 0 || length >= sizeof buffer) {
     // Where the system cannot name it, a folder with no reparse point on its way lies where
     // it is written; any other cannot be placed.
-    for (std::size_t at = folder.find('\\'); at != std::string::npos; at = folder.find('\\', at + 1)) {
+    const CodePage& cp = ActiveCodePage();
+    for (std::size_t at = cp.FindChar(folder, '\\'); at != std::string::npos; at = cp.FindChar(folder, '\\', at + 1)) {
       const DWORD attributes = AttributesOf(folder.substr(0, at + 1));
       if (at > 2 && attributes != kInvalidAttributes && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         return std::nullopt;
@@ -349,7 +349,7 @@ std::optional<std::string> Win32FileSystem::RealLocation(const std::string& path
     return path;
   }
   std::string real = PlainFinalPath(std::string(buffer, length));
-  if (real.empty() || real.back() != '\\') real += '\\';
+  if (!EndsInBackslash(real)) real += '\\';
   real += lastName;
   if (lastName.empty()) return real;
   // The entry itself, opened without following a link of the system's at its last name (such a
@@ -364,7 +364,7 @@ std::optional<std::string> Win32FileSystem::RealLocation(const std::string& path
       finalPathName(entry.get(), buffer, sizeof buffer, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
   if (entryLength == 0 || entryLength >= sizeof buffer) return real;
   std::string entryReal = PlainFinalPath(std::string(buffer, entryLength));
-  while (!entryReal.empty() && entryReal.back() == '\\') entryReal.pop_back();
+  while (EndsInBackslash(entryReal)) entryReal.pop_back();
   return EqualsNoCase(entryReal, real) ? real : entryReal;
 }
 
@@ -428,7 +428,7 @@ std::unique_ptr<ByteReader> Win32FileSystem::OpenForReading(const std::string& p
 
 std::unique_ptr<ReplacementFile> Win32FileSystem::CreateReplacement(const std::string& destination) {
   if (!Usable(destination)) return nullptr;
-  const auto slash = destination.rfind('\\');
+  const auto slash = ActiveCodePage().FindLastChar(destination, '\\');
   if (slash == std::string::npos || slash + 1 == destination.size()) return nullptr;
   const std::string folder = destination.substr(0, slash + 1);
 

@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/clock_win32.h"
+#include "platform/win32/code_page_win32.h"
 #include "platform/win32/console_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/interrupt_win32.h"
@@ -74,7 +75,7 @@ std::string CommandLineInCodePage() {
 LaunchInfo LaunchOfThisProcess() {
   LaunchInfo launch;
   const std::string path = ModulePath();
-  const std::size_t slash = path.find_last_of('\\');
+  const std::size_t slash = ActiveCodePage().FindLastChar(path, '\\');
   const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
   if (slash != std::string::npos) {
     launch.exeFolder = path.substr(0, slash);
@@ -87,9 +88,25 @@ LaunchInfo LaunchOfThisProcess() {
 }
 
 int RunInstaller(HINSTANCE instance) {
+  // Every text rule of the core follows the system's code page from here on, the reading of
+  // the command line first.
+  const SystemCodePage system = CodePageOfSystem();
+  if (system.unsupportedReason.empty()) UseCodePage(system.codePage);
   // The command line is parsed here once; the console, the view and the run take its switches.
   const Switches switches = ParseSwitches(ArgumentsOf(CommandLineInCodePage().c_str()));
   Win32Console console(switches.silent, switches.logFile);
+  if (!system.unsupportedReason.empty()) {
+    // Said before anything is touched: no path is read or made by rules that would cut it.
+    const std::string text = system.unsupportedReason +
+                             " Nothing was changed. Install the product from a system whose code page for such "
+                             "programs is a Windows code page (for example 1252, 1251 or 932).";
+    console.WriteError(text);
+    console.WriteLog(text);
+    if (!switches.silent) {
+      (void)::MessageBoxA(nullptr, text.c_str(), "Ovri TUNOVAR Setup", MB_OK | MB_ICONSTOP | MB_SETFOREGROUND);
+    }
+    return kExitCodePage;
+  }
   // With /S the run may be attached to a console, whose Ctrl-C and closing cancel it.
   if (switches.silent) CatchConsoleInterrupts();
   return RunReportingUnexpected(console, [&] {

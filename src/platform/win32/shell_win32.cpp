@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "base/code_page.h"
 #include "base/windows_path.h"
 
 namespace tunovar::win32 {
@@ -31,9 +32,9 @@ bool SetDword(HKEY key, const char* name, DWORD value) {
 
 // The product folder: the folder above the uninstaller's own ("...\TUNOVAR\runtime\").
 std::string InstallLocationOf(const std::string& uninstallerPath) {
-  std::string folder = uninstallerPath.substr(0, uninstallerPath.rfind('\\') + 1);
-  while (!folder.empty() && folder.back() == '\\') folder.pop_back();
-  const auto above = folder.rfind('\\');
+  std::string folder = FolderOfPath(uninstallerPath);
+  while (EndsInBackslash(folder)) folder.pop_back();
+  const auto above = ActiveCodePage().FindLastChar(folder, '\\');
   if (above == std::string::npos || above < 2) return folder;
   return folder.substr(0, above);
 }

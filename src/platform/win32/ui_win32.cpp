@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <new>
 
+#include "platform/win32/code_page_win32.h"
 #include "platform/win32/folder_picker_win32.h"
 #include "platform/win32/interrupt_win32.h"
 #include "platform/win32/resource_ids.h"
@@ -513,7 +514,7 @@ HFONT Win32Ui::FontFor(const char* face, float points, bool bold) {
   for (const CachedFont& cached : fonts_) {
     if (cached.height == height && cached.bold == bold && cached.face == face) return cached.font.get();
   }
-  HFONT font = ::CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+  HFONT font = ::CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, FontCharset(),
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
                              DEFAULT_PITCH | FF_SWISS, face);
   if (font == nullptr) return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));

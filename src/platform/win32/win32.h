@@ -98,6 +98,7 @@ struct SystemCalls {
   decltype(&::GetFinalPathNameByHandleA) getFinalPathNameByHandle = nullptr;     // Vista
   decltype(&::SHParseDisplayName) shParseDisplayName = nullptr;                  // XP
   decltype(&::CoInitializeEx) coInitializeEx = nullptr;                          // NT 4, 95 DCOM
+  decltype(&::TranslateCharsetInfo) translateCharsetInfo = nullptr;              // gdi32; not listed for 95
 };
 
 // What this system has, looked up once.

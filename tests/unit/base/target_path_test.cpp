@@ -6,6 +6,7 @@
 
 #include <limits>
 
+#include "support/fake_code_pages.h"
 #include "support/installer_fixture.h"
 
 namespace tunovar {
@@ -31,6 +32,19 @@ TEST(SanitizeTargetPath, RepairsTheTextIntoTheInstallFolder) {
       {"every forbidden character", "C:\\<>|?*\"x", "C:\\x\\TUNOVAR\\"},
       {"colon moved into second place is kept", "a<:b", "a:\\b\\TUNOVAR\\"},
       {"network path", "\\\\server\\share", "\\server\\share\\TUNOVAR\\"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(SanitizeTargetPath(r.text), r.folder) << r.name;
+}
+
+TEST(SanitizeTargetPath, OnADoubleByteCodePageCharactersStayWhole) {
+  const ScopedCodePage japanese(FakeCodePage932());
+  struct Row { const char* name; const char* text; const char* folder; };
+  const Row rows[] = {
+      {"ending in a second byte 0x5C", "C:\\\x83\x5C", "C:\\\x83\x5C\\TUNOVAR\\"},
+      {"that character and a backslash", "C:\\\x83\x5C\\", "C:\\\x83\x5C\\TUNOVAR\\"},
+      {"second byte 0x7C is no bar", "C:\\\x83\x7C", "C:\\\x83\x7C\\TUNOVAR\\"},
+      {"doubled backslash after it", "C:\\\x83\x5C\\\\x", "C:\\\x83\x5C\\x\\TUNOVAR\\"},
+      {"half a character at the end", "C:\\x\x83", "C:\\x\\TUNOVAR\\"},
   };
   for (const Row& r : rows) EXPECT_EQ(SanitizeTargetPath(r.text), r.folder) << r.name;
 }

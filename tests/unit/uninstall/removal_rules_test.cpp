@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/fake_code_pages.h"
+
 namespace tunovar {
 namespace {
 
@@ -57,6 +59,26 @@ TEST(LiesInside, BelowATargetFormAndFreeOfDots) {
   for (const Row& r : rows) EXPECT_EQ(LiesInside(bounds, r.path, r.longForm), r.inside) << r.path;
   EXPECT_TRUE(BoundsOfInstallation("", "C:\\X", "C:\\X").targetForms.empty());
   EXPECT_FALSE(LiesInside(InstallationBounds{}, "C:\\X\\y", ""));
+}
+
+TEST(LiesInside, OnADoubleByteCodePageATargetEndingInASecondByte0x5C) {
+  const ScopedCodePage japanese(FakeCodePage932());
+  const RuntimeFolders f = FoldersOfRuntime("C:\\\x83\x5C\\TUNOVAR\\runtime\\");  // C:\ソ\TUNOVAR\runtime\ .
+  EXPECT_EQ(f.target, "C:\\\x83\x5C\\");
+  const InstallationBounds bounds = BoundsOfInstallation(f.target, "", "");
+  struct Row {
+    const char* path;
+    bool inside;
+  };
+  const Row rows[] = {
+      {"C:\\\x83\x5C\\TUNOVAR\\x.txt", true},
+      {"C:\\\x83\x5C\\", false},             // the target itself
+      {"C:\\\x83\x5C", false},
+      {"C:\\\x83\x5C\x83\x5C\\x", false},   // another folder beginning with the same character
+      {"C:\\\x83\\x", false},                  // the lead byte alone, then a separator
+  };
+  for (const Row& r : rows) EXPECT_EQ(LiesInside(bounds, r.path, ""), r.inside) << r.path;
+  EXPECT_TRUE(NamesRunningProgram("C:\\\x83\x5C\\runtime\\deinstal.exe", "C:\\\x83\x5C\\runtime\\", "deinstal"));
 }
 
 TEST(StepOfEntry, FoldersFilesAndTheBatchsOwn) {
