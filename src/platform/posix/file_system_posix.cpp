@@ -375,6 +375,7 @@ std::string PosixFileSystem::FolderKey(const WindowsPath& path) {
 const PosixFileSystem::Location* PosixFileSystem::Locate(std::string_view path, FsStatus* status) {
   last_.parentDir.reset();  // the last answer is over
   ApplyFolderChanges();
+  const std::uint64_t changesBefore = changesApplied_;
   for (const KeptEntry& kept : kept_) {
     if (!kept.path.empty() && kept.path == path) {
       if (status != nullptr) *status = kept.at.found ? FsStatus::kOk : FsStatus::kNotFound;
@@ -478,7 +479,8 @@ const PosixFileSystem::Location* PosixFileSystem::Locate(std::string_view path, 
   if (count == 0) at.parentFound = false;
   if (status != nullptr) *status = at.found ? FsStatus::kOk : FsStatus::kNotFound;
   // Kept only where no link is on the way: a change where a link leads is not reported here.
-  keep = keep && count > 0 && at.parentFound && !at.throughLink;
+  // Nor when a change was applied during this lookup: what it saw before may be gone.
+  keep = keep && count > 0 && at.parentFound && !at.throughLink && changesApplied_ == changesBefore;
   if (keep && first == 0) {
     FolderFd fd;
     if (resolved_.size() < kFolderDescriptorsMax) {
@@ -570,12 +572,14 @@ const PosixFileSystem::Location* PosixFileSystem::LocateInKeptFolder(std::string
   found = found && lookAt(&own, AT_SYMLINK_NOFOLLOW);
   if (!found && folder.names == nullptr && errno == ENOENT) {
     // The folder's names are read now (and kept): the folder found may go meanwhile, and with
-    // it every kept folder, so nothing of it is used after this.
+    // it every kept folder, so nothing of it is used after this; nor is an answer kept when
+    // any change was applied meanwhile.
+    const std::uint64_t changesBefore = changesApplied_;
     if (auto match = FindNoCase(at.parentHost, name, true)) {
       diskName = std::move(*match);
       found = lookAt(&own, AT_SYMLINK_NOFOLLOW);
     }
-    kept = kept && resolved_.find(path.substr(0, cut)) != resolved_.end();
+    kept = kept && changesApplied_ == changesBefore && resolved_.find(path.substr(0, cut)) != resolved_.end();
   }
   at.host = at.parentHost;
   at.host += '/';

@@ -263,6 +263,8 @@ class PosixFileSystem : public FileSystem {
   bool armed_ = true;              // the signals go to owner_ (off around an own change)
   pid_t owner_ = 0;                // this process
   std::uint64_t lastStamp_ = 0;
+  // Counts the changes applied to what is kept: a lookup during which it moved keeps nothing.
+  std::uint64_t changesApplied_ = 0;
   std::string dependentKey_;               // room for a key of dependents_
   std::vector<std::string> eventPaths_;    // room for the folders of one watch
   std::map<std::string, std::string> realRoots_;

@@ -121,6 +121,7 @@ void PosixFileSystem::WritingIn(const std::string& folder) {
 }
 
 void PosixFileSystem::ForgetEverything() {
+  ++changesApplied_;
   if (notify_) {
     for (const auto& [watch, paths] : watched_) inotify_rm_watch(notify_.get(), watch);
   }
@@ -134,6 +135,7 @@ void PosixFileSystem::ForgetEverything() {
 }
 
 void PosixFileSystem::Unwatch(const std::string& folder) {
+  ++changesApplied_;
   // The folders below a folder that went or moved are no longer where their paths say.
   const std::string below = folder + '/';
   for (auto it = made_.lower_bound(folder); it != made_.end() && it->compare(0, folder.size(), folder) == 0;) {
@@ -166,6 +168,7 @@ void PosixFileSystem::Unwatch(const std::string& folder) {
 }
 
 void PosixFileSystem::ApplyNameChange(const std::string& folder, std::uint32_t mask, const std::string& name) {
+  ++changesApplied_;
   for (KeptEntry& kept : kept_) {
     // An entry in this folder; any entry when a folder changed, since an entry below it is
     // below it only by its path.
