@@ -11,7 +11,7 @@
 #include "base/ansi_text.h"
 #include "base/ansi_utf8.h"
 #include "base/windows_path.h"
-#include "platform/posix/batch_interpreter.h"
+#include "platform/batch_interpreter.h"
 #include "platform/posix/clock_posix.h"
 #include "platform/posix/detached_process.h"
 #include "platform/posix/uninstall_entry.h"
