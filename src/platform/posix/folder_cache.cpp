@@ -286,7 +286,7 @@ FolderCache::KeptFolder* FolderCache::FolderOf(std::string_view key) {
 
 void FolderCache::KeepFolder(const std::string& key, KeptFolder folder, std::vector<std::string>& steps) {
   folder.written = written_.count(folder.host) != 0;
-  folder.stamp = NextStamp();
+  folder.stamp = ++lastStamp_;
   folders_[key] = std::move(folder);
   for (std::string& step : steps) dependents_[std::move(step)].push_back(key);
 }

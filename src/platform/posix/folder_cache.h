@@ -140,7 +140,6 @@ class FolderCache {
   // Keeps a folder by its key; steps: each folder on its way, a newline and the key of the
   // next name, whose change forgets it.
   void KeepFolder(const std::string& key, KeptFolder folder, std::vector<std::string>& steps);
-  [[nodiscard]] std::uint64_t NextStamp() { return ++lastStamp_; }
 
   // ---- Kept entries ---------------------------------------------------------------------
   // The kept answer for a path as given; nullptr when there is none.

@@ -65,8 +65,6 @@ class PosixShell : public Shell {
 
   // Opens that were passed over, as "program <file>" or "document <file>", in order.
   [[nodiscard]] const std::vector<std::string>& PassedOver() const { return passedOver_; }
-  // How long a waiting block of a batch started here waits before it gives up.
-  void SetBatchGiveUpMs(std::uint32_t ms) { batchGiveUpMs_ = ms; }
   // What the single-instance lock locks: the host folder of C:\WINDOWS (a file of this
   // user's runtime folder where there is none).
   [[nodiscard]] std::string InstanceLockPath();
@@ -80,7 +78,6 @@ class PosixShell : public Shell {
   std::string setupDataFolder_;
   XdgMenu menu_;
   std::vector<std::string> passedOver_;
-  std::uint32_t batchGiveUpMs_ = 120000;
   UniqueFd lock_;  // the single-instance lock, held to the end of the run
 };
 
