@@ -7,6 +7,19 @@
 // that leads out of the drive folder. Read-only is a missing owner write bit; a file held with
 // HoldOpen (a shared flock) cannot be deleted or replaced while it is held, as a file opened
 // without delete sharing on Windows.
+//
+// FileSystem members on Linux:
+//   real      FileExists EntryExists FolderExists FileLength LastWriteTime CreateFolder RemoveFolder
+//             DeleteFile ReadWholeFile OpenForReading CreateReplacement OpenForWriting ListFiles
+//             FreeMegabytes
+//   stand-in  ClearAttributes (read-only is the owner write bit), HoldOpen (a shared flock that
+//             deletes and replacements probe), RealLocation (host symbolic links for junctions),
+//             DriveName (a drive is a mapped host folder)
+//   no-op     none
+//
+// Three parts: the system calls of each member here (the twin of Win32FileSystem), the
+// locator (locator.h: Windows path -> host location) and the folder cache (folder_cache.h:
+// what is kept, and what keeps it true).
 #pragma once
 
 #include <sys/stat.h>

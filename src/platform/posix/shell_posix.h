@@ -10,6 +10,15 @@
 // Start Menu Programs folder and no link is written; the uninstall entry is a small file (uninstall_entry.h). There are no top-level
 // windows. The single-instance lock is a lock on the host folder of C:\WINDOWS, which every run
 // of the same drive map sees (a file in $XDG_RUNTIME_DIR, else the temporary folder, without it).
+//
+// Shell members on Linux:
+//   real      SystemDefaultLangId (from the locale), WindowsDirectory SystemDirectory ShortPathName
+//             LongPathName (on the mapped drive C:), AnotherInstanceRunning
+//   stand-in  Open StartBatch (the built-in batch interpreter, detached; xdg-open for documents),
+//             DdeExecute (XDG menu entries), RegisterUninstaller UnregisterUninstaller (a small
+//             file), DosBasedWindows (true: the built-in interpreter), BatchBytes (unchanged)
+//   no-op     ProgramsFolder (none), CreateShellLink (false), RunsAsAdministrator (false),
+//             FindTopWindow (none), SendClose
 #pragma once
 
 #include <cstdint>
