@@ -46,6 +46,9 @@
 //   - Hard links: a file's contents, times or permissions changed through a link in another
 //     folder are reported to that folder's watch, not to this one: a kept entry's length, time
 //     and permissions may then be stale. Its name and existence are not.
+//   - Another program's change is seen once its signal has arrived, a moment after the change
+//     (the system delivers it when this process next runs): a lookup in that moment answers as
+//     just before the change.
 //   - Any answer may be overtaken by a change between it and the call that acts on it, as on
 //     Windows; the calls themselves refuse what no longer fits (ENOENT, EEXIST).
 //   - Without inotify, or beyond kKeptFoldersMax folders, nothing more is kept: each lookup
