@@ -475,6 +475,7 @@ FsStatus PosixFileSystem::RemoveFolder(const std::string& path) {
   // A link to a folder is removed as a link, as Windows removes a junction: never what it
   // leads to.
   const std::string host = at->host;
+  cache_.BeforeOwnChange(at->parentHost);
   if (at->isLink) {
     if (unlink(host.c_str()) != 0) return StatusOfErrno(errno);
     OwnNameChanged(host, OwnChange::kFileRemoved);
@@ -502,6 +503,7 @@ FsStatus PosixFileSystem::DeleteFile(const std::string& path) {
   // A read-only file is not deleted until its attribute is cleared, as on Windows.
   if (!at->isLink && (at->st.st_mode & S_IWUSR) == 0) return FsStatus::kAccessDenied;
   if (!at->isLink && HeldElsewhere(at->AtFd(), at->AtName())) return FsStatus::kInUse;
+  cache_.BeforeOwnChange(at->parentHost);
   if (unlinkat(at->AtFd(), at->AtName(), 0) != 0) return StatusOfErrno(errno);
   if (cache_.AnyMade()) OwnNameChanged(std::string(at->host), OwnChange::kFileRemoved);
   return FsStatus::kOk;

@@ -26,9 +26,10 @@
 //   1. A folder is watched before it is looked at or read, so that no change falls between.
 //   2. Every queued change is applied before anything kept is used: the locator calls
 //      ApplyChanges first; NamesOf applies the queue again after a folder's names are read.
-//      The system signals every change queued (SIGIO, this program's own too), and the queue
-//      is read only when the count of signals moved since it was last read; the count is
-//      taken before the read, so a change queued during the read is read next time.
+//      The system signals every change queued (SIGIO), and the queue is read only when the
+//      count of signals moved since it was last read; the count is taken before the read, so
+//      a change queued during the read is read next time. Around the program's own change the
+//      signal is off (BeforeOwnChange), and the next read is made whatever the count says.
 //   3. A lookup during which any change was applied (Changes() moved) keeps no answer: what it
 //      saw before the change may be gone.
 //   4. A folder that goes or moves is forgotten on its parent's report at once: its own watch
@@ -127,6 +128,9 @@ class FolderCache {
   // Notes that this program is about to make or write an entry in a host folder.
   void WritingIn(const std::string& folder);
   [[nodiscard]] bool Written(const std::string& folder) const { return written_.count(folder) != 0; }
+  // Called just before this program adds or removes a name in a host folder: its change is
+  // not signalled, and the next ApplyChanges reads the whole queue.
+  void BeforeOwnChange(const std::string& folder);
   // Notes a name this program made or removed at a host path (in a made folder, the only
   // report there is).
   void OwnNameChanged(const std::string& hostPath, OwnChange change);
@@ -204,6 +208,8 @@ class FolderCache {
   std::vector<std::string> eventPaths_;  // room for the folders of one watch
   bool signalled_ = false;               // the system signals queued changes (else: read every time)
   std::uint32_t signalsSeen_ = 0;        // the signal count when the changes were last read
+  bool armed_ = true;                    // the signals go to owner_ (off around an own change)
+  pid_t owner_ = 0;                      // this process
 };
 
 }  // namespace tunovar::posix

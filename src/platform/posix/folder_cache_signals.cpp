@@ -36,10 +36,28 @@ bool SignalChanges(int fd, pid_t owner) {
 
 }  // namespace
 
-void FolderCache::StartSignals() { signalled_ = notify_ && SignalChanges(notify_.get(), getpid()); }
+void FolderCache::StartSignals() {
+  owner_ = getpid();
+  signalled_ = notify_ && SignalChanges(notify_.get(), owner_);
+}
+
+void FolderCache::BeforeOwnChange(const std::string& folder) {
+  // This program's own change would signal the process (a signal's delivery costs more than
+  // the calls it takes to avoid it): only a watched folder reports it, and nobody is signalled
+  // until the changes are next read, which the next lookup does first and in whole.
+  if (!signalled_ || !armed_ || watchOf_.find(folder) == watchOf_.end()) return;
+  if (fcntl(notify_.get(), F_SETOWN, 0) == 0) armed_ = false;
+}
 
 bool FolderCache::NothingSignalled() {
-  // Without the signal the changes are read on every lookup.
+  if (signalled_ && !armed_) {
+    // Signals go to this process again before the queue is read: whatever the read does not
+    // take is signalled. Where they cannot, the changes are read on every lookup.
+    armed_ = fcntl(notify_.get(), F_SETOWN, owner_) == 0;
+    signalled_ = armed_;
+    signalsSeen_ = changeSignals.load(std::memory_order_acquire);
+    return false;
+  }
   if (!signalled_) return false;
   // Taken before reading: a change queued after this has its own signal.
   const std::uint32_t count = changeSignals.load(std::memory_order_acquire);
