@@ -18,10 +18,15 @@ extern char** environ;
 namespace tunovar::posix {
 namespace {
 
-// Lets go of every descriptor inherited beyond the standard three: closing them by number is
-// this function's job, as none of them is owned by anything of the detached work.
-void CloseInheritedFiles() {
-  if (close_range(3, ~0U, 0) == 0) return;
+// Lets go of every descriptor inherited beyond the standard three but kept (-1: none):
+// closing them by number is this function's job, as none of them is owned by anything of the
+// detached work.
+void CloseInheritedFiles(int kept) {
+  // The numbers below the kept one, then those above it; from 3 on when none is kept.
+  const bool keep = kept > 2;
+  const auto from = static_cast<unsigned>(keep ? kept + 1 : 3);
+  const bool below = !keep || kept == 3 || close_range(3, static_cast<unsigned>(kept) - 1, 0) == 0;
+  if (below && close_range(from, ~0U, 0) == 0) return;
   std::vector<int> open;
   {
     const UniqueDir dir(opendir("/proc/self/fd"));
@@ -30,14 +35,14 @@ void CloseInheritedFiles() {
       // end RunDetached waits for among them, so that the wait ends.
       const long limit = sysconf(_SC_OPEN_MAX);
       for (long fd = 3; fd < (limit > 0 ? limit : 1024); ++fd) {
-        close(static_cast<int>(fd));
+        if (fd != kept) close(static_cast<int>(fd));
       }
       return;
     }
     const int own = dirfd(dir.get());
     while (const dirent* entry = readdir(dir.get())) {
       const int fd = std::atoi(entry->d_name);
-      if (fd > 2 && fd != own) open.push_back(fd);
+      if (fd > 2 && fd != own && fd != kept) open.push_back(fd);
     }
   }
   for (int fd : open) close(fd);
@@ -71,8 +76,8 @@ bool InNewSession(const std::function<int()>& inSession) {
 
 }  // namespace
 
-bool RunDetached(const std::function<void()>& work) {
-  return InNewSession([&work]() -> int {
+bool RunDetached(const std::function<void()>& work, int keptOpen) {
+  return InNewSession([&work, keptOpen]() -> int {
     // The grandchild lets go of every inherited file before RunDetached returns: the pipe's
     // writing end is among them, so its end of file tells that the lock and the held files
     // of the installer are no longer shared with it.
@@ -90,7 +95,7 @@ bool RunDetached(const std::function<void()>& work) {
       }
       return grandchild < 0 ? 1 : 0;
     }
-    CloseInheritedFiles();
+    CloseInheritedFiles(keptOpen);
     StandardFilesToNull();
     (void)chdir("/");
     try {

@@ -79,6 +79,10 @@ class PosixFileSystem : public FileSystem {
   // drive letter and a final "\" as given, "." and ".." applied); nullopt when it is missing.
   [[nodiscard]] std::optional<std::string> OnDiskSpelling(const std::string& windowsPath);
   [[nodiscard]] const DriveMap& Drives() const { return locator_.Drives(); }
+  // The descriptor of the watches of the kept answers (-1: none). The process that closes it
+  // last waits there for the kernel's grace period of the removed watches (up to 16 ms and
+  // more under load).
+  [[nodiscard]] int WatchesDescriptor() const { return cache_.WatchesDescriptor(); }
   // Mode bits a new file gets (0666 less the umask).
   [[nodiscard]] mode_t NewFileMode() const { return 0666 & ~umask_; }
   // False when the host file surely does not exist (its folder's names are kept and do not

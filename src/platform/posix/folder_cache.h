@@ -105,6 +105,8 @@ class FolderCache {
   // ---- Changes --------------------------------------------------------------------------
   // False without inotify: nothing is kept.
   [[nodiscard]] bool Watching() const { return notify_.valid(); }
+  // The descriptor of the watches (-1: none).
+  [[nodiscard]] int WatchesDescriptor() const { return notify_.get(); }
   // Applies every change inotify queued to what is kept.
   void ApplyChanges();
   // Moves with every change applied to what is kept.

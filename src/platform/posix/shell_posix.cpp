@@ -122,6 +122,9 @@ int PosixShell::Open(const std::string& file, const std::string& parameters,
     if (folder.empty()) folder = opened.substr(0, opened.find_last_of("\\/"));
     // How long a waiting block of the batch waits before it gives up.
     constexpr std::uint32_t giveUp = 120000;
+    // The batch keeps this program's watches open and lets go of them at its own end, which
+    // nobody waits for: whoever closes them last waits for the kernel's grace period of the
+    // removed watches (up to 16 ms), and this program's end then does not.
     const bool started = RunDetached([this, &batch, &batchPath, &folder] {
       // A file system of its own: the installer's watches are not the batch's. The batch
       // waits in real time, however the installer's time is kept.
@@ -145,7 +148,7 @@ int PosixShell::Open(const std::string& file, const std::string& parameters,
         return first && now && now->st_dev == first->st_dev && now->st_ino == first->st_ino;
       });
       (void)interpreter.Run(*batch, folder);
-    });
+    }, fs_.WatchesDescriptor());
     return started ? kOpened : kOutOfResources;
   }
   if (extension == "exe" || extension == "com") {

@@ -178,10 +178,12 @@ TEST(ShellPosixInstance, OneInstanceHoldsTheLockAndNoChildKeepsIt) {
   EXPECT_TRUE(third.AnotherInstanceRunning());
 }
 
-TEST(DetachedWork, KeepsNoInheritedDescriptorWhileItRuns) {
+TEST(DetachedWork, KeepsOnlyTheDescriptorItIsGivenUntilItEnds) {
   TempDrives drives;
   ReapDetached reaper;
+  int kept[2];
   int other[2];
+  ASSERT_EQ(pipe2(kept, O_CLOEXEC), 0);
   ASSERT_EQ(pipe2(other, O_CLOEXEC), 0);
   // The work runs until the file "release" appears; it is made however the test ends.
   struct ReleaseAtEnd {
@@ -191,13 +193,21 @@ TEST(DetachedWork, KeepsNoInheritedDescriptorWhileItRuns) {
   const std::string& release = atEnd.path;
   ASSERT_TRUE(RunDetached([release] {
     while (access(release.c_str(), F_OK) != 0) usleep(20000);
-  }));
-  // A pipe's reading end sees the end of the file once no writing end is left open: the work,
-  // still running, holds none.
+  }, kept[1]));
+  // A pipe's reading end sees the end of the file once no writing end is left open: the other
+  // pipe's is closed in the work, the kept one's only when the work ends.
+  close(kept[1]);
   close(other[1]);
   char byte = 0;
   EXPECT_EQ(read(other[0], &byte, 1), 0);
+  ASSERT_EQ(fcntl(kept[0], F_SETFL, O_NONBLOCK), 0);
+  EXPECT_EQ(read(kept[0], &byte, 1), -1);
+  EXPECT_EQ(errno, EAGAIN);
+  close(open(release.c_str(), O_WRONLY | O_CREAT, 0600));
+  ASSERT_EQ(fcntl(kept[0], F_SETFL, 0), 0);
+  EXPECT_EQ(read(kept[0], &byte, 1), 0);
   close(other[0]);
+  close(kept[0]);
 }
 
 TEST_F(ShellPosix, OpenNamesMissingFilesPassesOverWindowsProgramsAndRunsTheBatch) {
