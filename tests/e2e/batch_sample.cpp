@@ -25,7 +25,7 @@
 #include "base/ansi_text.h"
 #include "base/ansi_utf8.h"
 #include "formats/removal_list.h"
-#include "platform/posix/batch_interpreter.h"
+#include "platform/batch_interpreter.h"
 #include "platform/posix/file_system_posix.h"
 #include "installer/installer.h"
 #include "support/installer_fixture.h"
@@ -125,7 +125,7 @@ int Run(const std::string& driveC, const std::string& runtime) {
     std::fprintf(stderr, "no batch in %s\n", runtime.c_str());
     return 1;
   }
-  posix::BatchInterpreter interpreter(fs, clock, 2000, 100);
+  BatchInterpreter interpreter(fs, clock, 2000, 100);
   return interpreter.Run(*batch, runtime) == 0 ? 0 : 1;
 }
 

@@ -9,7 +9,7 @@
 #include "base/ansi_text.h"
 #include "base/windows_path.h"
 #include "fuzz/fuzz_input.h"
-#include "platform/posix/batch_interpreter.h"
+#include "platform/batch_interpreter.h"
 #include "support/fake_platform.h"
 #include "uninstall/removal_batch.h"
 
@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(text.has_value(), "the batch can be read");
   fs.journal.clear();
   FakeClock clock;
-  posix::BatchInterpreter interpreter(fs, clock, 1000, 100);
+  BatchInterpreter interpreter(fs, clock, 1000, 100);
   Require(interpreter.Run(*text, WithoutTrailingBackslash(appPath)) == 0, "no waiting block gives up");
 
   for (const std::string& entry : fs.journal) {

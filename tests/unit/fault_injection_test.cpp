@@ -24,7 +24,7 @@
 #include "base/windows_path.h"
 #include "formats/removal_journal.h"
 #include "formats/removal_list.h"
-#include "platform/posix/batch_interpreter.h"
+#include "platform/batch_interpreter.h"
 #include "platform/posix/file_system_posix.h"
 #include "installer/installer.h"
 #include "support/faulty_file_system.h"
@@ -173,7 +173,7 @@ RunResult RunProgram(Drives& d, bool uninstall, int failAt, FsStatus status) {
   for (const std::string& opened : shell.opened) {
     if (!EndsWithNoCase(opened, "deinst.pif") && !EndsWithNoCase(opened, "deinst.bat")) continue;
     if (const auto batch = d.Fs().ReadWholeFile(kRuntime + "\\deinst.bat")) {
-      posix::BatchInterpreter interpreter(d.Fs(), clock, 2000, 100);
+      BatchInterpreter interpreter(d.Fs(), clock, 2000, 100);
       (void)interpreter.Run(*batch, kRuntime);
     }
     break;

@@ -1,4 +1,6 @@
 // The clock of a Linux run: CLOCK_MONOTONIC and nanosleep.
+//
+// Clock members on Linux: real  TimeMs SleepMs.
 #pragma once
 
 #include "platform/clock.h"

@@ -1,4 +1,6 @@
 // Standard error, the log file and the progress bar of a Linux run.
+//
+// Console members on Linux: real  WriteError WriteLog ShowProgressBar (only on a terminal).
 #pragma once
 
 #include <unistd.h>

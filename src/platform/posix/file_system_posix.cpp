@@ -1,5 +1,5 @@
-// The file system of a Linux run: Windows paths on drive letters mapped to host folders, and
-// its files. What it keeps of folders and entries is in folder_names_posix.cpp.
+// The file system of a Linux run: the system calls of each member, on the entries the locator
+// finds (locator.cpp) through what the folder cache keeps (folder_cache.cpp).
 #include "platform/posix/file_system_posix.h"
 
 #include <dirent.h>
@@ -21,7 +21,7 @@
 #include "base/ansi_text.h"
 #include "base/ansi_utf8.h"
 #include "base/wildcard.h"
-#include "platform/posix/disk_names.h"
+#include "base/disk_names.h"
 #include "platform/posix/host_files.h"
 #include "platform/posix/unique_fd.h"
 #include "platform/posix/xdg_dirs.h"
@@ -261,12 +261,10 @@ class PosixReplacement : public ReplacementFile {
 
 PosixFileSystem::PosixFileSystem() : PosixFileSystem(DriveMap::FromEnvironment()) {}
 
-PosixFileSystem::PosixFileSystem(DriveMap drives)
-    : drives_(std::move(drives)), notify_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+PosixFileSystem::PosixFileSystem(DriveMap drives) : locator_(std::move(drives), cache_) {
   // The umask can only be read by setting it; the program is single-threaded here.
   umask_ = umask(022);
   umask(umask_);
-  StartWatching();
 }
 
 PosixFileSystem::~PosixFileSystem() = default;
@@ -278,7 +276,7 @@ bool PosixFileSystem::HeldElsewhere(int dirFd, const char* name) {
 }
 
 PosixFileSystem::LetGo PosixFileSystem::WaitUntilLetGo(const std::string& path, std::uint32_t maxMs) {
-  const auto at = Locate(path);
+  const auto at = locator_.Locate(path);
   if (!at || !at->found) return LetGo::kLetGoOrChanged;
   if (!at->IsFile() || at->isLink) return LetGo::kNotHeld;
   // Closing the probe at the end also lets go of its own lock.
@@ -290,358 +288,85 @@ PosixFileSystem::LetGo PosixFileSystem::WaitUntilLetGo(const std::string& path, 
   // watch does not wait; the descriptor is closed when the run ends.
   if (!letGoChanges_) letGoChanges_.reset(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
   if (!letGoChanges_) return LetGo::kNotHeld;
+  return WaitForClosing(fd.get(), at->host, maxMs);
+}
+
+namespace {
+
+std::int64_t NowMs() {
+  timespec now {};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
+}
+
+// The events queued for one watch; a queue that overflowed may have lost this watch's report:
+// it counts as one.
+std::uint32_t EventsOf(int changes, int watch, char* events, std::size_t size) {
+  std::uint32_t seen = 0;
+  for (ssize_t n; (n = read(changes, events, size)) > 0;) {
+    for (ssize_t i = 0; i < n;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(events + i);
+      if (event->wd == watch || (event->mask & IN_Q_OVERFLOW) != 0) seen |= event->mask;
+      i += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+  }
+  return seen;
+}
+
+}  // namespace
+
+PosixFileSystem::LetGo PosixFileSystem::WaitForClosing(int fd, const std::string& host, std::uint32_t maxMs) {
   const int changes = letGoChanges_.get();
   // What an earlier wait's watch left queued (the report of its removal) is not this wait's.
   alignas(inotify_event) char events[4096];
   while (read(changes, events, sizeof events) > 0) {
   }
   // Watched before the first probe, so that a closing between the two is not missed.
-  const int watch = inotify_add_watch(changes, at->host.c_str(), IN_CLOSE | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF);
+  const int watch = inotify_add_watch(changes, host.c_str(), IN_CLOSE | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF);
   if (watch < 0) return LetGo::kNotHeld;
   struct Unwatch {
     int changes;
     int watch;
     ~Unwatch() { (void)inotify_rm_watch(changes, watch); }  // fails once the file is gone
   } unwatch{changes, watch};
-  const auto nowMs = [] {
-    timespec now {};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
-  };
-  const std::int64_t deadline = nowMs() + maxMs;
+  const std::int64_t deadline = NowMs() + maxMs;
   // The system reports a closing just before it lets go of the closing file's lock: after a
   // closing the lock is probed again within a millisecond.
   LetGo outcome = LetGo::kNotHeld;
   bool closed = false;
   for (;;) {
-    if (flock(fd.get(), LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) {
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) {
       if (outcome == LetGo::kStillHeld) outcome = LetGo::kLetGoOrChanged;
       break;
     }
     outcome = LetGo::kStillHeld;
-    const std::int64_t left = deadline - nowMs();
+    const std::int64_t left = deadline - NowMs();
     if (left <= 0) break;
     pollfd wait {changes, POLLIN, 0};
     const int ready = poll(&wait, 1, static_cast<int>(closed ? std::min<std::int64_t>(left, 1) : left));
     if (ready < 0 && errno != EINTR) break;
-    std::uint32_t seen = 0;
-    for (ssize_t n; ready > 0 && (n = read(changes, events, sizeof events)) > 0;) {
-      for (ssize_t i = 0; i < n;) {
-        const auto* event = reinterpret_cast<const inotify_event*>(events + i);
-        // A queue that overflowed may have lost this watch's report: it counts as one.
-        if (event->wd == watch || (event->mask & IN_Q_OVERFLOW) != 0) seen |= event->mask;
-        i += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-      }
-    }
+    const std::uint32_t seen = ready > 0 ? EventsOf(changes, watch, events, sizeof events) : 0;
     closed = seen != 0;
     // Gone, renamed or changed: the waiting block looks again.
-    if ((seen & (IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED)) != 0) {
-      outcome = LetGo::kLetGoOrChanged;
-      break;
-    }
+    if ((seen & (IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED)) != 0) return LetGo::kLetGoOrChanged;
   }
   return outcome;
 }
 
-bool PosixFileSystem::EnsureDrive(char letter) {
-  const auto root = drives_.Root(letter);
-  if (!root) return false;
-  const char key = ToUpperAnsi(letter);
-  if (readyDrives_.count(key) != 0) return true;
-  // A drive folder is made on first use; drive C: gets its Windows folder, as a fresh Windows
-  // has one.
-  if (!MakeHostFolders(*root)) return false;
-  struct stat st {};
-  if (key == 'C' && lstat(Join(*root, "WINDOWS").c_str(), &st) != 0 && !FindNoCase(*root, "WINDOWS")) {
-    (void)mkdir(Join(*root, "WINDOWS").c_str(), 0777);
-  }
-  realRoots_[*root] = RealPath(*root).value_or(*root);
-  readyDrives_.insert(key);
-  return true;
-}
-
-std::string PosixFileSystem::FolderKey(const WindowsPath& path) {
-  std::string key{path.drive, ':'};
-  std::size_t length = key.size();
-  for (std::size_t i = 0; i + 1 < path.components.size(); ++i) length += 1 + path.components[i].size();
-  key.reserve(length);
-  for (std::size_t i = 0; i + 1 < path.components.size(); ++i) {
-    key += '\\';
-    key += path.components[i];
-  }
-  return key;
-}
-
-const PosixFileSystem::Location* PosixFileSystem::Locate(std::string_view path, FsStatus* status) {
-  last_.parentDir.reset();  // the last answer is over
-  ApplyFolderChanges();
-  for (const KeptEntry& kept : kept_) {
-    if (!kept.path.empty() && kept.path == path) {
-      if (status != nullptr) *status = kept.at.found ? FsStatus::kOk : FsStatus::kNotFound;
-      return &kept.at;
-    }
-  }
-  if (const Location* at = LocateInKeptFolder(path, status)) return at;
-  auto parsed = ParseWindowsPath(path);
-  if (!parsed) {
-    if (status != nullptr) *status = FsStatus::kInvalidPath;
-    return nullptr;
-  }
-  if (!EnsureDrive(parsed->drive)) {
-    if (status != nullptr) *status = FsStatus::kNotFound;
-    return nullptr;
-  }
-  Location at;
-  at.root = *drives_.Root(parsed->drive);
-  at.windows = std::move(*parsed);
-  std::string current = at.root;
-  bool found = true;
-  struct stat own {};  // of the last name, not following a link
-  const std::size_t count = at.windows.components.size();
-  if (count == 0) found = lstat(current.c_str(), &own) == 0;
-  // The folder above the last name, when it is kept: only the last name is looked at.
-  std::size_t first = 0;
-  std::string folderKey;
-  FolderFd folderFd;  // of the kept folder above the last name
-  if (count > 0) {
-    folderKey = FolderKey(at.windows);
-    if (const auto it = resolved_.find(folderKey); it != resolved_.end()) {
-      current = it->second.host;
-      at.diskNames = it->second.diskNames;
-      first = count - 1;
-      folderFd = it->second.fd;
-    }
-  }
-  // The last name of a kept folder through the folder's descriptor, any other by its path.
-  const auto lookAt = [&](const std::string& hostPath, const std::string& name, struct stat* st) {
-    if (folderFd) return fstatat(folderFd->get(), name.c_str(), st, AT_SYMLINK_NOFOLLOW) == 0;
-    return lstat(hostPath.c_str(), st) == 0;
-  };
-  // What a folder found on the way depends on: each folder and the key of the next name.
-  bool keep = notify_.valid();
-  std::vector<std::string> steps;
-  std::string candidate;  // current & name, once looked at
-  for (std::size_t i = first; i < count; ++i) {
-    std::string name = AnsiToUtf8(at.windows.components[i]);
-    bool joined = false;
-    if (found) {
-      // Watched before it is looked at, so that no change falls between the two.
-      keep = keep && Watch(current);
-      if (keep && i + 1 < count) steps.push_back(current + '\n' + UCase(at.windows.components[i]));
-      // One lstat a name in the common case; the folder's names only when it is missing. In
-      // a folder whose names are kept, a missing name costs no look at the disk.
-      candidate = Join(current, name);
-      joined = true;
-      const FolderNames* names = keep ? KeptNamesOf(current) : nullptr;
-      if (names != nullptr) {
-        auto spelling = names->names.Spelling(UCase(at.windows.components[i]), name);
-        found = spelling.has_value();
-        if (found && *spelling != name) {
-          name = std::move(*spelling);
-          candidate = Join(current, name);
-        }
-        found = found && lookAt(candidate, name, &own);
-      } else {
-        found = lookAt(candidate, name, &own);
-        if (!found && errno == ENOENT) {
-          if (auto match = FindNoCase(current, at.windows.components[i], keep)) {
-            name = std::move(*match);
-            candidate = Join(current, name);
-            found = lookAt(candidate, name, &own);
-          }
-        }
-      }
-      if (found && i + 1 < count) {
-        // Every name but the last must be a folder to look further.
-        struct stat followed = own;
-        if (S_ISLNK(own.st_mode)) {
-          at.throughLink = true;
-          found = stat(candidate.c_str(), &followed) == 0;
-        }
-        found = found && S_ISDIR(followed.st_mode);
-      }
-      if (found) at.diskNames.push_back(name);
-    }
-    if (i + 1 == count) {
-      at.parentHost = current;
-      at.parentFound = at.diskNames.size() + 1 >= count;
-    }
-    current = joined ? std::move(candidate) : Join(current, name);
-  }
-  at.host = std::move(current);
-  at.parentDir = std::move(folderFd);
-  if (found) {
-    at.found = true;  // a link that leads nowhere is still an entry of its folder
-    at.isLink = S_ISLNK(own.st_mode);
-    if (!at.isLink || stat(at.host.c_str(), &at.st) != 0) at.st = own;
-  }
-  if (count == 0) at.parentFound = false;
-  if (status != nullptr) *status = at.found ? FsStatus::kOk : FsStatus::kNotFound;
-  // Kept only where no link is on the way: a change where a link leads is not reported here.
-  keep = keep && count > 0 && at.parentFound && !at.throughLink;
-  if (keep && first == 0) {
-    FolderFd fd;
-    if (resolved_.size() < kFolderDescriptorsMax) {
-      UniqueFd opened(open(at.parentHost.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-      if (opened) fd = std::make_shared<const UniqueFd>(std::move(opened));
-    }
-    // Named by its path, a kept folder is reached through the folders on its way, and one this
-    // run made is not watched: a link put in its place would go unnoticed. Without a descriptor
-    // of its own, a folder below one is walked anew each time, every name looked at.
-    if (fd || !BelowMadeFolder(at.parentHost)) {
-      resolved_[folderKey] = ResolvedFolder{
-          at.root,
-          at.parentHost,
-          std::vector<std::string>(at.windows.components.begin(), at.windows.components.end() - 1),
-          std::vector<std::string>(at.diskNames.begin(), at.diskNames.begin() + (count - 1)),
-          std::move(fd),
-          written_.count(at.parentHost) != 0,
-          ++lastStamp_,
-          nullptr};
-      for (std::string& step : steps) dependents_[std::move(step)].push_back(folderKey);
-    }
-  }
-  // A folder's own time changes with its names, which are reported only where it is watched.
-  if (keep && !at.isLink && !(at.found && S_ISDIR(at.st.st_mode)) && written_.count(at.parentHost) == 0) {
-    KeptEntry& slot = NextKeptSlot();
-    ++nextKept_;
-    slot.path.assign(path);
-    slot.at = std::move(at);
-    return &slot.at;
-  }
-  last_ = std::move(at);
-  return &last_;
-}
-
-const PosixFileSystem::Location* PosixFileSystem::LocateInKeptFolder(std::string_view path, FsStatus* status) {
-  // The key of a kept folder is a parsed path written out (an upper-case drive letter, no "/",
-  // no empty, "." or ".." name, no character a name cannot hold): a path that starts with one
-  // and adds a plain name parses to that folder's names and this name.
-  const std::size_t cut = path.rfind('\\');
-  if (cut == std::string_view::npos || cut < 2 || resolved_.empty()) return nullptr;
-  const std::string_view name = path.substr(cut + 1);
-  if (name.empty() || name == "." || name == "..") return nullptr;
-  bool ascii = true;
-  for (const char c : name) {
-    if (c == '/' || ForbiddenInName(c)) return nullptr;
-    ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-  }
-  const auto it = resolved_.find(path.substr(0, cut));
-  if (it == resolved_.end()) return nullptr;
-  ResolvedFolder& folder = it->second;
-  if (folder.names == nullptr) folder.names = KeptNamesOf(folder.host);
-  bool kept = !folder.written;
-  // Written where it will stay: a kept entry's slot, else the last answer. The slot's strings
-  // keep their room, so that a lookup allocates nothing in the common case.
-  if (kept) TakeSlotOfFolder(folder.stamp);
-  Location& at = kept ? NextKeptSlot().at : last_;
-  if (kept) NextKeptSlot().path.clear();
-  if (at.folderStamp != folder.stamp) {
-    at.folderStamp = folder.stamp;
-    at.root = folder.root;
-    at.windows.drive = path[0];
-    at.windows.components.resize(folder.components.size() + 1);
-    std::copy(folder.components.begin(), folder.components.end(), at.windows.components.begin());
-    at.diskNames = folder.diskNames;
-    at.parentHost = folder.host;
-  } else {
-    at.diskNames.resize(folder.diskNames.size());  // less the last name of the answer before
-  }
-  at.windows.components.back().assign(name);
-  at.windows.trailingSeparator = false;
-  at.parentDir = folder.fd;
-  at.found = false;
-  at.parentFound = true;
-  at.isLink = false;
-  at.throughLink = false;
-  // The name on disk: in a folder whose names are kept, a missing name costs no look at the disk.
-  std::string diskName = ascii ? std::string(name) : AnsiToUtf8(name);
-  bool found = true;
-  if (folder.names != nullptr) {
-    auto spelling = folder.names->names.Spelling(UCase(name), diskName);
-    found = spelling.has_value();
-    if (found) diskName = std::move(*spelling);
-  }
-  const auto lookAt = [&](struct stat* st, int flags) {
-    if (at.parentDir) return fstatat(at.parentDir->get(), diskName.c_str(), st, flags) == 0;
-    return fstatat(AT_FDCWD, Join(at.parentHost, diskName).c_str(), st, flags) == 0;
-  };
-  struct stat own {};
-  found = found && lookAt(&own, AT_SYMLINK_NOFOLLOW);
-  if (!found && folder.names == nullptr && errno == ENOENT) {
-    // The folder's names are read now (and kept): the folder found may go meanwhile, and with
-    // it every kept folder, so nothing of it is used after this.
-    if (auto match = FindNoCase(at.parentHost, name, true)) {
-      diskName = std::move(*match);
-      found = lookAt(&own, AT_SYMLINK_NOFOLLOW);
-    }
-    kept = kept && resolved_.find(path.substr(0, cut)) != resolved_.end();
-  }
-  at.host = at.parentHost;
-  at.host += '/';
-  at.host += diskName;
-  if (found) {
-    at.found = true;
-    at.isLink = S_ISLNK(own.st_mode);
-    if (!at.isLink || !lookAt(&at.st, 0)) at.st = own;
-    at.diskNames.push_back(std::move(diskName));
-  } else {
-    at.st = {};
-  }
-  if (status != nullptr) *status = at.found ? FsStatus::kOk : FsStatus::kNotFound;
-  // A folder's own time changes with its names, which are reported only where it is watched.
-  if (!kept) return &at;
-  if (at.isLink || (at.found && S_ISDIR(at.st.st_mode))) {
-    std::swap(at, last_);
-    return &last_;
-  }
-  NextKeptSlot().path.assign(path);
-  ++nextKept_;
-  return &at;
-}
-
-void PosixFileSystem::TakeSlotOfFolder(std::uint64_t stamp) {
-  const std::size_t next = nextKept_ % kKeptEntries;
-  if (kept_[keptOrder_[next]].at.folderStamp == stamp) return;
-  // A slot of the same folder that nothing is kept in any more (its entry changed: a file the
-  // uninstaller deleted is looked up again next) takes the next place in the ring, and the
-  // slot that was there takes its place, so that no kept entry is lost.
-  for (std::size_t place = 0; place < kKeptEntries; ++place) {
-    const KeptEntry& other = kept_[keptOrder_[place]];
-    if (other.path.empty() && other.at.folderStamp == stamp) {
-      std::swap(keptOrder_[place], keptOrder_[next]);
-      return;
-    }
-  }
-}
-
-bool PosixFileSystem::InsideDrive(const Location& at, bool entry) {
-  // Without a link on the way the path is inside its drive as it is written.
-  if (!at.throughLink && !(entry && at.isLink)) return true;
-  const auto it = realRoots_.find(at.root);
-  const std::string realRoot = it != realRoots_.end() ? it->second : at.root;
-  if (realRoot == "/") return true;
-  const auto real = RealPath(entry ? at.host : at.parentHost);
-  if (!real) return false;
-  return *real == realRoot ||
-         (real->size() > realRoot.size() && real->compare(0, realRoot.size(), realRoot) == 0 &&
-          (*real)[realRoot.size()] == '/');
-}
-
 std::optional<struct stat> PosixFileSystem::FileStat(const std::string& windowsPath) {
-  const auto at = Locate(windowsPath);
+  const auto at = locator_.Locate(windowsPath);
   if (!at || !at->found || !S_ISREG(at->st.st_mode)) return std::nullopt;
   return at->st;
 }
 
 std::optional<std::string> PosixFileSystem::HostPath(const std::string& windowsPath) {
-  const auto at = Locate(windowsPath);
+  const auto at = locator_.Locate(windowsPath);
   if (!at) return std::nullopt;
   return at->host;
 }
 
 std::optional<std::string> PosixFileSystem::OnDiskSpelling(const std::string& windowsPath) {
-  const auto at = Locate(windowsPath);
+  const auto at = locator_.Locate(windowsPath);
   if (!at || !at->found) return std::nullopt;
   // A path ending in "\" names a folder.
   if (at->windows.trailingSeparator && !at->windows.components.empty() && !S_ISDIR(at->st.st_mode)) {
@@ -667,29 +392,29 @@ std::optional<std::string> PosixFileSystem::OnDiskSpelling(const std::string& wi
 }
 
 bool PosixFileSystem::FileExists(const std::string& path) {
-  const auto at = Locate(path);
+  const auto at = locator_.Locate(path);
   return at && at->IsFile();
 }
 
 bool PosixFileSystem::EntryExists(const std::string& path) {
-  const auto at = Locate(path);
+  const auto at = locator_.Locate(path);
   if (!at || !at->found) return false;
   return !at->windows.trailingSeparator || S_ISDIR(at->st.st_mode);
 }
 
 bool PosixFileSystem::FolderExists(const std::string& path) {
-  const auto at = Locate(path);
+  const auto at = locator_.Locate(path);
   return at && at->found && S_ISDIR(at->st.st_mode);
 }
 
 std::optional<std::uint64_t> PosixFileSystem::FileLength(const std::string& path) {
-  const auto at = Locate(path);
+  const auto at = locator_.Locate(path);
   if (!at || !at->found || !S_ISREG(at->st.st_mode)) return std::nullopt;
   return static_cast<std::uint64_t>(at->st.st_size);
 }
 
 std::optional<LocalDateTime> PosixFileSystem::LastWriteTime(const std::string& path) {
-  const auto at = Locate(path);
+  const auto at = locator_.Locate(path);
   if (!at || !at->found) return std::nullopt;
   std::tm local {};
   const time_t seconds = at->st.st_mtim.tv_sec;
@@ -700,18 +425,18 @@ std::optional<LocalDateTime> PosixFileSystem::LastWriteTime(const std::string& p
 
 FsStatus PosixFileSystem::ClearAttributes(const std::string& path) {
   FsStatus status = FsStatus::kOk;
-  const auto at = Locate(path, &status);
+  const auto at = locator_.Locate(path, &status);
   if (!at || !at->found) return status == FsStatus::kOk ? FsStatus::kNotFound : status;
   // A link has no mode of its own to change, and chmod would change what it leads to.
   if (at->isLink) return FsStatus::kAccessDenied;
-  if (!InsideDrive(*at, false)) return FsStatus::kAccessDenied;
+  if (!locator_.InsideDrive(*at, false)) return FsStatus::kAccessDenied;
   if ((at->st.st_mode & S_IWUSR) != 0) return FsStatus::kOk;
   if (chmod(at->host.c_str(), (at->st.st_mode & 07777) | S_IWUSR) != 0) return StatusOfErrno(errno);
   return FsStatus::kOk;
 }
 
 std::optional<std::string> PosixFileSystem::RealLocation(const std::string& path) {
-  const auto at = Locate(path);
+  const auto at = locator_.Locate(path);
   if (!at) return std::nullopt;
   const bool whole = at->windows.trailingSeparator || at->windows.components.empty();
   // Without a link on the way the path lies where it is written: no further look at the disk.
@@ -719,7 +444,7 @@ std::optional<std::string> PosixFileSystem::RealLocation(const std::string& path
   const std::string lastName = whole ? std::string() : at->windows.components.back();
   const auto real = RealPath(whole ? at->host : at->parentHost);
   if (!real) return std::nullopt;
-  auto windows = drives_.ToWindows(*real);
+  auto windows = locator_.Drives().ToWindows(*real);
   if (!windows) return std::nullopt;
   if (windows->back() != '\\') *windows += '\\';
   return *windows + lastName;
@@ -727,30 +452,30 @@ std::optional<std::string> PosixFileSystem::RealLocation(const std::string& path
 
 FsStatus PosixFileSystem::CreateFolder(const std::string& path) {
   FsStatus status = FsStatus::kOk;
-  const auto at = Locate(path, &status);
+  const auto at = locator_.Locate(path, &status);
   if (!at) return status;
   if (at->found || at->windows.components.empty()) return FsStatus::kExists;
   if (!at->parentFound) return FsStatus::kNotFound;
-  if (!InsideDrive(*at, false)) return FsStatus::kAccessDenied;
-  WritingIn(at->parentHost);
+  if (!locator_.InsideDrive(*at, false)) return FsStatus::kAccessDenied;
+  cache_.WritingIn(at->parentHost);
   const std::string host = at->host;
   if (mkdir(host.c_str(), 0777) != 0) return StatusOfErrno(errno);
   OwnNameChanged(host, OwnChange::kFolderAdded);
-  made_.insert(host);
+  cache_.Made(host);
   return FsStatus::kOk;
 }
 
 FsStatus PosixFileSystem::RemoveFolder(const std::string& path) {
   FsStatus status = FsStatus::kOk;
-  const auto at = Locate(path, &status);
+  const auto at = locator_.Locate(path, &status);
   if (!at) return status;
   if (!at->found || !S_ISDIR(at->st.st_mode)) return FsStatus::kNotFound;
   if (at->windows.components.empty()) return FsStatus::kAccessDenied;  // a drive's root stays
-  if (!InsideDrive(*at, false)) return FsStatus::kAccessDenied;
+  if (!locator_.InsideDrive(*at, false)) return FsStatus::kAccessDenied;
   // A link to a folder is removed as a link, as Windows removes a junction: never what it
   // leads to.
   const std::string host = at->host;
-  BeforeOwnChange(at->parentHost);
+  cache_.BeforeOwnChange(at->parentHost);
   if (at->isLink) {
     if (unlink(host.c_str()) != 0) return StatusOfErrno(errno);
     OwnNameChanged(host, OwnChange::kFileRemoved);
@@ -770,17 +495,17 @@ FsStatus PosixFileSystem::RemoveFolder(const std::string& path) {
 
 FsStatus PosixFileSystem::DeleteFile(const std::string& path) {
   FsStatus status = FsStatus::kOk;
-  const auto at = Locate(path, &status);
+  const auto at = locator_.Locate(path, &status);
   if (!at) return status;
   if (!at->found || at->windows.trailingSeparator) return FsStatus::kNotFound;
   if (!at->isLink && S_ISDIR(at->st.st_mode)) return FsStatus::kAccessDenied;
-  if (!InsideDrive(*at, false)) return FsStatus::kAccessDenied;
+  if (!locator_.InsideDrive(*at, false)) return FsStatus::kAccessDenied;
   // A read-only file is not deleted until its attribute is cleared, as on Windows.
   if (!at->isLink && (at->st.st_mode & S_IWUSR) == 0) return FsStatus::kAccessDenied;
   if (!at->isLink && HeldElsewhere(at->AtFd(), at->AtName())) return FsStatus::kInUse;
-  BeforeOwnChange(at->parentHost);
+  cache_.BeforeOwnChange(at->parentHost);
   if (unlinkat(at->AtFd(), at->AtName(), 0) != 0) return StatusOfErrno(errno);
-  if (!made_.empty()) OwnNameChanged(std::string(at->host), OwnChange::kFileRemoved);
+  if (cache_.AnyMade()) OwnNameChanged(std::string(at->host), OwnChange::kFileRemoved);
   return FsStatus::kOk;
 }
 
@@ -798,7 +523,7 @@ std::optional<std::string> PosixFileSystem::ReadWholeFile(const std::string& pat
 }
 
 std::unique_ptr<ByteReader> PosixFileSystem::OpenForReading(const std::string& path) {
-  const auto at = Locate(path);
+  const auto at = locator_.Locate(path);
   if (!at || !at->IsFile()) return nullptr;
   const auto length = static_cast<std::uint64_t>(at->st.st_size);
   const mode_t mode = at->st.st_mode & 0777;
@@ -809,11 +534,11 @@ std::unique_ptr<ByteReader> PosixFileSystem::OpenForReading(const std::string& p
 }
 
 std::unique_ptr<ReplacementFile> PosixFileSystem::CreateReplacement(const std::string& destination) {
-  const auto at = Locate(destination);
+  const auto at = locator_.Locate(destination);
   if (!at || !at->parentFound || at->windows.trailingSeparator) return nullptr;
   if (at->found && S_ISDIR(at->st.st_mode)) return nullptr;
-  if (!InsideDrive(*at, false)) return nullptr;
-  WritingIn(at->parentHost);
+  if (!locator_.InsideDrive(*at, false)) return nullptr;
+  cache_.WritingIn(at->parentHost);
   if (cleanedFolders_.insert(at->parentHost).second) {
     // A folder with a default ACL gives a new file the ACL's permissions instead of those
     // asked for less the umask: there, they are always set when the file is committed.
@@ -859,7 +584,7 @@ std::unique_ptr<ReplacementFile> PosixFileSystem::CreateReplacementIn(const std:
 int PosixFileSystem::RemoveStaleTemporaryFiles(const std::string& folderHost) {
   // The folder's kept names when it has them; else one reading of the folder.
   std::vector<std::string> names;
-  if (const FolderNames* kept = KeptNamesOf(folderHost)) {
+  if (const FolderCache::FolderNames* kept = cache_.KeptNamesOf(folderHost)) {
     // The prefix is plain ASCII: a name's key starts with it in upper case exactly when the
     // name itself starts with it in any case.
     kept->names.ForEachName([&names](const std::string& name) {
@@ -884,10 +609,10 @@ int PosixFileSystem::RemoveStaleTemporaryFiles(const std::string& folderHost) {
 
 std::unique_ptr<TextFileWriter> PosixFileSystem::OpenForWriting(const std::string& path,
                                                                WriteMode mode) {
-  const auto at = Locate(path);
+  const auto at = locator_.Locate(path);
   if (!at || !at->parentFound || at->windows.trailingSeparator) return nullptr;
-  if (!InsideDrive(*at, false)) return nullptr;
-  WritingIn(at->parentHost);
+  if (!locator_.InsideDrive(*at, false)) return nullptr;
+  cache_.WritingIn(at->parentHost);
   if (at->found && (at->isLink || !S_ISREG(at->st.st_mode) || (at->st.st_mode & S_IWUSR) == 0)) {
     return nullptr;  // a folder, a link, or a read-only file
   }
@@ -902,7 +627,7 @@ std::unique_ptr<TextFileWriter> PosixFileSystem::OpenForWriting(const std::strin
 }
 
 std::unique_ptr<FileHold> PosixFileSystem::HoldOpen(const std::string& path) {
-  const auto at = Locate(path);
+  const auto at = locator_.Locate(path);
   if (!at || !at->IsFile()) return nullptr;
   UniqueFd fd(open(at->host.c_str(), kOpenRead));
   if (!fd) return nullptr;
@@ -919,7 +644,7 @@ std::vector<std::string> PosixFileSystem::ListFiles(const std::string& pattern) 
   if (namePattern.empty()) return out;  // a folder path lists no files
   if (namePattern.find_first_of("*?") == std::string::npos) {
     // A plain path matches itself, in its on-disk spelling.
-    const auto at = Locate(pattern);
+    const auto at = locator_.Locate(pattern);
     if (at && at->IsFile() && !at->diskNames.empty()) {
       out.push_back(AnsiNameOf(at->diskNames.back()).value_or(at->windows.components.back()));
     }
@@ -928,7 +653,7 @@ std::vector<std::string> PosixFileSystem::ListFiles(const std::string& pattern) 
   for (char c : namePattern) {
     if (c != '*' && c != '?' && ForbiddenInName(c)) return out;
   }
-  const auto at = Locate(pattern.substr(0, cut + 1));
+  const auto at = locator_.Locate(pattern.substr(0, cut + 1));
   if (!at || !at->found || !S_ISDIR(at->st.st_mode)) return out;
   const UniqueDir dir(opendir(at->host.c_str()));
   if (!dir) return out;
@@ -947,18 +672,18 @@ std::vector<std::string> PosixFileSystem::ListFiles(const std::string& pattern) 
 }
 
 std::optional<std::string> PosixFileSystem::DriveName(char letter) {
-  if (!EnsureDrive(letter)) return std::nullopt;
+  if (!locator_.EnsureDrive(letter)) return std::nullopt;
   struct stat st {};
-  if (stat(drives_.Root(letter)->c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
+  if (stat(locator_.Drives().Root(letter)->c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
   return std::string{ToLowerAnsi(letter), ':'};
 }
 
 std::optional<std::int64_t> PosixFileSystem::FreeMegabytes(int driveNumber) {
   if (driveNumber < 0 || driveNumber > 25) return std::nullopt;
   const char letter = static_cast<char>('A' + driveNumber);
-  if (!EnsureDrive(letter)) return std::nullopt;
+  if (!locator_.EnsureDrive(letter)) return std::nullopt;
   struct statvfs vfs {};
-  if (statvfs(drives_.Root(letter)->c_str(), &vfs) != 0) return std::nullopt;
+  if (statvfs(locator_.Drives().Root(letter)->c_str(), &vfs) != 0) return std::nullopt;
   // Blocks times block size in whole megabytes, computed so that no product can overflow.
   const std::uint64_t blocks = vfs.f_bavail;
   const std::uint64_t size = vfs.f_frsize;

@@ -11,7 +11,7 @@
 #include "base/ansi_text.h"
 #include "base/ansi_utf8.h"
 #include "base/windows_path.h"
-#include "platform/posix/batch_interpreter.h"
+#include "platform/batch_interpreter.h"
 #include "platform/posix/clock_posix.h"
 #include "platform/posix/detached_process.h"
 #include "platform/posix/uninstall_entry.h"
@@ -120,11 +120,12 @@ int PosixShell::Open(const std::string& file, const std::string& parameters,
     if (!batch) return kFileNotFound;
     std::string folder = workingFolder;
     if (folder.empty()) folder = opened.substr(0, opened.find_last_of("\\/"));
-    const std::uint32_t giveUp = batchGiveUpMs_;
+    // How long a waiting block of the batch waits before it gives up.
+    constexpr std::uint32_t giveUp = 120000;
     // The batch keeps this program's watches open and lets go of them at its own end, which
     // nobody waits for: whoever closes them last waits for the kernel's grace period of the
     // removed watches (up to 16 ms), and this program's end then does not.
-    const bool started = RunDetached([this, &batch, &batchPath, &folder, giveUp] {
+    const bool started = RunDetached([this, &batch, &batchPath, &folder] {
       // A file system of its own: the installer's watches are not the batch's. The batch
       // waits in real time, however the installer's time is kept.
       PosixFileSystem own(fs_.Drives());

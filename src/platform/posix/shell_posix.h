@@ -10,6 +10,15 @@
 // Start Menu Programs folder and no link is written; the uninstall entry is a small file (uninstall_entry.h). There are no top-level
 // windows. The single-instance lock is a lock on the host folder of C:\WINDOWS, which every run
 // of the same drive map sees (a file in $XDG_RUNTIME_DIR, else the temporary folder, without it).
+//
+// Shell members on Linux:
+//   real      SystemDefaultLangId (from the locale), WindowsDirectory SystemDirectory ShortPathName
+//             LongPathName (on the mapped drive C:), AnotherInstanceRunning
+//   stand-in  Open StartBatch (the built-in batch interpreter, detached; xdg-open for documents),
+//             DdeExecute (XDG menu entries), RegisterUninstaller UnregisterUninstaller (a small
+//             file), DosBasedWindows (true: the built-in interpreter), BatchBytes (unchanged)
+//   no-op     ProgramsFolder (none), CreateShellLink (false), RunsAsAdministrator (false),
+//             FindTopWindow (none), SendClose
 #pragma once
 
 #include <cstdint>
@@ -65,8 +74,6 @@ class PosixShell : public Shell {
 
   // Opens that were passed over, as "program <file>" or "document <file>", in order.
   [[nodiscard]] const std::vector<std::string>& PassedOver() const { return passedOver_; }
-  // How long a waiting block of a batch started here waits before it gives up.
-  void SetBatchGiveUpMs(std::uint32_t ms) { batchGiveUpMs_ = ms; }
   // What the single-instance lock locks: the host folder of C:\WINDOWS (a file of this
   // user's runtime folder where there is none).
   [[nodiscard]] std::string InstanceLockPath();
@@ -80,7 +87,6 @@ class PosixShell : public Shell {
   std::string setupDataFolder_;
   XdgMenu menu_;
   std::vector<std::string> passedOver_;
-  std::uint32_t batchGiveUpMs_ = 120000;
   UniqueFd lock_;  // the single-instance lock, held to the end of the run
 };
 

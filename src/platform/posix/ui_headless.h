@@ -3,6 +3,11 @@
 // With TUNOVAR_PUMP_STATS=path set, the points where queued events would run are timed and,
 // when the object ends, path receives two lines: "pumps=<count>" and
 // "largest_gap_ms=<the longest time between two of them, in milliseconds>".
+//
+// Ui members on Linux:
+//   real      PumpEvents (an event point: the interrupt is seen there)
+//   stand-in  ShowMessage (a line on standard error; OK and Yes answer), TwipsPerPixelY (15)
+//   no-op     CreateFolderPicker (none), ShowOtherInstance
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,10 @@
 // The owners of a file descriptor and of an open folder for the POSIX back-end, the twins of
 // the Win32 handle owners in win32/win32.h.
+//
+// Only code for the Linux host belongs in this folder: the system calls behind the platform
+// interfaces, and what they need of the host (drive folders, XDG folders, detached processes).
+// Rules that need no system call live in base/, and portable code over the platform interfaces
+// beside them in platform/ (the batch interpreter), so that both are tested on any host.
 #pragma once
 
 #include <dirent.h>

@@ -1,4 +1,6 @@
 // The clock of a Windows run: timeGetTime and Sleep.
+//
+// Clock members on Windows: real  TimeMs SleepMs.
 #pragma once
 
 #include "platform/clock.h"

@@ -1,4 +1,6 @@
 // Standard error, the log file and the progress bar of an unattended Windows run.
+//
+// Console members on Windows: real  WriteError WriteLog ShowProgressBar.
 #pragma once
 
 #include <optional>

@@ -1,4 +1,7 @@
 // The file system of a Windows run: the ANSI file calls of kernel32 on Windows paths.
+//
+// FileSystem members on Windows: real  every one (the ANSI calls of kernel32; where a system
+// lacks a newer call, the calls every 32-bit Windows has).
 #pragma once
 
 #include <set>

@@ -1,6 +1,8 @@
 // The shell and system calls of a Windows run: ShellExecuteA, a DDE client with time limits,
 // shell links in the Start Menu, the uninstall entry in the registry, top-level windows, system folders and path forms, the single-instance
 // mutex.
+//
+// Shell members on Windows: real  every one.
 #pragma once
 
 #include <iterator>

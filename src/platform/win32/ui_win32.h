@@ -1,5 +1,7 @@
 // The Win32 view of the installer window: draws the skin, hosts the path box, turns window
 // messages into the installer's events; message boxes and the folder chooser of a Windows run.
+//
+// Ui members on Windows: real  every one.
 #pragma once
 
 #include <array>

@@ -24,7 +24,7 @@
 #include "base/ansi_text.h"
 #include "formats/removal_journal.h"
 #include "formats/removal_list.h"
-#include "platform/posix/batch_interpreter.h"
+#include "platform/batch_interpreter.h"
 #include "platform/posix/file_system_posix.h"
 #include "installer/installer.h"
 #include "support/installer_fixture.h"

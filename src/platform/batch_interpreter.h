@@ -28,7 +28,7 @@
 #include "platform/clock.h"
 #include "platform/file_system.h"
 
-namespace tunovar::posix {
+namespace tunovar {
 
 class BatchInterpreter {
  public:
@@ -75,4 +75,4 @@ class BatchInterpreter {
   std::map<std::string, std::uint32_t> waitingSince_;
 };
 
-}  // namespace tunovar::posix
+}  // namespace tunovar

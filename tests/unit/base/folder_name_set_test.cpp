@@ -1,11 +1,11 @@
 // Tests of the names of one host folder found by their Windows key.
-#include "platform/posix/folder_name_set.h"
+#include "base/folder_name_set.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/posix/disk_names.h"
+#include "base/disk_names.h"
 
-namespace tunovar::posix {
+namespace tunovar {
 namespace {
 
 FolderNameSet NamesOf(std::initializer_list<const char*> names) {
@@ -47,4 +47,4 @@ TEST(FolderNameSetPosix, AddingTwiceKeepsOneAndRemovingTakesOnlyThatSpelling) {
 }
 
 }  // namespace
-}  // namespace tunovar::posix
+}  // namespace tunovar

@@ -1,11 +1,11 @@
-// Names of the host's files as the POSIX back-end joins them and reads them in Windows-1252.
+// Names of files on a host whose names are UTF-8 (Linux), joined and read in Windows-1252.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
 
-namespace tunovar::posix {
+namespace tunovar {
 
 // folder & "/" & name (no "/" doubled).
 [[nodiscard]] std::string Join(const std::string& folder, std::string_view name);
@@ -21,4 +21,4 @@ namespace tunovar::posix {
 // The key of a name on disk: its Windows-1252 spelling in upper case.
 [[nodiscard]] std::optional<std::string> KeyOfDiskName(std::string_view diskName);
 
-}  // namespace tunovar::posix
+}  // namespace tunovar

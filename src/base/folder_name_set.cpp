@@ -1,9 +1,9 @@
 // The names of one host folder, found by their Windows key.
-#include "platform/posix/folder_name_set.h"
+#include "base/folder_name_set.h"
 
-#include "platform/posix/disk_names.h"
+#include "base/disk_names.h"
 
-namespace tunovar::posix {
+namespace tunovar {
 
 bool FolderNameSet::HasKey(std::string_view diskName, std::string_view key) {
   const auto own = KeyOfDiskName(diskName);
@@ -43,4 +43,4 @@ std::optional<std::string> FolderNameSet::Spelling(std::string_view key, std::st
   return *smallest;
 }
 
-}  // namespace tunovar::posix
+}  // namespace tunovar

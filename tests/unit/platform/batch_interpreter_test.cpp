@@ -1,5 +1,5 @@
 // Tests of the self-removal batch's interpreter on real folders.
-#include "platform/posix/batch_interpreter.h"
+#include "platform/batch_interpreter.h"
 
 #include <unistd.h>
 

@@ -1,5 +1,5 @@
 // The interpreter of the self-removal batch.
-#include "platform/posix/batch_interpreter.h"
+#include "platform/batch_interpreter.h"
 
 #include <algorithm>
 #include <vector>
@@ -8,7 +8,7 @@
 #include "base/text_lines.h"
 #include "base/windows_path.h"
 
-namespace tunovar::posix {
+namespace tunovar {
 namespace {
 
 // Blanks and tabs around a command or an operand do not count.
@@ -207,4 +207,4 @@ std::string BatchInterpreter::Resolve(const std::string& path) const {
   return current_ + "\\" + path;
 }
 
-}  // namespace tunovar::posix
+}  // namespace tunovar

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <unordered_map>
 
-namespace tunovar::posix {
+namespace tunovar {
 
 class FolderNameSet {
  public:
@@ -42,4 +42,4 @@ class FolderNameSet {
   std::unordered_multimap<std::size_t, std::string> names_;
 };
 
-}  // namespace tunovar::posix
+}  // namespace tunovar

@@ -1,12 +1,12 @@
-// Names of the host's files as the POSIX back-end joins them and reads them in Windows-1252.
-#include "platform/posix/disk_names.h"
+// Names of files on a host whose names are UTF-8 (Linux), joined and read in Windows-1252.
+#include "base/disk_names.h"
 
 #include <algorithm>
 
 #include "base/ansi_text.h"
 #include "base/ansi_utf8.h"
 
-namespace tunovar::posix {
+namespace tunovar {
 
 std::string Join(const std::string& folder, std::string_view name) {
   std::string out = folder;
@@ -35,4 +35,4 @@ std::optional<std::string> KeyOfDiskName(std::string_view diskName) {
   return UCase(*ansi);
 }
 
-}  // namespace tunovar::posix
+}  // namespace tunovar

@@ -1,72 +1,20 @@
-// The POSIX file system's kept answers: the names of the folders it looked at, the folders and
-// entries it found, and the inotify watches that keep them as good as a fresh look at the disk.
+// What the POSIX file system keeps of folders, and the inotify watches that keep it true.
+#include "platform/posix/folder_cache.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
-#include <signal.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 
 #include "base/ansi_text.h"
-#include "platform/posix/disk_names.h"
-#include "platform/posix/file_system_posix.h"
-#include "platform/posix/unique_fd.h"
+#include "base/disk_names.h"
 
 namespace tunovar::posix {
-namespace {
-
-// The count of change signals received, for every file system of the process: a signal
-// handler has nothing else to write to. A file system reads its changes only when the count
-// has moved since it last read them, so that a lookup with nothing changed costs no call.
-std::atomic<std::uint32_t> changeSignals{0};
-
-void CountChangeSignal(int) { changeSignals.fetch_add(1, std::memory_order_relaxed); }
-
-// Asks the system to signal process owner whenever changes are queued on fd.
-bool SignalChanges(int fd, pid_t owner) {
-  static const bool handled = [] {
-    struct sigaction action {};
-    action.sa_handler = CountChangeSignal;
-    action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    return sigaction(SIGIO, &action, nullptr) == 0;
-  }();
-  if (!handled || fcntl(fd, F_SETOWN, owner) != 0) return false;
-  const int flags = fcntl(fd, F_GETFL);
-  return flags >= 0 && fcntl(fd, F_SETFL, flags | O_ASYNC) == 0;
-}
-
-}  // namespace
-
-void PosixFileSystem::StartWatching() {
-  owner_ = getpid();
-  signalled_ = notify_ && SignalChanges(notify_.get(), owner_);
-}
-
-void PosixFileSystem::BeforeOwnChange(const std::string& folder) {
-  // Only a watched folder reports the change; nobody is signalled until the changes are next
-  // read, which is the first thing the next lookup does.
-  if (!signalled_ || !armed_ || watchOf_.find(folder) == watchOf_.end()) return;
-  if (fcntl(notify_.get(), F_SETOWN, 0) == 0) armed_ = false;
-}
-
-bool PosixFileSystem::MayExist(const std::string& hostPath) {
-  const std::size_t slash = hostPath.rfind('/');
-  if (slash == std::string::npos) return true;
-  ApplyFolderChanges();
-  const FolderNames* names = KeptNamesOf(std::string_view(hostPath).substr(0, slash));
-  if (names == nullptr) return true;
-  const std::string_view name = std::string_view(hostPath).substr(slash + 1);
-  const auto key = KeyOfDiskName(name);
-  if (!key) return true;
-  return names->names.Contains(*key, name);
-}
-
 namespace {
 
 constexpr std::size_t kKeptFoldersMax = 1024;  // a bound on inotify watches
@@ -89,7 +37,23 @@ void ReadNames(const std::string& folder, FolderNameSet& names) {
 
 }  // namespace
 
-bool PosixFileSystem::Watch(const std::string& folder) {
+FolderCache::FolderCache() : notify_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) { StartSignals(); }
+
+FolderCache::~FolderCache() = default;
+
+bool FolderCache::MayExist(const std::string& hostPath) {
+  const std::size_t slash = hostPath.rfind('/');
+  if (slash == std::string::npos) return true;
+  ApplyChanges();
+  const FolderNames* names = KeptNamesOf(std::string_view(hostPath).substr(0, slash));
+  if (names == nullptr) return true;
+  const std::string_view name = std::string_view(hostPath).substr(slash + 1);
+  const auto key = KeyOfDiskName(name);
+  if (!key) return true;
+  return names->names.Contains(*key, name);
+}
+
+bool FolderCache::Watch(const std::string& folder) {
   if (!notify_) return false;
   // Its names change only by this program's own calls, each applied as it is made.
   if (made_.count(folder) != 0) return true;
@@ -104,7 +68,7 @@ bool PosixFileSystem::Watch(const std::string& folder) {
   return true;
 }
 
-void PosixFileSystem::WritingIn(const std::string& folder) {
+void FolderCache::WritingIn(const std::string& folder) {
   // The files this program writes would be reported back change by change (contents, times,
   // permissions of each new file): a folder it makes files or folders in is watched for its
   // names only, and no entry of it is kept. A folder it only deletes from stays watched whole.
@@ -112,45 +76,50 @@ void PosixFileSystem::WritingIn(const std::string& folder) {
   for (KeptEntry& kept : kept_) {
     if (kept.at.parentHost == folder) kept.Forget();
   }
-  for (auto& [key, resolved] : resolved_) {
-    if (resolved.host == folder) resolved.written = true;
+  for (auto& [key, kept] : folders_) {
+    if (kept.host == folder) kept.written = true;
   }
-  if (const auto it = watchOf_.find(folder); it != watchOf_.end()) {
-    (void)inotify_add_watch(notify_.get(), folder.c_str(), kNameEvents);
-  }
+  if (watchOf_.find(folder) != watchOf_.end()) (void)inotify_add_watch(notify_.get(), folder.c_str(), kNameEvents);
 }
 
-void PosixFileSystem::ForgetEverything() {
+void FolderCache::ForgetEverything() {
+  ++changes_;
   if (notify_) {
     for (const auto& [watch, paths] : watched_) inotify_rm_watch(notify_.get(), watch);
   }
-  folders_.clear();
+  names_.clear();
   watchOf_.clear();
   watched_.clear();
   written_.clear();
-  resolved_.clear();
+  folders_.clear();
   dependents_.clear();
   for (KeptEntry& kept : kept_) kept.Forget();
 }
 
-void PosixFileSystem::Unwatch(const std::string& folder) {
-  // The folders below a folder that went or moved are no longer where their paths say.
+void FolderCache::ForgetMadeBelow(const std::string& folder) {
   const std::string below = folder + '/';
   for (auto it = made_.lower_bound(folder); it != made_.end() && it->compare(0, folder.size(), folder) == 0;) {
     if (*it != folder && it->compare(0, below.size(), below) != 0) {
       ++it;
       continue;
     }
-    folders_.erase(*it);
+    names_.erase(*it);
     written_.erase(*it);
     it = made_.erase(it);
   }
+}
+
+void FolderCache::Unwatch(const std::string& folder) {
+  ++changes_;
+  // The folders below a folder that went or moved are no longer where their paths say.
+  ForgetMadeBelow(folder);
+  const std::string below = folder + '/';
   for (auto it = watchOf_.begin(); it != watchOf_.end();) {
     if (it->first != folder && it->first.compare(0, below.size(), below) != 0) {
       ++it;
       continue;
     }
-    folders_.erase(it->first);
+    names_.erase(it->first);
     written_.erase(it->first);
     auto& paths = watched_[it->second];
     paths.erase(std::remove(paths.begin(), paths.end(), it->first), paths.end());
@@ -160,12 +129,13 @@ void PosixFileSystem::Unwatch(const std::string& folder) {
     }
     it = watchOf_.erase(it);
   }
-  resolved_.clear();
+  folders_.clear();
   dependents_.clear();
   for (KeptEntry& kept : kept_) kept.Forget();
 }
 
-void PosixFileSystem::ApplyNameChange(const std::string& folder, std::uint32_t mask, const std::string& name) {
+void FolderCache::ApplyNameChange(const std::string& folder, std::uint32_t mask, const std::string& name) {
+  ++changes_;
   for (KeptEntry& kept : kept_) {
     // An entry in this folder; any entry when a folder changed, since an entry below it is
     // below it only by its path.
@@ -186,11 +156,11 @@ void PosixFileSystem::ApplyNameChange(const std::string& folder, std::uint32_t m
   dependentKey_ += '\n';
   dependentKey_ += *key;
   if (const auto through = dependents_.find(dependentKey_); through != dependents_.end()) {
-    for (const std::string& below : through->second) resolved_.erase(below);
+    for (const std::string& below : through->second) folders_.erase(below);
     dependents_.erase(through);
   }
-  const auto names = folders_.find(folder);
-  if (names == folders_.end()) return;
+  const auto names = names_.find(folder);
+  if (names == names_.end()) return;
   if ((mask & (IN_CREATE | IN_MOVED_TO)) != 0) {
     names->second.names.Add(*key, name);
   } else if ((mask & (IN_DELETE | IN_MOVED_FROM)) != 0) {
@@ -198,7 +168,7 @@ void PosixFileSystem::ApplyNameChange(const std::string& folder, std::uint32_t m
   }
 }
 
-bool PosixFileSystem::BelowMadeFolder(std::string_view folder) const {
+bool FolderCache::BelowMadeFolder(std::string_view folder) const {
   // The folder and each folder above it, looked up: as many look-ups as names on its way, not
   // as many as folders made.
   for (std::size_t end = folder.size(); end != 0 && end != std::string_view::npos; end = folder.rfind('/', end - 1)) {
@@ -207,7 +177,7 @@ bool PosixFileSystem::BelowMadeFolder(std::string_view folder) const {
   return false;
 }
 
-void PosixFileSystem::OwnNameChanged(const std::string& hostPath, OwnChange change) {
+void FolderCache::OwnNameChanged(const std::string& hostPath, OwnChange change) {
   const std::size_t slash = hostPath.rfind('/');
   if (made_.empty() || slash == std::string::npos) return;
   const auto folder = made_.find(std::string_view(hostPath).substr(0, slash));
@@ -218,20 +188,8 @@ void PosixFileSystem::OwnNameChanged(const std::string& hostPath, OwnChange chan
   ApplyNameChange(folderHost, kMasks[static_cast<int>(change)], hostPath.substr(slash + 1));
 }
 
-void PosixFileSystem::ApplyFolderChanges() {
-  if (!notify_) return;
-  if (signalled_ && !armed_) {
-    // Signals go to this process again before the queue is read: whatever the read below
-    // does not take is signalled. Where they cannot, the changes are read on every lookup.
-    armed_ = fcntl(notify_.get(), F_SETOWN, owner_) == 0;
-    signalled_ = armed_;
-    signalsSeen_ = changeSignals.load(std::memory_order_acquire);
-  } else if (signalled_) {
-    // Taken before reading: a change queued after this has its own signal.
-    const std::uint32_t count = changeSignals.load(std::memory_order_acquire);
-    if (count == signalsSeen_) return;
-    signalsSeen_ = count;
-  }
+void FolderCache::ApplyChanges() {
+  if (!notify_ || NothingSignalled()) return;
   alignas(inotify_event) char buffer[16384];
   for (;;) {
     const ssize_t n = read(notify_.get(), buffer, sizeof buffer);
@@ -244,40 +202,42 @@ void PosixFileSystem::ApplyFolderChanges() {
       }
       return;
     }
-    for (ssize_t at = 0; at < n;) {
-      const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-      if ((event->mask & IN_Q_OVERFLOW) != 0) {
-        ForgetEverything();  // changes were lost
-        continue;
-      }
-      const auto owners = watched_.find(event->wd);
-      if (owners == watched_.end()) continue;
-      if ((event->mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT)) != 0) {
-        // A watched folder went: whatever was found through it is looked up again.
-        const std::vector<std::string> paths = owners->second;
-        for (const std::string& path : paths) Unwatch(path);
-        continue;
-      }
-      if (event->len == 0) continue;
-      const std::string name(event->name);
-      // Copied, as applying a change may forget watches; into a list that keeps its room.
-      eventPaths_ = owners->second;
-      for (const std::string& path : eventPaths_) ApplyNameChange(path, event->mask, name);
-    }
-    // A read with room left for another event took all that was queued; whatever comes later
-    // is signalled again.
-    if (signalled_ && static_cast<std::size_t>(n) + sizeof(inotify_event) + NAME_MAX + 1 <= sizeof buffer) return;
+    ApplyEvents(buffer, static_cast<std::size_t>(n));
+    if (TookAllSignalled(static_cast<std::size_t>(n), sizeof buffer)) return;
   }
 }
 
-const PosixFileSystem::FolderNames* PosixFileSystem::KeptNamesOf(std::string_view folder) const {
-  const auto it = folders_.find(folder);
-  return it != folders_.end() && it->second.pathWatched ? &it->second : nullptr;
+void FolderCache::ApplyEvents(const char* buffer, std::size_t size) {
+  for (std::size_t at = 0; at < size;) {
+    const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+    at += sizeof(inotify_event) + event->len;
+    if ((event->mask & IN_Q_OVERFLOW) != 0) {
+      ForgetEverything();  // changes were lost
+      continue;
+    }
+    const auto owners = watched_.find(event->wd);
+    if (owners == watched_.end()) continue;
+    if ((event->mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT)) != 0) {
+      // A watched folder went: whatever was found through it is looked up again.
+      const std::vector<std::string> paths = owners->second;
+      for (const std::string& path : paths) Unwatch(path);
+      continue;
+    }
+    if (event->len == 0) continue;
+    const std::string name(event->name);
+    // Copied, as applying a change may forget watches; into a list that keeps its room.
+    eventPaths_ = owners->second;
+    for (const std::string& path : eventPaths_) ApplyNameChange(path, event->mask, name);
+  }
 }
 
-const PosixFileSystem::FolderNames* PosixFileSystem::NamesOf(const std::string& folder, bool pathWatched) {
-  ApplyFolderChanges();
+const FolderCache::FolderNames* FolderCache::KeptNamesOf(std::string_view folder) const {
+  const auto it = names_.find(folder);
+  return it != names_.end() && it->second.pathWatched ? &it->second : nullptr;
+}
+
+const FolderCache::FolderNames* FolderCache::NamesOf(const std::string& folder, bool pathWatched) {
+  ApplyChanges();
   // A folder watched with every folder above it cannot have moved unnoticed.
   if (const FolderNames* kept = KeptNamesOf(folder)) return kept;
   // A watch on a folder that went or was replaced would report another folder's changes.
@@ -286,8 +246,8 @@ const PosixFileSystem::FolderNames* PosixFileSystem::NamesOf(const std::string& 
     Unwatch(folder);
     return nullptr;
   }
-  const auto it = folders_.find(folder);
-  if (it != folders_.end()) {
+  const auto it = names_.find(folder);
+  if (it != names_.end()) {
     // The same path may have come to name another folder (a folder above it was renamed).
     if (it->second.dev == st.st_dev && it->second.ino == st.st_ino) {
       it->second.pathWatched = it->second.pathWatched || pathWatched;
@@ -296,25 +256,66 @@ const PosixFileSystem::FolderNames* PosixFileSystem::NamesOf(const std::string& 
     Unwatch(folder);
   }
   // Watched before it is read, so that no change falls between the two.
-  if (folders_.size() >= kKeptFoldersMax || !Watch(folder)) {
+  if (names_.size() >= kKeptFoldersMax || !Watch(folder)) {
     ReadNames(folder, unkept_.names);
     return &unkept_;
   }
-  FolderNames& names = folders_[folder];
+  FolderNames& names = names_[folder];
   names.dev = st.st_dev;
   names.ino = st.st_ino;
   names.pathWatched = pathWatched;
   ReadNames(folder, names.names);
-  ApplyFolderChanges();
-  const auto kept = folders_.find(folder);
-  return kept != folders_.end() ? &kept->second : nullptr;
+  ApplyChanges();
+  const auto kept = names_.find(folder);
+  return kept != names_.end() ? &kept->second : nullptr;
 }
 
-std::optional<std::string> PosixFileSystem::FindNoCase(const std::string& folder, std::string_view name,
-                                                       bool pathWatched) {
+std::optional<std::string> FolderCache::FindNoCase(const std::string& folder, std::string_view name,
+                                                   bool pathWatched) {
   const FolderNames* names = NamesOf(folder, pathWatched);
   if (names == nullptr) return std::nullopt;
   return names->names.Spelling(UCase(name));
+}
+
+FolderCache::KeptFolder* FolderCache::FolderOf(std::string_view key) {
+  const auto it = folders_.find(key);
+  if (it == folders_.end()) return nullptr;
+  if (it->second.names == nullptr) it->second.names = KeptNamesOf(it->second.host);
+  return &it->second;
+}
+
+void FolderCache::KeepFolder(const std::string& key, KeptFolder folder, std::vector<std::string>& steps) {
+  folder.written = written_.count(folder.host) != 0;
+  folder.stamp = ++lastStamp_;
+  folders_[key] = std::move(folder);
+  for (std::string& step : steps) dependents_[std::move(step)].push_back(key);
+}
+
+const Location* FolderCache::EntryOf(std::string_view path) const {
+  for (const KeptEntry& kept : kept_) {
+    if (!kept.path.empty() && kept.path == path) return &kept.at;
+  }
+  return nullptr;
+}
+
+void FolderCache::Advance(std::string_view path) {
+  Slot().path.assign(path);
+  ++nextKept_;
+}
+
+void FolderCache::TakeSlotOfFolder(std::uint64_t stamp) {
+  const std::size_t next = nextKept_ % kKeptEntries;
+  if (kept_[keptOrder_[next]].at.folderStamp == stamp) return;
+  // A slot of the same folder that nothing is kept in any more (its entry changed: a file the
+  // uninstaller deleted is looked up again next) takes the next place in the ring, and the
+  // slot that was there takes its place, so that no kept entry is lost.
+  for (std::size_t place = 0; place < kKeptEntries; ++place) {
+    const KeptEntry& other = kept_[keptOrder_[place]];
+    if (other.path.empty() && other.at.folderStamp == stamp) {
+      std::swap(keptOrder_[place], keptOrder_[next]);
+      return;
+    }
+  }
 }
 
 }  // namespace tunovar::posix
