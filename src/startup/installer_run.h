@@ -14,6 +14,7 @@
 
 #include "platform/platform.h"
 #include "startup/command_line.h"
+#include "window/focus_order.h"
 #include "window/form.h"
 
 namespace tunovar {
