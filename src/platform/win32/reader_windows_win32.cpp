@@ -13,19 +13,80 @@ std::string ButtonText(const std::string& text) {
   return out;
 }
 
-ReaderWindow::ReaderWindow(HWND parent, HINSTANCE instance, ReaderKind kind, HWND after) : parent_(parent), kind_(kind) {
+namespace {
+
+// The stand-ins' procedure, in place of their class's own: the class's procedure would paint
+// the control over the skin, at once on a change of focus, text or state.
+LRESULT CALLBACK ReaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* parent = reinterpret_cast<HWND>(::GetWindowLongPtrA(window, GWLP_HWNDPARENT));
+  const auto command = [window](WORD code) {
+    return MAKEWPARAM(static_cast<WORD>(::GetWindowLongA(window, GWL_ID)), code);
+  };
+  switch (message) {
+    case WM_NCHITTEST:
+      return HTTRANSPARENT;  // the pointer's messages go to the installer window below
+    case WM_PAINT: {
+      PAINTSTRUCT paint{};
+      if (::BeginPaint(window, &paint) != nullptr) ::EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_NCPAINT:
+    case WM_KILLFOCUS:
+    case WM_ENABLE:
+      return 0;
+    case WM_SETFOCUS:
+      if (parent != nullptr) ::SendMessageA(parent, WM_COMMAND, command(BN_SETFOCUS), reinterpret_cast<LPARAM>(window));
+      return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_SYSCHAR:
+      return parent != nullptr ? ::SendMessageA(parent, message, wParam, lParam) : 0;
+    case BM_CLICK:
+      // Posted: what the press starts (the folder dialog, the installation) must not hold the
+      // client that sent it.
+      if (parent != nullptr) ::PostMessageA(parent, WM_COMMAND, command(BN_CLICKED), reinterpret_cast<LPARAM>(window));
+      return 0;
+    case BM_GETCHECK:
+      return ::GetWindowLongPtrA(window, GWLP_USERDATA) != 0 ? BST_CHECKED : BST_UNCHECKED;
+    case BM_GETSTATE:
+      return (::GetWindowLongPtrA(window, GWLP_USERDATA) != 0 ? BST_CHECKED : BST_UNCHECKED) |
+             (::GetFocus() == window ? BST_FOCUS : 0);
+    case BM_SETCHECK:
+      ::SetWindowLongPtrA(window, GWLP_USERDATA, wParam == BST_CHECKED ? 1 : 0);
+      return 0;
+    case BM_SETSTATE:
+    case BM_SETSTYLE:
+      return 0;
+    case WM_GETDLGCODE:
+      return DLGC_BUTTON;
+    default:
+      return ::DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+ReaderWindow::ReaderWindow(HWND parent, HINSTANCE instance, ReaderKind kind, HWND after)
+    : parent_(parent), kind_(kind) {
   const char* windowClass = kind == ReaderKind::kStatic ? "STATIC" : "BUTTON";
   DWORD style = WS_CHILD;
   switch (kind) {
     case ReaderKind::kPushButton: style |= BS_PUSHBUTTON | WS_TABSTOP; break;
-    // The option's state is the window model's: the box never ticks itself.
     case ReaderKind::kCheckBox: style |= BS_CHECKBOX | WS_TABSTOP; break;
     case ReaderKind::kStatic: style |= SS_LEFT | SS_NOPREFIX; break;
   }
-  window_ = ::CreateWindowExA(0, windowClass, "", style, 0, 0, 0, 0, parent, nullptr, instance, nullptr);
+  // Transparent: the parent's painting is not clipped where the window lies.
+  window_ = ::CreateWindowExA(WS_EX_TRANSPARENT, windowClass, "", style, 0, 0, 0, 0, parent, nullptr, instance,
+                              nullptr);
   if (window_ == nullptr) return;
-  // No pixel of its own: the installer window draws the control, and the pointer's clicks and
-  // the parent's painting pass where the window lies. The system owns the region from here on.
+  ::SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+  ::SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ReaderProc));
+  // The system owns the region from here on.
   HRGN none = ::CreateRectRgn(0, 0, 0, 0);
   if (none != nullptr && ::SetWindowRgn(window_, none, FALSE) == 0) ::DeleteObject(none);
   ::SetWindowPos(window_, after != nullptr ? after : HWND_TOP, 0, 0, 0, 0,

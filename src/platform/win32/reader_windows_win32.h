@@ -1,8 +1,13 @@
 // Windows of the system's standard classes that stand in for the skin's drawn controls before
 // screen readers and other accessibility clients: a push button, a check box or a static text
-// at each drawn control's place, with its name, state and position, but without a pixel of
-// its own (an empty window region): the skin stays as drawn and the mouse passes through to
-// the installer window, which hit-tests the pictures itself.
+// at each drawn control's place, with its name, state and position, that never paints and
+// never takes the mouse. The skin stays as the installer window draws it, under them too (they
+// are transparent to its painting and to the pointer, and have an empty window region where
+// the system honours one), and the window hit-tests the pictures itself.
+//
+// A stand-in button tells its parent what a button tells it: WM_COMMAND with BN_SETFOCUS when
+// it gets the keyboard, with BN_CLICKED (posted) when a client presses it (BM_CLICK); its keys
+// go to the parent as they came. Its check state is the one last synced (BM_GETCHECK).
 #pragma once
 
 #include <string>

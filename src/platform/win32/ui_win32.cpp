@@ -276,14 +276,7 @@ void Win32Ui::CreateReaderWindows() {
   auto addStop = [&](FocusStop stop) {
     const ReaderKind kind = RoleOf(stop) == AccessibleRole::kCheckBox ? ReaderKind::kCheckBox : ReaderKind::kPushButton;
     ReaderWindow& reader = stopReaders_[static_cast<std::size_t>(stop)].emplace(window_, instance_, kind, last);
-    HWND made = reader.Handle();
-    if (made == nullptr) return;
-    last = made;
-    // Keys reach the window's own handling wherever the keyboard is; the button acts on none.
-    ::SetWindowLongPtrA(made, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    const auto own = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(made, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32Ui::ReaderButtonProc)));
-    if (buttonProc_ == nullptr) buttonProc_ = own;
+    if (HWND made = reader.Handle()) last = made;
   };
   addLabel(Ctl::Label_Caption);
   addLabel(Ctl::Label_Language);
@@ -894,11 +887,15 @@ LRESULT Win32Ui::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       // A client pressed a stand-in button (a screen reader's default action): the stop is
       // pressed as Space on it would, and the stand-ins show what came of it.
-      if (HIWORD(wParam) == BN_CLICKED) {
+      // A stand-in that got the keyboard from a client: the window's focus follows.
+      if (HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == BN_SETFOCUS) {
         const std::optional<FocusStop> stop = StopOfWindow(reinterpret_cast<HWND>(lParam));
         if (stop && *stop != FocusStop::kPath) {
-          installer_->DeliverPress(*stop);
-          SyncReaders();
+          if (HIWORD(wParam) == BN_CLICKED) {
+            installer_->DeliverPress(*stop);
+          } else {
+            installer_->DeliverFocus(*stop);
+          }
           return 0;
         }
       }
@@ -976,40 +973,6 @@ bool Win32Ui::HandleKey(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       return false;
   }
-}
-
-LRESULT CALLBACK Win32Ui::ReaderButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<Win32Ui*>(::GetWindowLongPtrA(button, GWLP_USERDATA));
-  if (self == nullptr || self->buttonProc_ == nullptr) return ::DefWindowProcA(button, message, wParam, lParam);
-  const WNDPROC own = self->buttonProc_;
-  if (message == WM_NCDESTROY) {
-    ::SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
-    ::SetWindowLongPtrA(button, GWLP_USERDATA, 0);
-    return ::CallWindowProcA(own, button, message, wParam, lParam);
-  }
-  if (self->installer_ != nullptr) {
-    try {
-      switch (message) {
-        case WM_KEYDOWN:
-        case WM_CHAR:
-          if (self->HandleKey(message, wParam, lParam)) return 0;
-          break;
-        case WM_KEYUP:
-          if (wParam == VK_SPACE) return 0;  // the button's own click on Space is not ours
-          break;
-        case WM_SETFOCUS:
-          // A client put the keyboard here (a reader's press clicks the button): the model follows.
-          if (const std::optional<FocusStop> stop = self->StopOfWindow(button)) self->installer_->DeliverFocus(*stop);
-          break;
-        default:
-          break;
-      }
-    } catch (...) {
-      self->installer_->LogUnexpected(CurrentExceptionText());
-      return 0;
-    }
-  }
-  return ::CallWindowProcA(own, button, message, wParam, lParam);
 }
 
 LRESULT CALLBACK Win32Ui::PathBoxProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {

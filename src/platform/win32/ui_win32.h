@@ -60,7 +60,6 @@ class Win32Ui final : public Ui, public FormObserver {
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK PathBoxProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK ReaderButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   // The keys of the window, wherever the keyboard is in it; true when the key was taken.
   bool HandleKey(UINT message, WPARAM wParam, LPARAM lParam);
@@ -115,7 +114,6 @@ class Win32Ui final : public Ui, public FormObserver {
   HWND window_ = nullptr;
   HWND edit_ = nullptr;
   WNDPROC editProc_ = nullptr;  // the EDIT class's own procedure, below ours
-  WNDPROC buttonProc_ = nullptr;  // the BUTTON class's own procedure, below ours
   // The stand-ins of the drawn controls for accessibility clients: one per stop (the path box
   // is a real EDIT and has none), and the labels a reader reads out.
   std::array<std::optional<ReaderWindow>, kFocusStopCount> stopReaders_{};

@@ -1,0 +1,158 @@
+#!/usr/bin/env bash
+# The installer window with the keyboard alone under Wine: Tab reaches the CDDB option, whose
+# focus mark shows under its picture without touching it, Space clears the option, Tab moves
+# on to Install, whose mark frames the caption on the button without touching the text, and
+# Enter installs without the CDDB files. On the way, the window's children are read as an
+# accessibility client reads them: a named push button for each picture button and for
+# Install and Cancel, a check box with its state for the option, static texts, the path box.
+#
+# Usage: tests/e2e/keyboard_test.sh [path/to/install.exe]
+# Writes build/e2e/keyboard-*.png (regions of the window) and build/e2e/keyboard-readers-*.txt
+# (the children as the client read them); logs go to build/e2e/logs/keyboard/.
+set -uo pipefail
+source "$(dirname "$0")/lib.sh"
+
+e2e_program "$@"
+
+TITLE='Ovri TUNOVAR Setup'
+
+e2e_begin keyboard
+CD=$E2E_RUN/cd
+e2e_stage_cd "$EXE" "$CD"
+e2e_new_prefix keyboard
+e2e_map_drive d "$CD"
+
+# Regions (x y width height, client pixels): the CDDB row with the room under the option's
+# picture; the Install button of the skin. Within them: the option's picture (16 x 16 at
+# 31,528) and the point of its mark under it; Install's caption inside its face and the point
+# of the mark's left side.
+R_CDDB='25 522 280 28'
+CDDB_PICTURE='16x16+6+6'
+CDDB_MARK='14 23'
+R_INSTALL='420 566 190 30'
+INSTALL_CAPTION='160x15+11+7'
+INSTALL_MARK='9 14'
+AMBER='253,194,22'
+INK='20,23,36'
+
+shot() {  # NAME REGION [TEST...]
+  local name=$1 region=$2
+  shift 2
+  # shellcheck disable=SC2086  # the region is four numbers
+  e2e_client_shot "$window" "keyboard-$name" $region "$@"
+}
+png() { echo "$E2E_OUT/keyboard-$1.png"; }
+differ() { e2e_pictures_differ "keyboard-$1" "keyboard-$2" "${3:-1}"; }
+# Succeeds when the part CROP of two shots is the same picture.
+same_part() {  # CROP NAME1 NAME2
+  "$IM_CONVERT" "$(png "$2")" -crop "$1" +repage "$E2E_RUN/part-a.png" &&
+    "$IM_CONVERT" "$(png "$3")" -crop "$1" +repage "$E2E_RUN/part-b.png" &&
+    [ "$(e2e_png_differing "$E2E_RUN/part-a.png" "$E2E_RUN/part-b.png")" = 0 ]
+}
+colour_at() {  # NAME "X Y"
+  # shellcheck disable=SC2086
+  e2e_pixel "$(png "$1")" $2
+}
+key() {
+  xdotool key --delay 60 "$@"
+}
+
+readers=$(e2e_tool reader_windows -loleacc -lole32 -loleaut32 -luuid) || readers=
+e2e_check "the accessibility client is built" test -n "$readers"
+# The children as the client reads them, into build/e2e/keyboard-readers-NAME.txt.
+read_children() {  # NAME
+  local out=$E2E_OUT/keyboard-readers-$1.txt
+  [ -n "$readers" ] && e2e_wine_timeout 30 "$readers" "$TITLE" >"$out.crlf" 2>>"$E2E_LOGS/readers.log" &&
+    tr -d '\r' <"$out.crlf" >"$out" && rm -f "$out.crlf"
+}
+# Succeeds when the child of class CLASS and text TEXT has the fields ROLE and STATES as read
+# into NAME (the name the client gives must be the window's text).
+child_is() {  # NAME CLASS TEXT ROLE STATES
+  awk -F'|' -v c="$2" -v t="$3" -v r="$4" -v s="$5" \
+    '$1 == c && $2 == t && $4 == t && $3 == r && $5 == s { found = 1 } END { exit !found }' \
+    "$E2E_OUT/keyboard-readers-$1.txt"
+}
+focused_child() {  # NAME: the text of the child read as focused
+  awk -F'|' '$5 ~ /focused/ { print $2 }' "$E2E_OUT/keyboard-readers-$1.txt"
+}
+
+e2e_start_in "$CD/TUNOVAR/runtime" "$E2E_LOGS/install.log" 'D:\TUNOVAR\runtime\install.exe' || exit 1
+program=$E2E_PID
+e2e_require_window "$TITLE" 60
+window=$E2E_WINDOW
+# The keyboard goes to the window the X server gives it to; no pointer is used.
+xdotool windowfocus "$window" 2>/dev/null
+e2e_poll 10 e2e_has_focus "$window"
+
+shot cddb-start "$R_CDDB"
+shot install-start "$R_INSTALL"
+read_children start
+e2e_check "an accessibility client finds Up as the push button \"Next language\"" \
+  child_is start Button 'Next language' 'push button' ''
+e2e_check "Down as \"Previous language\", Help and Browse as push buttons" \
+  eval "child_is start Button 'Previous language' 'push button' '' && child_is start Button Help 'push button' '' &&
+        child_is start Button Browse 'push button' ''"
+e2e_check "the CDDB option as a check box, checked, named by its caption" \
+  child_is start Button 'Install the CDDB database' 'check box' checked
+e2e_check "Install and Cancel as push buttons with their captions" \
+  eval "child_is start Button Install 'push button' '' && child_is start Button Cancel 'push button' ''"
+e2e_check "the path box's caption and the title as static texts" \
+  eval "child_is start Static 'Target folder:' 'static text' '' && child_is start Static 'Ovri TUNOVAR - Setup' 'static text' ''"
+e2e_check "the path box has the keyboard at the start (read as focused: $(focused_child start))" \
+  eval '[ "$(awk -F"|" "\$5 ~ /focused/ { print \$1 }" "$E2E_OUT/keyboard-readers-start.txt")" = Edit ]'
+
+# ---- Tab to the option: its mark ----------------------------------------------------------
+key Tab Tab
+cddb_marked() { e2e_colour_near "$(colour_at cddb-marked "$CDDB_MARK")" "$AMBER"; }
+shot cddb-marked "$R_CDDB" cddb_marked
+e2e_check "two Tabs mark the CDDB option: an amber bar under it (colour $(colour_at cddb-marked "$CDDB_MARK"), pixels changed: $(e2e_pixels_differing keyboard-cddb-start keyboard-cddb-marked))" \
+  eval 'cddb_marked && differ cddb-start cddb-marked 10'
+e2e_check "the mark leaves the option's picture as it was" same_part "$CDDB_PICTURE" cddb-start cddb-marked
+read_children cddb
+e2e_check "the client reads the option as focused (focused: $(focused_child cddb))" \
+  eval '[ "$(focused_child cddb)" = "Install the CDDB database" ]'
+
+# ---- Space clears it ------------------------------------------------------------------------
+key space
+cleared() { differ cddb-marked cddb-cleared-marked 20 && cddb_marked_again; }
+cddb_marked_again() { e2e_colour_near "$(colour_at cddb-cleared-marked "$CDDB_MARK")" "$AMBER"; }
+shot cddb-cleared-marked "$R_CDDB" cleared
+e2e_check "Space clears the option, which keeps its mark (pixels changed: $(e2e_pixels_differing keyboard-cddb-marked keyboard-cddb-cleared-marked))" cleared
+read_children cleared
+e2e_check "the client reads the option as not checked" \
+  child_is cleared Button 'Install the CDDB database' 'check box' focused
+
+# ---- Shift+Tab and Tab, then Tab to Install -------------------------------------------------
+key shift+Tab
+read_children back
+e2e_check "Shift+Tab goes back to Browse (focused: $(focused_child back))" eval '[ "$(focused_child back)" = Browse ]'
+key Tab Tab
+install_marked() { e2e_colour_near "$(colour_at install-marked "$INSTALL_MARK")" "$INK"; }
+shot install-marked "$R_INSTALL" install_marked
+e2e_check "Tab on to Install frames it in the skin's ink (colour $(colour_at install-marked "$INSTALL_MARK"), pixels changed: $(e2e_pixels_differing keyboard-install-start keyboard-install-marked))" \
+  eval 'install_marked && differ install-start install-marked 20'
+e2e_check "the frame leaves Install's caption as it was" same_part "$INSTALL_CAPTION" install-start install-marked
+unmarked() { ! e2e_colour_near "$(colour_at cddb-cleared "$CDDB_MARK")" "$AMBER"; }
+shot cddb-cleared "$R_CDDB" unmarked
+e2e_check "the option's mark is gone" eval 'unmarked && same_part "$CDDB_PICTURE" cddb-cleared-marked cddb-cleared'
+read_children install
+e2e_check "the client reads Install as focused (focused: $(focused_child install))" \
+  eval '[ "$(focused_child install)" = Install ]'
+
+# ---- Enter installs ------------------------------------------------------------------------
+key Return
+question=$(e2e_wait_window 'Ovri TUNOVAR - Setup' 120) || question=
+e2e_check "Enter on Install installs: the closing question comes" test -n "$question"
+[ -n "$question" ] && e2e_check "the question takes the answer No" e2e_answer "$question" n
+e2e_wait_exit "$program" 60
+e2e_check "answered No, the installer ends with exit code 0 (got $E2E_EXIT)" test "$E2E_EXIT" = 0
+PRODUCT=$DRIVE_C/Programs/TUNOVAR/TUNOVAR
+e2e_check "the product lies below the default path C:\\Programs\\TUNOVAR\\" test -f "$PRODUCT/tunOVAR.exe"
+e2e_check "with the option cleared by Space no CDDB file is copied" \
+  eval 'test -d "$PRODUCT/cddb" -a -z "$(ls -A "$PRODUCT/cddb")"'
+e2e_expected_defile 1 'C:\Programs\TUNOVAR\' nocddb >"$E2E_RUN/defile.expected"
+e2e_check "defile records language 1 and no CDDB file, byte for byte" \
+  e2e_same_file "$E2E_RUN/defile.expected" "$PRODUCT/runtime/defile"
+
+e2e_end_session
+e2e_finish

@@ -1,0 +1,104 @@
+// The children of a window as accessibility clients find them, in the order they walk them:
+//
+//   reader_windows.exe "Ovri TUNOVAR Setup" > children.txt
+//
+// One child a line: "<class>|<window text>|<role>|<name>|<states>", role, name and states as
+// the system's accessibility library (oleacc) gives them for the window's client object; role
+// "none" and the failure's code when it gives no object. States: the words of the flags that matter to a reader
+// (focused, checked, unavailable, invisible), blank-separated. Exit code 1 when no such window.
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <oleacc.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::string Utf8(const wchar_t* text) {
+  if (text == nullptr) return {};
+  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 1) return {};
+  std::string out(static_cast<std::size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
+  out.resize(static_cast<std::size_t>(size - 1));
+  return out;
+}
+
+// Line breaks and the separator would break the line format.
+std::string Flat(std::string text) {
+  for (char& c : text) {
+    if (c == '\r' || c == '\n' || c == '|') c = ' ';
+  }
+  return text;
+}
+
+const char* RoleName(long role) {
+  switch (role) {
+    case ROLE_SYSTEM_PUSHBUTTON: return "push button";
+    case ROLE_SYSTEM_CHECKBUTTON: return "check box";
+    case ROLE_SYSTEM_STATICTEXT: return "static text";
+    case ROLE_SYSTEM_TEXT: return "editable text";
+    case ROLE_SYSTEM_CLIENT: return "client";
+    default: return "other";
+  }
+}
+
+std::string States(long state) {
+  std::string out;
+  const struct { long flag; const char* word; } kWords[] = {
+      {STATE_SYSTEM_FOCUSED, "focused"}, {STATE_SYSTEM_CHECKED, "checked"},
+      {STATE_SYSTEM_UNAVAILABLE, "unavailable"}, {STATE_SYSTEM_INVISIBLE, "invisible"}};
+  for (const auto& w : kWords) {
+    if ((state & w.flag) != 0) out += out.empty() ? w.word : std::string(" ") + w.word;
+  }
+  return out;
+}
+
+BOOL CALLBACK PrintChild(HWND child, LPARAM) {
+  char name[64] = {};
+  ::GetClassNameA(child, name, static_cast<int>(sizeof name));
+  char text[1024] = {};
+  ::GetWindowTextA(child, text, static_cast<int>(sizeof text));
+  std::string role = "none", accName, states;
+  IAccessible* object = nullptr;
+  const HRESULT found = ::AccessibleObjectFromWindow(child, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                                     reinterpret_cast<void**>(&object));
+  if (FAILED(found)) {
+    char code[32];
+    std::snprintf(code, sizeof code, "none %08lx", static_cast<unsigned long>(found));
+    role = code;
+  }
+  if (SUCCEEDED(found) && object != nullptr) {
+    VARIANT self;
+    ::VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    VARIANT value;
+    ::VariantInit(&value);
+    if (SUCCEEDED(object->get_accRole(self, &value)) && value.vt == VT_I4) role = RoleName(value.lVal);
+    ::VariantClear(&value);
+    BSTR bstr = nullptr;
+    if (SUCCEEDED(object->get_accName(self, &bstr)) && bstr != nullptr) {
+      accName = Utf8(bstr);
+      ::SysFreeString(bstr);
+    }
+    if (SUCCEEDED(object->get_accState(self, &value)) && value.vt == VT_I4) states = States(value.lVal);
+    ::VariantClear(&value);
+    object->Release();
+  }
+  std::printf("%s|%s|%s|%s|%s\n", name, Flat(text).c_str(), role.c_str(), Flat(accName).c_str(), states.c_str());
+  return TRUE;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return 2;
+  HWND window = ::FindWindowA(nullptr, argv[1]);
+  if (window == nullptr) return 1;
+  ::CoInitialize(nullptr);
+  ::EnumChildWindows(window, &PrintChild, 0);
+  ::CoUninitialize();
+  return 0;
+}
