@@ -65,15 +65,15 @@ read_children() {  # NAME
   [ -n "$readers" ] && e2e_wine_timeout 30 "$readers" "$TITLE" >"$out.crlf" 2>>"$E2E_LOGS/readers.log" &&
     tr -d '\r' <"$out.crlf" >"$out" && rm -f "$out.crlf"
 }
-# Succeeds when the child of class CLASS and text TEXT has the fields ROLE and STATES as read
-# into NAME (the name the client gives must be the window's text).
-child_is() {  # NAME CLASS TEXT ROLE STATES
-  awk -F'|' -v c="$2" -v t="$3" -v r="$4" -v s="$5" \
-    '$1 == c && $2 == t && $4 == t && $3 == r && $5 == s { found = 1 } END { exit !found }' \
+# Succeeds when the child with the text TEXT is of the kind KIND with the check CHECK (0 or 1)
+# as read into NAME, and the client gives it that text as its name.
+child_is() {  # NAME TEXT KIND CHECK
+  awk -F'|' -v t="$2" -v k="$3" -v c="$4" \
+    '$2 == t && $6 == t && $3 == k && $4 == c { found = 1 } END { exit !found }' \
     "$E2E_OUT/keyboard-readers-$1.txt"
 }
-focused_child() {  # NAME: the text of the child read as focused
-  awk -F'|' '$5 ~ /focused/ { print $2 }' "$E2E_OUT/keyboard-readers-$1.txt"
+focused_child() {  # NAME: the text of the child the client reads as focused
+  awk -F'|' '$7 ~ /focused/ { print $2 }' "$E2E_OUT/keyboard-readers-$1.txt"
 }
 
 e2e_start_in "$CD/TUNOVAR/runtime" "$E2E_LOGS/install.log" 'D:\TUNOVAR\runtime\install.exe' || exit 1
@@ -88,18 +88,21 @@ shot cddb-start "$R_CDDB"
 shot install-start "$R_INSTALL"
 read_children start
 e2e_check "an accessibility client finds Up as the push button \"Next language\"" \
-  child_is start Button 'Next language' 'push button' ''
+  child_is start 'Next language' 'push button' 0
 e2e_check "Down as \"Previous language\", Help and Browse as push buttons" \
-  eval "child_is start Button 'Previous language' 'push button' '' && child_is start Button Help 'push button' '' &&
-        child_is start Button Browse 'push button' ''"
+  eval "child_is start 'Previous language' 'push button' 0 && child_is start Help 'push button' 0 &&
+        child_is start Browse 'push button' 0"
 e2e_check "the CDDB option as a check box, checked, named by its caption" \
-  child_is start Button 'Install the CDDB database' 'check box' checked
+  child_is start 'Install the CDDB database' 'check box' 1
 e2e_check "Install and Cancel as push buttons with their captions" \
-  eval "child_is start Button Install 'push button' '' && child_is start Button Cancel 'push button' ''"
-e2e_check "the path box's caption and the title as static texts" \
-  eval "child_is start Static 'Target folder:' 'static text' '' && child_is start Static 'Ovri TUNOVAR - Setup' 'static text' ''"
-e2e_check "the path box has the keyboard at the start (read as focused: $(focused_child start))" \
-  eval '[ "$(awk -F"|" "\$5 ~ /focused/ { print \$1 }" "$E2E_OUT/keyboard-readers-start.txt")" = Edit ]'
+  eval "child_is start Install 'push button' 0 && child_is start Cancel 'push button' 0"
+e2e_check "the title, the language and the path box's caption as static texts" \
+  eval "child_is start 'Ovri TUNOVAR - Setup' static 0 && child_is start English static 0 &&
+        child_is start 'Target folder:' static 0"
+e2e_check "the information text as a static text" \
+  eval "awk -F'|' '\$3 == \"static\" && \$2 ~ /^This program installs TUNOVAR/ { f = 1 } END { exit !f }' \"\$E2E_OUT/keyboard-readers-start.txt\""
+e2e_check "the path box is named by its caption, and has the keyboard at the start" \
+  eval "awk -F'|' '\$3 == \"edit\" && \$6 == \"Target folder:\" && \$7 ~ /focused/ { f = 1 } END { exit !f }' \"\$E2E_OUT/keyboard-readers-start.txt\""
 
 # ---- Tab to the option: its mark ----------------------------------------------------------
 key Tab Tab
@@ -120,7 +123,7 @@ shot cddb-cleared-marked "$R_CDDB" cleared
 e2e_check "Space clears the option, which keeps its mark (pixels changed: $(e2e_pixels_differing keyboard-cddb-marked keyboard-cddb-cleared-marked))" cleared
 read_children cleared
 e2e_check "the client reads the option as not checked" \
-  child_is cleared Button 'Install the CDDB database' 'check box' focused
+  child_is cleared 'Install the CDDB database' 'check box' 0
 
 # ---- Shift+Tab and Tab, then Tab to Install -------------------------------------------------
 key shift+Tab

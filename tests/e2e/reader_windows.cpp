@@ -2,9 +2,12 @@
 //
 //   reader_windows.exe "Ovri TUNOVAR Setup" > children.txt
 //
-// One child a line: "<class>|<window text>|<role>|<name>|<states>", role, name and states as
-// the system's accessibility library (oleacc) gives them for the window's client object; role
-// "none" and the failure's code when it gives no object. States: the words of the flags that matter to a reader
+// One child a line: "<class>|<window text>|<kind>|<check>|<role>|<name>|<states>". Kind is
+// what the window's class and style make it ("push button", "check box", "static", "edit",
+// "other") and check what it answers to BM_GETCHECK (1: checked), which is where a client
+// reads a button's role and state; role, name and states are what the system's accessibility
+// library (oleacc) gives for the window's client object; role "none" and the failure's code
+// when it gives no object. States: the words of the flags that matter to a reader
 // (focused, checked, unavailable, invisible), blank-separated. Exit code 1 when no such window.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -14,6 +17,9 @@
 #include <string>
 
 namespace {
+
+// IAccessible's interface id, spelled out: the static libraries of the cross compiler may lack it.
+const IID kAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 
 std::string Utf8(const wchar_t* text) {
   if (text == nullptr) return {};
@@ -62,7 +68,7 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM) {
   ::GetWindowTextA(child, text, static_cast<int>(sizeof text));
   std::string role = "none", accName, states;
   IAccessible* object = nullptr;
-  const HRESULT found = ::AccessibleObjectFromWindow(child, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+  const HRESULT found = ::AccessibleObjectFromWindow(child, static_cast<DWORD>(OBJID_CLIENT), kAccessible,
                                                      reinterpret_cast<void**>(&object));
   if (FAILED(found)) {
     char code[32];
@@ -87,7 +93,22 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM) {
     ::VariantClear(&value);
     object->Release();
   }
-  std::printf("%s|%s|%s|%s|%s\n", name, Flat(text).c_str(), role.c_str(), Flat(accName).c_str(), states.c_str());
+  const LONG style = ::GetWindowLongA(child, GWL_STYLE);
+  const char* kind = "other";
+  int check = 0;
+  if (lstrcmpiA(name, "Button") == 0) {
+    const LONG type = style & BS_TYPEMASK;
+    kind = type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON ? "push button"
+           : type == BS_CHECKBOX || type == BS_AUTOCHECKBOX  ? "check box"
+                                                             : "other";
+    check = ::SendMessageA(child, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+  } else if (lstrcmpiA(name, "Static") == 0) {
+    kind = "static";
+  } else if (lstrcmpiA(name, "Edit") == 0) {
+    kind = "edit";
+  }
+  std::printf("%s|%s|%s|%d|%s|%s|%s\n", name, Flat(text).c_str(), kind, check, role.c_str(), Flat(accName).c_str(),
+              states.c_str());
   return TRUE;
 }
 
