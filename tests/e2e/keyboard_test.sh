@@ -5,6 +5,8 @@
 # Enter installs without the CDDB files. On the way, the window's children are read as an
 # accessibility client reads them: a named push button for each picture button and for
 # Install and Cancel, a check box with its state for the option, static texts, the path box.
+# Last, with the system's setting to hide focus marks until the keyboard is used, the window
+# starts with them hidden and shows them from the first Tab on.
 #
 # Usage: tests/e2e/keyboard_test.sh [path/to/install.exe]
 # Writes build/e2e/keyboard-*.png (regions of the window) and build/e2e/keyboard-readers-*.txt
@@ -104,6 +106,13 @@ e2e_check "the information text as a static text" \
 e2e_check "the path box is named by its caption, and has the keyboard at the start" \
   eval "awk -F'|' '\$3 == \"edit\" && \$6 == \"Target folder:\" && \$7 ~ /focused/ { f = 1 } END { exit !f }' \"\$E2E_OUT/keyboard-readers-start.txt\""
 
+# The window's focus marks: hidden at the start where the system hides them until the keyboard
+# is used (UISF_HIDEFOCUS, 1, in its answer to WM_QUERYUISTATE), shown once Tab was pressed.
+ui_state() { awk -F'|' '$1 == "#uistate" { print $2 }' "$E2E_OUT/keyboard-readers-$1.txt"; }
+cues=$(awk -F'|' '$1 == "#uistate" { print $4 }' "$E2E_OUT/keyboard-readers-start.txt")
+e2e_check "the focus marks start as the system's setting says (cues $cues, window's state $(ui_state start))" \
+  eval '{ [ "$cues" = 0 ] && [ $(( $(ui_state start) & 1 )) = 1 ]; } || { [ "$cues" != 0 ] && [ $(( $(ui_state start) & 1 )) = 0 ]; }'
+
 # ---- Tab to the option: its mark ----------------------------------------------------------
 key Tab Tab
 cddb_marked() { e2e_colour_near "$(colour_at cddb-marked "$CDDB_MARK")" "$AMBER"; }
@@ -114,6 +123,8 @@ e2e_check "the mark leaves the option's picture as it was" same_part "$CDDB_PICT
 read_children cddb
 e2e_check "the client reads the option as focused (focused: $(focused_child cddb))" \
   eval '[ "$(focused_child cddb)" = "Install the CDDB database" ]'
+e2e_check "after Tab the window's focus marks show (window's state $(ui_state cddb))" \
+  eval '[ $(( $(ui_state cddb) & 1 )) = 0 ]'
 
 # ---- Space clears it ------------------------------------------------------------------------
 key space
@@ -156,6 +167,31 @@ e2e_check "with the option cleared by Space no CDDB file is copied" \
 e2e_expected_defile 1 'C:\Programs\TUNOVAR\' nocddb >"$E2E_RUN/defile.expected"
 e2e_check "defile records language 1 and no CDDB file, byte for byte" \
   e2e_same_file "$E2E_RUN/defile.expected" "$PRODUCT/runtime/defile"
+
+# ---- Focus marks hidden until the keyboard is used ------------------------------------------
+# With the system's setting to hide them, the window starts with its marks hidden and shows
+# them from the first Tab on; Escape then cancels.
+e2e_check "the system's setting is changed to hide focus marks" \
+  eval '[ -n "$readers" ] && e2e_wine_timeout 30 "$readers" --cues 0 >>"$E2E_LOGS/readers.log" 2>&1'
+e2e_start_in "$CD/TUNOVAR/runtime" "$E2E_LOGS/install-hidden.log" 'D:\TUNOVAR\runtime\install.exe' || exit 1
+program=$E2E_PID
+window=$(e2e_wait_window "$TITLE" 60) || window=
+e2e_check "the window comes again" test -n "$window"
+if [ -n "$window" ]; then
+  xdotool windowfocus "$window" 2>/dev/null
+  e2e_poll 10 e2e_has_focus "$window"
+  read_children hidden-start
+  e2e_check "the window starts with its focus marks hidden (window's state $(ui_state hidden-start))" \
+    eval '[ $(( $(ui_state hidden-start) & 1 )) = 1 ]'
+  key Tab
+  shown_after_tab() { read_children hidden-tab && [ $(( $(ui_state hidden-tab) & 1 )) = 0 ]; }
+  e2e_poll 10 shown_after_tab
+  e2e_check "Tab shows them (window's state $(ui_state hidden-tab), on: $(focused_child hidden-tab))" \
+    eval '[ $(( $(ui_state hidden-tab) & 1 )) = 0 ] && [ "$(focused_child hidden-tab)" = Browse ]'
+  key Escape
+  e2e_wait_exit "$program" 60
+  e2e_check "Escape cancels: exit code 6 (got $E2E_EXIT)" test "$E2E_EXIT" = 6
+fi
 
 e2e_end_session
 e2e_finish

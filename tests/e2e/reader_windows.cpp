@@ -1,8 +1,10 @@
 // The children of a window as accessibility clients find them, in the order they walk them:
 //
 //   reader_windows.exe "Ovri TUNOVAR Setup" > children.txt
+//   reader_windows.exe --cues 0|1    (sets the system's "show focus marks at once" setting)
 //
-// One child a line: "<class>|<window text>|<kind>|<check>|<role>|<name>|<states>". Kind is
+// A first line "#uistate|<answer to WM_QUERYUISTATE>|cues|<1, 0, or -1: unknown>", then one
+// child a line: "<class>|<window text>|<kind>|<check>|<role>|<name>|<states>". Kind is
 // what the window's class and style make it ("push button", "check box", "static", "edit",
 // "other") and check what it answers to BM_GETCHECK (1: checked), which is where a client
 // reads a button's role and state; role, name and states are what the system's accessibility
@@ -116,9 +118,23 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM) {
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
+  if (argc == 3 && std::string(argv[1]) == "--cues") {
+    // The user's setting itself, kept for the programs started next.
+    const BOOL show = std::string(argv[2]) == "1" ? TRUE : FALSE;
+    return ::SystemParametersInfoA(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<void*>(static_cast<INT_PTR>(show)),
+                                   SPIF_UPDATEINIFILE | SPIF_SENDCHANGE)
+               ? 0
+               : 1;
+  }
   HWND window = ::FindWindowA(nullptr, argv[1]);
   if (window == nullptr) return 1;
   ::CoInitialize(nullptr);
+  // First the window's own keyboard cues: what it answers to WM_QUERYUISTATE, and the
+  // system's setting to show the marks at once (1) or hide them until the keyboard is used (0).
+  BOOL cues = TRUE;
+  const BOOL known = ::SystemParametersInfoA(SPI_GETKEYBOARDCUES, 0, &cues, 0);
+  std::printf("#uistate|%ld|cues|%d\n", static_cast<long>(::SendMessageA(window, WM_QUERYUISTATE, 0, 0)),
+              known ? (cues ? 1 : 0) : -1);
   ::EnumChildWindows(window, &PrintChild, 0);
   ::CoUninitialize();
   return 0;

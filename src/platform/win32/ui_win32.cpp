@@ -72,11 +72,6 @@ bool IsButtonKey(UINT message, WPARAM wParam, LPARAM lParam) {
 
 bool IsButtonLabel(Ctl control) { return control == Ctl::Label_Install || control == Ctl::Label_Cancel; }
 
-// The labels that accessibility clients are given as static texts, in the order they are read:
-// the caption row's two, then the information text and the path box's caption (which names
-// the box that follows it).
-constexpr Ctl kReadLabels[] = {Ctl::Label_Caption, Ctl::Label_Language, Ctl::Label_Text, Ctl::Label_InstPath};
-
 // A key press, not the repeat of one held down.
 bool FirstPress(LPARAM lParam) { return (lParam & (LPARAM{1} << 30)) == 0; }
 
@@ -267,7 +262,8 @@ void Win32Ui::CreateMainWindow() {
 
 void Win32Ui::CreateReaderWindows() {
   // In reading order: the caption row (its labels, then Up, Down and Help), the information
-  // text, the path row (its caption, the box, Browse), the option, Install and Cancel.
+  // text, the path row (its caption, which names the box after it, the box, Browse), the
+  // option, Install and Cancel. The other labels say nothing a reader needs.
   HWND last = nullptr;
   auto addLabel = [&](Ctl label) {
     labelReaders_.emplace_back(label, ReaderWindow(window_, instance_, ReaderKind::kStatic, last));
@@ -293,7 +289,6 @@ void Win32Ui::CreateReaderWindows() {
   for (const FocusStop stop : {FocusStop::kBrowse, FocusStop::kCddb, FocusStop::kInstall, FocusStop::kCancel}) {
     addStop(stop);
   }
-  static_assert(std::size(kReadLabels) == 4, "every label read out is made above");
   SyncReaders();
 }
 
@@ -933,6 +928,11 @@ LRESULT Win32Ui::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         ::InvalidateRect(window_, nullptr, FALSE);
       }
       break;  // the system keeps its own record and tells the children
+    case WM_QUERYUISTATE: {
+      // The window's answer is what it draws, also where the system keeps no record of its own.
+      const LRESULT system = ::DefWindowProcA(window_, message, wParam, lParam) & ~LRESULT{UISF_HIDEFOCUS};
+      return system | (hideFocus_ ? LRESULT{UISF_HIDEFOCUS} : 0);
+    }
     case WM_SYSKEYDOWN:
       if (wParam == VK_MENU) ShowFocusCues();  // Alt shows the keyboard's marks, as in dialogs
       break;
