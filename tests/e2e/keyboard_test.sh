@@ -6,7 +6,8 @@
 # accessibility client reads them: a named push button for each picture button and for
 # Install and Cancel, a check box with its state for the option, static texts, the path box.
 # Last, with the system's setting to hide focus marks until the keyboard is used, the window
-# starts with them hidden and shows them from the first Tab on.
+# starts with them hidden and shows them from the first Tab on; at 120 pixels per inch the
+# marks are the same pictures as at 96.
 #
 # Usage: tests/e2e/keyboard_test.sh [path/to/install.exe]
 # Writes build/e2e/keyboard-*.png (regions of the window) and build/e2e/keyboard-readers-*.txt
@@ -59,7 +60,7 @@ key() {
   xdotool key --delay 60 "$@"
 }
 
-readers=$(e2e_tool reader_windows -loleacc -lole32 -loleaut32 -luuid) || readers=
+readers=$(e2e_tool reader_windows -loleacc -lole32 -loleaut32 -luuid -lgdi32) || readers=
 e2e_check "the accessibility client is built" test -n "$readers"
 # The children as the client reads them, into build/e2e/keyboard-readers-NAME.txt.
 read_children() {  # NAME
@@ -77,6 +78,12 @@ child_is() {  # NAME TEXT KIND CHECK
 focused_child() {  # NAME: the text of the child the client reads as focused
   awk -F'|' '$7 ~ /focused/ { print $2 }' "$E2E_OUT/keyboard-readers-$1.txt"
 }
+# Succeeds once the window's path box has the keyboard as read into NAME: keys sent from then on
+# reach the window.
+path_box_has_keyboard() {  # NAME
+  read_children "$1" && awk -F'|' '$3 == "edit" && $7 ~ /focused/ { f = 1 } END { exit !f }' \
+    "$E2E_OUT/keyboard-readers-$1.txt"
+}
 
 e2e_start_in "$CD/TUNOVAR/runtime" "$E2E_LOGS/install.log" 'D:\TUNOVAR\runtime\install.exe' || exit 1
 program=$E2E_PID
@@ -85,10 +92,10 @@ window=$E2E_WINDOW
 # The keyboard goes to the window the X server gives it to; no pointer is used.
 xdotool windowfocus "$window" 2>/dev/null
 e2e_poll 10 e2e_has_focus "$window"
+e2e_poll 30 path_box_has_keyboard start
 
 shot cddb-start "$R_CDDB"
 shot install-start "$R_INSTALL"
-read_children start
 e2e_check "an accessibility client finds Up as the push button \"Next language\"" \
   child_is start 'Next language' 'push button' 0
 e2e_check "Down as \"Previous language\", Help and Browse as push buttons" \
@@ -180,7 +187,7 @@ e2e_check "the window comes again" test -n "$window"
 if [ -n "$window" ]; then
   xdotool windowfocus "$window" 2>/dev/null
   e2e_poll 10 e2e_has_focus "$window"
-  read_children hidden-start
+  e2e_poll 30 path_box_has_keyboard hidden-start
   e2e_check "the window starts with its focus marks hidden (window's state $(ui_state hidden-start))" \
     eval '[ $(( $(ui_state hidden-start) & 1 )) = 1 ]'
   key Tab
@@ -191,6 +198,40 @@ if [ -n "$window" ]; then
   key Escape
   e2e_wait_exit "$program" 60
   e2e_check "Escape cancels: exit code 6 (got $E2E_EXIT)" test "$E2E_EXIT" = 6
+fi
+
+# ---- At 120 pixels per inch ------------------------------------------------------------------
+# The window keeps the skin's pixel size at every resolution: the option's mark after two Tabs
+# and Install's after a third are the same pictures as at 96 pixels per inch.
+e2e_end_session
+e2e_wine_timeout 30 "$readers" --cues 1 >>"$E2E_LOGS/readers.log" 2>&1
+e2e_wine_timeout 30 "$E2E_REG" add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 120 /f \
+  >>"$E2E_LOGS/dpi.log" 2>&1
+e2e_wine_timeout 30 "$E2E_REG" add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
+  /v LogPixels /t REG_DWORD /d 120 /f >>"$E2E_LOGS/dpi.log" 2>&1
+e2e_end_session
+e2e_start_in "$CD/TUNOVAR/runtime" "$E2E_LOGS/install-120.log" 'D:\TUNOVAR\runtime\install.exe' || exit 1
+program=$E2E_PID
+window=$(e2e_wait_window "$TITLE" 60) || window=
+e2e_check "the window comes at 120 pixels per inch" test -n "$window"
+if [ -n "$window" ]; then
+  xdotool windowfocus "$window" 2>/dev/null
+  e2e_poll 10 e2e_has_focus "$window"
+  e2e_poll 30 path_box_has_keyboard dpi
+  dpi=$(awk -F'|' '$1 == "#uistate" { print $6 }' "$E2E_OUT/keyboard-readers-dpi.txt")
+  e2e_check "the screen has 120 pixels per inch now (got $dpi)" test "$dpi" = 120
+  key Tab Tab
+  marked_120() { e2e_colour_near "$(colour_at cddb-marked-120 "$CDDB_MARK")" "$AMBER"; }
+  shot cddb-marked-120 "$R_CDDB" marked_120
+  e2e_check "the option's mark is the same picture at 120 pixels per inch (pixels changed: $(e2e_pixels_differing keyboard-cddb-marked keyboard-cddb-marked-120))" \
+    eval 'marked_120 && e2e_pictures_same keyboard-cddb-marked keyboard-cddb-marked-120'
+  key Tab
+  install_120() { e2e_colour_near "$(colour_at install-marked-120 "$INSTALL_MARK")" "$INK"; }
+  shot install-marked-120 "$R_INSTALL" install_120
+  e2e_check "and so is Install's (pixels changed: $(e2e_pixels_differing keyboard-install-marked keyboard-install-marked-120))" \
+    eval 'install_120 && e2e_pictures_same keyboard-install-marked keyboard-install-marked-120'
+  key Escape
+  e2e_wait_exit "$program" 60
 fi
 
 e2e_end_session

@@ -3,7 +3,8 @@
 //   reader_windows.exe "Ovri TUNOVAR Setup" > children.txt
 //   reader_windows.exe --cues 0|1    (sets the system's "show focus marks at once" setting)
 //
-// A first line "#uistate|<answer to WM_QUERYUISTATE>|cues|<1, 0, or -1: unknown>", then one
+// A first line "#uistate|<answer to WM_QUERYUISTATE>|cues|<1, 0, or -1: unknown>|dpi|<the
+// screen's pixels per inch>", then one
 // child a line: "<class>|<window text>|<kind>|<check>|<role>|<name>|<states>". Kind is
 // what the window's class and style make it ("push button", "check box", "static", "edit",
 // "other") and check what it answers to BM_GETCHECK (1: checked), which is where a client
@@ -133,8 +134,11 @@ int main(int argc, char** argv) {
   // system's setting to show the marks at once (1) or hide them until the keyboard is used (0).
   BOOL cues = TRUE;
   const BOOL known = ::SystemParametersInfoA(SPI_GETKEYBOARDCUES, 0, &cues, 0);
-  std::printf("#uistate|%ld|cues|%d\n", static_cast<long>(::SendMessageA(window, WM_QUERYUISTATE, 0, 0)),
-              known ? (cues ? 1 : 0) : -1);
+  HDC screen = ::GetDC(nullptr);
+  const int perInch = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
+  if (screen != nullptr) ::ReleaseDC(nullptr, screen);
+  std::printf("#uistate|%ld|cues|%d|dpi|%d\n", static_cast<long>(::SendMessageA(window, WM_QUERYUISTATE, 0, 0)),
+              known ? (cues ? 1 : 0) : -1, perInch);
   ::EnumChildWindows(window, &PrintChild, 0);
   ::CoUninitialize();
   return 0;
