@@ -108,6 +108,12 @@ void Form::SetReady(bool ready) {
   Notify(Ctl::Installer, Prop::kReady);
 }
 
+void Form::SetFocus(FocusStop stop) {
+  if (stop == focus_) return;
+  focus_ = stop;
+  Notify(Ctl::Installer, Prop::kFocus);
+}
+
 void Form::DrawProgress(int barPercent, const std::string& text) {
   progress_.barPercent = barPercent;
   progress_.text = text;

@@ -40,6 +40,12 @@ enum class Ctl : std::uint8_t {
 };
 inline constexpr std::size_t kControlCount = static_cast<std::size_t>(Ctl::HelpTimer) + 1;
 
+// The places the keyboard can be in the window, in reading order: the language arrows, Help,
+// the path box, Browse, the CDDB option, Install, Cancel. A stop of a picture pair is the
+// pair, whichever of its pictures shows.
+enum class FocusStop : std::uint8_t { kUp, kDown, kHelp, kPath, kBrowse, kCddb, kInstall, kCancel };
+inline constexpr std::size_t kFocusStopCount = static_cast<std::size_t>(FocusStop::kCancel) + 1;
+
 enum class ControlKind : std::uint8_t { kForm, kPicture, kLabel, kTextBox, kDriveList, kFileList, kTimer };
 enum class MousePointer : std::uint8_t { kDefault, kCustom, kHourglass };
 
@@ -89,6 +95,7 @@ enum class Prop : std::uint8_t {
   kInterval,   // timer interval
   kProgress,   // the bar and text drawn on Verlauf
   kReady,      // the window accepts input
+  kFocus,      // the stop that has the keyboard (told for Ctl::Installer)
 };
 
 class FormObserver {
@@ -143,6 +150,10 @@ class Form {
   [[nodiscard]] bool Ready() const { return ready_; }
   void SetReady(bool ready);
 
+  // The stop that has the keyboard: the path box until the user moves it.
+  [[nodiscard]] FocusStop Focus() const { return focus_; }
+  void SetFocus(FocusStop stop);
+
   [[nodiscard]] const ProgressPicture& Progress() const { return progress_; }
   void DrawProgress(int barPercent, const std::string& text);
 
@@ -155,6 +166,7 @@ class Form {
   std::array<ControlState, kControlCount> state_{};
   MousePointer pointer_ = MousePointer::kDefault;
   bool ready_ = false;
+  FocusStop focus_ = FocusStop::kPath;
   ProgressPicture progress_;
   FormObserver* observer_ = nullptr;
 };

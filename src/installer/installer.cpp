@@ -146,10 +146,6 @@ void Installer::DeliverTypedText(const std::string& text) {
   }
 }
 
-void Installer::DeliverKey(Key key) {
-  Deliver(key == Key::kEnter ? Ctl::Label_Install : Ctl::Label_Cancel, Event::kClick);
-}
-
 MessageAnswer Installer::Message(const std::string& title, const std::string& text,
                                  MessageButtons buttons, MessageAnswer silentAnswer) {
   Log("Message \"" + title + "\": " + text);

@@ -116,7 +116,9 @@ class Installer final : public InstallerRun {
   // Catches the end of the program.
   void Deliver(Ctl control, Event event) override;
   void DeliverTypedText(const std::string& text) override;
-  void DeliverKey(Key key) override;
+  void DeliverKey(Key key) override;  // (window/keyboard.cpp)
+  void DeliverPress(FocusStop stop) override;
+  void DeliverFocus(FocusStop stop) override;
   void RequestEnd() override;
   void Interrupt(std::string_view what) override;
   [[nodiscard]] bool Ended() const override { return ended_; }

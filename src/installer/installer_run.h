@@ -14,6 +14,7 @@
 
 #include "platform/platform.h"
 #include "installer/command_line.h"
+#include "installer/focus_order.h"
 #include "installer/form.h"
 
 namespace tunovar {
@@ -34,8 +35,9 @@ enum ExitCode : int {
 // Events a view delivers to the installer window.
 enum class Event : std::uint8_t { kClick, kMouseDown, kDblClick, kChange, kTimer };
 
-// Keys that press a button of the window: Enter in the path box, Escape anywhere in it.
-enum class Key : std::uint8_t { kEnter, kEscape };
+// Keys of the window: Enter and Space press what has the keyboard (Enter in the path box is
+// Install), Escape anywhere is Cancel, Tab and Shift+Tab move the keyboard to the next stop.
+enum class Key : std::uint8_t { kEnter, kEscape, kSpace, kTab, kBackTab };
 
 class InstallerRun {
  public:
@@ -49,9 +51,17 @@ class InstallerRun {
   virtual void Deliver(Ctl control, Event event) = 0;
   // The user changed the text of Text_InstPath in the view.
   virtual void DeliverTypedText(const std::string& text) = 0;
-  // A key that presses a button: Enter is a click on Label_Install, Escape one on
-  // Label_Cancel, gated as the click is (no Install while the window is locked).
+  // A key of the window. Escape is a click on Label_Cancel; Enter in the path box one on
+  // Label_Install; Enter or Space on another stop is what a click on it does
+  // (DeliverPress); Tab and Shift+Tab move the window's focus. Every press is gated as the
+  // click is (no Install while the window is locked).
   virtual void DeliverKey(Key key) = 0;
+  // The stop is pressed as a click on it would (Space on it, or a screen reader's default
+  // action): a mouse-down on Up, Down, Help and Browse, a click on the others.
+  virtual void DeliverPress(FocusStop stop) = 0;
+  // The user put the keyboard on the stop by other means (a click into the path box): the
+  // window's focus follows when the stop takes it.
+  virtual void DeliverFocus(FocusStop stop) = 0;
   // The user closed the window: the program ends at once, as with Cancel, also while an
   // installation runs (it stops at its next pause for window events).
   virtual void RequestEnd() = 0;

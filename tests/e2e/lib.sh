@@ -306,12 +306,13 @@ e2e_stage_cd() {
 }
 
 # Prints the path of build/e2e/LANE/NAME.exe, the test program tests/e2e/NAME.cpp built for
-# the lane's machine (static) when it is missing or older than its source; fails when it cannot
-# be built.
+# the lane's machine (static, with the libraries LIBS... given after NAME) when it is missing or
+# older than its source; fails when it cannot be built.
 e2e_tool() {
   local name=$1 exe=$E2E_OUT/$1.exe source=$E2E_REPO/tests/e2e/$1.cpp
+  shift
   if [ ! -s "$exe" ] || [ "$source" -nt "$exe" ]; then
-    "$E2E_MINGW-g++" -std=c++20 -O1 -static -Wall -Wextra -o "$exe" "$source" \
+    "$E2E_MINGW-g++" -std=c++20 -O1 -static -Wall -Wextra -o "$exe" "$source" "$@" \
       >"$E2E_LOGS/$name-build.log" 2>&1 || return 1
   fi
   echo "$exe"

@@ -73,6 +73,9 @@ bool IsButtonKey(UINT message, WPARAM wParam, LPARAM lParam) {
 
 bool IsButtonLabel(Ctl control) { return control == Ctl::Label_Install || control == Ctl::Label_Cancel; }
 
+// A key press, not the repeat of one held down.
+bool FirstPress(LPARAM lParam) { return (lParam & (LPARAM{1} << 30)) == 0; }
+
 // GDI's text calls count characters in an int: a longer text is drawn up to that count, never
 // handed over as a negative one (-1 would mean "up to the first NUL").
 int TextLength(const std::string& text) {
@@ -255,6 +258,64 @@ void Win32Ui::CreateMainWindow() {
     ::SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
   }
   CreatePathBox();
+  CreateReaderWindows();
+}
+
+void Win32Ui::CreateReaderWindows() {
+  // In reading order: the caption row (its labels, then Up, Down and Help), the information
+  // text, the path row (its caption, which names the box after it, the box, Browse), the
+  // option, Install and Cancel. The other labels say nothing a reader needs.
+  HWND last = nullptr;
+  auto addLabel = [&](Ctl label) {
+    labelReaders_.emplace_back(label, ReaderWindow(window_, instance_, ReaderKind::kStatic, last));
+    if (HWND made = labelReaders_.back().second.Handle()) last = made;
+  };
+  auto addStop = [&](FocusStop stop) {
+    const ReaderKind kind = RoleOf(stop) == AccessibleRole::kCheckBox ? ReaderKind::kCheckBox : ReaderKind::kPushButton;
+    ReaderWindow& reader = stopReaders_[static_cast<std::size_t>(stop)].emplace(window_, instance_, kind, last);
+    if (HWND made = reader.Handle()) last = made;
+  };
+  addLabel(Ctl::Label_Caption);
+  addLabel(Ctl::Label_Language);
+  addStop(FocusStop::kUp);
+  addStop(FocusStop::kDown);
+  addStop(FocusStop::kHelp);
+  addLabel(Ctl::Label_Text);
+  addLabel(Ctl::Label_InstPath);
+  if (edit_ != nullptr) {
+    ::SetWindowPos(edit_, last != nullptr ? last : HWND_TOP, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+    last = edit_;
+  }
+  for (const FocusStop stop : {FocusStop::kBrowse, FocusStop::kCddb, FocusStop::kInstall, FocusStop::kCancel}) {
+    addStop(stop);
+  }
+  SyncReaders();
+}
+
+void Win32Ui::SyncReaders() {
+  if (installer_ == nullptr) return;
+  const Form& form = installer_->Window();
+  for (std::size_t i = 0; i < kFocusStopCount; ++i) {
+    if (!stopReaders_[i]) continue;
+    const auto stop = static_cast<FocusStop>(i);
+    const std::optional<Ctl> shown = ShownControl(form, stop);
+    ReaderState state;
+    state.text = AccessibleName(form, stop);
+    state.visible = shown.has_value();
+    state.rect = shown ? PixelRect(*shown) : RECT{};
+    state.enabled = shown && form[*shown].enabled;
+    state.checked = stop == FocusStop::kCddb && form[Ctl::CDDB_a].visible;
+    stopReaders_[i]->Sync(state);
+  }
+  for (auto& [label, reader] : labelReaders_) {
+    ReaderState state;
+    state.text = form[label].caption;
+    state.rect = PixelRect(label);
+    state.visible = form[label].visible;
+    state.enabled = form[label].enabled;
+    reader.Sync(state);
+  }
 }
 
 void Win32Ui::CreatePathBox() {
@@ -283,11 +344,45 @@ void Win32Ui::ShowWhenReady() {
   ::ShowWindow(window_, SW_SHOWNORMAL);
   ::UpdateWindow(window_);
   ::SetForegroundWindow(window_);
-  FocusPathBox();
+  // Where the system hides focus marks until the keyboard is used (Windows 2000 and later; the
+  // older ones know no such setting and show them), the window starts with them hidden.
+  BOOL cues = TRUE;
+  if (::SystemParametersInfoA(SPI_GETKEYBOARDCUES, 0, &cues, 0) && !cues) {
+    hideFocus_ = true;
+    ::SendMessageA(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+  }
+  PlaceKeyboard();
 }
 
-void Win32Ui::FocusPathBox() {
-  if (edit_ != nullptr && ::IsWindowVisible(edit_) && ::IsWindowEnabled(edit_)) ::SetFocus(edit_);
+HWND Win32Ui::KeyboardWindowOf(FocusStop stop) const {
+  if (stop == FocusStop::kPath) return edit_;
+  const std::optional<ReaderWindow>& reader = stopReaders_[static_cast<std::size_t>(stop)];
+  return reader ? reader->Handle() : nullptr;
+}
+
+std::optional<FocusStop> Win32Ui::StopOfWindow(HWND window) const {
+  if (window == nullptr) return std::nullopt;
+  for (std::size_t i = 0; i < kFocusStopCount; ++i) {
+    if (KeyboardWindowOf(static_cast<FocusStop>(i)) == window) return static_cast<FocusStop>(i);
+  }
+  return std::nullopt;
+}
+
+void Win32Ui::PlaceKeyboard() {
+  if (!shown_ || window_ == nullptr || installer_ == nullptr) return;
+  // A box or the folder dialog has the keyboard: the window's activation brings it back here.
+  if (::GetActiveWindow() != window_) return;
+  HWND target = KeyboardWindowOf(installer_->Window().Focus());
+  // A disabled window cannot hold the keyboard; the window itself takes the keys then.
+  if (target == nullptr || !::IsWindowVisible(target) || !::IsWindowEnabled(target)) target = window_;
+  if (::GetFocus() != target) ::SetFocus(target);
+}
+
+void Win32Ui::ShowFocusCues() {
+  if (!hideFocus_ || window_ == nullptr) return;
+  hideFocus_ = false;
+  ::SendMessageA(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+  ::InvalidateRect(window_, nullptr, FALSE);
 }
 
 void Win32Ui::EndLikeCancel() {
@@ -398,7 +493,12 @@ void Win32Ui::OnChanged(Ctl control, Prop property) {
       return;
     }
     case Prop::kReady:
+      SyncReaders();
       ShowWhenReady();
+      return;
+    case Prop::kFocus:
+      PlaceKeyboard();
+      ::InvalidateRect(window_, nullptr, FALSE);
       return;
     case Prop::kPointer:
       RefreshPointer();
@@ -420,6 +520,8 @@ void Win32Ui::OnChanged(Ctl control, Prop property) {
     SyncPathBox(property);
     return;
   }
+  SyncReaders();
+  if (property == Prop::kEnabled || property == Prop::kVisible) PlaceKeyboard();
   ::InvalidateRect(window_, nullptr, FALSE);
 }
 
@@ -455,7 +557,7 @@ void Win32Ui::SyncPathBox(Prop property) {
     case Prop::kEnabled:
       if (!box.enabled && ::GetFocus() == edit_) ::SetFocus(window_);  // Escape still reaches Cancel
       ::EnableWindow(edit_, box.enabled ? TRUE : FALSE);
-      if (box.enabled && ::GetActiveWindow() == window_) FocusPathBox();
+      if (box.enabled) PlaceKeyboard();
       break;
     default:
       break;
@@ -569,6 +671,34 @@ void Win32Ui::DrawScene(HDC dc) {
     } else if (design.kind == ControlKind::kLabel) {
       DrawLabel(dc, design.id);
     }
+  }
+  DrawFocusMark(dc);
+}
+
+// The mark of the stop that has the keyboard, drawn beside what it marks, never over a picture
+// or a text: a bar in the skin's amber one pixel under a picture button; on the amber face of
+// Install and Cancel a frame in their ink, within the face and round the centred caption. The
+// path box shows its caret instead. No mark while the window is not the active one, while the
+// stop is disabled, or while the system hides focus marks until the keyboard is used.
+void Win32Ui::DrawFocusMark(HDC dc) {
+  const Form& form = installer_->Window();
+  const FocusStop stop = form.Focus();
+  if (hideFocus_ || stop == FocusStop::kPath || !TakesFocus(form, stop)) return;
+  if (::GetActiveWindow() != window_) return;
+  const std::optional<Ctl> shown = ShownControl(form, stop);
+  if (!shown) return;
+  const RECT r = PixelRect(*shown);
+  if (IsButtonLabel(*shown)) {
+    const RECT frame{r.left + 5, r.top - 1, r.right - 5, r.bottom};
+    const RECT sides[] = {
+        {frame.left, frame.top, frame.right, frame.top + 1},
+        {frame.left, frame.bottom - 1, frame.right, frame.bottom},
+        {frame.left, frame.top, frame.left + 1, frame.bottom},
+        {frame.right - 1, frame.top, frame.right, frame.bottom},
+    };
+    for (const RECT& side : sides) FillSolid(dc, side, kInk);
+  } else {
+    FillSolid(dc, RECT{r.left, r.bottom + 1, r.right, r.bottom + 3}, kAmber);
   }
 }
 
@@ -751,6 +881,20 @@ LRESULT Win32Ui::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (reinterpret_cast<HWND>(wParam) != window_) return FALSE;  // a child decides for itself
       break;
     case WM_COMMAND:
+      // A client pressed a stand-in button (a screen reader's default action): the stop is
+      // pressed as Space on it would, and the stand-ins show what came of it.
+      // A stand-in that got the keyboard from a client: the window's focus follows.
+      if (HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == BN_SETFOCUS) {
+        const std::optional<FocusStop> stop = StopOfWindow(reinterpret_cast<HWND>(lParam));
+        if (stop && *stop != FocusStop::kPath) {
+          if (HIWORD(wParam) == BN_CLICKED) {
+            installer_->DeliverPress(*stop);
+          } else {
+            installer_->DeliverFocus(*stop);
+          }
+          return 0;
+        }
+      }
       if (reinterpret_cast<HWND>(lParam) == edit_ && edit_ != nullptr && HIWORD(wParam) == EN_CHANGE) {
         if (!settingPathText_) {
           const int length = ::GetWindowTextLengthA(edit_);
@@ -773,15 +917,30 @@ LRESULT Win32Ui::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_SETFOCUS:
-      FocusPathBox();
+      PlaceKeyboard();
       return 0;
+    case WM_ACTIVATE:
+      ::InvalidateRect(window_, nullptr, FALSE);  // the focus mark shows only while active
+      break;
+    case WM_UPDATEUISTATE:
+      if ((HIWORD(wParam) & UISF_HIDEFOCUS) != 0) {
+        if (LOWORD(wParam) == UIS_SET) hideFocus_ = true;
+        if (LOWORD(wParam) == UIS_CLEAR) hideFocus_ = false;
+        ::InvalidateRect(window_, nullptr, FALSE);
+      }
+      break;  // the system keeps its own record and tells the children
+    case WM_QUERYUISTATE: {
+      // The window's answer is what it draws, also where the system keeps no record of its own.
+      const LRESULT system = ::DefWindowProcA(window_, message, wParam, lParam) & ~LRESULT{UISF_HIDEFOCUS};
+      return system | (hideFocus_ ? LRESULT{UISF_HIDEFOCUS} : 0);
+    }
+    case WM_SYSKEYDOWN:
+      if (wParam == VK_MENU) ShowFocusCues();  // Alt shows the keyboard's marks, as in dialogs
+      break;
     case WM_KEYDOWN:
     case WM_CHAR:
-      // The window itself has the keyboard while the path box is locked: Escape is Cancel here.
-      if (wParam == VK_ESCAPE && IsButtonKey(message, wParam, lParam)) {
-        if (message == WM_KEYDOWN) installer_->DeliverKey(Key::kEscape);
-        return 0;
-      }
+      // The window itself has the keyboard while what has the focus is locked.
+      if (HandleKey(message, wParam, lParam)) return 0;
       break;
     case WM_CLOSE:
       EndLikeCancel();
@@ -792,6 +951,31 @@ LRESULT Win32Ui::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   return ::DefWindowProcA(window_, message, wParam, lParam);
 }
 
+bool Win32Ui::HandleKey(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (installer_ == nullptr) return false;
+  // Their characters follow the keys: nothing to type, and no beep.
+  if (message == WM_CHAR) return wParam == '\t' || wParam == '\r' || wParam == 0x1B || wParam == ' ';
+  if (message != WM_KEYDOWN) return false;
+  switch (wParam) {
+    case VK_TAB:
+      ShowFocusCues();
+      installer_->DeliverKey(::GetKeyState(VK_SHIFT) < 0 ? Key::kBackTab : Key::kTab);
+      return true;
+    // A held key presses once: the box a press brought up must not be answered by its repeats.
+    case VK_RETURN:
+      if (FirstPress(lParam)) installer_->DeliverKey(Key::kEnter);
+      return true;
+    case VK_ESCAPE:
+      if (FirstPress(lParam)) installer_->DeliverKey(Key::kEscape);
+      return true;
+    case VK_SPACE:
+      if (FirstPress(lParam)) installer_->DeliverKey(Key::kSpace);
+      return true;
+    default:
+      return false;
+  }
+}
+
 LRESULT CALLBACK Win32Ui::PathBoxProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<Win32Ui*>(::GetWindowLongPtrA(edit, GWLP_USERDATA));
   if (self == nullptr || self->editProc_ == nullptr) return ::DefWindowProcA(edit, message, wParam, lParam);
@@ -800,6 +984,22 @@ LRESULT CALLBACK Win32Ui::PathBoxProc(HWND edit, UINT message, WPARAM wParam, LP
     ::SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
     ::SetWindowLongPtrA(edit, GWLP_USERDATA, 0);
     return ::CallWindowProcA(own, edit, message, wParam, lParam);
+  }
+  if (self->installer_ != nullptr && message == WM_SETFOCUS) {
+    // A click into the box: the window's focus follows it there.
+    try {
+      self->installer_->DeliverFocus(FocusStop::kPath);
+    } catch (...) {
+      self->installer_->LogUnexpected(CurrentExceptionText());
+    }
+  }
+  if (self->installer_ != nullptr && ((message == WM_KEYDOWN && wParam == VK_TAB) || (message == WM_CHAR && wParam == '\t'))) {
+    try {
+      self->HandleKey(message, wParam, lParam);
+    } catch (...) {
+      self->installer_->LogUnexpected(CurrentExceptionText());
+    }
+    return 0;
   }
   if (self->installer_ != nullptr && IsButtonKey(message, wParam, lParam)) {
     // Enter presses Install, Escape Cancel; the box neither beeps at them nor takes them as text.

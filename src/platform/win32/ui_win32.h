@@ -12,6 +12,7 @@
 
 #include "platform/console.h"
 #include "platform/ui.h"
+#include "platform/win32/reader_windows_win32.h"
 #include "platform/win32/win32.h"
 #include "installer/installer_run.h"
 
@@ -62,18 +63,29 @@ class Win32Ui final : public Ui, public FormObserver {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK PathBoxProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  // The keys of the window, wherever the keyboard is in it; true when the key was taken.
+  bool HandleKey(UINT message, WPARAM wParam, LPARAM lParam);
 
   void CreateMainWindow();
   void CreatePathBox();
   void LoadSkin();
+  void CreateReaderWindows();
+  void SyncReaders();
   void ShowWhenReady();
-  void FocusPathBox();
+  // Gives the keyboard to the window of the stop that has it in the model (the window itself
+  // while that one is disabled), when the installer window is the active one.
+  void PlaceKeyboard();
+  [[nodiscard]] HWND KeyboardWindowOf(FocusStop stop) const;
+  [[nodiscard]] std::optional<FocusStop> StopOfWindow(HWND window) const;
+  // The keyboard was used to move around the window: the focus mark shows from now on.
+  void ShowFocusCues();
   void SyncPathBox(Prop property);
 
   void Paint();
   void DrawScene(HDC dc);
   void DrawLabel(HDC dc, Ctl control);
   void DrawProgress(HDC dc);
+  void DrawFocusMark(HDC dc);
 
   void MouseDown(POINT at);
   void MouseUp(POINT at);
@@ -104,6 +116,11 @@ class Win32Ui final : public Ui, public FormObserver {
   HWND window_ = nullptr;
   HWND edit_ = nullptr;
   WNDPROC editProc_ = nullptr;  // the EDIT class's own procedure, below ours
+  // The stand-ins of the drawn controls for accessibility clients: one per stop (the path box
+  // is a real EDIT and has none), and the labels a reader reads out.
+  std::array<std::optional<ReaderWindow>, kFocusStopCount> stopReaders_{};
+  std::vector<std::pair<Ctl, ReaderWindow>> labelReaders_;
+  bool hideFocus_ = false;  // the system hides focus marks until the keyboard is used
   bool shown_ = false;
   bool settingPathText_ = false;  // the model is setting the path box's text
   std::optional<Ctl> pressed_;    // the control the left button went down on
