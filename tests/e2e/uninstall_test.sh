@@ -116,13 +116,21 @@ holder=$E2E_PID
 e2e_check "hold_file.exe holds readme.txt open without sharing" e2e_poll 60 test -s "$DRIVE_C/held.txt"
 held_short=$(tr -d '\r\n' <"$DRIVE_C/held.txt" 2>/dev/null)
 
-start_from_c "$E2E_LOGS/yes.log" "$UNINSTALLER" '/LOG=C:\held-uninstall.log'
-yes_run=$E2E_PID
-question=$(e2e_wait_window "$TITLE" 60) || question=
-e2e_check "deinstal.exe asks again" test -n "$question"
-[ -n "$question" ] && e2e_check "the question takes the answer Yes" e2e_answer "$question" Return
-closing=$(e2e_wait_window "$TITLE" 60 "${question:-none}") || closing=
-e2e_check "answered Yes, it shows its closing message" test -n "$closing"
+# Starts the uninstaller with a window (LOG and ARGS as start_from_c takes them), answers its
+# question Yes and waits for its closing message: sets run (its pid) and closing (the box).
+answer_yes() {
+  start_from_c "$@"
+  run=$E2E_PID
+  local question
+  question=$(e2e_wait_window "$TITLE" 60) || question=
+  e2e_check "deinstal.exe asks" test -n "$question"
+  [ -n "$question" ] && e2e_check "the question takes the answer Yes" e2e_answer "$question" Return
+  closing=$(e2e_wait_window "$TITLE" 60 "${question:-none}") || closing=
+  e2e_check "answered Yes, it shows its closing message" test -n "$closing"
+}
+
+answer_yes "$E2E_LOGS/yes.log" "$UNINSTALLER" '/LOG=C:\held-uninstall.log'
+yes_run=$run
 e2e_screenshot root uninstall
 e2e_check "a screenshot is written to build/e2e/uninstall.png" test -s "$E2E_OUT/uninstall.png"
 
@@ -151,13 +159,8 @@ e2e_check "the holder lets go of readme.txt (exit code $E2E_EXIT)" test "$E2E_EX
 e2e_end_session
 
 # ---- Run again once the file is let go ----------------------------------------------------
-start_from_c "$E2E_LOGS/again.log" "$UNINSTALLER"
-again_run=$E2E_PID
-question=$(e2e_wait_window "$TITLE" 60) || question=
-e2e_check "run again, deinstal.exe asks" test -n "$question"
-[ -n "$question" ] && e2e_check "the question takes the answer Yes" e2e_answer "$question" Return
-closing=$(e2e_wait_window "$TITLE" 60 "${question:-none}") || closing=
-e2e_check "answered Yes, it shows its closing message" test -n "$closing"
+answer_yes "$E2E_LOGS/again.log" "$UNINSTALLER"
+again_run=$run
 
 # While the closing message is shown the batch is complete and has not run.
 BAT=$RUNTIME/deinst.bat

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "platform/posix/file_system_posix.h"
 #include "installer/installer.h"
 #include "support/installer_fixture.h"
@@ -17,6 +19,25 @@ using testing::CrLfLines;
 using testing::TempDrives;
 
 const std::string kDir = "C:\\Apps\\TUNOVAR\\TUNOVAR";
+
+// deinstal /S of kDir's runtime folder on the POSIX file system, the rest of the platform
+// faked; the uninstall entry is registered before it.
+struct SilentUninstall {
+  posix::PosixFileSystem fs;
+  testing::FakePlatform fake;
+  Platform platform{fs, fake.shell, fake.ui, fake.console, fake.clock};
+  std::unique_ptr<Installer> installer;
+
+  [[nodiscard]] bool Ran() {
+    fake.shell.fs = nullptr;
+    fake.shell.registered = true;
+    fake.clock.msPerReading = 1;
+    installer = std::make_unique<Installer>(platform, LaunchInfo{kDir + "\\runtime", "deinstal"}, ParseSwitches("/S"));
+    if (!installer->Start()) return false;
+    installer->Deliver(Ctl::Timer1, Event::kTimer);
+    return installer->Ended();
+  }
+};
 
 TEST(RunUninstallPosix, LinksInTheInstallationTakeNothingOutsideWithThem) {
   TempDrives drives{"C"};
@@ -37,15 +58,9 @@ TEST(RunUninstallPosix, LinksInTheInstallationTakeNothingOutsideWithThem) {
                         CrLfLines({" 0 ", outside[0], outside[1], kDir + "\\file-link", kDir + "\\own\\a.txt",
                                    kDir + "\\tuno.exe", "#" + kDir + "\\link\\", "#" + kDir + "\\sub\\"}));
 
-  posix::PosixFileSystem fs;
-  testing::FakePlatform fake;
-  fake.shell.fs = nullptr;
-  fake.clock.msPerReading = 1;
-  Platform platform{fs, fake.shell, fake.ui, fake.console, fake.clock};
-  Installer installer(platform, LaunchInfo{kDir + "\\runtime", "deinstal"}, ParseSwitches("/S"));
-  ASSERT_TRUE(installer.Start());
-  installer.Deliver(Ctl::Timer1, Event::kTimer);
-  ASSERT_TRUE(installer.Ended());
+  SilentUninstall run;
+  ASSERT_TRUE(run.Ran());
+  const Installer& installer = *run.installer;
 
   // What the links lead to is named as staying, and what a later uninstall needs stays too.
   EXPECT_EQ(installer.ExitCodeOfRun(), kExitIncomplete);
@@ -81,16 +96,10 @@ TEST(RunUninstallPosix, AnInstallationFolderThatIsALinkIsRemovedWhereItReallyLie
     TempDrives::WriteFile(drives.Host('C', "Apps/keep.txt"), "the user's");
     ASSERT_EQ(symlink(moved.c_str(), drives.Host('C', "Apps/TUNOVAR").c_str()), 0);
 
-    posix::PosixFileSystem fs;
-    testing::FakePlatform fake;
-    fake.shell.fs = nullptr;
-    fake.shell.registered = true;
-    fake.clock.msPerReading = 1;
-    Platform platform{fs, fake.shell, fake.ui, fake.console, fake.clock};
-    Installer installer(platform, LaunchInfo{kDir + "\\runtime", "deinstal"}, ParseSwitches("/S"));
-    ASSERT_TRUE(installer.Start());
-    installer.Deliver(Ctl::Timer1, Event::kTimer);
-    ASSERT_TRUE(installer.Ended());
+    SilentUninstall run;
+    ASSERT_TRUE(run.Ran());
+    const Installer& installer = *run.installer;
+    const testing::FakeShell& shell = run.fake.shell;
 
     struct stat st {};
     EXPECT_EQ(installer.ExitCodeOfRun(), onTheDrive ? kExitDone : kExitIncomplete) << onTheDrive;
@@ -98,7 +107,7 @@ TEST(RunUninstallPosix, AnInstallationFolderThatIsALinkIsRemovedWhereItReallyLie
     EXPECT_EQ(lstat(real("data").c_str(), &st) == 0, !onTheDrive) << onTheDrive;
     EXPECT_EQ(lstat(real("runtime/insttext").c_str(), &st) == 0, !onTheDrive) << onTheDrive;
     EXPECT_EQ(lstat(real("runtime/defile").c_str(), &st), 0) << onTheDrive;  // block e of the batch
-    EXPECT_EQ(fake.shell.registered, !onTheDrive) << onTheDrive;
+    EXPECT_EQ(shell.registered, !onTheDrive) << onTheDrive;
     EXPECT_EQ(TempDrives::ReadFile(drives.Host('C', "Apps/keep.txt")), "the user's");
   }
 }
