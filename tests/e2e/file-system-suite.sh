@@ -51,14 +51,16 @@ fi
 # A limit far above the usual few seconds: a case that hangs fails the run instead of holding it.
 status=0
 e2e_wine_timeout 300 "$EXE" --gtest_color=no >"$OUT/suite.out" 2>"$OUT/suite.err" || status=1
-# A case's closing line carries its time; the summary repeats the failed ones without it.
+# A case's closing line carries its time; the summary repeats the failed ones without it. The
+# Windows console ends its lines with CR LF.
+tr -d '\r' <"$OUT/suite.out" >"$OUT/suite.txt"
 sed -nE 's/^\[       OK \] ([^ ]+).* \([0-9]+ ms\)$/PASS \1/p
          s/^\[  FAILED  \] ([^ ,]+).* \([0-9]+ ms\)$/FAIL \1/p
-         s/^\[  SKIPPED \] ([^ ]+).* \([0-9]+ ms\)$/SKIP \1/p' "$OUT/suite.out"
+         s/^\[  SKIPPED \] ([^ ]+).* \([0-9]+ ms\)$/SKIP \1/p' "$OUT/suite.txt"
 if [ $status -ne 0 ]; then
-  grep -E -B2 -A8 'Failure$' "$OUT/suite.out" || tail -20 "$OUT/suite.out"
+  grep -E -A8 'Failure$' "$OUT/suite.txt" || tail -20 "$OUT/suite.txt"
   tail -5 "$OUT/suite.err"
 fi
-grep -q '^\[  PASSED  \]' "$OUT/suite.out" || status=1
+grep -q '^\[  PASSED  \]' "$OUT/suite.txt" || status=1
 [ $status -eq 0 ] && echo "file system suite: all passed" || echo "file system suite: FAILED"
 exit $status
