@@ -49,7 +49,7 @@ struct Win32BackEnd {
   Win32BackEnd& operator=(const Win32BackEnd&) = delete;
 
   // The system reads a file's path with a final "\\" as no valid name.
-  static constexpr FsStatus kDeleteOfAFileAsFolder = FsStatus::kInvalidPath;
+  static constexpr conformance::Answers kAnswers{.deleteOfAFileAsFolder = FsStatus::kInvalidPath};
   // Wine keeps the read-only attribute as the host file's mode, which the host's root writes
   // past: asked of a file of the case's own.
   bool ReadOnlyBarsWriting() {

@@ -1,5 +1,6 @@
-// A check of the Win32 back-end's system side on a real Windows API (run under Wine): files,
-// atomic replacement, holds, path forms, system folders, the clock, the instance mutex, the
+// A check of the Win32 back-end's system side on a real Windows API (run under Wine): the
+// file system's temporary files and links (its contract is the FileSystem suite's,
+// file_system_suite_win32.cpp), path forms, system folders, the clock, the instance mutex, the
 // uninstall entry, windows of another process, ShellExecuteA, the console, DDE with servers of
 // its own (one that answers, one that refuses, one that stalls, a hung window) and with Program
 // Manager, and the Start Menu's links. Every wait for another process polls what it can see,
@@ -289,6 +290,9 @@ void CheckAsOnTheOldestSystem() {
   Win32FileSystem fs(OldestSystem());
   Win32Shell shell(OldestSystem());
   CheckFiles(fs, false);
+  // Times come from the folder's listing, and a drive's root is in none (a case the other
+  // implementations answer with the root folder's time).
+  Check(!fs.LastWriteTime("C:\\").has_value(), "a drive root has no time");
   CheckPaths(shell, fs);
   Check(shell.LongPathName(shell.ShortPathName(kBase + "\\A long folder name\\")) ==
             kBase + "\\A long folder name\\",

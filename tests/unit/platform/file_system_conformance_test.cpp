@@ -14,7 +14,7 @@ namespace {
 // The fake, with the attributes and times the interface has no call to set.
 struct FakeBackEnd {
   static constexpr const char* kName = "Fake";
-  static constexpr FsStatus kDeleteOfAFileAsFolder = FsStatus::kNotFound;
+  static constexpr conformance::Answers kAnswers{};
   static bool ReadOnlyBarsWriting() { return true; }
   testing::FakeFileSystem fs;
   std::string Root() { return "C:\\"; }
@@ -30,7 +30,10 @@ struct FakeBackEnd {
 // attribute.
 struct PosixBackEnd {
   static constexpr const char* kName = "Posix";
-  static constexpr FsStatus kDeleteOfAFileAsFolder = FsStatus::kNotFound;
+  // The stand-in passes on what unlink says of a folder, and puts a replacement in place
+  // again when asked twice.
+  static constexpr conformance::Answers kAnswers{.deleteOfAFolder = FsStatus::kAccessDenied,
+                                                 .secondCommit = FsStatus::kOk};
   static bool ReadOnlyBarsWriting() { return true; }  // the back-end reads the mode itself
   testing::TempDrives drives{"C"};
   posix::PosixFileSystem fs;  // made after the drives, from TUNOVAR_DRIVES
