@@ -78,10 +78,10 @@ struct Win32BackEnd {
     FILETIME local{};
     FILETIME utc{};
     ASSERT_TRUE(::SystemTimeToFileTime(&st, &local) && ::LocalFileTimeToFileTime(&local, &utc));
-    const HANDLE h = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
-    EXPECT_TRUE(::SetFileTime(h, nullptr, nullptr, &utc));
-    ::CloseHandle(h);
+    const win32::UniqueFileHandle file(
+        ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(file) << path;
+    EXPECT_TRUE(::SetFileTime(file.get(), nullptr, nullptr, &utc));
   }
 };
 
