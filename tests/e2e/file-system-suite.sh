@@ -33,9 +33,15 @@ GTEST_OBJ=$OUT/gtest-all.o
 if [ ! -f "$GTEST_OBJ" ] || [ "$GTEST/src/gtest-all.cc" -nt "$GTEST_OBJ" ]; then
   "$CXX" "${FLAGS[@]}" -c "$GTEST/src/gtest-all.cc" -o "$GTEST_OBJ.part" && mv "$GTEST_OBJ.part" "$GTEST_OBJ"
 fi
-"$CXX" "${FLAGS[@]}" -static -Wall -Wextra -Wconversion -Wno-sign-conversion -I "$ROOT/src" -I "$ROOT/tests" \
-  "$ROOT/tests/e2e/file_system_suite_win32.cpp" "$ROOT/src/platform/win32/file_system_win32.cpp" \
-  "$ROOT/src/platform/win32/dll_search.cpp" "$ROOT"/src/base/*.cpp "$GTEST_OBJ" -o "$EXE"
+# The program is built again only when a file it is made of, or a header, is newer.
+if [ ! -f "$EXE" ] || [ -n "$(find "$ROOT/src/base" "$ROOT/src/platform" -maxdepth 1 -newer "$EXE" -print -quit)" ] ||
+   [ -n "$(find "$ROOT/src/platform/win32" "$ROOT/tests/unit/platform/file_system_conformance.h" \
+             "$ROOT/tests/e2e/file_system_suite_win32.cpp" "$GTEST_OBJ" -newer "$EXE" -print -quit)" ]; then
+  "$CXX" "${FLAGS[@]}" -static -Wall -Wextra -Wconversion -Wno-sign-conversion -I "$ROOT/src" -I "$ROOT/tests" \
+    "$ROOT/tests/e2e/file_system_suite_win32.cpp" "$ROOT/src/platform/win32/file_system_win32.cpp" \
+    "$ROOT/src/platform/win32/dll_search.cpp" "$ROOT"/src/base/*.cpp "$GTEST_OBJ" -o "$EXE.part"
+  mv "$EXE.part" "$EXE"
+fi
 [ "${1:-}" = "--build-only" ] && exit 0
 
 export WINEPREFIX=$PREFIX WINEDEBUG=-all
