@@ -56,8 +56,8 @@ for test in "$here"/*_test.sh; do
   tally "$out"
 done
 
-# The Win32 back-end's own check of files, shell, DDE, registry and console, in a copy of the
-# same template.
+# The Win32 back-end's own check of its temporary files and links, shell, DDE, registry and
+# console, in a copy of the same template.
 printf '\n---- win32 platform check\n'
 out=$E2E_OUT/logs/platform_check.out
 if [ -n "${E2E_SHARED_TEMPLATE:-}" ]; then
@@ -65,6 +65,13 @@ if [ -n "${E2E_SHARED_TEMPLATE:-}" ]; then
   export TUNOVAR_CHECK_PREFIX=$shared/check-prefix
 fi
 TUNOVAR_CHECK_MACHINE=$E2E_MACHINE "$here/build-platform-check.sh" >"$out" 2>&1 || failed+=("win32 platform check")
+cat "$out"
+tally "$out"
+
+# The FileSystem suite of the unit tests, on the Win32 back-end, in the check's prefix.
+printf '\n---- file system suite\n'
+out=$E2E_OUT/logs/file_system_suite.out
+TUNOVAR_CHECK_MACHINE=$E2E_MACHINE "$here/file-system-suite.sh" >"$out" 2>&1 || failed+=("file system suite")
 cat "$out"
 tally "$out"
 

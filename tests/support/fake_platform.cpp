@@ -158,6 +158,7 @@ FsStatus FakeFileSystem::RemoveFolder(const std::string& path) {
 
 FsStatus FakeFileSystem::DeleteFile(const std::string& path) {
   journal.push_back("Delete " + path);
+  if (path.find('\0') != std::string::npos) return FsStatus::kInvalidPath;  // no system takes it
   const std::string key = Key(path);
   FakeNode* n = Find(key);
   // A path ending in "\" names a folder, never a file to delete.
@@ -211,13 +212,14 @@ class FakeReplacement : public ReplacementFile {
   }
   FsStatus Commit(const std::string& timesFrom) override {
     const std::string key = FakeFileSystem::Key(destination_);
-    if (fs_.failWrites.count(key) != 0) return FsStatus::kIoError;
+    if (committed_ || fs_.failWrites.count(key) != 0) return FsStatus::kIoError;
     FakeNode* old = fs_.Find(destination_);
     if (old != nullptr && (old->locked || old->folder || fs_.held.count(key) != 0)) return FsStatus::kInUse;
     LocalDateTime time{2026, 12, 8, 10, 0, 0};
     if (FakeNode* src = fs_.Find(timesFrom); src != nullptr) time = src->time;
     fs_.journal.push_back("Replace " + destination_);
     fs_.PutFile(destination_, bytes_, time);
+    committed_ = true;
     return FsStatus::kOk;
   }
 
@@ -225,6 +227,7 @@ class FakeReplacement : public ReplacementFile {
   FakeFileSystem& fs_;
   std::string destination_;
   std::string bytes_;
+  bool committed_ = false;  // a replacement is put in place once
 };
 
 class FakeWriter : public TextFileWriter {
@@ -277,7 +280,8 @@ std::unique_ptr<ByteReader> FakeFileSystem::OpenForReading(const std::string& pa
 }
 
 std::unique_ptr<ReplacementFile> FakeFileSystem::CreateReplacement(const std::string& destination) {
-  if (ParentFolder(destination) == nullptr) return nullptr;
+  // A path ending in "\" names a folder, never a file to put in place.
+  if (destination.empty() || destination.back() == '\\' || ParentFolder(destination) == nullptr) return nullptr;
   return std::make_unique<FakeReplacement>(*this, destination);
 }
 

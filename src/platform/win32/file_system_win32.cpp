@@ -180,7 +180,7 @@ class Win32Replacement final : public ReplacementFile {
     bool moved = false;
     if (moveFileExWorks_) {
       moved = ::MoveFileExA(tempPath_.c_str(), destination_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-      if (!moved) error = ::GetLastError();
+      if (!moved) error = HeldOrError(old, ::GetLastError());
     } else if (IsFolder(old)) {
       error = ERROR_ACCESS_DENIED;  // as MoveFileExA answers: a folder is not replaced by a file
     } else {
@@ -197,6 +197,17 @@ class Win32Replacement final : public ReplacementFile {
   }
 
  private:
+  // A move over a file that another program holds open without delete sharing is refused
+  // as access denied, where the move aside of the oldest systems sees the sharing violation
+  // it is: the destination is asked for delete access to tell the two apart.
+  DWORD HeldOrError(DWORD oldAttributes, DWORD error) const {
+    if (error != ERROR_ACCESS_DENIED || oldAttributes == kInvalidAttributes || IsFolder(oldAttributes)) return error;
+    const win32::UniqueFileHandle probe(::CreateFileA(destination_.c_str(), DELETE,
+                                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return !probe && ::GetLastError() == ERROR_SHARING_VIOLATION ? ERROR_SHARING_VIOLATION : error;
+  }
+
   // The rename aside, the move in, the deletion of the old file; error is the failure's.
   bool MoveInPastTheOldFile(bool oldExists, DWORD& error) {
     if (oldExists && !::MoveFileA(destination_.c_str(), asidePath_.c_str())) {
