@@ -36,7 +36,7 @@ fi
 # The program is built again only when a file it is made of, or a header, is newer.
 if [ ! -f "$EXE" ] || [ -n "$(find "$ROOT/src/base" "$ROOT/src/platform" -maxdepth 1 -newer "$EXE" -print -quit)" ] ||
    [ -n "$(find "$ROOT/src/platform/win32" "$ROOT/tests/unit/platform/file_system_conformance.h" \
-             "$ROOT/tests/e2e/file_system_suite_win32.cpp" "$GTEST_OBJ" -newer "$EXE" -print -quit)" ]; then
+             "$ROOT/tests/e2e/file_system_suite_win32.cpp" "$ROOT/tests/e2e/win32_remove_tree.h" "$GTEST_OBJ" -newer "$EXE" -print -quit)" ]; then
   "$CXX" "${FLAGS[@]}" -static -Wall -Wextra -Wconversion -Wno-sign-conversion -I "$ROOT/src" -I "$ROOT/tests" \
     "$ROOT/tests/e2e/file_system_suite_win32.cpp" "$ROOT/src/platform/win32/file_system_win32.cpp" \
     "$ROOT/src/platform/win32/dll_search.cpp" "$ROOT"/src/base/*.cpp "$GTEST_OBJ" -o "$EXE.part"

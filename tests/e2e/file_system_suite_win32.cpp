@@ -8,6 +8,7 @@
 
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/win32.h"
+#include "win32_remove_tree.h"
 #include "unit/platform/file_system_conformance.h"
 
 namespace tunovar {
@@ -15,25 +16,7 @@ namespace {
 
 const std::string kRoot = "C:\\tnvsuite";
 
-void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA found{};
-  const HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = folder + "\\" + name;
-      ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        RemoveTree(path);
-      } else {
-        ::DeleteFileA(path.c_str());
-      }
-    } while (::FindNextFileA(find, &found));
-    ::FindClose(find);
-  }
-  ::RemoveDirectoryA(folder.c_str());
-}
+using testing::RemoveTree;
 
 template <bool kOldest>
 struct Win32BackEnd {

@@ -33,6 +33,7 @@
 #include "platform/win32/shell_links_win32.h"
 #include "platform/win32/shell_win32.h"
 #include "platform/win32/win32.h"
+#include "win32_remove_tree.h"
 
 using namespace tunovar;
 using namespace tunovar::win32;
@@ -128,25 +129,7 @@ bool FolderThere(const std::string& p) {
 bool FolderGone(const std::string& p) { return ::GetFileAttributesA(p.c_str()) == INVALID_FILE_ATTRIBUTES; }
 bool FileThere(const std::string& p) { return ::GetFileAttributesA(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA found{};
-  const HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = folder + "\\" + name;
-      ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(path);
-      } else {
-        ::DeleteFileA(path.c_str());
-      }
-    } while (::FindNextFileA(find, &found));
-    ::FindClose(find);
-  }
-  ::RemoveDirectoryA(folder.c_str());
-}
+using tunovar::testing::RemoveTree;
 
 bool WriteText(Win32FileSystem& fs, const std::string& path, WriteMode mode, const std::string& text) {
   auto writer = fs.OpenForWriting(path, mode);
