@@ -16,7 +16,9 @@
 //   17-20 block k   InstallDir & "\spinstation.ini"
 //   21-24 block n   InstallDir & "\animation.ini"
 //   25-28 block l   InstallDir & "\temp.m3u"
-//   29..  del S                         a listed file still present (S its short form)
+//   29..  del S                         a file left to the batch (S its short form; the
+//                                       uninstaller leaves it none: a listed file it cannot
+//                                       delete stays, and is named as staying)
 //         rd S                          a listed folder still present (no final "\")
 //         echo off / :u / del S /       the running uninstaller, waited for like the
 //         if exist S goto u             blocks' files: it goes only after its image does
